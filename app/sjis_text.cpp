@@ -1,0 +1,326 @@
+#include "app/sjis_text.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+
+#include "platform/kana_mapping.h"
+#include "platform/keyboard_type.h"
+
+namespace app {
+namespace {
+
+using platform::IsCp932LeadByte;
+
+size_t CharLength(std::string_view text, size_t at)
+{
+    return IsCp932LeadByte(static_cast<unsigned char>(text[at])) && at + 1 < text.size() ? 2 : 1;
+}
+
+// Runs `map` over every character that decodes; anything the code page cannot read,
+// or a result it cannot write back, keeps its original bytes.
+template <typename Map>
+std::string MapCharacters(std::string_view text, Map map)
+{
+    std::string result;
+    result.reserve(text.size() + text.size() / 2);
+    platform::Cp932Codec codec;
+    std::u16string mapped;
+    for (size_t at = 0; at < text.size();) {
+        const size_t length = CharLength(text, at);
+        const std::string_view original = text.substr(at, length);
+        at += length;
+        char16_t ch = 0;
+        if (static_cast<unsigned char>(original[0]) < 0x80 || !codec.DecodeChar(original, ch)) {
+            result.append(original);
+            continue;
+        }
+        mapped.clear();
+        map(ch, mapped);
+        const size_t mark = result.size();
+        bool written = true;
+        for (char16_t unit : mapped) {
+            if (!codec.EncodeChar(unit, result)) {
+                written = false;
+                break;
+            }
+        }
+        if (!written) {
+            result.resize(mark);
+            result.append(original);
+        }
+    }
+    return result;
+}
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Windows-style wildcard match, "*" and "?" only, case as the file system has it.
+bool MatchesWildcard(const QString& name, const QString& pattern)
+{
+    qsizetype n = 0;
+    qsizetype p = 0;
+    qsizetype starAt = -1;
+    qsizetype starName = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == u'?' || pattern[p] == name[n])) {
+            ++n;
+            ++p;
+        } else if (p < pattern.size() && pattern[p] == u'*') {
+            starAt = p++;
+            starName = n;
+        } else if (starAt >= 0) {
+            p = starAt + 1;
+            n = ++starName;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == u'*') {
+        ++p;
+    }
+    return p == pattern.size();
+}
+
+std::int64_t SizeOfEntry(const QFileInfo& info)
+{
+    return info.isDir() ? 0 : info.size();
+}
+
+}  // namespace
+
+int CountMbChars(std::string_view text)
+{
+    int count = 0;
+    for (size_t at = 0; at < text.size(); ++count) {
+        at += IsCp932LeadByte(static_cast<unsigned char>(text[at])) ? 2 : 1;
+    }
+    return count;
+}
+
+std::string CopyMbChars(std::string_view text, int start, int count)
+{
+    if (start < 1 || count < 1) {
+        return {};
+    }
+    size_t at = 0;
+    for (int number = 1; number < start && at < text.size(); ++number) {
+        at += CharLength(text, at);
+    }
+    const size_t begin = at;
+    for (int copied = 0; copied < count && at < text.size(); ++copied) {
+        at += CharLength(text, at);
+    }
+    return std::string(text.substr(begin, at - begin));
+}
+
+bool HasDoubleByteChar(std::string_view text)
+{
+    return platform::Cp932ToUtf16(text).size() != text.size();
+}
+
+std::string ToKatakana(std::string_view text)
+{
+    return MapCharacters(text, [](char16_t ch, std::u16string& out) {
+        out.push_back(platform::HiraganaToKatakana(ch));
+    });
+}
+
+std::string ToHalfWidth(std::string_view text)
+{
+    return MapCharacters(text, [](char16_t ch, std::u16string& out) {
+        platform::AppendHalfWidth(ch, out);
+    });
+}
+
+bool IsMailAddress(std::string_view text)
+{
+    return text.find('@') != std::string_view::npos && text.find('.') != std::string_view::npos;
+}
+
+std::string ReplaceAllText(std::string_view text, std::string_view pattern,
+                           std::string_view replacement)
+{
+    if (pattern.empty()) {
+        return std::string(text);
+    }
+    std::string result;
+    result.reserve(text.size());
+    size_t copied = 0;    // everything before this is already in the result
+    size_t boundary = 0;  // a character boundary at or after `copied`
+    size_t from = 0;
+    while (true) {
+        const size_t found = text.find(pattern, from);
+        if (found == std::string_view::npos) {
+            break;
+        }
+        while (boundary < found) {
+            boundary += CharLength(text, boundary);
+        }
+        if (boundary != found) {
+            // The occurrence starts on the second byte of a character.
+            from = found + 1;
+            continue;
+        }
+        result.append(text.substr(copied, found - copied));
+        result.append(replacement);
+        copied = boundary = from = found + pattern.size();
+    }
+    result.append(text.substr(copied));
+    return result;
+}
+
+bool IsNumericText(std::string_view text)
+{
+    size_t at = 0;
+    const size_t end = text.size();
+    while (at < end && text[at] == ' ') {
+        ++at;
+    }
+    if (at == end) {
+        return false;
+    }
+    if (text[at] == '+' || text[at] == '-') {
+        if (++at == end) {
+            return false;
+        }
+    }
+    if (!IsDigit(text[at])) {
+        return false;
+    }
+    while (at < end && IsDigit(text[at])) {
+        ++at;
+    }
+    if (at == end) {
+        return true;
+    }
+    if (text[at] == '.') {
+        ++at;
+        if (at == end || !IsDigit(text[at])) {
+            return false;
+        }
+        while (at < end && IsDigit(text[at])) {
+            ++at;
+        }
+        if (at == end) {
+            return true;
+        }
+    }
+    if (text[at] == 'E' || text[at] == 'e') {
+        ++at;
+        if (at < end && (text[at] == '+' || text[at] == '-')) {
+            ++at;
+        }
+        if (at == end || !IsDigit(text[at])) {
+            return false;
+        }
+        while (at < end && IsDigit(text[at])) {
+            ++at;
+        }
+        return at == end;
+    }
+    return false;
+}
+
+std::int64_t FileSizeOf(const QString& fileName)
+{
+    if (fileName.isEmpty()) {
+        return -1;
+    }
+    const QFileInfo named(fileName);
+    const QString pattern = named.fileName();
+    if (!pattern.contains(u'*') && !pattern.contains(u'?')) {
+        return named.exists() ? SizeOfEntry(named) : -1;
+    }
+    // "*" and "?" only: QDir's own filters would also read "[" as a wildcard.
+    const QDir directory = named.dir();
+    const QStringList entries = directory.entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QString& entry : entries) {
+        if (MatchesWildcard(entry, pattern)) {
+            return SizeOfEntry(QFileInfo(directory, entry));
+        }
+    }
+    return -1;
+}
+
+bool TestKeyboardType()
+{
+    return (platform::KeyboardTypeCode() & 7) != 0;
+}
+
+std::string ToSjis(const QString& text, std::vector<platform::Cp932Unmappable>* unmappable)
+{
+    return platform::QStringToCp932(text, unmappable);
+}
+
+QString FromSjis(std::string_view text)
+{
+    return platform::Cp932ToQString(text);
+}
+
+std::string EditorTextToSjis(const QString& text,
+                             std::vector<platform::Cp932Unmappable>* unmappable)
+{
+    QString joined;
+    joined.reserve(text.size() + text.size() / 8);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar ch = text[i];
+        if (ch == u'\r') {
+            if (i + 1 < text.size() && text[i + 1] == u'\n') {
+                ++i;
+            }
+            joined += u"\r\n";
+        } else if (ch == u'\n' || ch == QChar::LineSeparator || ch == QChar::ParagraphSeparator) {
+            joined += u"\r\n";
+        } else {
+            joined += ch;
+        }
+    }
+    return platform::QStringToCp932(joined, unmappable);
+}
+
+QString SjisToEditorText(std::string_view text)
+{
+    QString decoded = platform::Cp932ToQString(text);
+    decoded.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    decoded.replace(u'\r', u'\n');
+    return decoded;
+}
+
+std::vector<std::string> SplitLines(std::string_view text)
+{
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t at = 0; at < text.size(); ++at) {
+        if (text[at] == '\r' || text[at] == '\n') {
+            lines.emplace_back(text.substr(start, at - start));
+            if (text[at] == '\r' && at + 1 < text.size() && text[at + 1] == '\n') {
+                ++at;
+            }
+            start = at + 1;
+        }
+    }
+    if (start < text.size()) {
+        lines.emplace_back(text.substr(start));
+    }
+    return lines;
+}
+
+std::string JoinLines(const std::vector<std::string>& lines)
+{
+    std::string joined;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0) {
+            joined += "\r\n";
+        }
+        joined += lines[i];
+    }
+    return joined;
+}
+
+}  // namespace app

@@ -1,0 +1,30 @@
+// The main window's placement as the settings file keeps it: eight integers in the
+// order of its keys (.Flags .Show .MaxX .MaxY .X .Y .XSize .YSize). The window fills
+// it from its widget and applies it back; this file knows nothing of widgets.
+#pragma once
+
+namespace platform {
+
+// Show states, numbered as the settings files written on Windows number them.
+enum TShowState : int {
+    swHide = 0,
+    swNormal = 1,
+    swMinimized = 2,
+    swMaximized = 3,
+};
+
+// Flags bit: restore to maximised when the minimised window is shown again.
+constexpr int kPlacementRestoreToMaximized = 0x0002;
+
+struct TWindowPlacement {
+    int flags = 0;
+    int showCmd = swNormal;
+    int maxX = -1;    // position of the maximised window; -1 for "wherever it lands"
+    int maxY = -1;
+    int left = 0;     // the restored (normal) frame geometry as edges, not a size:
+    int top = 0;      // right = left + width, bottom = top + height
+    int right = 0;
+    int bottom = 0;
+};
+
+}  // namespace platform
