@@ -11,24 +11,15 @@
 #include <vector>
 
 #include "qr/engine/input.h"
+#include "qr/engine/matrix.h"
 #include "qr/engine/symbol_tables.h"
 
 namespace qr::engine {
 
-// Cell flags of the module matrix: a cell is function (4) with or without dark (2), or
-// data with its codeword bit (1) and its colour after masking (2).
-inline constexpr std::uint8_t kDataBit = 1;
-inline constexpr std::uint8_t kDarkBit = 2;
-inline constexpr std::uint8_t kFunctionBit = 4;
-
-// The module matrix: 177 x 177 cells row by row; a version uses its top-left N x N.
-inline constexpr int kMatrixStride = kMaxModules;
-using TQRMatrix = std::array<std::uint8_t, kMaxModules * kMaxModules>;
-
 class TQRSymbolEngine {
 public:
     // All properties at their initial values (Version 1, level L, automatic mode and
-    // mask, one single symbol, empty Code). Allocates only the PBM list's first storage.
+    // mask, one single symbol, empty Code).
     TQRSymbolEngine();
 
     // ---- Input -------------------------------------------------------------------

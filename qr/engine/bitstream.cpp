@@ -1,0 +1,186 @@
+#include "qr/engine/bitstream.h"
+
+#include <algorithm>
+
+namespace qr::engine {
+
+namespace {
+
+// Writes the n bytes at p in the mode's segment rule; -1 on a byte the mode cannot carry.
+int PutSegmentData(TBitStream& bs, const std::uint8_t* p, int n, int mode) {
+    switch (mode) {
+    case 0: {
+        int i = 0;
+        for (; i < n; ++i)
+            if (p[i] < '0' || p[i] > '9') return -1;
+        for (i = 0; i + 3 <= n; i += 3)
+            PutBits(bs, 10, (p[i] - '0') * 100 + (p[i + 1] - '0') * 10 + (p[i + 2] - '0'));
+        if (n - i == 2)
+            PutBits(bs, 7, (p[i] - '0') * 10 + (p[i + 1] - '0'));
+        else if (n - i == 1)
+            PutBits(bs, 4, p[i] - '0');
+        return 0;
+    }
+    case 1: {
+        for (int i = 0; i < n; ++i)
+            if (p[i] >= 0x80 || AlnumValue[p[i]] < 0) return -1;
+        int i = 0;
+        for (; i + 2 <= n; i += 2)
+            PutBits(bs, 11, AlnumValue[p[i]] * 45 + AlnumValue[p[i + 1]]);
+        if (i < n) PutBits(bs, 6, AlnumValue[p[i]]);
+        return 0;
+    }
+    case 2:
+        for (int i = 0; i < n; ++i) PutBits(bs, 8, p[i]);
+        return 0;
+    default:
+        for (int i = 0; i < n; i += 2) {
+            if (i + 1 >= n || !IsKanjiPair(p[i], p[i + 1])) return -1;
+            PutBits(bs, 13, static_cast<std::uint32_t>(KanjiValue(p[i], p[i + 1])));
+        }
+        return 0;
+    }
+}
+
+void PutSegmentHeader(TBitStream& bs, const TQRVersionInfo& version, int mode, int n) {
+    PutBits(bs, 4, static_cast<std::uint32_t>(ModeIndicator[mode]));
+    PutBits(bs, version.CountBits[mode], static_cast<std::uint32_t>(mode == 3 ? n >> 1 : n));
+}
+
+void PutTerminatorAndPads(TBitStream& bs) {
+    int r = RemainingBits(bs);
+    if (r < 4) {
+        PutBits(bs, r, 0);
+        r = 0;
+    } else {
+        PutBits(bs, 4, 0);
+        r -= 4;
+    }
+    PutBits(bs, r % 8, 0);
+    r -= r % 8;
+    for (bool ec = true; r >= 8; ec = !ec, r -= 8) PutBits(bs, 8, ec ? 0xEC : 0x11);
+}
+
+int RunLength(std::span<const std::uint8_t> bytes, int pos, int cls) {
+    int j = 0;
+    while (ClassAt(bytes, pos + j) == cls) ++j;
+    return j;
+}
+
+}  // namespace
+
+void StartBitStream(TBitStream& bs, const TEncodeContext& ctx) {
+    std::fill(bs.Buffer.begin(), bs.Buffer.end(), std::uint8_t{0});
+    bs.DataCodewords = ctx.Version->Levels[ctx.Eclevel].DataCodewords;
+    bs.BytePos = 0;
+    bs.BitPos = 7;
+    if (ctx.Mode == qrConnect) {
+        PutBits(bs, 4, 3);
+        PutBits(bs, 4, static_cast<std::uint32_t>(ctx.SymbolNumber - 1));
+        PutBits(bs, 4, static_cast<std::uint32_t>(ctx.Count - 1));
+        PutBits(bs, 8, static_cast<std::uint32_t>(ctx.Parity));
+    }
+}
+
+void PutBits(TBitStream& bs, int n, std::uint32_t value) {
+    for (int i = n - 1; i >= 0; --i) {
+        if ((value >> i) & 1u) bs.Buffer[bs.BytePos] |= static_cast<std::uint8_t>(1u << bs.BitPos);
+        if (--bs.BitPos < 0) {
+            ++bs.BytePos;
+            bs.BitPos = 7;
+        }
+    }
+}
+
+int RemainingBits(const TBitStream& bs) {
+    return (bs.DataCodewords - bs.BytePos) * 8 - (7 - bs.BitPos);
+}
+
+int SegmentBits(const TQRVersionInfo& version, int mode, int n) {
+    int bits = 4 + version.CountBits[mode];
+    switch (mode) {
+    case 0: bits += 10 * (n / 3) + (n % 3 == 1 ? 4 : n % 3 == 2 ? 7 : 0); break;
+    case 1: bits += 11 * (n / 2) + (n % 2 == 1 ? 6 : 0); break;
+    case 2: bits += 8 * n; break;
+    default: bits += 13 * (n / 2); break;
+    }
+    return bits;
+}
+
+int ClassAt(std::span<const std::uint8_t> bytes, int pos) {
+    const int left = static_cast<int>(bytes.size()) - pos;
+    if (left <= 0) return -1;
+    const int c = CharClass[bytes[pos]];
+    if (c != 3) return c;
+    if (left == 1) return 2;
+    return IsKanjiPair(bytes[pos], bytes[pos + 1]) ? 3 : 2;
+}
+
+int NextSegment(const TQRVersionInfo& version, std::span<const std::uint8_t> bytes, int pos,
+                int& mode) {
+    const int end = static_cast<int>(bytes.size());
+    if (pos >= end) return 0;
+    const int m = ClassAt(bytes, pos);
+    const int step = m == 3 ? 2 : 1;
+    int k = 0;
+    int p = pos;
+    for (;;) {
+        while (ClassAt(bytes, p) == m) {
+            p += step;
+            k += step;
+        }
+        if (p >= end) break;
+        const int m2 = ClassAt(bytes, p);
+        if (m == 3 || m2 == 3) break;
+        const int j = RunLength(bytes, p, m2);
+        if (m > m2) {
+            int split = SegmentBits(version, m, k) + SegmentBits(version, m2, j);
+            if (ClassAt(bytes, p + j) == m) split += SegmentBits(version, m, 0);
+            if (split < SegmentBits(version, m, k + j)) break;
+            k += j;
+            p += j;
+        } else {
+            if (SegmentBits(version, m, k) + SegmentBits(version, m2, j) <
+                SegmentBits(version, m2, k + j))
+                break;
+            mode = m2;
+            return k + j;
+        }
+    }
+    mode = m;
+    return k;
+}
+
+int EncodeAuto(std::span<const std::uint8_t> bytes, const TEncodeContext& ctx, TBitStream& bs,
+               int& emodeR) {
+    const TQRVersionInfo& version = *ctx.Version;
+    StartBitStream(bs, ctx);
+    int mode = -1;
+    int pos = 0;
+    for (;;) {
+        const int n = NextSegment(version, bytes, pos, mode);
+        if (n <= 0) break;
+        if (SegmentBits(version, mode, n) > RemainingBits(bs)) return -1;
+        PutSegmentHeader(bs, version, mode, n);
+        if (PutSegmentData(bs, bytes.data() + pos, n, mode) != 0) return -1;
+        pos += n;
+    }
+    PutTerminatorAndPads(bs);
+    emodeR = mode;
+    return 0;
+}
+
+int EncodeFixed(std::span<const std::uint8_t> bytes, const TEncodeContext& ctx, int emode,
+                TBitStream& bs) {
+    const TQRVersionInfo& version = *ctx.Version;
+    const int n = static_cast<int>(bytes.size());
+    StartBitStream(bs, ctx);
+    if (emode < 0 || emode >= kModeCount) return -1;
+    if (SegmentBits(version, emode, n) > RemainingBits(bs)) return -1;
+    PutSegmentHeader(bs, version, emode, n);
+    if (PutSegmentData(bs, bytes.data(), n, emode) != 0) return -1;
+    PutTerminatorAndPads(bs);
+    return 0;
+}
+
+}  // namespace qr::engine

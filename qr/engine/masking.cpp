@@ -1,0 +1,122 @@
+#include "qr/engine/masking.h"
+
+namespace qr::engine {
+
+static_assert(FormatWord(1, 0) == 0x5412 && FormatWord(0, 0) == 0x77C4 &&
+              FormatWord(3, 7) == 0x083B);
+static_assert(VersionWords[6] == -1 && VersionWords[7] == 0x07C94 && VersionWords[40] == 0x28C69);
+
+namespace {
+
+// Dark bit of the cell k steps along a row (horizontal) or a column.
+bool DarkAlong(const TQRMatrix& m, bool horizontal, int line, int k) {
+    return horizontal ? IsDark(m, line, k) : IsDark(m, k, line);
+}
+
+int RunPenalty(const TQRMatrix& m, int n, bool horizontal) {
+    int score = 0;
+    for (int line = 0; line < n; ++line) {
+        int run = 1;
+        for (int k = 1; k <= n; ++k) {
+            if (k < n && DarkAlong(m, horizontal, line, k) == DarkAlong(m, horizontal, line, k - 1)) {
+                ++run;
+                continue;
+            }
+            if (run >= 5) score += 3 + (run - 5);
+            run = 1;
+        }
+    }
+    return score;
+}
+
+int FinderPenalty(const TQRMatrix& m, int n, bool horizontal) {
+    static constexpr bool pattern[7] = {true, false, true, true, true, false, true};
+    int score = 0;
+    for (int line = 0; line < n; ++line)
+        for (int j = 0; j <= n - 7; ++j) {
+            bool match = true;
+            for (int k = 0; k < 7 && match; ++k)
+                match = DarkAlong(m, horizontal, line, j + k) == pattern[k];
+            if (!match) continue;
+            const bool lightBefore = j == 0 || !DarkAlong(m, horizontal, line, j - 1);
+            const bool lightAfter = j == n - 7 || !DarkAlong(m, horizontal, line, j + 7);
+            if (lightBefore && lightAfter) score += 40;
+        }
+    return score;
+}
+
+}  // namespace
+
+void ApplyMask(TQRMatrix& m, int n, int mask) {
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j) {
+            std::uint8_t& cell = Cell(m, i, j);
+            if (cell & kFunctionBit) continue;
+            const bool dark = ((cell & kDataBit) != 0) != MaskCondition(mask, i, j);
+            cell = static_cast<std::uint8_t>((cell & ~kDarkBit) | (dark ? kDarkBit : 0));
+        }
+}
+
+int MaskPenalty(const TQRMatrix& m, int n) {
+    int score = RunPenalty(m, n, true) + RunPenalty(m, n, false);
+
+    for (int i = 0; i + 1 < n; ++i)
+        for (int j = 0; j + 1 < n; ++j) {
+            const bool c = IsDark(m, i, j);
+            if (IsDark(m, i, j + 1) == c && IsDark(m, i + 1, j) == c && IsDark(m, i + 1, j + 1) == c)
+                score += 3;
+        }
+
+    score += FinderPenalty(m, n, true) + FinderPenalty(m, n, false);
+
+    int dark = 0;
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j) dark += IsDark(m, i, j) ? 1 : 0;
+    const int percent = 100 * dark / (n * n);
+    const int distance = percent > 50 ? percent - 50 : 50 - percent;
+    score += 10 * (distance / 5);
+    return score;
+}
+
+void ChooseMask(TQRMatrix& m, int n, int masktype, int& masktypeR) {
+    if (masktype >= 0 && masktype <= 7) {
+        ApplyMask(m, n, masktype);
+        masktypeR = masktype;
+        return;
+    }
+    int best = 0;
+    int bestScore = 0;
+    for (int mask = 0; mask < 8; ++mask) {
+        ApplyMask(m, n, mask);
+        const int score = MaskPenalty(m, n);
+        if (mask == 0 || score < bestScore) {
+            best = mask;
+            bestScore = score;
+        }
+    }
+    masktypeR = best;
+    ApplyMask(m, n, best);
+}
+
+void PutFormatInformation(TQRMatrix& m, const TQRVersionInfo& version, int eclevel, int mask) {
+    const int n = version.Modules;
+    const int format = FormatWord(eclevel, mask);
+    for (int k = 0; k < 15; ++k) {
+        if (!((format >> k) & 1)) continue;
+        Cell(m, Resolve(FormatListA[k].Row, n), Resolve(FormatListA[k].Column, n)) |= kDarkBit;
+        Cell(m, Resolve(FormatListB[k].Row, n), Resolve(FormatListB[k].Column, n)) |= kDarkBit;
+    }
+    Cell(m, Resolve(DarkModuleCell.Row, n), Resolve(DarkModuleCell.Column, n)) |= kDarkBit;
+
+    const int word = VersionWords[version.VersionNo];
+    if (word == -1) return;
+    for (int k = 0; k < 18; ++k) {
+        if (!((word >> k) & 1)) continue;
+        const TCellRef a = VersionCellA(k, n);
+        const TCellRef b = VersionCellB(k, n);
+        Cell(m, a.Row, a.Column) |= kDarkBit;
+        Cell(m, b.Row, b.Column) |= kDarkBit;
+    }
+}
+
+}  // namespace qr::engine

@@ -1,0 +1,219 @@
+#include "qr/engine/symbol_engine.h"
+
+#include <algorithm>
+
+#include "qr/engine/bitstream.h"
+#include "qr/engine/masking.h"
+#include "qr/engine/pbm.h"
+#include "qr/engine/reed_solomon.h"
+
+namespace qr::engine {
+
+TQRSymbolEngine::TQRSymbolEngine() : versions_(VersionTable), prepared_(4, '\0') {}
+
+void TQRSymbolEngine::SetCode(std::string_view code) {
+    code_.assign(code);
+    if (designMode_) return;
+    len_ = PrepareInput(code_, binaryOperation_, binary_, prepared_);
+}
+
+void TQRSymbolEngine::SetBinaryOperation(bool on) {
+    if (designMode_) return;
+    binaryOperation_ = on;
+    len_ = PrepareInput(code_, binaryOperation_, binary_, prepared_);
+}
+
+std::span<const std::uint8_t> TQRSymbolEngine::PreparedInput() const {
+    return {reinterpret_cast<const std::uint8_t*>(prepared_.data()), static_cast<std::size_t>(len_)};
+}
+
+void TQRSymbolEngine::SetMode(TQRMode mode) {
+    switch (static_cast<int>(mode)) {
+    case qrSingle: count_ = 1; break;
+    case qrConnect: count_ = std::clamp(count_, 2, 16); break;
+    case qrPlus: count_ = std::clamp(count_, 2, kMaxCount); break;
+    default: return;
+    }
+    mode_ = mode;
+}
+
+void TQRSymbolEngine::SetCount(int count) {
+    if (count >= 1 && count <= kMaxCount) count_ = count;
+}
+
+void TQRSymbolEngine::SetColumn(int column) {
+    if (column >= 1 && column <= kMaxCount) column_ = column;
+}
+
+void TQRSymbolEngine::DivideInput() {
+    qr::engine::DivideInput(PreparedInput(), count_, mode_, offset_);
+}
+
+void TQRSymbolEngine::CheckDivision() {
+    qr::engine::CheckDivision(PreparedInput(), len_, count_, mode_, column_, offset_, parity_);
+}
+
+std::span<const std::uint8_t> TQRSymbolEngine::Slice(int s) const {
+    if (s < 1 || s > count_) return {};
+    const int from = offset_[s - 1];
+    const int to = offset_[s];
+    // Boundaries outlive the input they were cut from (Code or Count may change between
+    // a division and a read); stale ones select nothing.
+    if (from < 0 || to < from || to > len_) return {};
+    return PreparedInput().subspan(static_cast<std::size_t>(from),
+                                   static_cast<std::size_t>(to - from));
+}
+
+void TQRSymbolEngine::SetVersion(int version) {
+    if (version >= kMinVersion && version <= kMaxVersion) version_ = version;
+}
+
+void TQRSymbolEngine::SetEclevel(int level) {
+    if (level >= 0 && level < kLevelCount) eclevel_ = level;
+}
+
+void TQRSymbolEngine::SetEmode(int mode) {
+    if (mode < -1 || mode >= kModeCount) return;
+    emode_ = mode;
+    emodeR_ = mode;
+}
+
+void TQRSymbolEngine::SetMasktype(int mask) {
+    if (mask < -1 || mask > 7) return;
+    masktype_ = mask;
+    masktypeR_ = mask;
+}
+
+void TQRSymbolEngine::SetPxmag(int pxmag) {
+    if (pxmag >= 1 && pxmag <= 10) pxmag_ = pxmag;
+}
+
+int TQRSymbolEngine::Capacity() const {
+    const int mode = emodeR_ == -1 ? 1 : emodeR_;
+    return count_ * versions_[version_].Levels[eclevel_].ModeCapacity[mode];
+}
+
+bool TQRSymbolEngine::LoadSymbol(std::span<const std::uint8_t> bytes, int s) {
+    if (bytes.size() > static_cast<std::size_t>(kMaxSliceBytes)) return false;
+    std::copy(bytes.begin(), bytes.end(), symbolInput_.begin());
+    symbolLength_ = static_cast<int>(bytes.size());
+    symbolNumber_ = s;
+    return true;
+}
+
+int TQRSymbolEngine::BuildSymbol(int s) {
+    if (s < 1 || s > count_) return -1;
+    const int from = offset_[s - 1];
+    const int to = offset_[s];
+    if (from < 0 || to < from || to > len_) return -1;
+    return BuildSymbolFrom(PreparedInput().subspan(static_cast<std::size_t>(from),
+                                                   static_cast<std::size_t>(to - from)),
+                           s);
+}
+
+int TQRSymbolEngine::BuildSymbolFrom(std::span<const std::uint8_t> bytes, int s) {
+    if (!LoadSymbol(bytes, s)) return -1;
+    if ((emode_ == -1 ? EncodeAuto() : EncodeFixed()) != 0) return -1;
+    MakeErrorCorrection();
+    InterleaveCodewords();
+    PutFunctionPatterns();
+    PlaceCodewords();
+    ChooseMask();
+    PutFormatInformation();
+    return 0;
+}
+
+namespace {
+
+TEncodeContext Context(const TQRVersionInfo& version, int eclevel, TQRMode mode, int count,
+                       int parity, int symbolNumber) {
+    TEncodeContext ctx;
+    ctx.Version = &version;
+    ctx.Eclevel = eclevel;
+    ctx.Mode = mode;
+    ctx.Count = count;
+    ctx.Parity = parity;
+    ctx.SymbolNumber = symbolNumber;
+    return ctx;
+}
+
+}  // namespace
+
+int TQRSymbolEngine::EncodeAuto() {
+    TBitStream bs{dataCodewords_};
+    const auto ctx = Context(versions_[version_], eclevel_, mode_, count_, parity_, symbolNumber_);
+    return qr::engine::EncodeAuto(std::span(symbolInput_).first(symbolLength_), ctx, bs, emodeR_);
+}
+
+int TQRSymbolEngine::EncodeFixed() {
+    TBitStream bs{dataCodewords_};
+    const auto ctx = Context(versions_[version_], eclevel_, mode_, count_, parity_, symbolNumber_);
+    return qr::engine::EncodeFixed(std::span(symbolInput_).first(symbolLength_), ctx, emode_, bs);
+}
+
+void TQRSymbolEngine::MakeErrorCorrection() {
+    qr::engine::MakeErrorCorrection(versions_[version_].Levels[eclevel_], dataCodewords_,
+                                    ecCodewords_, divisionRegister_);
+}
+
+void TQRSymbolEngine::InterleaveCodewords() {
+    qr::engine::InterleaveCodewords(versions_[version_].Levels[eclevel_], dataCodewords_,
+                                    ecCodewords_, finalCodewords_);
+}
+
+void TQRSymbolEngine::PutFunctionPatterns() {
+    qr::engine::PutFunctionPatterns(matrix_, versions_[version_]);
+}
+
+void TQRSymbolEngine::PlaceCodewords() {
+    qr::engine::PlaceCodewords(matrix_, Modules(),
+                               std::span(finalCodewords_).first(versions_[version_].TotalCodewords));
+}
+
+void TQRSymbolEngine::ChooseMask() {
+    qr::engine::ChooseMask(matrix_, Modules(), masktype_, masktypeR_);
+}
+
+void TQRSymbolEngine::PutFormatInformation() {
+    qr::engine::PutFormatInformation(matrix_, versions_[version_], eclevel_,
+                                     masktypeR_ < 0 ? 0 : masktypeR_);
+}
+
+bool TQRSymbolEngine::IsDark(int row, int column) const {
+    const int n = Modules();
+    return row >= 0 && row < n && column >= 0 && column < n && qr::engine::IsDark(matrix_, row, column);
+}
+
+bool TQRSymbolEngine::IsDataBit(int row, int column) const {
+    const int n = Modules();
+    return row >= 0 && row < n && column >= 0 && column < n &&
+           qr::engine::IsDataBit(matrix_, row, column);
+}
+
+bool TQRSymbolEngine::IsFunction(int row, int column) const {
+    const int n = Modules();
+    return row >= 0 && row < n && column >= 0 && column < n &&
+           qr::engine::IsFunction(matrix_, row, column);
+}
+
+std::span<const std::uint8_t> TQRSymbolEngine::DataCodewordBuffer() const {
+    return std::span(dataCodewords_).first(
+        static_cast<std::size_t>(versions_[version_].Levels[eclevel_].DataCodewords));
+}
+
+std::span<const std::uint8_t> TQRSymbolEngine::FinalCodewords() const {
+    return std::span(finalCodewords_).first(
+        static_cast<std::size_t>(versions_[version_].TotalCodewords));
+}
+
+const std::vector<std::string>& TQRSymbolEngine::PBM() {
+    const int n = Modules();
+    StartPbm(pbm_, mode_, count_, n, pxmag_);
+    for (int s = 1; s <= count_; ++s) {
+        if (BuildSymbol(s) != 0) break;
+        AppendPbmSymbol(pbm_, matrix_, n, pxmag_);
+    }
+    return pbm_;
+}
+
+}  // namespace qr::engine

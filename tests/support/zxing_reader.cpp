@@ -1,0 +1,63 @@
+#define ZX_USE_UTF8 1
+#include "tests/support/zxing_reader.h"
+
+#include <ZXing/ReadBarcode.h>
+
+namespace test_support {
+
+namespace {
+
+ZXing::DecodeHints Hints(bool pure) {
+    ZXing::DecodeHints hints;
+    hints.setFormats(ZXing::BarcodeFormat::QRCode);
+    hints.setIsPure(pure);
+    hints.setTryRotate(false);
+    hints.setTryDownscale(false);
+    return hints;
+}
+
+TZxingResult Convert(const ZXing::Result& r) {
+    TZxingResult out;
+    out.Valid = r.isValid();
+    if (!out.Valid) {
+        out.Error = r.error() ? r.error().msg() : "no symbol found";
+        return out;
+    }
+    const auto& bytes = r.bytes();
+    out.Bytes.assign(bytes.begin(), bytes.end());
+    out.SequenceIndex = r.sequenceIndex();
+    out.SequenceSize = r.sequenceSize();
+    out.SequenceId = r.sequenceId();
+    out.EcLevel = r.ecLevel();
+    return out;
+}
+
+ZXing::ImageView View(const std::uint8_t* pixels, int width, int height, int rowStride) {
+    return ZXing::ImageView(pixels, width, height, ZXing::ImageFormat::Lum, rowStride);
+}
+
+}  // namespace
+
+std::vector<TZxingResult> ZxingReadAll(const std::uint8_t* pixels, int width, int height,
+                                       int rowStride) {
+    std::vector<TZxingResult> out;
+    for (const auto& r : ZXing::ReadBarcodes(View(pixels, width, height, rowStride), Hints(false)))
+        out.push_back(Convert(r));
+    return out;
+}
+
+TZxingResult ZxingRead(const std::uint8_t* pixels, int width, int height, int rowStride,
+                       bool pure) {
+    return Convert(ZXing::ReadBarcode(View(pixels, width, height, rowStride), Hints(pure)));
+}
+
+TZxingResult ZxingRead(const TGreyImage& image, bool pure) {
+    return ZxingRead(image.Pixels.data(), image.Width, image.Height, image.Width, pure);
+}
+
+TZxingResult ZxingReadModules(int n, const std::function<bool(int, int)>& isDark, int quiet,
+                              int scale, bool pure) {
+    return ZxingRead(RenderModules(n, isDark, quiet, scale), pure);
+}
+
+}  // namespace test_support
