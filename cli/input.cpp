@@ -1,0 +1,135 @@
+#include "cli/input.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "platform/cp932.h"
+
+namespace cli {
+
+namespace {
+
+std::string Hex(char32_t c) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "U+%04X", static_cast<unsigned>(c));
+    return buf;
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF. Returns the
+// byte offset of the first bad sequence, or npos.
+std::size_t DecodeUtf8(std::string_view in, std::u16string& out) {
+    std::size_t i = 0;
+    while (i < in.size()) {
+        const auto b0 = static_cast<unsigned char>(in[i]);
+        char32_t c;
+        int more;
+        char32_t min;
+        if (b0 < 0x80) {
+            out += static_cast<char16_t>(b0);
+            ++i;
+            continue;
+        } else if (b0 >= 0xC2 && b0 <= 0xDF) {
+            c = b0 & 0x1F, more = 1, min = 0x80;
+        } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+            c = b0 & 0x0F, more = 2, min = 0x800;
+        } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+            c = b0 & 0x07, more = 3, min = 0x10000;
+        } else {
+            return i;
+        }
+        if (i + more >= in.size()) return i;
+        for (int k = 1; k <= more; ++k) {
+            const auto b = static_cast<unsigned char>(in[i + k]);
+            if ((b & 0xC0) != 0x80) return i;
+            c = (c << 6) | (b & 0x3F);
+        }
+        if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return i;
+        if (c >= 0x10000) {
+            out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+            out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(c);
+        }
+        i += more + 1;
+    }
+    return std::string_view::npos;
+}
+
+}  // namespace
+
+TInputResult ReadText(const TCliOptions& options) {
+    TInputResult r;
+    if (!options.TextFromStdin) {
+        for (std::size_t i = 0; i < options.Text.size(); ++i) {
+            if (i > 0) r.Bytes += ' ';
+            r.Bytes += options.Text[i];
+        }
+        return r;
+    }
+    std::vector<char> buf(1 << 16);
+    for (;;) {
+        const ssize_t n = ::read(STDIN_FILENO, buf.data(), buf.size());
+        if (n == 0) break;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            r.Error = std::string("cannot read standard input: ") + std::strerror(errno);
+            return r;
+        }
+        if (r.Bytes.size() + static_cast<std::size_t>(n) > kMaxInputBytes) {
+            r.Error = "the input is longer than " + std::to_string(kMaxInputBytes) +
+                      " bytes; no set of symbols can hold it";
+            r.TooLong = true;
+            return r;
+        }
+        r.Bytes.append(buf.data(), static_cast<std::size_t>(n));
+    }
+    return r;
+}
+
+TInputResult Utf8ToShiftJis(std::string_view utf8) {
+    TInputResult r;
+    if (utf8.starts_with("\xEF\xBB\xBF")) utf8.remove_prefix(3);
+    std::u16string text;
+    text.reserve(utf8.size());
+    if (const auto bad = DecodeUtf8(utf8, text); bad != std::string_view::npos) {
+        r.Error = "the text is not valid UTF-8 at byte " + std::to_string(bad + 1) +
+                  " (use --input-encoding sjis for Shift-JIS bytes)";
+        return r;
+    }
+    std::vector<platform::Cp932Unmappable> unmappable;
+    r.Bytes = platform::Utf16ToCp932(text, &unmappable);
+    if (!unmappable.empty()) {
+        const auto& u = unmappable.front();
+        std::string shown;
+        AppendUtf8(shown, u.character);
+        if (u.character >= 0xD800 && u.character <= 0xDFFF) shown.clear();
+        r.Error = "character " + Hex(u.character) + (shown.empty() ? "" : " '" + shown + "'") +
+                  " at position " + std::to_string(u.position) + " has no Shift-JIS form";
+        r.Bytes.clear();
+    }
+    return r;
+}
+
+}  // namespace cli

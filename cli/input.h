@@ -1,0 +1,30 @@
+// Where varoku-qr's text comes from and how it becomes the Shift-JIS bytes of Code.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "cli/options.h"
+
+namespace cli {
+
+// More input than this cannot fit even 1024 symbols of version 40 (7089 bytes each),
+// escapes and UTF-8 counted generously; reading stops there instead of filling memory.
+inline constexpr std::size_t kMaxInputBytes = std::size_t{16} << 20;
+
+struct TInputResult {
+    std::string Bytes;
+    std::string Error;  // empty on success
+    bool TooLong = false;
+};
+
+// The operands joined by single spaces, or all of standard input.
+TInputResult ReadText(const TCliOptions& options);
+
+// Converts UTF-8 text to code page 932. A leading byte-order mark is dropped. Refuses
+// malformed UTF-8 (naming the byte offset) and characters without a Shift-JIS form
+// (naming the character and its 1-based position in characters).
+TInputResult Utf8ToShiftJis(std::string_view utf8);
+
+}  // namespace cli

@@ -1,0 +1,136 @@
+#include "cli/symbols.h"
+
+#include <cstdio>
+#include <span>
+
+namespace cli {
+
+namespace {
+
+using qr::engine::TQRSymbolEngine;
+
+constexpr const char* kModeNames[] = {"numeric", "alphanumeric", "8-bit byte", "Kanji"};
+
+std::string VersionLevel(int version, int level) {
+    return std::to_string(version) + "-" + "LMQH"[level];
+}
+
+std::string HexByte(std::uint8_t b) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "0x%02X", b);
+    return buf;
+}
+
+// Offset of the first byte that a fixed mode cannot carry, or -1. An automatic
+// encoding can carry any byte, so only a fixed mode refuses on content.
+int FirstRefusedByte(std::span<const std::uint8_t> bytes, int mode) {
+    const int n = static_cast<int>(bytes.size());
+    for (int i = 0; i < n; ++i) {
+        const std::uint8_t b = bytes[i];
+        switch (mode) {
+        case 0:
+            if (b < '0' || b > '9') return i;
+            break;
+        case 1:
+            if (b >= 0x80 || qr::engine::AlnumValue[b] < 0) return i;
+            break;
+        case 3:
+            if (i + 1 >= n || !qr::engine::IsKanjiPair(b, bytes[i + 1])) return i;
+            ++i;
+            break;
+        default:
+            break;
+        }
+    }
+    return -1;
+}
+
+bool Encodes(TQRSymbolEngine& engine, int s) {
+    if (!engine.LoadSymbol(engine.Slice(s), s)) return false;
+    return (engine.Emode() < 0 ? engine.EncodeAuto() : engine.EncodeFixed()) == 0;
+}
+
+// The first symbol that does not encode at the engine's version, or 0 when all do.
+// The symbol that failed last time is tried first: it is usually the longest.
+int FirstMisfit(TQRSymbolEngine& engine, int hint) {
+    if (hint >= 1 && hint <= engine.Count() && !Encodes(engine, hint)) return hint;
+    for (int s = 1; s <= engine.Count(); ++s)
+        if (s != hint && !Encodes(engine, s)) return s;
+    return 0;
+}
+
+}  // namespace
+
+TBuildResult PrepareSymbols(TQRSymbolEngine& engine, const TCliOptions& o, const std::string& code) {
+    TBuildResult r;
+    engine.SetVersion(o.Version > 0 ? o.Version : qr::engine::kMinVersion);
+    engine.SetEclevel(o.Eclevel);
+    engine.SetEmode(o.Emode);
+    engine.SetMasktype(o.Masktype);
+    engine.SetPxmag(o.Pxmag);
+    if (o.Split) engine.SetMode(*o.Split);
+    if (o.Count) engine.SetCount(*o.Count);
+    // The flag first, so the text is prepared once, with escapes resolved.
+    if (o.BinaryOperation) engine.SetBinaryOperation(true);
+    engine.SetCode(code);
+    if (o.BinaryOperation && !engine.BinaryOperation())
+        r.Warnings.push_back("a ~ escape is malformed, so the text is taken as it stands");
+
+    engine.DivideInput();
+    engine.CheckDivision();
+    const int count = engine.Count();
+
+    if (o.Emode >= 0) {
+        const auto input = engine.PreparedInput();
+        for (int s = 1; s <= count; ++s) {
+            const int at = FirstRefusedByte(engine.Slice(s), o.Emode);
+            if (at < 0) continue;
+            const int pos = engine.Offset(s - 1) + at;
+            const bool lone = o.Emode == 3 && pos + 1 >= static_cast<int>(input.size());
+            r.Exit = kExitUsage;
+            r.Error = std::string(lone ? "the last byte " : "byte ") + HexByte(input[pos]) +
+                      (lone ? "" : " at position " + std::to_string(pos + 1)) + " cannot be carried in " +
+                      kModeNames[o.Emode] + " mode";
+            return r;
+        }
+    }
+
+    int misfit = 0;
+    if (o.Version > 0) {
+        misfit = FirstMisfit(engine, 1);
+    } else {
+        for (int v = qr::engine::kMinVersion; v <= qr::engine::kMaxVersion; ++v) {
+            engine.SetVersion(v);
+            misfit = FirstMisfit(engine, misfit);
+            if (misfit == 0) break;
+        }
+    }
+    if (misfit != 0) {
+        r.Exit = kExitNoFit;
+        r.Error = "symbol " + std::to_string(misfit) + " of " + std::to_string(count) + " does not fit: " +
+                  std::to_string(engine.Slice(misfit).size()) + " bytes at version " +
+                  VersionLevel(engine.Version(), engine.Eclevel()) +
+                  (o.Version > 0 ? "" : ", the largest") +
+                  (o.Emode >= 0 ? std::string(" in ") + kModeNames[o.Emode] + " mode" : "");
+        return r;
+    }
+
+    const std::uint64_t w = static_cast<std::uint64_t>(engine.Modules() + 8) * engine.Pxmag();
+    if (static_cast<std::uint64_t>(count) * (w + 2) * (2 * w + 1) > kMaxPictureBytes) {
+        r.Exit = kExitUsage;
+        r.Error = "the PBM text of " + std::to_string(count) + " symbols of version " +
+                  std::to_string(engine.Version()) + " at --pxmag " + std::to_string(engine.Pxmag()) +
+                  " would exceed 1 GiB; ask for fewer symbols or a smaller --pxmag";
+        return r;
+    }
+    return r;
+}
+
+const std::vector<std::string>* PbmLines(TQRSymbolEngine& engine) {
+    const auto& lines = engine.PBM();
+    const std::size_t w = static_cast<std::size_t>(engine.Modules() + 8) * engine.Pxmag();
+    if (lines.size() != 3 + static_cast<std::size_t>(engine.Count()) * (2 + w)) return nullptr;
+    return &lines;
+}
+
+}  // namespace cli
