@@ -1,0 +1,81 @@
+#include "qr/picture_output.h"
+
+#include <QBuffer>
+#include <QMarginsF>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSvgGenerator>
+
+namespace qr {
+namespace {
+
+constexpr int kScreenDpi = 96;
+
+bool Replayable(const platform::TMetafile& metafile) {
+    return !metafile.Empty() && !metafile.Recording();
+}
+
+}  // namespace
+
+QByteArray MetafileToSvg(const platform::TMetafile& metafile, const QString& title) {
+    if (!Replayable(metafile)) return {};
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator generator;
+    generator.setOutputDevice(&buffer);
+    generator.setSize(QSize(metafile.Width(), metafile.Height()));
+    generator.setViewBox(QRect(0, 0, metafile.Width(), metafile.Height()));
+    generator.setResolution(kScreenDpi);
+    if (!title.isEmpty()) generator.setTitle(title);
+    QPainter painter;
+    if (!painter.begin(&generator)) return {};
+    painter.drawPicture(0, 0, metafile.Picture());
+    painter.end();
+    return bytes;
+}
+
+QByteArray MetafileToPdf(const platform::TMetafile& metafile, const QString& title) {
+    if (!Replayable(metafile)) return {};
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&buffer);
+        writer.setResolution(kScreenDpi);
+        writer.setCreator(QStringLiteral("Varoku"));
+        if (!title.isEmpty()) writer.setTitle(title);
+        const QSizeF points(metafile.Width() * 72.0 / kScreenDpi,
+                            metafile.Height() * 72.0 / kScreenDpi);
+        writer.setPageLayout(QPageLayout(QPageSize(points, QPageSize::Point),
+                                         QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+        QPainter painter;
+        if (!painter.begin(&writer)) return {};
+        painter.drawPicture(0, 0, metafile.Picture());
+        painter.end();
+    }
+    return bytes;
+}
+
+QImage MetafileToImage(const platform::TMetafile& metafile, const QColor& background) {
+    if (!Replayable(metafile)) return {};
+    QImage image(metafile.Width(), metafile.Height(), QImage::Format_RGB32);
+    image.fill(background);
+    QPainter painter(&image);
+    painter.drawPicture(0, 0, metafile.Picture());
+    painter.end();
+    return image;
+}
+
+QByteArray ImageToPng(const QImage& image) {
+    if (image.isNull()) return {};
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+}  // namespace qr

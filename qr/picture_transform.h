@@ -1,0 +1,23 @@
+// Quarter, half and three-quarter turns and the left-right mirror of a bitmap, done
+// pixel by pixel through direct row access so that any pixel depth keeps its bytes
+// (and its palette) exactly.
+#pragma once
+
+#include <QImage>
+
+namespace qr {
+
+// The bitmap turned clockwise by 90, 180 or 270 degrees: W x H becomes H x W for the
+// quarter turns. For 90, new(x, y) = old(y, H - 1 - x); for 180, old(W - 1 - x,
+// H - 1 - y); for 270, old(W - 1 - y, x). Any other angle, or a null image, gives the
+// image back unchanged.
+QImage RotateBitmap(const QImage& source, int angle);
+
+// The bitmap mirrored left to right: new(x, y) = old(W - 1 - x, y).
+QImage MirrorBitmap(const QImage& source);
+
+// Pixel formats with 1 (most significant bit leftmost), 8, 16, 24 or 32 bits per
+// pixel are kept; anything else is turned into 24-bit RGB first.
+QImage NormalizedForTransform(const QImage& source);
+
+}  // namespace qr

@@ -1,0 +1,659 @@
+#include "qr/qr_code.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
+
+#include <algorithm>
+#include <exception>
+
+#include "platform/cp932.h"
+#include "platform/message_box.h"
+#include "qr/picture_output.h"
+#include "qr/picture_transform.h"
+
+namespace qr {
+namespace {
+
+// Keeps a flag raised for one scope, also when that scope ends by an exception.
+class FlagScope {
+public:
+    FlagScope(bool& flag, bool value) : flag_(flag), saved_(flag) { flag_ = value; }
+    ~FlagScope() { flag_ = saved_; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& flag_;
+    bool saved_;
+};
+
+std::string Numbered(TNumbering numbering, const std::string& text, int k) {
+    const std::string n = std::to_string(k);
+    switch (numbering) {
+    case nbrNone: return text;
+    case nbrHead: return text.empty() ? n : n + " " + text;
+    case nbrTail: return text.empty() ? n : text + " " + n;
+    case nbrIfVoid: return text.empty() ? n : text;
+    }
+    return text;
+}
+
+int TextOffset(TLocation location, int cellWidth, int textWidth) {
+    int offset = 0;
+    switch (location) {
+    case locLeft: offset = 0; break;
+    case locCenter: offset = (cellWidth - textWidth) / 2; break;
+    case locRight: offset = cellWidth - textWidth; break;
+    }
+    return offset < 0 ? 0 : offset;
+}
+
+}  // namespace
+
+TQRCode::TQRCode(QWidget* parent) : platform::TImage(parent) {
+    onClipboardChange_ = [this](TQRCode* sender) { ClipboardChanged(sender); };
+}
+
+TQRCode::~TQRCode() {
+    // Stop watching before anything else goes, so no notification reaches a half-gone
+    // component.
+    clipWatch_ = false;
+    UpdateClipboardMembership();
+    if (metaCanvas_) {
+        Picture().Metafile().EndRecording();
+        metaCanvas_ = nullptr;
+    }
+}
+
+// ---- Properties -------------------------------------------------------------------
+
+void TQRCode::RepaintIf(bool stored) {
+    if (stored) PaintSymbol();
+}
+
+void TQRCode::SetCode(std::string_view code) {
+    if (engine_.DesignMode()) {
+        engine_.SetCode(code);
+        PaintSymbol();
+        return;
+    }
+    DoChangeCode();
+    engine_.SetCode(code);
+    PaintSymbol();
+    DoChangedCode();
+}
+
+void TQRCode::SetBinaryOperation(bool on) {
+    if (engine_.DesignMode()) return;
+    engine_.SetBinaryOperation(on);
+    PaintSymbol();
+}
+
+void TQRCode::SetMode(TQRMode mode) {
+    if (mode != qrSingle && mode != qrConnect && mode != qrPlus) return;
+    engine_.SetMode(mode);
+    PaintSymbol();
+}
+
+void TQRCode::SetCount(int count) {
+    if (count < 1 || count > engine::kMaxCount) return;
+    engine_.SetCount(count);
+    PaintSymbol();
+}
+
+void TQRCode::SetColumn(int column) {
+    if (column < 1 || column > engine::kMaxCount) return;
+    engine_.SetColumn(column);
+    PaintSymbol();
+}
+
+void TQRCode::SetNumbering(TNumbering numbering) {
+    if (numbering > nbrIfVoid) return;
+    numbering_ = numbering;
+    RepaintIf(Count() > 1);
+}
+
+void TQRCode::SetCommentUp(std::string_view text) {
+    commentUp_ = text;
+    PaintSymbol();
+}
+
+void TQRCode::SetCommentUpLoc(TLocation location) {
+    if (location > locRight) return;
+    commentUpLoc_ = location;
+    RepaintIf(!commentUp_.empty());
+}
+
+void TQRCode::SetCommentDown(std::string_view text) {
+    commentDown_ = text;
+    PaintSymbol();
+}
+
+void TQRCode::SetCommentDownLoc(TLocation location) {
+    if (location > locRight) return;
+    commentDownLoc_ = location;
+    RepaintIf(!commentDown_.empty());
+}
+
+int TQRCode::SymbolWidth() const { return (engine_.Modules() + 8) * Pxmag(); }
+int TQRCode::SymbolHeight() const { return (engine_.Modules() + 8) * Pxmag(); }
+int TQRCode::SymbolWidthS() const { return SymbolWidth() + spaceLeft_ + spaceRight_; }
+int TQRCode::SymbolHeightS() const { return SymbolHeight() + spaceUp_ + spaceDown_; }
+
+int TQRCode::SymbolWidthA() const {
+    return std::min(Column(), Count()) * SymbolWidthS();
+}
+
+int TQRCode::SymbolHeightA() const {
+    const int rows = Count() / Column() + (Count() % Column() != 0 ? 1 : 0);
+    return rows * SymbolHeightS();
+}
+
+void TQRCode::SetSymbolLeft(int value) {
+    symbolLeft_ = value;
+    PaintSymbol();
+}
+
+void TQRCode::SetSymbolTop(int value) {
+    symbolTop_ = value;
+    PaintSymbol();
+}
+
+void TQRCode::SetSymbolSpaceUp(int value) {
+    spaceUp_ = value;
+    PaintSymbol();
+}
+
+void TQRCode::SetSymbolSpaceDown(int value) {
+    spaceDown_ = value;
+    PaintSymbol();
+}
+
+void TQRCode::SetSymbolSpaceLeft(int value) {
+    spaceLeft_ = value;
+    PaintSymbol();
+}
+
+void TQRCode::SetSymbolSpaceRight(int value) {
+    spaceRight_ = value;
+    PaintSymbol();
+}
+
+void TQRCode::SetVersion(int version) {
+    if (version < engine::kMinVersion || version > engine::kMaxVersion) return;
+    engine_.SetVersion(version);
+    PaintSymbol();
+}
+
+void TQRCode::SetEmode(int mode) {
+    if (mode < -1 || mode >= engine::kModeCount) return;
+    engine_.SetEmode(mode);
+    PaintSymbol();
+}
+
+void TQRCode::SetEclevel(int level) {
+    if (level < 0 || level >= engine::kLevelCount) return;
+    engine_.SetEclevel(level);
+    PaintSymbol();
+}
+
+void TQRCode::SetMasktype(int mask) {
+    if (mask < -1 || mask > 7) return;
+    engine_.SetMasktype(mask);
+    PaintSymbol();
+}
+
+void TQRCode::SetPxmag(int pxmag) {
+    if (pxmag < 1 || pxmag > 10) return;
+    engine_.SetPxmag(pxmag);
+    PaintSymbol();
+}
+
+void TQRCode::SetAngle(int angle) {
+    if (angle != 0 && angle != 90 && angle != 180 && angle != 270) return;
+    angle_ = angle;
+    PaintSymbol();
+}
+
+void TQRCode::SetReverse(bool on) {
+    reverse_ = on;
+    PaintSymbol();
+}
+
+void TQRCode::SetMatch(bool on) {
+    match_ = on;
+    if (on) {
+        transparent_ = false;
+    } else {
+        symbolPicture_ = picBMP;
+    }
+    PaintSymbol();
+}
+
+void TQRCode::SetComFont(const TFont* font) {
+    if (!font || font == &comFont_) return;
+    comFont_ = *font;
+    PaintSymbol();
+}
+
+void TQRCode::SetTransparent(bool on) {
+    transparent_ = on;
+    if (on) {
+        match_ = false;
+        symbolPicture_ = picBMP;
+    }
+    PaintSymbol();
+}
+
+void TQRCode::SetSymbolColor(TColor color) {
+    symbolColor_ = color;
+    PaintSymbol();
+}
+
+void TQRCode::SetBackColor(TColor color) {
+    backColor_ = color;
+    PaintSymbol();
+}
+
+void TQRCode::SetSymbolPicture(TPictures picture) {
+    if (!match_) {
+        symbolPicture_ = picBMP;
+        return;
+    }
+    if (picture > picWMF) return;
+    symbolPicture_ = picture;
+    PaintSymbol();
+}
+
+void TQRCode::SetSymbolEnabled(bool on) {
+    if (symbolEnabled_ == on) return;
+    symbolEnabled_ = on;
+    RepaintIf(on);
+}
+
+void TQRCode::SetClearOption(bool on) {
+    if (!on) {
+        clearOption_ = false;
+        return;
+    }
+    if (clearOption_) return;
+    clearOption_ = true;
+    if (!symbolDisped_) Clear();
+}
+
+// ---- Events -----------------------------------------------------------------------
+
+void TQRCode::DoChangeCode() {
+    if (OnChangeCode && symbolEnabled_) OnChangeCode(this, watch_);
+}
+
+void TQRCode::DoPaintSymbol() {
+    if (OnPaintSymbol) OnPaintSymbol(this, watch_);
+}
+
+void TQRCode::DoPaintedSymbol() {
+    if (OnPaintedSymbol) OnPaintedSymbol(this, watch_);
+}
+
+void TQRCode::DoChangedCode() {
+    if (OnChangedCode && symbolEnabled_) OnChangedCode(this, watch_);
+}
+
+void TQRCode::DoClipboardChange() {
+    if (onClipboardChange_) onClipboardChange_(this);
+}
+
+// ---- The paint pass ---------------------------------------------------------------
+
+void TQRCode::PaintSymbol() {
+    if (!symbolEnabled_) return;
+    symbolDisped_ = false;
+    engine_.DivideInput();
+    engine_.CheckDivision();
+    symbolNumber_ = 1;
+    DoPaintSymbol();
+
+    platform::TBitmap& bitmap = Picture().Bitmap();
+    bitmap.SetPixelFormat(QImage::Format_RGB32);
+    if (bitmap.Empty()) bitmap.SetSize(Width(), Height());
+
+    const int left0 = symbolLeft_;
+    const int top0 = symbolTop_;
+    int blockLeft = left0;
+    int blockTop = top0;
+    if (!match_) {
+        const int w = Width();
+        const int h = Height();
+        switch (angle_) {
+        case 90:
+            blockLeft = top0;
+            blockTop = w - left0 - SymbolHeightA();
+            break;
+        case 180:
+            blockLeft = w - left0 - SymbolWidthA();
+            blockTop = h - top0 - SymbolHeightA();
+            break;
+        case 270:
+            blockLeft = h - top0 - SymbolWidthA();
+            blockTop = left0;
+            break;
+        default: break;
+        }
+        // Undo the final turn-and-mirror on what the picture already shows, so earlier
+        // drawing comes back to the same place after this pass.
+        TransformPicture(360 - angle_, true);
+    }
+
+    const bool autoSize = AutoSize();
+    const bool stretch = Stretch();
+    SetAutoSize(false);
+    SetStretch(false);
+    if (symbolPicture_ == picBMP) Picture().Bitmap().Canvas().SetFont(comFont_);
+
+    const std::string up0 = commentUp_;
+    const std::string down0 = commentDown_;
+    while (symbolNumber_ <= Count()) {
+        const int k = symbolNumber_;
+        symbolDisped_ = false;
+        symbolLeft_ = blockLeft + ((k - 1) % Column()) * SymbolWidthS();
+        symbolTop_ = blockTop + ((k - 1) / Column()) * SymbolHeightS();
+        if (Count() > 1) {
+            commentUp_ = Numbered(numbering_, up0, k);
+            commentDown_ = Numbered(numbering_, down0, k);
+        }
+        if (!engine_.LoadSymbol(engine_.Slice(k), k)) {
+            if (metaCanvas_) {
+                Picture().Metafile().EndRecording();
+                metaCanvas_ = nullptr;
+            }
+            break;
+        }
+        if (symbolPicture_ == picBMP) {
+            DrawSymbolBitmap();
+        } else {
+            DrawSymbolMetafile();
+        }
+        if (!symbolDisped_) break;
+        ++symbolNumber_;
+    }
+    // A vector paint that stopped for any other reason must not leave its recording
+    // open: an open recording shows nothing and cannot be copied.
+    if (metaCanvas_) {
+        Picture().Metafile().EndRecording();
+        metaCanvas_ = nullptr;
+    }
+
+    commentDown_ = down0;
+    commentUp_ = up0;
+    symbolTop_ = top0;
+    symbolLeft_ = left0;
+    SetStretch(stretch);
+    SetAutoSize(autoSize);
+
+    if (!match_ || symbolDisped_) TransformPicture(angle_, false);
+    DoPaintedSymbol();
+    if (!symbolDisped_ && clearOption_ && !symbolDebug_) Clear();
+    Invalidate();
+}
+
+bool TQRCode::BuildCurrentSymbol() {
+    const int encoded = engine_.Emode() == -1 ? engine_.EncodeAuto() : engine_.EncodeFixed();
+    if (encoded < 0) return false;
+    engine_.MakeErrorCorrection();
+    engine_.InterleaveCodewords();
+    engine_.PutFunctionPatterns();
+    engine_.PlaceCodewords();
+    engine_.ChooseMask();
+    engine_.PutFormatInformation();
+    return true;
+}
+
+void TQRCode::DrawModules(platform::TCanvas& canvas, int cx, int cy) {
+    const int n = engine_.Modules();
+    const int m = Pxmag();
+    const int x0 = cx + spaceLeft_ + 4 * m;
+    const int y0 = cy + spaceUp_ + 4 * m;
+    for (int r = 0; r < n; ++r) {
+        int c = 0;
+        while (c < n) {
+            if (!engine_.IsDark(r, c)) {
+                ++c;
+                continue;
+            }
+            const int c1 = c;
+            while (c < n && engine_.IsDark(r, c)) ++c;
+            canvas.FillRect(x0 + c1 * m, y0 + r * m, x0 + c * m, y0 + (r + 1) * m, symbolColor_);
+        }
+    }
+}
+
+void TQRCode::DrawComments(platform::TCanvas& canvas, int cx, int cy) {
+    const QString up = platform::Cp932ToQString(commentUp_);
+    const QString down = platform::Cp932ToQString(commentDown_);
+    const QSize upExtent = canvas.TextExtent(up);
+    const QSize downExtent = canvas.TextExtent(down);
+    if (!up.isEmpty()) {
+        const int x = cx + TextOffset(commentUpLoc_, SymbolWidthS(), upExtent.width());
+        const int y = spaceUp_ >= upExtent.height() ? cy : cy + spaceUp_ - upExtent.height();
+        canvas.TextOut(x, y, up, backColor_);
+    }
+    if (!down.isEmpty()) {
+        const int x = cx + TextOffset(commentDownLoc_, SymbolWidthS(), downExtent.width());
+        const int y = spaceDown_ >= downExtent.height()
+                          ? cy + spaceUp_ + SymbolHeight() + spaceDown_ - downExtent.height()
+                          : cy + spaceUp_ + SymbolHeight();
+        canvas.TextOut(x, y, down, backColor_);
+    }
+}
+
+void TQRCode::DrawSymbolBitmap() {
+    if (!BuildCurrentSymbol()) return;
+    if (symbolDebug_) {
+        symbolDisped_ = true;
+        return;
+    }
+    const int k = symbolNumber_;
+    const int cx = symbolLeft_;
+    const int cy = symbolTop_;
+    if (match_ && k == 1) {
+        SetWidth(cx + SymbolWidthA());
+        SetHeight(cy + SymbolHeightA());
+        Picture().Bitmap().SetSize(Width(), Height());
+    }
+    platform::TCanvas& canvas = Picture().Bitmap().Canvas();
+    if (!transparent_ && k == 1) {
+        if (match_) {
+            canvas.FillRect(0, 0, cx + SymbolWidthA(), cy + SymbolHeightA(), backColor_);
+        } else {
+            canvas.FillRect(cx, cy, cx + SymbolWidthA(), cy + SymbolHeightA(), backColor_);
+        }
+    }
+    DrawModules(canvas, cx, cy);
+    DrawComments(canvas, cx, cy);
+    symbolDisped_ = true;
+}
+
+void TQRCode::DrawSymbolMetafile() {
+    const int k = symbolNumber_;
+    if (!BuildCurrentSymbol()) {
+        if (k > 1 && !symbolDebug_ && metaCanvas_) {
+            Picture().Metafile().EndRecording();
+            metaCanvas_ = nullptr;
+        }
+        return;
+    }
+    if (symbolDebug_) {
+        symbolDisped_ = true;
+        return;
+    }
+    const int cx = symbolLeft_;
+    const int cy = symbolTop_;
+    if (k == 1) {
+        SetWidth(cx + SymbolWidthA());
+        SetHeight(cy + SymbolHeightA());
+        platform::TMetafile& metafile = Picture().Metafile();
+        metafile.SetWidth(Width());
+        metafile.SetHeight(Height());
+        metaCanvas_ = &metafile.BeginRecording();
+        metaCanvas_->FillRect(0, 0, Width(), Height(), backColor_);
+    }
+    if (!metaCanvas_) return;
+    DrawModules(*metaCanvas_, cx, cy);
+    metaCanvas_->SetFont(comFont_);
+    DrawComments(*metaCanvas_, cx, cy);
+    if (k == Count()) {
+        platform::TMetafile& metafile = Picture().Metafile();
+        metafile.EndRecording();
+        metaCanvas_ = nullptr;
+        metafile.SetWidth(metafile.Width() + 1);
+        metafile.SetHeight(metafile.Height() + 1);
+        Picture().Changed();
+    }
+    symbolDisped_ = true;
+}
+
+// ---- Picture transforms -----------------------------------------------------------
+
+void TQRCode::TransformPicture(int angle, bool mirrorFirst) {
+    platform::TPicture& picture = Picture();
+    if (picture.GraphicKind() != platform::TPicture::Kind::Bitmap || symbolPicture_ != picBMP) {
+        return;
+    }
+    if (picture.Bitmap().Empty()) return;
+    if (mirrorFirst && reverse_) picture.SetBitmap(MirrorBitmap(picture.Bitmap().Image()));
+    if (angle == 90 || angle == 180 || angle == 270) {
+        const bool autoSize = AutoSize();
+        const bool stretch = Stretch();
+        SetAutoSize(false);
+        SetStretch(false);
+        const int w = Width();
+        const int h = Height();
+        QImage turned = RotateBitmap(picture.Bitmap().Image(), angle);
+        if (angle != 180) {
+            SetWidth(h);
+            SetHeight(w);
+        }
+        picture.SetBitmap(std::move(turned));
+        SetStretch(stretch);
+        SetAutoSize(autoSize);
+        Invalidate();
+    }
+    if (!mirrorFirst && reverse_) picture.SetBitmap(MirrorBitmap(picture.Bitmap().Image()));
+}
+
+// ---- Operations -------------------------------------------------------------------
+
+void TQRCode::Clear() {
+    if (symbolDisped_) symbolDisped_ = false;
+    if (metaCanvas_) {
+        Picture().Metafile().EndRecording();
+        metaCanvas_ = nullptr;
+    }
+    Picture().Clear();
+    Invalidate();
+}
+
+void TQRCode::Redraw() { PaintSymbol(); }
+
+QImage TQRCode::BitmapImage() {
+    if (Picture().GraphicKind() != platform::TPicture::Kind::Bitmap) return {};
+    return Picture().Bitmap().Image();
+}
+
+const platform::TMetafile* TQRCode::MetafilePicture() {
+    if (Picture().GraphicKind() != platform::TPicture::Kind::Metafile) return nullptr;
+    return &Picture().Metafile();
+}
+
+void TQRCode::CopyToClipboard() {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    platform::TPicture& picture = Picture();
+    switch (picture.GraphicKind()) {
+    case platform::TPicture::Kind::None:
+        clipboard->clear();
+        return;
+    case platform::TPicture::Kind::Bitmap: {
+        const QImage image = picture.Bitmap().Image();
+        if (image.isNull()) {
+            clipboard->clear();
+            return;
+        }
+        auto* data = new QMimeData;
+        data->setImageData(image);
+        data->setData(kMimePng, ImageToPng(image));
+        clipboard->setMimeData(data);
+        return;
+    }
+    case platform::TPicture::Kind::Metafile: {
+        const platform::TMetafile& metafile = picture.Metafile();
+        const QByteArray vector =
+            symbolPicture_ == picWMF ? MetafileToPdf(metafile) : MetafileToSvg(metafile);
+        const QImage image = MetafileToImage(metafile, platform::ColorToQColor(backColor_));
+        // A vector form that cannot be made leaves the clipboard as it was.
+        if (vector.isEmpty() || image.isNull()) return;
+        auto* data = new QMimeData;
+        data->setData(symbolPicture_ == picWMF ? kMimePdf : kMimeSvg, vector);
+        data->setImageData(image);
+        data->setData(kMimePng, ImageToPng(image));
+        clipboard->setMimeData(data);
+        return;
+    }
+    }
+}
+
+void TQRCode::PasteFromClipboard() {
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    if (!data || !data->hasText()) return;
+    SetCode(platform::QStringToCp932(data->text()));
+}
+
+// ---- Clipboard watch --------------------------------------------------------------
+
+void TQRCode::SetClipWatch(bool on) {
+    skipNext_ = !clipWatch_ && on;
+    clipWatch_ = on;
+    UpdateClipboardMembership();
+}
+
+void TQRCode::SetOnClipboardChange(TNotifyEvent handler) {
+    onClipboardChange_ = std::move(handler);
+    UpdateClipboardMembership();
+}
+
+void TQRCode::UpdateClipboardMembership() {
+    const bool wanted = clipWatch_ && static_cast<bool>(onClipboardChange_);
+    if (wanted == inChain_) return;
+    inChain_ = wanted;
+    if (!wanted) {
+        QObject::disconnect(clipConnection_);
+        return;
+    }
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipConnection_ = QObject::connect(clipboard, &QClipboard::dataChanged, this,
+                                       [this] { ClipboardNotification(); });
+    // A watcher that joins is told of the clipboard as it stands, once, at once; the
+    // default handler lets that first notification pass without taking the text.
+    ClipboardNotification();
+}
+
+void TQRCode::ClipboardNotification() {
+    try {
+        DoClipboardChange();
+    } catch (const std::exception& error) {
+        platform::ShowStandardError(QString::fromUtf8(error.what()));
+    } catch (...) {
+        platform::ShowStandardError(QStringLiteral("Unknown error"));
+    }
+}
+
+void TQRCode::ClipboardChanged(TQRCode*) {
+    if (skipNext_) {
+        skipNext_ = false;
+        return;
+    }
+    const FlagScope watching(watch_, true);
+    PasteFromClipboard();
+}
+
+}  // namespace qr
