@@ -1,0 +1,187 @@
+// TMainForm1, the program's only permanent window: the QR code on top, the composition
+// tabs with the user's lists below, the template buttons and the status bar. The
+// handlers are split by concern over main_form_*.cpp.
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <array>
+#include <memory>
+#include <string>
+
+#include "app/about_box.h"
+#include "app/string_holder.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QSpinBox;
+class QStatusBar;
+class QTabWidget;
+class QScrollArea;
+class TExIniFile;
+class TQRCode;
+
+namespace platform {
+class TAlertNotifier;
+class TLamp;
+class TLinkLabel;
+class TRadioGroup;
+class TStayDownButton;
+}  // namespace platform
+
+class TMainForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    // `settingsFile` names the settings file; empty means the program's own file
+    // beside the executable. The file is read here, before the window is shown.
+    explicit TMainForm1(const QString& settingsFile = QString(), QWidget* parent = nullptr);
+    ~TMainForm1() override;
+
+    // --- QR code page, phrases and settings (PageControl1) ---
+    QTabWidget* PageControl1 = nullptr;
+    QScrollArea* QRPanel = nullptr;
+    TQRCode* QRCode1 = nullptr;
+    QLineEdit* LEdit1 = nullptr;
+    QPushButton* WriteBtn2 = nullptr;
+    QPushButton* DelBtn2 = nullptr;
+    QPushButton* InsBtn2 = nullptr;
+    QListWidget* ListBox2 = nullptr;
+    QSpinBox* mContEdit = nullptr;
+    platform::TRadioGroup* SubjectGroup1 = nullptr;
+    QCheckBox* MemoCheck1 = nullptr;
+    platform::TLinkLabel* ContactLink1 = nullptr;
+
+    // --- subject and address row (MailPanel) ---
+    QWidget* MailPanel = nullptr;
+    QLineEdit* SubjectEdit1 = nullptr;
+    QComboBox* MailComb1 = nullptr;
+    QPushButton* BitBtn2 = nullptr;
+    QPushButton* mDelbtn1 = nullptr;
+
+    // --- composition tabs and the name panel (MainPanel) ---
+    QWidget* MainPanel = nullptr;
+    QTabWidget* sPage2 = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
+    QLineEdit* SeiEdit1 = nullptr;
+    QLineEdit* MeiEdit1 = nullptr;
+    QLineEdit* kanaEdit1 = nullptr;
+    QLineEdit* kanaEdit2 = nullptr;
+    QLineEdit* PhoneEdit1 = nullptr;
+    QLineEdit* PhoneEdit2 = nullptr;
+    QLineEdit* AddresEdit1 = nullptr;
+    QLineEdit* AddresEdit2 = nullptr;
+    QPlainTextEdit* Memo2 = nullptr;
+    QLineEdit* SiteEdit1 = nullptr;
+    QLineEdit* URLEdit1 = nullptr;
+    QLabel* BokLabel1 = nullptr;
+    QWidget* Panel1 = nullptr;
+    QLineEdit* NameEdit1 = nullptr;
+    QPushButton* AddBtn1 = nullptr;
+    QPushButton* DelBtn1 = nullptr;
+    QListWidget* ListBox1 = nullptr;
+    QPushButton* RpBtn1 = nullptr;
+    QPushButton* RepBtn1 = nullptr;
+    platform::TRadioGroup* CaraiaGroup1 = nullptr;
+
+    // --- bottom bar (Panel2) and status bar ---
+    QWidget* Panel2 = nullptr;
+    QPushButton* BitBtn1 = nullptr;
+    QPushButton* VchkBtn1 = nullptr;
+    QPushButton* MemClear1 = nullptr;
+    QPushButton* NoticeBtn1 = nullptr;
+    QPushButton* ClipBtn1 = nullptr;
+    platform::TLamp* ModeLED = nullptr;
+    std::array<QPushButton*, 5> DocBtn{};
+    platform::TStayDownButton* RWFlgBtn1 = nullptr;
+    QPushButton* Button1 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    std::array<QLabel*, 2> StatusPanel{};
+
+    // --- parts without a face ---
+    std::unique_ptr<TExIniFile> IniSet;
+    TStringHolder SList1;
+    TStringHolder SList2;
+    std::unique_ptr<platform::TAlertNotifier> Alert1;
+    TAboutBoxDlg AboutBoxDlg1;
+    // The editor's text came from a "<User>" replacement; SList1 holds it as it was.
+    bool RestorePending = false;
+
+    // Highest number of stored addresses; kept within 1..25 by mContEdit.
+    int MailMax() const { return mailMax_; }
+
+    // Panel text of the status bar (0 or 1).
+    QString StatusText(int panel) const;
+    void SetStatusText(int panel, const QString& text);
+
+    // The message editor's text as the logic sees it: Shift-JIS, lines joined with
+    // CR LF, no line break after the last line.
+    std::string EditorText() const;
+    void SetEditorText(const std::string& text);
+
+    // Desktop alert with an empty header.
+    void ShowAlert(const QString& text);
+
+    // --- handlers ---
+    void Button1Click();
+    void Memo1Change();
+    void LEdit1Change();
+    void WriteBtn2Click();
+    void DelBtn2Click();
+    void InsBtn2Click();
+    void ListBox1Click();
+    void ListBox1DblClick();
+    void AddBtn1Click();
+    void DelBtn1Click();
+    void RpBtn1Click();
+    void RepBtn1Click();
+    void BitBtn2Click();
+    void mDelbtn1Click();
+    void mContEditChange();
+    void MemClear1Click();
+    void RWFlgBtn1Click();
+    void DocBtnClick(int digit);
+    void DocBtn1Click() { DocBtnClick(1); }
+    void DocBtn2Click() { DocBtnClick(2); }
+    void DocBtn3Click() { DocBtnClick(3); }
+    void Docbtn4Click() { DocBtnClick(4); }
+    void DocBtn5Click() { DocBtnClick(5); }
+    void sPage2Change();
+    void CaraiaGroup1Click();
+    void ClipBtn1Click();
+    void VchkBtn1Click();
+    void BitBtn1Click();
+    void FormShow();
+    // Writes the settings (and "MEMO.txt" when asked to). Always agrees to close.
+    bool FormCloseQuery();
+
+    void LoadTemplate(int digit);
+    void SaveTemplate(int digit);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildQrPages();
+    void BuildMailPanel();
+    void BuildMainPanel();
+    void BuildBottomBar();
+    void BuildStatusBar();
+    void ConnectHandlers();
+    void ConfigureQrCode();
+
+    // Inserts `text` in place of the editor's selection, at the caret when none.
+    void InsertIntoEditor(const QString& text);
+    // Adds a name keeping the list in order, as the sorted list box does.
+    void AddSortedName(const QString& name);
+    void SetEditorLines(const QStringList& lines);
+    QStringList EditorLines() const;
+    void SetBookmarkFieldsForCarrier();
+
+    int mailMax_ = 15;
+};

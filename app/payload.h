@@ -1,0 +1,100 @@
+// The carrier payload texts the "作成" button builds, and how many symbols a text is
+// spread over. Pure functions on Shift-JIS bytes: the window gathers its fields, calls
+// these and writes back the fields they change; the command line calls the same ones.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace app {
+
+// Carrier indexes of the carrier group. Other indexes (a fourth name from the settings
+// file) are valid and get the fallbacks each payload names.
+enum TCarrier : int { crDocomo = 0, crSoftbank = 1, crAU = 2 };
+
+// Symbols for a text of `characters` characters: 1..150 -> 1, 151..300 -> 2,
+// 301..450 -> 3, 451..600 -> 4, and 4 for anything longer and for 0.
+int SymbolCountFor(int characters);
+
+// --- bookmark ---
+
+// The address as the bookmark keeps it: one that contains "http://" anywhere or starts
+// with "https://" (any letter case) stays; any other gets "http://" in front. The
+// window writes the result back into its address field.
+std::string BookmarkUrl(std::string_view url);
+
+// "MEBKM:TITLE:" title ";URL:" BookmarkUrl(url) ";;"
+std::string BookmarkPayload(std::string_view title, std::string_view url);
+
+// --- address-book entry ---
+
+struct TCardFields {
+    std::string familyName;
+    std::string givenName;
+    std::string familyKana;  // readings, normalised by NormaliseCardReadings
+    std::string givenKana;
+    std::string tel1;
+    std::string tel2;
+    std::string mail1;
+    std::string mail2;
+    std::string memo;        // lines joined with CR LF; only Softbank and AU carry it
+};
+
+// Readings typed in hiragana or full-width kana become half-width katakana.
+void NormaliseCardReadings(TCardFields& card);
+
+enum class TCardProblem {
+    None,
+    FamilyKanaKanji,   // reading field still holds a two-byte character: field kept
+    GivenKanaKanji,
+    Tel1FullWidth,     // telephone field holds a two-byte character: field emptied
+    Tel2FullWidth,
+};
+
+// The first failing field in the window's order (readings, then telephones).
+TCardProblem CheckCardFields(const TCardFields& card);
+
+// The refusal's message box text (UTF-8, lines separated by CR LF) and caption.
+const char* CardProblemMessage(TCardProblem problem);
+inline constexpr const char* kCardProblemCaption = "入力エラー";
+
+// Whether the window empties the failing field after the refusal.
+bool CardProblemEmptiesField(TCardProblem problem);
+
+// Docomo: "MECARD:..." ending ";;"; Softbank and AU: "MEMORY:..." lines ending CR LF;
+// any other carrier: empty.
+std::string CardPayload(const TCardFields& card, int carrier);
+
+// --- message and mail ---
+
+enum TSubjectOption : int { soKeep = 0, soFromBody = 1, soHello = 2 };
+
+struct TMessageFields {
+    std::string body;     // the editor's lines joined with CR LF
+    std::string address;  // the address field exactly as shown
+    std::string subject;
+    int subjectOption = soKeep;
+};
+
+struct TMessagePayload {
+    std::string payload;
+    int count = 0;                // symbols, from the body's length alone
+    bool subjectChanged = false;  // the window writes `subject` back when set
+    std::string subject;
+};
+
+// Refusal when the body is empty (UTF-8, CR LF) and its caption.
+inline constexpr const char* kEmptyBodyMessage =
+    "メール本文が入力されていません、\r\n入力してからやり直してください。";
+inline constexpr const char* kEmptyBodyCaption = "メッセージエラー";
+
+// The body with every CR LF pair removed.
+std::string FlatBody(std::string_view body);
+
+// With an address that IsMailAddress accepts: the subject as the option sets it and
+// the carrier's mail ("MATMSG:" for Docomo, "MAILTO:" for Softbank and AU, the body
+// for any other carrier). Without one: the body unchanged and the subject untouched.
+// The caller refuses an empty body first (kEmptyBodyMessage).
+TMessagePayload MessagePayload(const TMessageFields& fields, int carrier);
+
+}  // namespace app

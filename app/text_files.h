@@ -1,0 +1,46 @@
+// "MEMO.txt" and the five templates "MailDoc1.txt" to "MailDoc5.txt": the editor's text
+// as Shift-JIS bytes, lines separated by CR LF, no line break after the last. Names
+// without a directory part are resolved against the current directory.
+#pragma once
+
+#include <QString>
+#include <string>
+#include <string_view>
+
+namespace app {
+
+inline constexpr const char* kMemoFileName = "MEMO.txt";
+
+// The editor's text before anything was typed or loaded.
+inline constexpr const char* kDefaultMemoText = "~ メッセージを入力して下さい。 ~";
+
+// "MailDoc" + n + ".txt" for n in 1..5; empty for any other n.
+QString TemplateFileName(int n);
+
+// Thresholds on FileSizeOf: a memo of 4 bytes or fewer is ignored at start-up, a
+// template of 6 bytes or fewer counts as missing, and one of 12 bytes or fewer is
+// overwritten without asking.
+bool MemoWorthLoading(const QString& fileName = QString::fromLatin1(kMemoFileName));
+bool TemplateLoadable(const QString& fileName);
+bool TemplateOverwriteNeedsAsking(const QString& fileName);
+
+// The file's text with every line break (CR LF, CR, LF) as CR LF and no break after
+// the last line, as the editor holds it. Throws EFileReadError when it cannot be read.
+std::string LoadTextFile(const QString& fileName);
+
+// Writes the text as it stands, through a temporary file renamed over the old one.
+// Throws EFileWriteError when that fails; the old file is then untouched.
+void SaveTextFile(const QString& fileName, std::string_view text);
+
+// Texts of the template operations (UTF-8, CR LF between lines).
+inline constexpr const char* kTemplateLoadedAlert = "ファイルを読み込みました。";
+inline constexpr const char* kTemplateMissingMessage =
+    "文書ファイルがありません。\r\n先に作成後保存して下さい。";
+inline constexpr const char* kTemplateMissingCaption = "文書エラー";
+inline constexpr const char* kTemplateOverwriteQuestion =
+    "文書がすでに保存されています。\r\nこの文書の上に上書きしますか?";
+inline constexpr const char* kTemplateOverwriteCaption = "ファイルが存在します。";
+inline constexpr const char* kMemoSaveFailedMessage = "文章ファイルの保存に失敗しました。";
+inline constexpr const char* kMemoSaveFailedCaption = "書き込みエラー";
+
+}  // namespace app
