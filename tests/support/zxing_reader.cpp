@@ -29,6 +29,11 @@ TZxingResult Convert(const ZXing::Result& r) {
     out.SequenceSize = r.sequenceSize();
     out.SequenceId = r.sequenceId();
     out.EcLevel = r.ecLevel();
+    out.Orientation = r.orientation();
+    out.Mirrored = r.isMirrored();
+    const ZXing::Position& p = r.position();
+    out.CenterX = (p.topLeft().x + p.topRight().x + p.bottomRight().x + p.bottomLeft().x) / 4;
+    out.CenterY = (p.topLeft().y + p.topRight().y + p.bottomRight().y + p.bottomLeft().y) / 4;
     return out;
 }
 

@@ -18,6 +18,10 @@ struct TZxingResult {
     int SequenceSize = -1;   // structured append: number of symbols, -1 when not linked
     std::string SequenceId;  // structured append: the parity in decimal
     std::string EcLevel;     // "L", "M", "Q" or "H"
+    int Orientation = 0;     // clockwise turn of the symbol in the picture, in degrees
+    bool Mirrored = false;   // the symbol was read from its mirror image
+    int CenterX = -1;        // centre of the symbol in the picture, in pixels
+    int CenterY = -1;
     std::string Error;       // reader's message when not valid
 };
 
