@@ -28,17 +28,6 @@ private:
     bool saved_;
 };
 
-std::string Numbered(TNumbering numbering, const std::string& text, int k) {
-    const std::string n = std::to_string(k);
-    switch (numbering) {
-    case nbrNone: return text;
-    case nbrHead: return text.empty() ? n : n + " " + text;
-    case nbrTail: return text.empty() ? n : text + " " + n;
-    case nbrIfVoid: return text.empty() ? n : text;
-    }
-    return text;
-}
-
 int TextOffset(TLocation location, int cellWidth, int textWidth) {
     int offset = 0;
     switch (location) {
@@ -50,6 +39,17 @@ int TextOffset(TLocation location, int cellWidth, int textWidth) {
 }
 
 }  // namespace
+
+std::string NumberedComment(TNumbering numbering, const std::string& text, int k) {
+    const std::string n = std::to_string(k);
+    switch (numbering) {
+    case nbrNone: return text;
+    case nbrHead: return text.empty() ? n : n + " " + text;
+    case nbrTail: return text.empty() ? n : text + " " + n;
+    case nbrIfVoid: return text.empty() ? n : text;
+    }
+    return text;
+}
 
 TQRCode::TQRCode(QWidget* parent) : platform::TImage(parent) {
     onClipboardChange_ = [this](TQRCode* sender) { ClipboardChanged(sender); };
@@ -359,8 +359,8 @@ void TQRCode::PaintSymbol() {
         symbolLeft_ = blockLeft + ((k - 1) % Column()) * SymbolWidthS();
         symbolTop_ = blockTop + ((k - 1) / Column()) * SymbolHeightS();
         if (Count() > 1) {
-            commentUp_ = Numbered(numbering_, up0, k);
-            commentDown_ = Numbered(numbering_, down0, k);
+            commentUp_ = NumberedComment(numbering_, up0, k);
+            commentDown_ = NumberedComment(numbering_, down0, k);
         }
         if (!engine_.LoadSymbol(engine_.Slice(k), k)) {
             if (metaCanvas_) {

@@ -29,6 +29,9 @@ enum TNumbering : std::uint8_t { nbrNone, nbrHead, nbrTail, nbrIfVoid };
 enum TLocation : std::uint8_t { locLeft, locCenter, locRight };
 enum TPictures : std::uint8_t { picBMP, picEMF, picWMF };
 
+// The caption of cell k (1-based) made from the caption the user wrote.
+std::string NumberedComment(TNumbering numbering, const std::string& text, int k);
+
 class TQRCode;
 // Watch is true only while text taken from the clipboard by the watch is applied.
 using TNotifyWatchEvent = std::function<void(TQRCode* Sender, bool Watch)>;
