@@ -8,38 +8,45 @@ static_assert(VersionWords[6] == -1 && VersionWords[7] == 0x07C94 && VersionWord
 
 namespace {
 
-// Dark bit of the cell k steps along a row (horizontal) or a column.
-bool DarkAlong(const TQRMatrix& m, bool horizontal, int line, int k) {
-    return horizontal ? IsDark(m, line, k) : IsDark(m, k, line);
-}
+// Dark bit of cell k along line `line`: along a row when horizontal, else down a column.
+// The penalty reads cells through plain pointers; it runs eight times per symbol.
+struct TLineReader {
+    const std::uint8_t* cells;
+    bool horizontal;
+    bool Dark(int line, int k) const {
+        const int index = horizontal ? line * kMatrixStride + k : k * kMatrixStride + line;
+        return (cells[index] & kDarkBit) != 0;
+    }
+};
 
-int RunPenalty(const TQRMatrix& m, int n, bool horizontal) {
+int RunPenalty(const TLineReader& in, int n) {
     int score = 0;
     for (int line = 0; line < n; ++line) {
         int run = 1;
+        bool colour = in.Dark(line, 0);
         for (int k = 1; k <= n; ++k) {
-            if (k < n && DarkAlong(m, horizontal, line, k) == DarkAlong(m, horizontal, line, k - 1)) {
+            if (k < n && in.Dark(line, k) == colour) {
                 ++run;
                 continue;
             }
             if (run >= 5) score += 3 + (run - 5);
+            if (k < n) colour = in.Dark(line, k);
             run = 1;
         }
     }
     return score;
 }
 
-int FinderPenalty(const TQRMatrix& m, int n, bool horizontal) {
+int FinderPenalty(const TLineReader& in, int n) {
     static constexpr bool pattern[7] = {true, false, true, true, true, false, true};
     int score = 0;
     for (int line = 0; line < n; ++line)
         for (int j = 0; j <= n - 7; ++j) {
             bool match = true;
-            for (int k = 0; k < 7 && match; ++k)
-                match = DarkAlong(m, horizontal, line, j + k) == pattern[k];
+            for (int k = 0; k < 7 && match; ++k) match = in.Dark(line, j + k) == pattern[k];
             if (!match) continue;
-            const bool lightBefore = j == 0 || !DarkAlong(m, horizontal, line, j - 1);
-            const bool lightAfter = j == n - 7 || !DarkAlong(m, horizontal, line, j + 7);
+            const bool lightBefore = j == 0 || !in.Dark(line, j - 1);
+            const bool lightAfter = j == n - 7 || !in.Dark(line, j + 7);
             if (lightBefore && lightAfter) score += 40;
         }
     return score;
@@ -50,7 +57,7 @@ int FinderPenalty(const TQRMatrix& m, int n, bool horizontal) {
 void ApplyMask(TQRMatrix& m, int n, int mask) {
     for (int i = 0; i < n; ++i)
         for (int j = 0; j < n; ++j) {
-            std::uint8_t& cell = Cell(m, i, j);
+            std::uint8_t& cell = m[static_cast<std::size_t>(i * kMatrixStride + j)];
             if (cell & kFunctionBit) continue;
             const bool dark = ((cell & kDataBit) != 0) != MaskCondition(mask, i, j);
             cell = static_cast<std::uint8_t>((cell & ~kDarkBit) | (dark ? kDarkBit : 0));
@@ -58,20 +65,22 @@ void ApplyMask(TQRMatrix& m, int n, int mask) {
 }
 
 int MaskPenalty(const TQRMatrix& m, int n) {
-    int score = RunPenalty(m, n, true) + RunPenalty(m, n, false);
+    const TLineReader rows{m.data(), true};
+    const TLineReader columns{m.data(), false};
+    int score = RunPenalty(rows, n) + RunPenalty(columns, n);
 
     for (int i = 0; i + 1 < n; ++i)
         for (int j = 0; j + 1 < n; ++j) {
-            const bool c = IsDark(m, i, j);
-            if (IsDark(m, i, j + 1) == c && IsDark(m, i + 1, j) == c && IsDark(m, i + 1, j + 1) == c)
+            const bool c = rows.Dark(i, j);
+            if (rows.Dark(i, j + 1) == c && rows.Dark(i + 1, j) == c && rows.Dark(i + 1, j + 1) == c)
                 score += 3;
         }
 
-    score += FinderPenalty(m, n, true) + FinderPenalty(m, n, false);
+    score += FinderPenalty(rows, n) + FinderPenalty(columns, n);
 
     int dark = 0;
     for (int i = 0; i < n; ++i)
-        for (int j = 0; j < n; ++j) dark += IsDark(m, i, j) ? 1 : 0;
+        for (int j = 0; j < n; ++j) dark += rows.Dark(i, j) ? 1 : 0;
     const int percent = 100 * dark / (n * n);
     const int distance = percent > 50 ? percent - 50 : 50 - percent;
     score += 10 * (distance / 5);
