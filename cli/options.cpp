@@ -72,8 +72,8 @@ int Pick(std::string_view value, const std::string_view (&words)[N]) {
 std::string Quote(std::string_view s) { return "'" + std::string(s) + "'"; }
 
 // Stores one option's value; returns an error text or "".
-std::string Apply(TCliOptions& o, const TOptSpec& spec, std::string_view value) {
-    const std::string name = "--" + std::string(spec.Long);
+// name is the option as the user wrote it, for the message.
+std::string Apply(TCliOptions& o, const TOptSpec& spec, const std::string& name, std::string_view value) {
     switch (spec.Id) {
     case TOpt::Version: {
         if (Lower(value) == "auto") {
@@ -204,7 +204,7 @@ TParseResult ParseArguments(const std::vector<std::string>& args) {
             }
             value = args[++i];
         }
-        r.Error = Apply(o, *spec, value.value_or(""));
+        r.Error = Apply(o, *spec, shown, value.value_or(""));
         if (!r.Error.empty()) return r;
     }
     // A lone "-" is standard input, as for most tools that read text.

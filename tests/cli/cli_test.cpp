@@ -1,0 +1,277 @@
+// varoku-qr as a user meets it: exit statuses, the one-line refusals, nothing written
+// on failure, the version it picks, and symbols that a real reader decodes to the
+// bytes it was given.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "tests/cli/run_cli.h"
+#include "tests/support/grey_image.h"
+#include "tests/support/zxing_reader.h"
+
+namespace {
+
+using cli_test::ParsePbm;
+using cli_test::RunQr;
+using cli_test::TScratchDir;
+
+std::string Repeat(const std::string& s, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i) out += s;
+    return out;
+}
+
+std::string Lines(const cli_test::TRun& r) { return "stdout " + std::to_string(r.Out.size()) + " bytes, stderr: " + r.Err; }
+
+struct TRefusal {
+    std::vector<std::string> Args;
+    std::string Input;
+    int Exit;
+    std::string Message;  // the whole of standard error after "varoku-qr: ", without the line break
+};
+
+TEST(VarokuQr, RefusesWithOneLineAndNoOutput) {
+    const TRefusal rows[] = {
+        {{"--bogus"}, "", 2, "unknown option '--bogus' (see --help)"},
+        {{"-x", "a"}, "", 2, "unknown option '-x' (see --help)"},
+        {{"--version", "0", "a"}, "", 2, "--version takes a number 1..40 or auto, not '0'"},
+        {{"--version=41", "a"}, "", 2, "--version takes a number 1..40 or auto, not '41'"},
+        {{"-v", "7x", "a"}, "", 2, "-v takes a number 1..40 or auto, not '7x'"},
+        {{"--level", "X", "a"}, "", 2, "--level takes L, M, Q or H, not 'X'"},
+        {{"--mode", "latin", "a"}, "", 2, "--mode takes auto, numeric, alnum, byte or kanji, not 'latin'"},
+        {{"--mask", "8", "a"}, "", 2, "--mask takes a number 0..7 or auto, not '8'"},
+        {{"--count", "0", "a"}, "", 2, "--count takes a number 1..1024, not '0'"},
+        {{"--count", "1025", "a"}, "", 2, "--count takes a number 1..1024, not '1025'"},
+        {{"--split", "twice", "a"}, "", 2, "--split takes single, connect or plus, not 'twice'"},
+        {{"--pxmag", "11", "a"}, "", 2, "--pxmag takes a number 1..10, not '11'"},
+        {{"--input-encoding", "latin1", "a"}, "", 2, "--input-encoding takes utf8 or sjis, not 'latin1'"},
+        {{"--binary=yes", "a"}, "", 2, "--binary takes no value"},
+        {{"a", "-o"}, "", 2, "-o needs a value"},
+        // Content a fixed mode cannot carry is an input error, not a size problem.
+        {{"--mode", "numeric", "12a4"}, "", 2, "byte 0x61 at position 3 cannot be carried in numeric mode"},
+        {{"--mode", "alnum", "ABc"}, "", 2, "byte 0x63 at position 3 cannot be carried in alphanumeric mode"},
+        {{"--mode", "kanji", "--input-encoding", "sjis"}, "\x82\xA0\x82", 2,
+         "the last byte 0x82 cannot be carried in Kanji mode"},
+        // 0xEBC0 lies past the end of the Kanji range.
+        {{"--mode", "kanji", "--input-encoding", "sjis"}, "\x82\xA0\xEB\xC0", 2,
+         "byte 0xEB at position 3 cannot be carried in Kanji mode"},
+        {{}, "ab\xC3(", 2, "the text is not valid UTF-8 at byte 3 (use --input-encoding sjis for Shift-JIS bytes)"},
+        {{}, "\xED\xA0\x80", 2, "the text is not valid UTF-8 at byte 1 (use --input-encoding sjis for Shift-JIS bytes)"},
+        {{"a\xF0\x9F\x98\x80"}, "", 2, "character U+1F600 '\xF0\x9F\x98\x80' at position 2 has no Shift-JIS form"},
+        {{"--version", "1", "--level", "H", Repeat("1", 18)}, "", 1, "symbol 1 of 1 does not fit: 18 bytes at version 1-H"},
+        {{"--version", "1", "--mode", "byte", Repeat("1", 18)}, "", 1,
+         "symbol 1 of 1 does not fit: 18 bytes at version 1-L in 8-bit byte mode"},
+        {{Repeat("a", 2954)}, "", 1, "symbol 1 of 1 does not fit: 2954 bytes at version 40-L, the largest"},
+        // The first slice (digits) fits 1-L, the second (letters) does not.
+        {{"--version", "1", "--split", "plus", "--count", "2", Repeat("1", 20) + Repeat("a", 20)}, "", 1,
+         "symbol 2 of 2 does not fit: 20 bytes at version 1-L"},
+        {{"--split", "connect", "--count", "2", "--level", "H"}, Repeat("a", 2 * 1273), 1,
+         "symbol 1 of 2 does not fit: 1273 bytes at version 40-H, the largest"},
+    };
+    for (const auto& row : rows) {
+        const auto r = RunQr(row.Args, row.Input);
+        SCOPED_TRACE(row.Message);
+        EXPECT_EQ(r.Exit, row.Exit) << Lines(r);
+        EXPECT_EQ(r.Err, "varoku-qr: " + row.Message + "\n");
+        EXPECT_TRUE(r.Out.empty());
+    }
+}
+
+TEST(VarokuQr, RefusesInputLargerThanAnySetOfSymbols) {
+    const auto r = RunQr({"--input-encoding", "sjis"}, std::string((16 << 20) + 1, 'a'));
+    EXPECT_EQ(r.Exit, 1);
+    EXPECT_NE(r.Err.find("no set of symbols can hold it"), std::string::npos) << r.Err;
+    EXPECT_TRUE(r.Out.empty());
+}
+
+TEST(VarokuQr, HelpGoesToStandardOutput) {
+    for (const char* flag : {"--help", "-h"}) {
+        const auto r = RunQr({flag});
+        EXPECT_EQ(r.Exit, 0);
+        EXPECT_TRUE(r.Out.starts_with("Usage: varoku-qr")) << r.Out;
+        EXPECT_TRUE(r.Err.empty());
+    }
+}
+
+TEST(VarokuQr, FailureLeavesNoFileAndKeepsTheOldOne) {
+    TScratchDir dir;
+    const std::string target = dir.Path() + "/out.pbm";
+
+    auto r = RunQr({"-o", target, "--version", "1", Repeat("a", 18)});
+    EXPECT_EQ(r.Exit, 1);
+    EXPECT_TRUE(dir.Entries().empty());
+
+    cli_test::WriteFile(target, "old picture\n");
+    r = RunQr({"-o", target, "--version", "1", Repeat("a", 18)});
+    EXPECT_EQ(r.Exit, 1);
+    EXPECT_EQ(cli_test::ReadFile(target), "old picture\n");
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"out.pbm"});
+
+    r = RunQr({"-o", dir.Path() + "/missing/out.pbm", "HELLO"});
+    EXPECT_EQ(r.Exit, 2);
+    EXPECT_TRUE(r.Err.starts_with("varoku-qr: cannot create a file in ")) << r.Err;
+    EXPECT_TRUE(r.Out.empty());
+}
+
+TEST(VarokuQr, WriteFailureLeavesTheOldFileWhole) {
+    TScratchDir dir;
+    const std::string target = dir.Path() + "/out.pbm";
+    cli_test::WriteFile(target, "old picture\n");
+    // About 135 kB of picture against a 4 kB limit: the write fails half-way.
+    const auto r = RunQr({"-o", target, "-v", "10", "-s", "4", "HELLO"}, "", "", 4096);
+    EXPECT_EQ(r.Exit, 2);
+    EXPECT_EQ(r.Err, "varoku-qr: cannot write " + target + ": File too large\n");
+    EXPECT_EQ(cli_test::ReadFile(target), "old picture\n");
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"out.pbm"});
+}
+
+TEST(VarokuQr, OutputFileHoldsWhatStandardOutputWould) {
+    TScratchDir dir;
+    cli_test::WriteFile(dir.Path() + "/out.pbm", "old picture\n");
+    const auto toStdout = RunQr({"-l", "Q", "HELLO"});
+    ASSERT_EQ(toStdout.Exit, 0);
+    // A relative name lands in the working directory, and replaces the old file.
+    const auto toFile = RunQr({"-l", "Q", "--output=out.pbm", "HELLO"}, "", dir.Path());
+    ASSERT_EQ(toFile.Exit, 0) << toFile.Err;
+    EXPECT_TRUE(toFile.Out.empty());
+    EXPECT_EQ(cli_test::ReadFile(dir.Path() + "/out.pbm"), toStdout.Out);
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"out.pbm"});
+    struct stat st {};
+    ASSERT_EQ(::stat((dir.Path() + "/out.pbm").c_str(), &st), 0);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask) << "the file keeps its temporary private mode";
+}
+
+struct TVersionRow {
+    std::vector<std::string> Args;
+    std::string Text;
+    int Version;
+};
+
+TEST(VarokuQr, AutoVersionIsTheSmallestThatHoldsEverySymbol) {
+    const TVersionRow rows[] = {
+        {{"-l", "M"}, "HELLO WORLD", 1},
+        {{}, Repeat("a", 17), 1},
+        {{}, Repeat("a", 18), 2},
+        {{}, Repeat("7", 41), 1},
+        {{}, Repeat("7", 42), 2},
+        {{}, Repeat("a", 230), 9},
+        {{}, Repeat("a", 271), 10},
+        {{}, Repeat("a", 272), 11},
+        {{"-l", "H"}, Repeat("a", 1273), 40},
+        // The structured-append header costs 20 bits: 15 bytes per 1-L symbol, not 17.
+        {{"--split", "connect", "--count", "2"}, Repeat("a", 30), 1},
+        {{"--split", "connect", "--count", "2"}, Repeat("a", 32), 2},
+        {{"--split", "plus", "--count", "2"}, Repeat("a", 34), 1},
+        {{"--version", "auto", "--count", "4"}, Repeat("a", 4 * 18), 2},
+        {{"--version", "7"}, "A", 7},
+    };
+    for (const auto& row : rows) {
+        auto args = row.Args;
+        args.push_back(row.Text);
+        const auto r = RunQr(args);
+        SCOPED_TRACE(std::to_string(row.Text.size()) + " bytes, expected version " + std::to_string(row.Version));
+        ASSERT_EQ(r.Exit, 0) << r.Err;
+        const auto pbm = ParsePbm(r.Out);
+        ASSERT_TRUE(pbm.Problem.empty()) << pbm.Problem;
+        EXPECT_EQ(pbm.Width, 4 * row.Version + 17 + 8);
+    }
+}
+
+struct TRoundTrip {
+    const char* Name;
+    std::vector<std::string> Args;
+    std::string Input;                // standard input, used when Args holds no text
+    std::vector<std::string> Slices;  // the bytes each symbol must carry
+    std::string ModeLine;
+    int Pxmag = 1;
+    const char* Level = "L";
+    bool Linked = false;
+};
+
+TEST(VarokuQr, SymbolsReadBackAsTheirBytes) {
+    // 日本語 and テスト in code page 932.
+    const std::string nihongo = "\x93\xFA\x96\x7B\x8C\xEA";
+    const std::string tesuto = "\x83\x65\x83\x58\x83\x67";
+    const TRoundTrip rows[] = {
+        {"alphanumeric", {"-l", "M", "HELLO WORLD"}, "", {"HELLO WORLD"}, "Single Mode (Count = 1)", 1, "M"},
+        {"words joined", {"hello,", "world"}, "", {"hello, world"}, "Single Mode (Count = 1)"},
+        {"utf8 to Shift-JIS", {"日本語テスト"}, "", {nihongo + tesuto}, "Single Mode (Count = 1)"},
+        {"Shift-JIS kept", {"--input-encoding", "sjis"}, nihongo + "\xB1\xB2", {nihongo + "\xB1\xB2"},
+         "Single Mode (Count = 1)"},
+        {"stdin with its line break", {}, "line one\r\nline two\n", {"line one\r\nline two\n"},
+         "Single Mode (Count = 1)"},
+        {"lone dash is stdin", {"-"}, "from stdin", {"from stdin"}, "Single Mode (Count = 1)"},
+        {"after --", {"--", "-v"}, "", {"-v"}, "Single Mode (Count = 1)"},
+        {"escapes", {"--binary", "A~0D0A~B~~"}, "", {"A\r\nB~"}, "Single Mode (Count = 1)"},
+        {"malformed escape taken literally", {"--binary", "A~0~B"}, "", {"A~0~B"}, "Single Mode (Count = 1)"},
+        {"empty text", {""}, "", {""}, "Single Mode (Count = 1)"},
+        {"fixed everything, magnified", {"-v", "5", "-l", "Q", "--mask", "5", "--mode", "byte", "-s", "3", "QR"}, "",
+         {"QR"}, "Single Mode (Count = 1)", 3, "Q"},
+        {"fixed Kanji", {"--mode", "kanji", "日本語"}, "", {nihongo}, "Single Mode (Count = 1)"},
+        {"connect", {"--split", "connect", "--count", "3", "abcdefghij"}, "", {"abcd", "efgh", "ij"},
+         "Connect Mode (Count = 3)", 1, "L", true},
+        // Two symbols requested with a count only: linked, as the component links 2..16.
+        {"count alone links", {"--count", "2", "ABCD"}, "", {"AB", "CD"}, "Connect Mode (Count = 2)", 1, "L", true},
+        {"connect without a count", {"--split", "connect", "ABCD"}, "", {"AB", "CD"}, "Connect Mode (Count = 2)", 1, "L",
+         true},
+        {"plus", {"--split", "plus", "--count", "3", "abcdefghij"}, "", {"abcd", "efgh", "ij"},
+         "Plus Mode (Count = 3)"},
+        // Double-byte characters are never cut in two: 6 bytes in 2 become 2 + 4.
+        {"division keeps characters whole", {"--split", "plus", "--count", "2", "日本語"}, "",
+         {nihongo.substr(0, 2), nihongo.substr(2)}, "Plus Mode (Count = 2)"},
+        {"more symbols than bytes", {"--split", "plus", "--count", "5", "abc"}, "", {"a", "b", "c"},
+         "Plus Mode (Count = 3)"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Name);
+        const auto r = RunQr(row.Args, row.Input);
+        ASSERT_EQ(r.Exit, 0) << r.Err;
+        if (std::string(row.Name).starts_with("malformed"))
+            EXPECT_NE(r.Err.find("warning"), std::string::npos);
+        else
+            EXPECT_TRUE(r.Err.empty()) << r.Err;
+        const auto pbm = ParsePbm(r.Out);
+        ASSERT_TRUE(pbm.Problem.empty()) << pbm.Problem;
+        EXPECT_EQ(pbm.Header[0], "P1");
+        EXPECT_EQ(pbm.Header[1], row.ModeLine);
+        ASSERT_EQ(pbm.Pictures.size(), row.Slices.size());
+        EXPECT_EQ(pbm.Width % row.Pxmag, 0);
+        const int modules = pbm.Width / row.Pxmag - 8;
+        int parity = 0;
+        for (const auto& s : row.Slices)
+            for (unsigned char b : s) parity ^= b;
+        for (std::size_t k = 0; k < pbm.Pictures.size(); ++k) {
+            const auto& picture = pbm.Pictures[k];
+            // The quiet zone is light; every module is Pxmag x Pxmag entries.
+            for (int y = 0; y < pbm.Width; ++y)
+                for (int x = 0; x < pbm.Width; ++x) {
+                    const int q = 4 * row.Pxmag;
+                    if (y < q || x < q || y >= pbm.Width - q || x >= pbm.Width - q) {
+                        ASSERT_FALSE(picture[y][x]) << "quiet zone at " << y << "," << x;
+                    }
+                    ASSERT_EQ(picture[y][x], picture[y - y % row.Pxmag][x - x % row.Pxmag]);
+                }
+            const auto read = test_support::ZxingReadModules(
+                modules,
+                [&](int rr, int cc) { return picture[(rr + 4) * row.Pxmag][(cc + 4) * row.Pxmag]; });
+            ASSERT_TRUE(read.Valid) << "symbol " << k + 1 << ": " << read.Error;
+            EXPECT_EQ(read.Bytes, row.Slices[k]) << "symbol " << k + 1;
+            EXPECT_EQ(read.EcLevel, row.Level);
+            if (row.Linked) {
+                EXPECT_EQ(read.SequenceIndex, static_cast<int>(k));
+                EXPECT_EQ(read.SequenceSize, static_cast<int>(row.Slices.size()));
+                EXPECT_EQ(read.SequenceId, std::to_string(parity));
+            } else {
+                EXPECT_EQ(read.SequenceIndex, -1);
+            }
+        }
+    }
+}
+
+}  // namespace
