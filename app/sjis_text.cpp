@@ -266,22 +266,43 @@ QString FromSjis(std::string_view text)
 std::string EditorTextToSjis(const QString& text,
                              std::vector<platform::Cp932Unmappable>* unmappable)
 {
-    QString joined;
-    joined.reserve(text.size() + text.size() / 8);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar ch = text[i];
-        if (ch == u'\r') {
-            if (i + 1 < text.size() && text[i + 1] == u'\n') {
-                ++i;
-            }
-            joined += u"\r\n";
-        } else if (ch == u'\n' || ch == QChar::LineSeparator || ch == QChar::ParagraphSeparator) {
-            joined += u"\r\n";
-        } else {
-            joined += ch;
+    // Line by line, so that reported positions count the editor's own characters.
+    std::string joined;
+    std::vector<platform::Cp932Unmappable> lineUnmappable;
+    int charactersBefore = 0;  // code points of `text` before the current line
+    qsizetype lineStart = 0;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        const bool atEnd = i == text.size();
+        const QChar ch = atEnd ? QChar() : text[i];
+        if (!atEnd && ch != u'\r' && ch != u'\n' && ch != QChar::LineSeparator &&
+            ch != QChar::ParagraphSeparator) {
+            continue;
         }
+        const QStringView line = QStringView(text).mid(lineStart, i - lineStart);
+        lineUnmappable.clear();
+        joined += platform::Utf16ToCp932(
+            std::u16string_view(reinterpret_cast<const char16_t*>(line.utf16()),
+                                static_cast<size_t>(line.size())),
+            unmappable ? &lineUnmappable : nullptr);
+        for (platform::Cp932Unmappable found : lineUnmappable) {
+            found.position += charactersBefore;
+            unmappable->push_back(found);
+        }
+        if (atEnd) {
+            break;
+        }
+        qsizetype breakLength = 1;
+        if (ch == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
+            breakLength = 2;
+        }
+        joined += "\r\n";
+        if (unmappable) {
+            charactersBefore += static_cast<int>(line.toUcs4().size() + breakLength);
+        }
+        i += breakLength - 1;
+        lineStart = i + 1;
     }
-    return platform::QStringToCp932(joined, unmappable);
+    return joined;
 }
 
 QString SjisToEditorText(std::string_view text)

@@ -1,0 +1,65 @@
+// Helpers of the composer's tests: Shift-JIS literals written as UTF-8, a scoped
+// current directory, and running a step without root's power over permissions.
+#pragma once
+
+#include <QDir>
+#include <QString>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include <sys/types.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/cp932.h"
+
+namespace app_test {
+
+// The Shift-JIS bytes of a UTF-8 literal (the converter has tests of its own).
+inline std::string Sjis(std::string_view utf8)
+{
+    return platform::QStringToCp932(
+        QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+}
+
+class ScopedCurrentDir {
+public:
+    explicit ScopedCurrentDir(const QString& dir) : previous_(QDir::currentPath())
+    {
+        QDir::setCurrent(dir);
+    }
+    ~ScopedCurrentDir() { QDir::setCurrent(previous_); }
+    ScopedCurrentDir(const ScopedCurrentDir&) = delete;
+    ScopedCurrentDir& operator=(const ScopedCurrentDir&) = delete;
+
+private:
+    QString previous_;
+};
+
+// Runs `step` where file permissions hold: directly for an ordinary user, in a child
+// process that has become "nobody" when the tests run as root. Returns the step's
+// result (0..255), or -1 when the child could not be run.
+inline int RunUnprivileged(const std::function<int()>& step)
+{
+    if (geteuid() != 0) {
+        return step();
+    }
+    const pid_t child = fork();
+    if (child < 0) {
+        return -1;
+    }
+    if (child == 0) {
+        if (setgid(65534) != 0 || setuid(65534) != 0) {
+            _exit(254);
+        }
+        _exit(step() & 0xFF);
+    }
+    int status = 0;
+    if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) {
+        return -1;
+    }
+    return WEXITSTATUS(status);
+}
+
+}  // namespace app_test
