@@ -10,7 +10,7 @@ namespace {
 
 enum class TOpt { Version, Level, Mode, Mask, Count, Split, Binary, Pxmag, InputEncoding, Output, Help };
 
-struct TOptSpec {
+struct TOptionInfo {
     std::string_view Long;
     char Short;  // 0: none
     bool TakesValue;
@@ -19,7 +19,7 @@ struct TOptSpec {
 
 // Short forms follow qrencode where the meaning is the same (-v version, -l level,
 // -s module size, -o output).
-constexpr TOptSpec kOptions[] = {
+constexpr TOptionInfo kOptions[] = {
     {"version", 'v', true, TOpt::Version},
     {"level", 'l', true, TOpt::Level},
     {"mode", 0, true, TOpt::Mode},
@@ -33,13 +33,13 @@ constexpr TOptSpec kOptions[] = {
     {"help", 'h', false, TOpt::Help},
 };
 
-const TOptSpec* FindLong(std::string_view name) {
+const TOptionInfo* FindLong(std::string_view name) {
     for (const auto& o : kOptions)
         if (o.Long == name) return &o;
     return nullptr;
 }
 
-const TOptSpec* FindShort(char c) {
+const TOptionInfo* FindShort(char c) {
     for (const auto& o : kOptions)
         if (o.Short != 0 && o.Short == c) return &o;
     return nullptr;
@@ -73,8 +73,8 @@ std::string Quote(std::string_view s) { return "'" + std::string(s) + "'"; }
 
 // Stores one option's value; returns an error text or "".
 // name is the option as the user wrote it, for the message.
-std::string Apply(TCliOptions& o, const TOptSpec& spec, const std::string& name, std::string_view value) {
-    switch (spec.Id) {
+std::string Apply(TCliOptions& o, const TOptionInfo& option, const std::string& name, std::string_view value) {
+    switch (option.Id) {
     case TOpt::Version: {
         if (Lower(value) == "auto") {
             o.Version = 0;
@@ -167,44 +167,44 @@ TParseResult ParseArguments(const std::vector<std::string>& args) {
             optionsEnded = true;
             continue;
         }
-        const TOptSpec* spec = nullptr;
+        const TOptionInfo* option = nullptr;
         std::optional<std::string_view> value;
         std::string shown;
         if (a.starts_with("--")) {
             const auto eq = a.find('=');
             const auto name = a.substr(2, eq == std::string_view::npos ? std::string_view::npos : eq - 2);
-            spec = FindLong(name);
+            option = FindLong(name);
             shown = "--" + std::string(name);
-            if (spec && eq != std::string_view::npos) {
-                if (!spec->TakesValue) {
+            if (option && eq != std::string_view::npos) {
+                if (!option->TakesValue) {
                     r.Error = shown + " takes no value";
                     return r;
                 }
                 value = a.substr(eq + 1);
             }
         } else {
-            spec = FindShort(a[1]);
+            option = FindShort(a[1]);
             shown = std::string(a.substr(0, 2));
-            if (spec && a.size() > 2) {
-                if (!spec->TakesValue) {
+            if (option && a.size() > 2) {
+                if (!option->TakesValue) {
                     r.Error = "unknown option " + Quote(a);
                     return r;
                 }
                 value = a.substr(2);
             }
         }
-        if (!spec) {
+        if (!option) {
             r.Error = "unknown option " + Quote(shown) + " (see --help)";
             return r;
         }
-        if (spec->TakesValue && !value) {
+        if (option->TakesValue && !value) {
             if (i + 1 >= args.size()) {
                 r.Error = shown + " needs a value";
                 return r;
             }
             value = args[++i];
         }
-        r.Error = Apply(o, *spec, shown, value.value_or(""));
+        r.Error = Apply(o, *option, shown, value.value_or(""));
         if (!r.Error.empty()) return r;
     }
     // A lone "-" is standard input, as for most tools that read text.
