@@ -36,7 +36,7 @@ std::unique_ptr<QDialog> TAboutBoxDlg::Create(QWidget* owner) const {
     if (UseOSStdFonts) dialog->setFont(QApplication::font("QMessageBox"));
     dialog->setFixedSize(kClientWidth, kClientHeight);
 
-    auto* icon = new QLabel(dialog);
+    auto* icon = new QLabel(dialog.get());
     icon->setObjectName(QStringLiteral("Icon"));
     const QIcon appIcon = QApplication::windowIcon().isNull()
                               ? dialog->style()->standardIcon(QStyle::SP_MessageBoxInformation)

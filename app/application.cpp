@@ -16,7 +16,7 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& error) {
-        platform::ShowStandardError(QString::fromLocal8Bit(error.what()));
+        platform::ShowStandardError(QString::fromUtf8(error.what()));
     } catch (...) {
         platform::ShowStandardError(QStringLiteral("不明なエラーが発生しました。"));
     }

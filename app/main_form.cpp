@@ -25,7 +25,7 @@
 #include "platform/link_label.h"
 #include "platform/radio_group.h"
 #include "platform/stay_down_button.h"
-#include "qr/qrcode.h"
+#include "qr/qr_code.h"
 
 namespace {
 
@@ -69,7 +69,7 @@ QLabel* FieldLabel(const QString& text, QWidget* parent) {
 
 TMainForm1::TMainForm1(const QString& settingsFile, QWidget* parent)
     : QMainWindow(parent),
-      IniSet(std::make_unique<TExIniFile>()),
+      IniSet(std::make_unique<app::TExIniFile>()),
       Alert1(std::make_unique<platform::TAlertNotifier>()) {
     setObjectName(QStringLiteral("MainForm1"));
     setWindowTitle(QStringLiteral("Varoku"));
@@ -116,7 +116,7 @@ TMainForm1::TMainForm1(const QString& settingsFile, QWidget* parent)
     if (settingsFile.isEmpty()) {
         IniSet->Loaded();
     } else {
-        IniSet->SetFileName(settingsFile.toStdString());
+        IniSet->SetFileName(settingsFile);
     }
 }
 
@@ -135,7 +135,7 @@ void TMainForm1::BuildQrPages() {
     QRPanel->setPalette(cream);
     QRPanel->viewport()->setPalette(cream);
     QRPanel->viewport()->setAutoFillBackground(true);
-    QRCode1 = Named(new TQRCode(nullptr), "QRCode1");
+    QRCode1 = Named(new qr::TQRCode(nullptr), "QRCode1");
     QRCode1->SetAutoSize(true);
     QRPanel->setWidget(QRCode1);
     QRPanel->setWidgetResizable(false);
@@ -242,7 +242,7 @@ void TMainForm1::BuildMainPanel() {
     Memo1->setFont(platform::WindowsFont(QStringLiteral("MS UI Gothic"), 15));
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setPlainText(QStringLiteral("~ メッセージを入力して下さい。 ~"));
-    sPage2->addTab(Memo1, QStringLiteral("文章& E-Mail 作成"));
+    sPage2->addTab(Memo1, QStringLiteral("文章&& E-Mail 作成"));
 
     // 1 "住所登録"
     auto* card = new QWidget(sPage2);

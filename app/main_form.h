@@ -23,9 +23,13 @@ class QSpinBox;
 class QStatusBar;
 class QTabWidget;
 class QScrollArea;
-class TExIniFile;
-class TQRCode;
 
+namespace app {
+class TExIniFile;
+}
+namespace qr {
+class TQRCode;
+}
 namespace platform {
 class TAlertNotifier;
 class TLamp;
@@ -45,7 +49,7 @@ public:
     // --- QR code page, phrases and settings (PageControl1) ---
     QTabWidget* PageControl1 = nullptr;
     QScrollArea* QRPanel = nullptr;
-    TQRCode* QRCode1 = nullptr;
+    qr::TQRCode* QRCode1 = nullptr;
     QLineEdit* LEdit1 = nullptr;
     QPushButton* WriteBtn2 = nullptr;
     QPushButton* DelBtn2 = nullptr;
@@ -103,7 +107,7 @@ public:
     std::array<QLabel*, 2> StatusPanel{};
 
     // --- parts without a face ---
-    std::unique_ptr<TExIniFile> IniSet;
+    std::unique_ptr<app::TExIniFile> IniSet;
     TStringHolder SList1;
     TStringHolder SList2;
     std::unique_ptr<platform::TAlertNotifier> Alert1;

@@ -1,0 +1,144 @@
+// The composer: the message counter and "作成", which turns the active tab into the
+// carrier's payload and hands it to the QR code.
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include "app/main_form.h"
+#include "app/payload.h"
+#include "app/sjis_text.h"
+#include "platform/alert_notifier.h"
+#include "platform/message_box.h"
+#include "platform/radio_group.h"
+#include "qr/qr_code.h"
+
+namespace {
+
+constexpr int kMessageLimit = 600;
+
+enum ComposeTab { tabMessage = 0, tabCard = 1, tabBookmark = 2 };
+
+}  // namespace
+
+std::string TMainForm1::EditorText() const { return app::EditorTextToSjis(Memo1->toPlainText()); }
+
+void TMainForm1::SetEditorText(const std::string& text) {
+    Memo1->setPlainText(app::SjisToEditorText(text));
+}
+
+QStringList TMainForm1::EditorLines() const {
+    // The editor keeps "\n" between its lines whatever the user typed.
+    return Memo1->toPlainText().split(QLatin1Char('\n'));
+}
+
+void TMainForm1::SetEditorLines(const QStringList& lines) {
+    Memo1->setPlainText(lines.join(QLatin1Char('\n')));
+}
+
+void TMainForm1::InsertIntoEditor(const QString& text) { Memo1->textCursor().insertText(text); }
+
+void TMainForm1::ShowAlert(const QString& text) { Alert1->Show(QString(), text); }
+
+void TMainForm1::Memo1Change() {
+    const std::string text = EditorText();
+    if (text.size() <= 4) {
+        Button1->setEnabled(false);
+        SetStatusText(0, QStringLiteral("　文字を入力して下さい。"));
+        return;
+    }
+    const int n = app::CountMbChars(text);
+    Button1->setEnabled(true);
+    if (n > kMessageLimit) QRCode1->SetCount(1);
+    SetStatusText(0, QStringLiteral("現在の文字数：%1文字 / 残り：%2文字").arg(n).arg(kMessageLimit - n));
+}
+
+void TMainForm1::Button1Click() {
+    PageControl1->setCurrentIndex(0);
+    QRCode1->Clear();
+    QRCode1->SetSymbolEnabled(false);
+    QRCode1->SetSymbolColor(platform::clBlack);
+    QRCode1->SetBackColor(platform::clWhite);
+    QRCode1->SetPxmag(2);
+    QRCode1->SetMatch(false);
+    QRCode1->SetVersion(10);
+
+    const int carrier = CaraiaGroup1->ItemIndex();
+    switch (sPage2->currentIndex()) {
+    case tabBookmark: {
+        const std::string url = app::BookmarkUrl(app::ToSjis(URLEdit1->text()));
+        const QString shownUrl = app::FromSjis(url);
+        if (URLEdit1->text() != shownUrl) URLEdit1->setText(shownUrl);
+        const std::string payload = app::BookmarkPayload(app::ToSjis(SiteEdit1->text()), url);
+        QRCode1->SetCount(app::SymbolCountFor(app::CountMbChars(payload)));
+        QRCode1->SetCode(payload);
+        QRCode1->SetSymbolEnabled(true);
+        SetStatusText(1, QString::number(QRCode1->EmodeR()));
+        break;
+    }
+    case tabCard: {
+        app::TCardFields card;
+        card.familyName = app::ToSjis(SeiEdit1->text());
+        card.givenName = app::ToSjis(MeiEdit1->text());
+        card.familyKana = app::ToSjis(kanaEdit1->text());
+        card.givenKana = app::ToSjis(kanaEdit2->text());
+        card.tel1 = app::ToSjis(PhoneEdit1->text());
+        card.tel2 = app::ToSjis(PhoneEdit2->text());
+        card.mail1 = app::ToSjis(AddresEdit1->text());
+        card.mail2 = app::ToSjis(AddresEdit2->text());
+        card.memo = app::EditorTextToSjis(Memo2->toPlainText());
+        app::NormaliseCardReadings(card);
+        kanaEdit1->setText(app::FromSjis(card.familyKana));
+        kanaEdit2->setText(app::FromSjis(card.givenKana));
+
+        const app::TCardProblem problem = app::CheckCardFields(card);
+        if (problem != app::TCardProblem::None) {
+            platform::ShowMessage(QString::fromUtf8(app::CardProblemMessage(problem)),
+                                  QString::fromUtf8(app::kCardProblemCaption),
+                                  platform::MsgIcon::Error);
+            if (problem == app::TCardProblem::Tel1FullWidth) PhoneEdit1->clear();
+            if (problem == app::TCardProblem::Tel2FullWidth) PhoneEdit2->clear();
+            return;
+        }
+        const std::string payload = app::CardPayload(card, carrier);
+        QRCode1->SetCount(app::SymbolCountFor(app::CountMbChars(payload)));
+        QRCode1->SetCode(payload);
+        QRCode1->SetSymbolEnabled(true);
+        SetStatusText(1, QString::number(QRCode1->EmodeR()));
+        if (QRCode1->SymbolDisped()) ShowAlert(QStringLiteral(" 住所登録用QR コードを作成しました。"));
+        break;
+    }
+    default: {
+        app::TMessageFields fields;
+        fields.body = EditorText();
+        if (app::CountMbChars(fields.body) == 0) {
+            platform::ShowMessage(QString::fromUtf8(app::kEmptyBodyMessage),
+                                  QString::fromUtf8(app::kEmptyBodyCaption), platform::MsgIcon::Error);
+            return;
+        }
+        fields.address = app::ToSjis(MailComb1->currentText());
+        fields.subject = app::ToSjis(SubjectEdit1->text());
+        fields.subjectOption = SubjectGroup1->ItemIndex();
+        const app::TMessagePayload message = app::MessagePayload(fields, carrier);
+        QRCode1->SetCount(message.count);
+        if (message.subjectChanged) SubjectEdit1->setText(app::FromSjis(message.subject));
+        QRCode1->SetCode(message.payload);
+        QRCode1->SetSymbolEnabled(true);
+
+        const bool drawn = QRCode1->SymbolDisped();
+        if (drawn) {
+            ShowAlert(QStringLiteral(" QR コードを作成しました。"));
+            if (RestorePending) {
+                Memo1->clear();
+                SetEditorLines(SList1.Strings());
+                RestorePending = false;
+            }
+        }
+        // A failed run keeps the text from before the "<User>" replacement: the next
+        // drawn message still puts it back, so the user's own text is never dropped.
+        if (drawn || !RestorePending) SList1.Clear();
+        break;
+    }
+    }
+}

@@ -1,0 +1,211 @@
+// Start-up and closing: restoring the saved state when the window is first shown,
+// writing it when the window closes, and the about and update windows.
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QTabWidget>
+
+#include "app/ex_ini_file.h"
+#include "app/file_error.h"
+#include "app/main_form.h"
+#include "app/sjis_text.h"
+#include "app/text_files.h"
+#include "platform/app_version.h"
+#include "platform/message_box.h"
+#include "platform/placement_qt.h"
+#include "platform/radio_group.h"
+#include "platform/stay_down_button.h"
+#include "qr/qr_code.h"
+
+#ifdef VAROKU_HAVE_UPDATE
+#include "update/update_window.h"
+#endif
+
+namespace {
+
+constexpr char kForm[] = "FORM";
+constexpr char kConfig[] = "CONFIG";
+
+std::vector<std::string> ToSjisList(const QStringList& items) {
+    std::vector<std::string> out;
+    out.reserve(static_cast<size_t>(items.size()));
+    for (const QString& item : items) out.push_back(app::ToSjis(item));
+    return out;
+}
+
+QStringList FromSjisList(const std::vector<std::string>& items) {
+    QStringList out;
+    for (const std::string& item : items) out.push_back(app::FromSjis(item));
+    return out;
+}
+
+QStringList Items(const QListWidget* list) {
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i) out.push_back(list->item(i)->text());
+    return out;
+}
+
+QStringList Items(const QComboBox* combo) {
+    QStringList out;
+    for (int i = 0; i < combo->count(); ++i) out.push_back(combo->itemText(i));
+    return out;
+}
+
+}  // namespace
+
+void TMainForm1::ConfigureQrCode() {
+    QRCode1->SetSymbolEnabled(false);
+    QRCode1->SetColumn(4);
+    QRCode1->SetNumbering(qr::nbrTail);
+    QRCode1->SetCommentUpLoc(qr::locLeft);
+    QRCode1->SetCommentDown("No.");
+    QRCode1->SetCommentDownLoc(qr::locCenter);
+    QRCode1->SetVersion(10);
+    QRCode1->SetPxmag(2);
+    QRCode1->SetMatch(false);
+    QRCode1->SetTransparent(false);
+    platform::TFont font;
+    font.Name = QStringLiteral("ＭＳ Ｐゴシック");
+    font.Height = -12;
+    QRCode1->SetComFont(&font);
+}
+
+void TMainForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!event->spontaneous()) FormShow();
+}
+
+void TMainForm1::closeEvent(QCloseEvent* event) {
+    if (FormCloseQuery()) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void TMainForm1::FormShow() {
+    SList1.Clear();
+
+    platform::TWindowPlacement placement = platform::GetWindowPlacement(*this);
+    IniSet->ReadPlacement(kForm, "MAINFORM", placement);
+    platform::SetWindowPlacement(*this, placement);
+
+    RWFlgBtn1->SetDown(IniSet->ReadBool(kConfig, "BTN01", false));
+
+    mailMax_ = IniSet->ReadInteger(kConfig, "GROVAL", mailMax_);
+    mContEdit->setValue(mailMax_);
+    // The spin box clamps to 1..25; take its value even when it did not change.
+    mailMax_ = mContEdit->value();
+
+    CaraiaGroup1->SetItemIndex(IniSet->ReadInteger(kConfig, "CARRIER", CaraiaGroup1->ItemIndex()));
+    SubjectGroup1->SetItemIndex(IniSet->ReadInteger(kConfig, "NULLSUB", SubjectGroup1->ItemIndex()));
+    MemoCheck1->setChecked(IniSet->ReadBool(kConfig, "MEMOCHK", false));
+    ClipBtn1->setEnabled(IniSet->ReadBool(kConfig, "CLIPBOAD", false));
+
+    std::vector<std::string> list = ToSjisList(Items(ListBox1));
+    IniSet->ReadStrings("MEMBER", "NAME", list);
+    ListBox1->clear();
+    for (const QString& name : FromSjisList(list)) AddSortedName(name);
+
+    list = ToSjisList(Items(ListBox2));
+    IniSet->ReadStrings("MWORD", "CONTS", list);
+    ListBox2->clear();
+    ListBox2->addItems(FromSjisList(list));
+
+    list = ToSjisList(CaraiaGroup1->Items());
+    IniSet->ReadStrings("MAKER", "KEITAI", list);
+    CaraiaGroup1->SetItems(FromSjisList(list));
+
+    list = ToSjisList(Items(MailComb1));
+    IniSet->ReadStrings("MAIL", "E-MAIL", list);
+    const QString typed = MailComb1->currentText();
+    MailComb1->clear();
+    MailComb1->addItems(FromSjisList(list));
+    MailComb1->setEditText(typed);
+
+    if (app::MemoWorthLoading()) {
+        try {
+            SetEditorText(app::LoadTextFile(QString::fromLatin1(app::kMemoFileName)));
+        } catch (const app::EFileError&) {
+            Memo1->clear();
+        }
+    }
+
+    RestorePending = false;
+
+    platform::SetAppVersion(platform::FileVersion());
+    const QString version = QString::fromStdString(platform::AppVersion());
+    AboutBoxDlg1.Version = QStringLiteral("Ver. ") + version;
+
+    PageControl1->setCurrentIndex(0);
+    {
+        const QSignalBlocker quiet(sPage2);
+        sPage2->setCurrentIndex(0);
+    }
+    setWindowTitle(QStringLiteral("Varoku Ver.") + version);
+
+    QRCode1->Clear();
+    QRCode1->SetSymbolEnabled(false);
+    QRCode1->SetPxmag(2);
+    QRCode1->SetTransparent(false);
+    QRCode1->SetMatch(false);
+    QRCode1->SetSymbolColor(platform::clBlack);
+    QRCode1->SetBackColor(platform::clWhite);
+    QRCode1->SetSymbolLeft(0);
+    QRCode1->SetSymbolTop(0);
+    QRCode1->SetVersion(10);
+    QRCode1->SetEmode(-1);
+    QRCode1->SetCount(1);
+    QRCode1->SetColumn(4);
+
+    const QString marker = app::TestKeyboardType() ? QStringLiteral(" J ") : QStringLiteral(" NO ");
+    SetStatusText(1, QStringLiteral("IP: ") + QString() + QStringLiteral(" ") + marker);
+}
+
+bool TMainForm1::FormCloseQuery() {
+    // A settings file that cannot be written (a read-only program directory) is
+    // reported, and the window closes all the same: keeping it open would leave the
+    // user no way out. The store writes atomically, so the old file stays intact.
+    try {
+        IniSet->WritePlacement(kForm, "MAINFORM", platform::GetWindowPlacement(*this));
+        IniSet->WriteBool(kConfig, "BTN01", RWFlgBtn1->Down());
+        IniSet->WriteInteger(kConfig, "GROVAL", mailMax_);
+        IniSet->WriteInteger(kConfig, "CARRIER", CaraiaGroup1->ItemIndex());
+        IniSet->WriteInteger(kConfig, "NULLSUB", SubjectGroup1->ItemIndex());
+        IniSet->WriteBool(kConfig, "MEMOCHK", MemoCheck1->isChecked());
+        IniSet->WriteStrings("MEMBER", "NAME", ToSjisList(Items(ListBox1)));
+        IniSet->WriteStrings("MWORD", "CONTS", ToSjisList(Items(ListBox2)));
+        IniSet->WriteStrings("MAKER", "KEITAI", ToSjisList(CaraiaGroup1->Items()));
+        IniSet->WriteStrings("MAIL", "E-MAIL", ToSjisList(Items(MailComb1)));
+    } catch (const std::exception& error) {
+        platform::ShowStandardError(QString::fromUtf8(error.what()));
+    }
+
+    if (MemoCheck1->isChecked()) {
+        try {
+            app::SaveTextFile(QString::fromLatin1(app::kMemoFileName), EditorText());
+        } catch (const std::exception&) {
+            platform::ShowMessage(QString::fromUtf8(app::kMemoSaveFailedMessage),
+                                  QString::fromUtf8(app::kMemoSaveFailedCaption), platform::MsgIcon::Error);
+        }
+    }
+    return true;
+}
+
+void TMainForm1::BitBtn1Click() { AboutBoxDlg1.Execute(this); }
+
+void TMainForm1::VchkBtn1Click() {
+#ifdef VAROKU_HAVE_UPDATE
+    auto window = std::make_unique<update::TForm2>(nullptr);
+    window->exec();
+#else
+    platform::ShowMessage(QStringLiteral("更新情報の確認は、このビルドでは利用できません。"),
+                          QStringLiteral("更新情報"), platform::MsgIcon::Information);
+#endif
+}

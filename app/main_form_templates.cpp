@@ -1,0 +1,113 @@
+// The template buttons with their read and write mode, the mode lamp, clearing, the
+// clipboard button, and the tab and carrier changes.
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+
+#include "app/main_form.h"
+#include "app/sjis_text.h"
+#include "app/text_files.h"
+#include "platform/lamp.h"
+#include "platform/message_box.h"
+#include "platform/radio_group.h"
+#include "platform/stay_down_button.h"
+#include "qr/qr_code.h"
+
+void TMainForm1::MemClear1Click() {
+    const platform::MsgResult answer = platform::ShowMessage(
+        QStringLiteral("文章を削除しようとしています。\r\nこのまま削除を行いますか？"),
+        QStringLiteral("入力画面の消去"), platform::MsgIcon::Question, platform::MsgButtons::YesNo);
+    if (answer != platform::MsgResult::Yes) return;
+    Memo1->clear();
+    QRCode1->Clear();
+    SubjectEdit1->clear();
+    MailComb1->clearEditText();
+}
+
+void TMainForm1::RWFlgBtn1Click() {
+    if (RWFlgBtn1->Down()) {
+        SetStatusText(0, QStringLiteral(" 書込みモードです。 "));
+        ModeLED->SetLit(false);
+    } else {
+        SetStatusText(0, QStringLiteral(" 読込みモードです。 "));
+        ModeLED->SetLit(true);
+    }
+}
+
+void TMainForm1::DocBtnClick(int digit) {
+    if (RWFlgBtn1->Down()) {
+        SaveTemplate(digit);
+    } else {
+        LoadTemplate(digit);
+    }
+}
+
+void TMainForm1::LoadTemplate(int digit) {
+    const QString file = app::TemplateFileName(digit);
+    if (!app::TemplateLoadable(file)) {
+        platform::ShowMessage(QString::fromUtf8(app::kTemplateMissingMessage),
+                              QString::fromUtf8(app::kTemplateMissingCaption), platform::MsgIcon::Error);
+        return;
+    }
+    // Read before the editor is touched: a file that cannot be read goes on to the
+    // standard error box and leaves the user's text where it was.
+    const std::string text = app::LoadTextFile(file);
+    Memo1->clear();
+    SList1.Clear();
+    SetEditorText(text);
+    SList1.SetStrings(EditorLines());
+    ModeLED->SetLit(true);
+    ShowAlert(QString::fromUtf8(app::kTemplateLoadedAlert));
+}
+
+void TMainForm1::SaveTemplate(int digit) {
+    const QString file = app::TemplateFileName(digit);
+    if (app::TemplateOverwriteNeedsAsking(file) &&
+        platform::ShowMessage(QString::fromUtf8(app::kTemplateOverwriteQuestion),
+                              QString::fromUtf8(app::kTemplateOverwriteCaption), platform::MsgIcon::Warning,
+                              platform::MsgButtons::YesNo) != platform::MsgResult::Yes) {
+        return;
+    }
+    app::SaveTextFile(file, EditorText());
+    RWFlgBtn1->SetDown(false);
+    ModeLED->SetLit(true);
+}
+
+void TMainForm1::sPage2Change() {
+    switch (sPage2->currentIndex()) {
+    case 0:
+        SetStatusText(0, QStringLiteral(" 文書作成モードです。"));
+        SubjectEdit1->clear();
+        MailComb1->clearEditText();
+        break;
+    case 1:
+        SetStatusText(0, QStringLiteral(" アドレス登録モードです。"));
+        SubjectEdit1->clear();
+        break;
+    case 2:
+        SetStatusText(0, QStringLiteral(" ブックマーク登録モードです。docomo 専用"));
+        SetBookmarkFieldsForCarrier();
+        break;
+    default:
+        break;
+    }
+}
+
+void TMainForm1::CaraiaGroup1Click() { SetBookmarkFieldsForCarrier(); }
+
+void TMainForm1::SetBookmarkFieldsForCarrier() {
+    // Only Docomo phones take a bookmark from a QR code; the note says so to the others.
+    const bool docomo = CaraiaGroup1->ItemIndex() == 0;
+    SiteEdit1->setEnabled(docomo);
+    URLEdit1->setEnabled(docomo);
+    BokLabel1->setEnabled(!docomo);
+}
+
+void TMainForm1::ClipBtn1Click() {
+    if (!QRCode1->SymbolDisped()) return;
+    QRCode1->CopyToClipboard();
+    platform::ShowMessage(QStringLiteral("QRコードをクリップボードへ保存しました。"),
+                          QStringLiteral("QRコードを保存"), platform::MsgIcon::Information);
+}
