@@ -1,0 +1,209 @@
+#include "app/payload.h"
+
+#include <gtest/gtest.h>
+
+#include "app/sjis_text.h"
+#include "app_test_util.h"
+
+namespace {
+
+using app_test::Sjis;
+
+TEST(Payload, SymbolCountThresholds)
+{
+    const std::pair<int, int> rows[] = {
+        {0, 4},   {1, 1},   {150, 1}, {151, 2}, {300, 2}, {301, 3},
+        {450, 3}, {451, 4}, {600, 4}, {601, 4}, {5000, 4},
+    };
+    for (const auto& [characters, count] : rows) {
+        EXPECT_EQ(app::SymbolCountFor(characters), count) << characters;
+    }
+}
+
+TEST(Payload, BookmarkUrl)
+{
+    const std::pair<const char*, const char*> rows[] = {
+        {"example.jp", "http://example.jp"},
+        {"", "http://"},
+        {"http://example.jp/", "http://example.jp/"},
+        {"jump?to=http://example.jp", "jump?to=http://example.jp"},  // anywhere will do
+        {"https://example.jp", "https://example.jp"},
+        {"HTTPS://example.jp", "HTTPS://example.jp"},
+        {"Https://example.jp", "Https://example.jp"},
+        {"HTTP://example.jp", "http://HTTP://example.jp"},  // the "http://" test is exact
+        {" https://example.jp", "http:// https://example.jp"},
+        {"https:/example.jp", "http://https:/example.jp"},
+        {"ftp://example.jp", "http://ftp://example.jp"},
+    };
+    for (const auto& [url, expected] : rows) {
+        EXPECT_EQ(app::BookmarkUrl(url), expected) << url;
+        EXPECT_EQ(app::BookmarkUrl(app::BookmarkUrl(url)), expected) << url;
+    }
+}
+
+TEST(Payload, Bookmark)
+{
+    EXPECT_EQ(app::BookmarkPayload("", ""), "MEBKM:TITLE:;URL:http://;;");
+    EXPECT_EQ(app::BookmarkPayload(Sjis("天気;予報"), "https://tenki.jp/a:b"),
+              "MEBKM:TITLE:" + Sjis("天気;予報") + ";URL:https://tenki.jp/a:b;;");
+    EXPECT_EQ(app::BookmarkPayload("Site", "example.jp"), "MEBKM:TITLE:Site;URL:http://example.jp;;");
+}
+
+app::TCardFields SampleCard()
+{
+    app::TCardFields card;
+    card.familyName = Sjis("山田");
+    card.givenName = Sjis("太郎");
+    card.familyKana = "\xd4\xcf\xc0\xde";  // ﾔﾏﾀﾞ
+    card.givenKana = "\xc0\xdb\xb3";       // ﾀﾛｳ
+    card.tel1 = "090-1234-5678";
+    card.tel2 = "03 1234 5678";
+    card.mail1 = "taro@example.jp";
+    card.mail2 = "t,a;r:o@example.com";
+    card.memo = Sjis("一行目") + "\r\n" + Sjis("二行目");
+    return card;
+}
+
+TEST(Payload, DocomoCard)
+{
+    EXPECT_EQ(app::CardPayload(SampleCard(), app::crDocomo),
+              "MECARD:N:" + Sjis("山田") + " " + Sjis("太郎") +
+                  ";SOUND:\xd4\xcf\xc0\xde \xc0\xdb\xb3"
+                  ";TEL:090-1234-5678;TEL:03 1234 5678"
+                  ";EMAIL:taro@example.jp;EMAIL:t,a;r:o@example.com;;");
+    EXPECT_EQ(app::CardPayload({}, app::crDocomo),
+              "MECARD:N: ;SOUND: ;TEL:;TEL:;EMAIL:;EMAIL:;;");
+}
+
+TEST(Payload, SoftbankAndAUCard)
+{
+    const std::string expected = "MEMORY:" + Sjis("一行目二行目") + "\r\n" +
+                                 "NAME1:" + Sjis("山田 太郎") + "\r\n" +
+                                 "NAME2:\xd4\xcf\xc0\xde \xc0\xdb\xb3\r\n"
+                                 "TEL1:090-1234-5678\r\n"
+                                 "TEL2:03 1234 5678\r\n"
+                                 "MAIL1:taro@example.jp\r\n"
+                                 "MAIL2:t,a;r:o@example.com\r\n";
+    EXPECT_EQ(app::CardPayload(SampleCard(), app::crSoftbank), expected);
+    EXPECT_EQ(app::CardPayload(SampleCard(), app::crAU), expected);
+    EXPECT_EQ(app::CardPayload({}, app::crAU),
+              "MEMORY:\r\nNAME1: \r\nNAME2: \r\nTEL1:\r\nTEL2:\r\nMAIL1:\r\nMAIL2:\r\n");
+    EXPECT_EQ(app::CardPayload(SampleCard(), 3), "");
+}
+
+TEST(Payload, CardReadingsAndRefusals)
+{
+    struct Row {
+        std::string familyKana, givenKana, tel1, tel2;
+        app::TCardProblem problem;
+        std::string normalisedFamily;
+    };
+    const Row rows[] = {
+        {Sjis("やまだ"), Sjis("たろう"), "090-1", "03 1", app::TCardProblem::None,
+         "\xd4\xcf\xc0\xde"},
+        {Sjis("ヤマダ"), Sjis("ﾀﾛｳ"), "", "", app::TCardProblem::None, "\xd4\xcf\xc0\xde"},
+        {Sjis("山田"), Sjis("太郎"), Sjis("０９０"), "", app::TCardProblem::FamilyKanaKanji,
+         Sjis("山田")},
+        {Sjis("やまだ"), Sjis("たろう　ゑ"), Sjis("０９０"), "", app::TCardProblem::GivenKanaKanji,
+         "\xd4\xcf\xc0\xde"},
+        {"", "", Sjis("０９０"), Sjis("－"), app::TCardProblem::Tel1FullWidth, ""},
+        {"", "", "090", "03" + Sjis("ー"), app::TCardProblem::Tel2FullWidth, ""},
+    };
+    for (const Row& row : rows) {
+        app::TCardFields card;
+        card.familyKana = row.familyKana;
+        card.givenKana = row.givenKana;
+        card.tel1 = row.tel1;
+        card.tel2 = row.tel2;
+        app::NormaliseCardReadings(card);
+        EXPECT_EQ(card.familyKana, row.normalisedFamily);
+        EXPECT_EQ(card.tel1, row.tel1);  // telephones are tested as typed
+        EXPECT_EQ(app::CheckCardFields(card), row.problem) << row.familyKana;
+    }
+    EXPECT_FALSE(app::CardProblemEmptiesField(app::TCardProblem::GivenKanaKanji));
+    EXPECT_TRUE(app::CardProblemEmptiesField(app::TCardProblem::Tel2FullWidth));
+    EXPECT_STREQ(app::CardProblemMessage(app::TCardProblem::Tel1FullWidth),
+                 "電話番号1 に全角文字が含まれています。\r\n半角数字で入力して下さい。");
+}
+
+TEST(Payload, MessageToDocomoAndSoftbank)
+{
+    app::TMessageFields fields;
+    fields.body = Sjis("こんにちは") + "\r\n" + Sjis("元気?") + "\r\nok";
+    fields.address = "hanako@example.jp";
+    fields.subject = Sjis("件名");
+
+    const app::TMessagePayload docomo = app::MessagePayload(fields, app::crDocomo);
+    EXPECT_EQ(docomo.payload, "MATMSG:TO:hanako@example.jp;SUB:" + Sjis("件名") + ";BODY:" +
+                                  Sjis("こんにちは元気?") + "ok;;");
+    EXPECT_EQ(docomo.count, 1);
+    EXPECT_FALSE(docomo.subjectChanged);
+
+    const std::string mail = "MAILTO:hanako@example.jp\r\nSUBJECT:" + Sjis("件名") +
+                             "\r\nBODY:" + Sjis("こんにちは元気?") + "ok";
+    EXPECT_EQ(app::MessagePayload(fields, app::crSoftbank).payload, mail);
+    EXPECT_EQ(app::MessagePayload(fields, app::crAU).payload, mail);
+    EXPECT_EQ(app::MessagePayload(fields, 3).payload, fields.body);
+
+    fields.body = "a\r\nb";
+    EXPECT_EQ(app::MessagePayload(fields, app::crAU).payload,
+              "MAILTO:hanako@example.jp\r\nSUBJECT:" + Sjis("件名") + "\r\nBODY:ab");
+}
+
+TEST(Payload, MessageSubjectOptions)
+{
+    app::TMessageFields fields;
+    fields.body = "Hi\r\n" + Sjis("今日は晴れです。");
+    fields.address = "a@b.c";
+    fields.subject = "typed";
+
+    fields.subjectOption = app::soKeep;
+    app::TMessagePayload result = app::MessagePayload(fields, app::crDocomo);
+    EXPECT_FALSE(result.subjectChanged);
+    EXPECT_EQ(result.subject, "typed");
+
+    fields.subjectOption = app::soFromBody;
+    result = app::MessagePayload(fields, app::crDocomo);
+    EXPECT_TRUE(result.subjectChanged);
+    EXPECT_EQ(result.subject, "Hi\r\n" + Sjis("今日は晴れで"));  // ten characters, CR LF two
+    EXPECT_EQ(result.payload, "MATMSG:TO:a@b.c;SUB:" + result.subject + ";BODY:Hi" +
+                                  Sjis("今日は晴れです。") + ";;");
+
+    fields.subjectOption = app::soHello;
+    result = app::MessagePayload(fields, app::crSoftbank);
+    EXPECT_EQ(result.subject, Sjis("こんにちは!"));
+    EXPECT_TRUE(result.payload.find("SUBJECT:" + Sjis("こんにちは!") + "\r\n") !=
+                std::string::npos);
+}
+
+TEST(Payload, MessageWithoutValidAddressIsTheBody)
+{
+    for (const char* address : {"", "taro@example", "example.jp", " "}) {
+        app::TMessageFields fields;
+        fields.body = "line1\r\nline2";
+        fields.address = address;
+        fields.subject = "s";
+        fields.subjectOption = app::soHello;
+        const app::TMessagePayload result = app::MessagePayload(fields, app::crDocomo);
+        EXPECT_EQ(result.payload, "line1\r\nline2") << address;
+        EXPECT_FALSE(result.subjectChanged);
+        EXPECT_EQ(result.subject, "s");
+    }
+}
+
+TEST(Payload, CountComesFromTheBodyAlone)
+{
+    app::TMessageFields fields;
+    fields.body = std::string(200, 'x');
+    fields.address = "someone@example.jp";
+    const app::TMessagePayload result = app::MessagePayload(fields, app::crDocomo);
+    EXPECT_GT(app::CountMbChars(result.payload), 200);
+    EXPECT_EQ(result.count, 2);
+
+    fields.body = std::string(150, 'x');
+    EXPECT_EQ(app::MessagePayload(fields, app::crDocomo).count, 1);
+    fields.body = std::string(149, 'x') + Sjis("漢字");  // 151 characters, 153 bytes
+    EXPECT_EQ(app::MessagePayload(fields, app::crDocomo).count, 2);
+}
+
+}  // namespace
