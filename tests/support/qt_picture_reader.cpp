@@ -39,10 +39,17 @@ std::vector<TZxingResult> ReadGrey(const QImage& image) {
 }  // namespace
 
 std::vector<TZxingResult> ReadPictureAll(const QImage& image) {
-    std::vector<TZxingResult> results = ReadGrey(image);
-    if (!results.empty()) return results;
-    results = ReadGrey(image.mirrored(true, false));
-    for (TZxingResult& r : results) r.Mirrored = !r.Mirrored;
+    // Each symbol is taken from the picture in which it reads the right way round.
+    std::vector<TZxingResult> results;
+    for (TZxingResult& r : ReadGrey(image)) {
+        if (!r.Mirrored) results.push_back(std::move(r));
+    }
+    for (TZxingResult& r : ReadGrey(image.mirrored(true, false))) {
+        if (r.Mirrored) continue;
+        r.Mirrored = true;
+        r.CenterX = image.width() - 1 - r.CenterX;
+        results.push_back(std::move(r));
+    }
     return results;
 }
 

@@ -17,9 +17,9 @@ TGreyImage GreyFromImage(const QImage& image);
 
 // Every symbol zxing-cpp finds in the picture, and the first one. Orientation comes
 // back as 0, 90, 180 or 270 (clockwise). The zxing-cpp of this Debian (1.4.0) fails on
-// many mirror images, so when the picture yields nothing its mirror image is read
-// too; symbols found only there are reported with Mirrored set, their Orientation and
-// centre taken in the mirrored-back picture.
+// many mirror images, so the picture's mirror image is read as well: a symbol that
+// reads the right way round there is reported with Mirrored set and its Orientation
+// as seen in that mirror image; centres are always in the given picture.
 std::vector<TZxingResult> ReadPictureAll(const QImage& image);
 TZxingResult ReadPicture(const QImage& image);
 
