@@ -5,6 +5,8 @@
 
 #include <httplib.h>
 
+#include <QString>
+
 #include <atomic>
 #include <condition_variable>
 #include <functional>
@@ -94,3 +96,6 @@ private:
 int ClosedPort();
 
 }  // namespace update_test
+
+// Lets failed expectations show texts rather than code units.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << text.toStdString(); }
