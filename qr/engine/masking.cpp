@@ -64,27 +64,40 @@ void ApplyMask(TQRMatrix& m, int n, int mask) {
         }
 }
 
-int MaskPenalty(const TQRMatrix& m, int n) {
-    const TLineReader rows{m.data(), true};
-    const TLineReader columns{m.data(), false};
-    int score = RunPenalty(rows, n) + RunPenalty(columns, n);
+int PenaltyRuns(const TQRMatrix& m, int n) {
+    return RunPenalty(TLineReader{m.data(), true}, n) + RunPenalty(TLineReader{m.data(), false}, n);
+}
 
+int PenaltyBlocks(const TQRMatrix& m, int n) {
+    const TLineReader rows{m.data(), true};
+    int score = 0;
     for (int i = 0; i + 1 < n; ++i)
         for (int j = 0; j + 1 < n; ++j) {
             const bool c = rows.Dark(i, j);
             if (rows.Dark(i, j + 1) == c && rows.Dark(i + 1, j) == c && rows.Dark(i + 1, j + 1) == c)
                 score += 3;
         }
+    return score;
+}
 
-    score += FinderPenalty(rows, n) + FinderPenalty(columns, n);
+int PenaltyFinders(const TQRMatrix& m, int n) {
+    return FinderPenalty(TLineReader{m.data(), true}, n) +
+           FinderPenalty(TLineReader{m.data(), false}, n);
+}
 
+int PenaltyDarkShare(int dark, int total) {
+    const int percent = 100 * dark / total;
+    const int distance = percent > 50 ? percent - 50 : 50 - percent;
+    return 10 * (distance / 5);
+}
+
+int MaskPenalty(const TQRMatrix& m, int n) {
+    const TLineReader rows{m.data(), true};
     int dark = 0;
     for (int i = 0; i < n; ++i)
         for (int j = 0; j < n; ++j) dark += rows.Dark(i, j) ? 1 : 0;
-    const int percent = 100 * dark / (n * n);
-    const int distance = percent > 50 ? percent - 50 : 50 - percent;
-    score += 10 * (distance / 5);
-    return score;
+    return PenaltyRuns(m, n) + PenaltyBlocks(m, n) + PenaltyFinders(m, n) +
+           PenaltyDarkShare(dark, n * n);
 }
 
 void ChooseMask(TQRMatrix& m, int n, int masktype, int& masktypeR) {

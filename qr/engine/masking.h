@@ -52,9 +52,21 @@ inline constexpr std::array<int, kMaxVersion + 1> VersionWords = [] {
 // mask condition holds. Function cells are left alone.
 void ApplyMask(TQRMatrix& m, int n, int mask);
 
-// Penalty score of the N x N symbol as it stands (runs, 2 x 2 blocks, finder-like
-// patterns, dark share); the plain evaluation, cell by cell.
+// Penalty score of the N x N symbol as it stands, over the dark bits of all cells: the
+// sum of the four rules below. The plain evaluation, cell by cell; it is the reference
+// that any faster evaluation must equal.
 int MaskPenalty(const TQRMatrix& m, int n);
+
+// Rule 1: every maximal run of k >= 5 equal modules in a row or column adds k - 2.
+int PenaltyRuns(const TQRMatrix& m, int n);
+// Rule 2: every 2 x 2 square of one colour adds 3 (overlapping squares each count).
+int PenaltyBlocks(const TQRMatrix& m, int n);
+// Rule 3: dark-light-dark-dark-dark-light-dark in a row or column, with a light module or
+// the edge on both sides, adds 40.
+int PenaltyFinders(const TQRMatrix& m, int n);
+// Rule 4: 10 for every full 5 points by which the truncated dark percentage is away
+// from 50; total > 0.
+int PenaltyDarkShare(int dark, int total);
 
 // Applies masktype when it is 0..7; otherwise scores masks 0..7 in order, keeps the
 // first lowest score, reports it in masktypeR and applies it.

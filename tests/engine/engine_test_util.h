@@ -27,6 +27,23 @@ inline std::span<const std::uint8_t> AsBytes(const std::string& s) {
     return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
 }
 
+// Reads bits most significant first, as the encoder wrote them.
+class TBitReader {
+public:
+    explicit TBitReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+    int Read(int n) {
+        int v = 0;
+        for (int i = 0; i < n; ++i, ++pos_)
+            v = (v << 1) | ((bytes_[pos_ / 8] >> (7 - pos_ % 8)) & 1);
+        return v;
+    }
+    int Position() const { return pos_; }
+
+private:
+    std::span<const std::uint8_t> bytes_;
+    int pos_ = 0;
+};
+
 class TInputMaker {
 public:
     explicit TInputMaker(std::uint32_t seed) : rng_(seed) {}
