@@ -3,13 +3,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <array>
 #include <charconv>
 #include <limits>
 
+#include "app/atomic_file.h"
 #include "app/file_error.h"
 #include "platform/cp932.h"
 
@@ -427,18 +427,9 @@ void TExIniFile::Flush()
         throw EFileWriteError("Cannot update file \"" + path_.toStdString() +
                               "\": it exists but could not be read, so it is left as it is.");
     }
-    const std::string text = ini_detail::SerializeIni(sections_);
     // Written beside the old file and renamed over it: a write that fails half-way
     // must not cost the user every setting.
-    QSaveFile file(path_);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(text.data(), static_cast<qint64>(text.size())) !=
-            static_cast<qint64>(text.size()) ||
-        !file.commit()) {
-        const std::string reason = file.errorString().toStdString();
-        file.cancelWriting();
-        throw EFileWriteError("Cannot create file \"" + path_.toStdString() + "\". " + reason);
-    }
+    WriteFileAtomically(path_, ini_detail::SerializeIni(sections_));
 }
 
 }  // namespace app

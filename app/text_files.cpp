@@ -1,8 +1,8 @@
 #include "app/text_files.h"
 
 #include <QFile>
-#include <QSaveFile>
 
+#include "app/atomic_file.h"
 #include "app/file_error.h"
 #include "app/sjis_text.h"
 
@@ -50,15 +50,7 @@ std::string LoadTextFile(const QString& fileName)
 void SaveTextFile(const QString& fileName, std::string_view text)
 {
     // A save that fails half-way must leave the previous text readable.
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(text.data(), static_cast<qint64>(text.size())) !=
-            static_cast<qint64>(text.size()) ||
-        !file.commit()) {
-        const std::string reason = file.errorString().toStdString();
-        file.cancelWriting();
-        throw EFileWriteError("Cannot create file \"" + fileName.toStdString() + "\". " + reason);
-    }
+    WriteFileAtomically(fileName, text);
 }
 
 }  // namespace app
