@@ -206,7 +206,7 @@ TEST(VarokuQr, SymbolsReadBackAsTheirBytes) {
          "Single Mode (Count = 1)"},
         {"stdin with its line break", {}, "line one\r\nline two\n", {"line one\r\nline two\n"},
          "Single Mode (Count = 1)"},
-        {"byte-order mark dropped", {}, "\xEF\xBB\xBFabc", {"abc"}, "Single Mode (Count = 1)"},
+        {"byte-order mark dropped", {}, "\xEF\xBB\xBF" "abc", {"abc"}, "Single Mode (Count = 1)"},
         {"lone dash is stdin", {"-"}, "from stdin", {"from stdin"}, "Single Mode (Count = 1)"},
         {"after --", {"--", "-v"}, "", {"-v"}, "Single Mode (Count = 1)"},
         {"escapes", {"--binary", "A~0D0A~B~~"}, "", {"A\r\nB~"}, "Single Mode (Count = 1)"},
