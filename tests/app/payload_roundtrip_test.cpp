@@ -1,0 +1,126 @@
+// Each payload as the window hands it to the symbols: encoded by our engine with the
+// window's settings (version 10, level L, automatic modes, the count rule), read back by
+// zxing-cpp, and compared byte for byte.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "app/payload.h"
+#include "app/sjis_text.h"
+#include "app_test_util.h"
+#include "qr/engine/symbol_engine.h"
+#include "tests/support/zxing_reader.h"
+
+namespace {
+
+using app_test::Sjis;
+
+struct Decoded {
+    std::string bytes;
+    int symbols = 0;
+};
+
+Decoded EncodeAndRead(const std::string& payload, int count)
+{
+    qr::engine::TQRSymbolEngine engine;
+    engine.SetVersion(10);
+    engine.SetCount(count);
+    engine.SetCode(payload);
+    engine.DivideInput();
+    engine.CheckDivision();
+
+    std::vector<test_support::TZxingResult> reads;
+    for (int s = 1; s <= engine.Count(); ++s) {
+        EXPECT_EQ(engine.BuildSymbol(s), 0) << "symbol " << s;
+        reads.push_back(test_support::ZxingReadModules(
+            engine.Modules(), [&](int r, int c) { return engine.IsDark(r, c); }, 4, 2, true));
+        EXPECT_TRUE(reads.back().Valid) << reads.back().Error;
+    }
+    Decoded decoded;
+    decoded.symbols = engine.Count();
+    if (reads.size() > 1) {
+        std::sort(reads.begin(), reads.end(), [](const auto& a, const auto& b) {
+            return a.SequenceIndex < b.SequenceIndex;
+        });
+        for (size_t i = 0; i < reads.size(); ++i) {
+            EXPECT_EQ(reads[i].SequenceIndex, static_cast<int>(i));
+            EXPECT_EQ(reads[i].SequenceSize, static_cast<int>(reads.size()));
+            EXPECT_EQ(reads[i].SequenceId, reads[0].SequenceId);
+        }
+    }
+    for (const auto& read : reads) {
+        decoded.bytes += read.Bytes;
+    }
+    return decoded;
+}
+
+app::TCardFields Card()
+{
+    app::TCardFields card;
+    card.familyName = Sjis("高橋");
+    card.givenName = Sjis("花子");
+    card.familyKana = Sjis("たかはし");
+    card.givenKana = Sjis("はなこ");
+    card.tel1 = "090-1111-2222";
+    card.tel2 = "";
+    card.mail1 = "hanako@example.jp";
+    card.mail2 = "h;a:n,a@example.com";
+    card.memo = Sjis("誕生日は５月") + "\r\n" + Sjis("～ｶﾌｪ好き");
+    app::NormaliseCardReadings(card);
+    return card;
+}
+
+TEST(PayloadRoundTrip, EveryPayloadReadsBackAsTheSameBytes)
+{
+    struct Row {
+        const char* name;
+        std::string payload;
+        int count;
+    };
+    std::vector<Row> rows;
+    auto add = [&](const char* name, std::string payload, int count) {
+        rows.push_back({name, std::move(payload), count});
+    };
+    auto byLength = [](const std::string& payload) {
+        return app::SymbolCountFor(app::CountMbChars(payload));
+    };
+    const std::string bookmark = app::BookmarkPayload(Sjis("天気予報"), "https://tenki.example.jp/");
+    add("bookmark", bookmark, byLength(bookmark));
+    for (int carrier : {app::crDocomo, app::crSoftbank}) {
+        const std::string card = app::CardPayload(Card(), carrier);
+        add(carrier == app::crDocomo ? "MECARD" : "MEMORY", card, byLength(card));
+    }
+
+    app::TMessageFields mail;
+    mail.body = Sjis("明日の会議は１０時からです。") + "\r\n" + Sjis("よろしく!") + "\r\n~ok~";
+    mail.address = "taro@example.jp";
+    mail.subjectOption = app::soFromBody;
+    for (int carrier : {app::crDocomo, app::crAU}) {
+        const app::TMessagePayload message = app::MessagePayload(mail, carrier);
+        add(carrier == app::crDocomo ? "MATMSG" : "MAILTO", message.payload, message.count);
+    }
+    app::TMessageFields plain = mail;
+    plain.address = "no address";
+    const app::TMessagePayload body = app::MessagePayload(plain, app::crDocomo);
+    add("body", body.payload, body.count);
+
+    // 200 characters of body: two linked symbols, though the mail around it is longer.
+    app::TMessageFields longMail = mail;
+    longMail.body.clear();
+    while (app::CountMbChars(longMail.body) < 200) {
+        longMail.body += Sjis("長い本文") + "ABC12";
+    }
+    longMail.body = app::CopyMbChars(longMail.body, 1, 200);
+    const app::TMessagePayload linked = app::MessagePayload(longMail, app::crDocomo);
+    ASSERT_EQ(linked.count, 2);
+    add("MATMSG, 200 characters", linked.payload, linked.count);
+
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const Decoded decoded = EncodeAndRead(row.payload, row.count);
+        EXPECT_EQ(decoded.symbols, row.count);
+        EXPECT_EQ(decoded.bytes, row.payload);
+    }
+}
+
+}  // namespace
