@@ -83,13 +83,14 @@ void TCanvas::SetFont(const TFont& font) {
     if (painter_) painter_->setFont(qfont_);
 }
 
-QPainter& TCanvas::Painter() {
+QPainter* TCanvas::Painter() {
     if (!painter_) {
+        if (!device_->paintEngine()) return nullptr;
         painter_ = std::make_unique<QPainter>(device_);
         painter_->setFont(qfont_);
         painter_->setPen(Qt::NoPen);
     }
-    return *painter_;
+    return painter_.get();
 }
 
 void TCanvas::Release() {
@@ -100,24 +101,38 @@ void TCanvas::Release() {
 
 void TCanvas::FillRect(int left, int top, int right, int bottom, TColor color) {
     if (right <= left || bottom <= top) return;
-    Painter().fillRect(QRect(left, top, right - left, bottom - top), ColorToQColor(color));
+    QPainter* painter = Painter();
+    if (!painter) return;
+    // The brush changes only with the colour, so a recording holds one state change
+    // for a whole run of rectangles instead of one per rectangle.
+    const QColor qcolor = ColorToQColor(color);
+    if (painter->brush().style() != Qt::SolidPattern || painter->brush().color() != qcolor) {
+        painter->setBrush(qcolor);
+    }
+    painter->drawRect(QRect(left, top, right - left, bottom - top));
+}
+
+QFontMetrics TCanvas::Metrics() const {
+    // An empty bitmap has no resolution to measure against; pixel-sized fonts measure
+    // the same on the screen.
+    return device_->paintEngine() ? QFontMetrics(qfont_, device_) : QFontMetrics(qfont_);
 }
 
 QSize TCanvas::TextExtent(const QString& text) {
     if (text.isEmpty()) return QSize(0, 0);
-    const QFontMetrics metrics(qfont_, device_);
+    const QFontMetrics metrics = Metrics();
     return QSize(metrics.horizontalAdvance(text), metrics.ascent() + metrics.descent());
 }
 
 void TCanvas::TextOut(int x, int y, const QString& text, TColor background) {
-    if (text.isEmpty()) return;
-    const QFontMetrics metrics(qfont_, device_);
+    QPainter* painter = text.isEmpty() ? nullptr : Painter();
+    if (!painter) return;
+    const QFontMetrics metrics = Metrics();
     const QSize extent = TextExtent(text);
-    QPainter& painter = Painter();
-    painter.fillRect(QRect(QPoint(x, y), extent), ColorToQColor(background));
-    painter.setPen(ColorToQColor(font_.Color));
-    painter.drawText(x, y + metrics.ascent(), text);
-    painter.setPen(Qt::NoPen);
+    FillRect(x, y, x + extent.width(), y + extent.height(), background);
+    painter->setPen(ColorToQColor(font_.Color));
+    painter->drawText(x, y + metrics.ascent(), text);
+    painter->setPen(Qt::NoPen);
 }
 
 // ---- TBitmap ----------------------------------------------------------------------

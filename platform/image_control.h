@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 #include <QPicture>
@@ -66,9 +67,13 @@ public:
 
     bool Active() const { return painter_ != nullptr; }
     void Release();
-    QPainter& Painter();
+    // The open painter, opened if need be; nullptr for a surface that cannot be drawn
+    // on (an empty bitmap).
+    QPainter* Painter();
 
 private:
+    QFontMetrics Metrics() const;
+
     QPaintDevice* device_;
     std::unique_ptr<QPainter> painter_;
     TFont font_;
