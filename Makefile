@@ -3,7 +3,7 @@ JOBS       ?= $(shell nproc)
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 # Test programs that also run under AddressSanitizer and UndefinedBehaviorSanitizer.
-ASAN_TESTS ?= engine
+ASAN_TESTS ?= engine update
 
 .PHONY: all deps configure build run test test-asan bench clean
 
