@@ -29,7 +29,7 @@ QUrl BrowsableUrl(const QString& text) {
         // "file:/etc/passwd" name a scheme of their own: putting "http://" in front of
         // those would only disguise them.
         static const QRegularExpression schemeLike(
-            QStringLiteral("^[A-Za-z][A-Za-z0-9+.\\-]*:(?![0-9]*(/|$))"));
+            QStringLiteral("^[A-Za-z][A-Za-z0-9+.\\-]*:(?![0-9]+(/|$))"));
         if (schemeLike.match(address).hasMatch()) return {};
         address.prepend(QLatin1String("http://"));
     }
