@@ -102,16 +102,6 @@ TEST_F(HttpGetTest, RequestIsHttp10WithAgentAcceptAndCacheHeaders) {
     }
 }
 
-TEST_F(HttpGetTest, DefaultsAreThoseOfTheUpdateWindow) {
-    const THTTPGet get;
-    EXPECT_EQ(get.AcceptTypes(), "*/*");
-    EXPECT_EQ(get.Agent(), "Brellmor HTTPGet");
-    EXPECT_FALSE(get.BinaryData());
-    EXPECT_FALSE(get.UseCache());
-    EXPECT_FALSE(get.WaitThread());
-    EXPECT_FALSE(get.Busy());
-}
-
 TEST_F(HttpGetTest, PostQueryIsSentAsAForm) {
     LocalHttpServer server;
     server.Serve("/form", "accepted");
