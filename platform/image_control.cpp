@@ -101,6 +101,12 @@ void TCanvas::Release() {
 
 void TCanvas::FillRect(int left, int top, int right, int bottom, TColor color) {
     if (right <= left || bottom <= top) return;
+    const QRect rect(left, top, right - left, bottom - top);
+    FillRects(&rect, 1, color);
+}
+
+void TCanvas::FillRects(const QRect* rects, int count, TColor color) {
+    if (count <= 0) return;
     QPainter* painter = Painter();
     if (!painter) return;
     // The brush changes only with the colour, so a recording holds one state change
@@ -109,7 +115,7 @@ void TCanvas::FillRect(int left, int top, int right, int bottom, TColor color) {
     if (painter->brush().style() != Qt::SolidPattern || painter->brush().color() != qcolor) {
         painter->setBrush(qcolor);
     }
-    painter->drawRect(QRect(left, top, right - left, bottom - top));
+    painter->drawRects(rects, count);
 }
 
 QFontMetrics TCanvas::Metrics() const {
@@ -276,8 +282,16 @@ TImage::TImage(QWidget* parent) : QWidget(parent) {
 
 TImage::~TImage() { picture_.OnChange = nullptr; }
 
-void TImage::SetWidth(int width) { resize(std::max(0, width), height()); }
-void TImage::SetHeight(int height) { resize(width(), std::max(0, height)); }
+// A layout that holds the control asks its size hint, which follows the set size.
+void TImage::SetWidth(int width) {
+    resize(std::max(0, width), height());
+    updateGeometry();
+}
+
+void TImage::SetHeight(int height) {
+    resize(width(), std::max(0, height));
+    updateGeometry();
+}
 
 void TImage::SetAutoSize(bool on) {
     autoSize_ = on;
@@ -293,7 +307,10 @@ void TImage::SetStretch(bool on) {
 void TImage::PictureChanged() {
     if (autoSize_ && picture_.HasGraphic()) {
         const QSize size = picture_.Size();
-        if (size.width() > 0 && size.height() > 0) resize(size);
+        if (size.width() > 0 && size.height() > 0) {
+            resize(size);
+            updateGeometry();
+        }
     }
     update();
 }

@@ -59,6 +59,8 @@ public:
 
     // Fills left <= x < right, top <= y < bottom with a solid colour.
     void FillRect(int left, int top, int right, int bottom, TColor color);
+    // Fills several rectangles (as QRect: left, top, width, height) in one colour.
+    void FillRects(const QRect* rects, int count, TColor color);
     // Writes text with its upper-left corner at (x, y) in Font(), the box that
     // TextExtent reports filled with `background` behind the glyphs.
     void TextOut(int x, int y, const QString& text, TColor background);

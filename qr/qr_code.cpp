@@ -5,6 +5,7 @@
 #include <QMimeData>
 
 #include <algorithm>
+#include <array>
 #include <exception>
 
 #include "platform/cp932.h"
@@ -414,7 +415,11 @@ void TQRCode::DrawModules(platform::TCanvas& canvas, int cx, int cy) {
     const int m = Pxmag();
     const int x0 = cx + spaceLeft_ + 4 * m;
     const int y0 = cy + spaceUp_ + 4 * m;
+    // One rectangle per run of dark modules, handed over a row at a time; a row of
+    // N modules has at most (N + 1) / 2 runs.
+    std::array<QRect, (engine::kMaxModules + 1) / 2> runs;
     for (int r = 0; r < n; ++r) {
+        int count = 0;
         int c = 0;
         while (c < n) {
             if (!engine_.IsDark(r, c)) {
@@ -423,8 +428,9 @@ void TQRCode::DrawModules(platform::TCanvas& canvas, int cx, int cy) {
             }
             const int c1 = c;
             while (c < n && engine_.IsDark(r, c)) ++c;
-            canvas.FillRect(x0 + c1 * m, y0 + r * m, x0 + c * m, y0 + (r + 1) * m, symbolColor_);
+            runs[count++] = QRect(x0 + c1 * m, y0 + r * m, (c - c1) * m, m);
         }
+        canvas.FillRects(runs.data(), count, symbolColor_);
     }
 }
 
