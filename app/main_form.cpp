@@ -11,7 +11,6 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QStyle>
@@ -126,19 +125,18 @@ void TMainForm1::BuildQrPages() {
     PageControl1 = Named(new QTabWidget(this), "PageControl1");
     PageControl1->setFixedHeight(kPageControlHeight);
 
-    // "QR コード": the component on a cream panel, scrolled when it outgrows the page.
-    QRPanel = Named(new QScrollArea(PageControl1), "QRPanel");
-    QRPanel->setFrameShape(QFrame::NoFrame);
+    // "QR コード": the component fills a cream panel. It draws into a picture of its own
+    // size, so it must have the panel's size, not the size of its last picture.
+    QRPanel = Named(new QWidget(PageControl1), "QRPanel");
     QRPanel->setAutoFillBackground(true);
     QPalette cream = QRPanel->palette();
     cream.setColor(QPalette::Window, QColor(255, 251, 240));
     QRPanel->setPalette(cream);
-    QRPanel->viewport()->setPalette(cream);
-    QRPanel->viewport()->setAutoFillBackground(true);
-    QRCode1 = Named(new qr::TQRCode(nullptr), "QRCode1");
-    QRCode1->SetAutoSize(true);
-    QRPanel->setWidget(QRCode1);
-    QRPanel->setWidgetResizable(false);
+    auto* qrLayout = new QVBoxLayout(QRPanel);
+    qrLayout->setContentsMargins(0, 0, 0, 0);
+    QRCode1 = Named(new qr::TQRCode(QRPanel), "QRCode1");
+    QRCode1->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    qrLayout->addWidget(QRCode1);
     PageControl1->addTab(QRPanel, QStringLiteral("QR コード"));
 
     // "短文": the phrase field with its buttons over the phrase list.

@@ -22,7 +22,6 @@ class QPushButton;
 class QSpinBox;
 class QStatusBar;
 class QTabWidget;
-class QScrollArea;
 
 namespace app {
 class TExIniFile;
@@ -48,7 +47,7 @@ public:
 
     // --- QR code page, phrases and settings (PageControl1) ---
     QTabWidget* PageControl1 = nullptr;
-    QScrollArea* QRPanel = nullptr;
+    QWidget* QRPanel = nullptr;
     qr::TQRCode* QRCode1 = nullptr;
     QLineEdit* LEdit1 = nullptr;
     QPushButton* WriteBtn2 = nullptr;

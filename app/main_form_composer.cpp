@@ -50,7 +50,12 @@ void TMainForm1::Memo1Change() {
     }
     const int n = app::CountMbChars(text);
     Button1->setEnabled(true);
-    if (n > kMessageLimit) QRCode1->SetCount(1);
+    if (n > kMessageLimit) {
+        // Fewer symbols are drawn into the picture of the old ones; start from an empty
+        // picture so that no stale symbol of the old set stays beside the new one.
+        if (QRCode1->Count() != 1) QRCode1->Clear();
+        QRCode1->SetCount(1);
+    }
     SetStatusText(0, QStringLiteral("現在の文字数：%1文字 / 残り：%2文字").arg(n).arg(kMessageLimit - n));
 }
 

@@ -24,6 +24,8 @@
 #include "qr/qr_code.h"
 
 #ifdef VAROKU_HAVE_UPDATE
+#include <QPlainTextEdit>
+
 #include "update/update_window.h"
 #endif
 
@@ -202,8 +204,9 @@ void TMainForm1::BitBtn1Click() { AboutBoxDlg1.Execute(this); }
 
 void TMainForm1::VchkBtn1Click() {
 #ifdef VAROKU_HAVE_UPDATE
+    // Owned by the application rather than this window, and destroyed however it closes.
     auto window = std::make_unique<update::TForm2>(nullptr);
-    window->exec();
+    if (window->exec() == QDialog::Accepted) window->Memo1->clear();
 #else
     platform::ShowMessage(QStringLiteral("更新情報の確認は、このビルドでは利用できません。"),
                           QStringLiteral("更新情報"), platform::MsgIcon::Information);

@@ -1,0 +1,316 @@
+// "作成" from the user's side: what the picture decodes to, the refusals, the alert and
+// the status bar.
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include "app/sjis_text.h"
+#include "platform/alert_notifier.h"
+#include "platform/radio_group.h"
+#include "qr/qr_code.h"
+#include "tests/window/window_fixture.h"
+
+namespace window_test {
+namespace {
+
+using platform::MsgIcon;
+
+class Composer : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        Start();
+    }
+    void Mail(int carrier, const char* address, const char* subject = "") {
+        form->CaraiaGroup1->SetItemIndex(carrier);
+        form->MailComb1->setEditText(QString::fromUtf8(address));
+        form->SubjectEdit1->setText(QString::fromUtf8(subject));
+    }
+};
+
+TEST_F(Composer, MailPayloadsDecodeToTheCarriersBytes) {
+    struct Row {
+        int carrier;
+        const char* expected;
+    };
+    const Row rows[] = {
+        {0, "MATMSG:TO:taro@example.jp;SUB:ご案内;BODY:一行目二行目;;"},
+        {1, "MAILTO:taro@example.jp\r\nSUBJECT:ご案内\r\nBODY:一行目二行目"},
+        {2, "MAILTO:taro@example.jp\r\nSUBJECT:ご案内\r\nBODY:一行目二行目"},
+    };
+    for (const Row& row : rows) {
+        Type(QStringLiteral("一行目\n二行目"));
+        Mail(row.carrier, "taro@example.jp", "ご案内");
+        const int alertsBefore = form->Alert1->ShownCount();
+        Create();
+        EXPECT_TRUE(form->QRCode1->SymbolDisped()) << row.carrier;
+        EXPECT_EQ(Joined(1), Sjis(row.expected)) << row.carrier;
+        EXPECT_EQ(form->Alert1->ShownCount(), alertsBefore + 1);
+        EXPECT_EQ(form->Alert1->Text(), QStringLiteral(" QR コードを作成しました。"));
+        EXPECT_EQ(form->PageControl1->currentIndex(), 0);
+    }
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(Composer, LongBodyIsSplitOverLinkedSymbolsInOrder) {
+    // 200 characters of body: two symbols, although the mail around it is longer.
+    QString body;
+    for (int i = 0; i < 20; ++i) body += QStringLiteral("あいうえおかきくけ%1").arg(i % 10);
+    Type(body);
+    Mail(0, "hanako@example.jp");
+    Create();
+    ASSERT_TRUE(form->QRCode1->SymbolDisped());
+    EXPECT_EQ(form->QRCode1->Count(), 2);
+    const std::string expected = "MATMSG:TO:hanako@example.jp;SUB:;BODY:" + app::ToSjis(body) + ";;";
+    EXPECT_EQ(Joined(2), expected);
+}
+
+TEST_F(Composer, WithoutAValidAddressTheBodyGoesAsItIs) {
+    Type(QStringLiteral("行1\n行2"));
+    Mail(0, "no-at-sign.example.jp", "件名");
+    form->SubjectGroup1->SetItemIndex(2);
+    Create();
+    EXPECT_EQ(Joined(1), Sjis("行1\r\n行2"));
+    EXPECT_EQ(form->SubjectEdit1->text(), QStringLiteral("件名"));  // untouched
+}
+
+TEST_F(Composer, SubjectOptionsRewriteTheSubjectField) {
+    struct Row { int option; const char* typed; const char* shown; };
+    const Row rows[] = {
+        {0, "そのまま", "そのまま"},
+        {1, "", "あいう\nえおかきく"},  // the first ten characters, line break included
+        {2, "入力済み", "こんにちは!"},
+    };
+    for (const Row& row : rows) {
+        Type(QStringLiteral("あいう\nえおかきくけこさしす"));
+        Mail(0, "a@b.jp", row.typed);
+        form->SubjectGroup1->SetItemIndex(row.option);
+        Create();
+        // The field holds the ten characters with the editor's line break as CR LF.
+        EXPECT_EQ(app::ToSjis(form->SubjectEdit1->text()),
+                  app::ReplaceAllText(Sjis(row.shown), "\n", "\r\n")) << row.option;
+    }
+}
+
+TEST_F(Composer, AddressCardsDecodeAfterKanaNormalisation) {
+    struct Row { int carrier; const char* expected; };
+    const Row rows[] = {
+        {0, "MECARD:N:山田 太郎;SOUND:ﾔﾏﾀﾞ ﾀﾛｳ;TEL:090-1234-5678;TEL:;EMAIL:taro@example.jp;EMAIL:;;"},
+        {1, "MEMORY:メモ一メモ二\r\nNAME1:山田 太郎\r\nNAME2:ﾔﾏﾀﾞ ﾀﾛｳ\r\nTEL1:090-1234-5678\r\nTEL2:\r\n"
+            "MAIL1:taro@example.jp\r\nMAIL2:\r\n"},
+    };
+    for (const Row& row : rows) {
+        form->sPage2->setCurrentIndex(1);
+        form->CaraiaGroup1->SetItemIndex(row.carrier);
+        form->SeiEdit1->setText(QStringLiteral("山田"));
+        form->MeiEdit1->setText(QStringLiteral("太郎"));
+        form->kanaEdit1->setText(QStringLiteral("やまだ"));
+        form->kanaEdit2->setText(QStringLiteral("タロウ"));
+        form->PhoneEdit1->setText(QStringLiteral("090-1234-5678"));
+        form->AddresEdit1->setText(QStringLiteral("taro@example.jp"));
+        form->Memo2->setPlainText(QStringLiteral("メモ一\nメモ二"));
+        Create();
+        EXPECT_EQ(form->kanaEdit1->text(), QStringLiteral("ﾔﾏﾀﾞ"));
+        EXPECT_EQ(form->kanaEdit2->text(), QStringLiteral("ﾀﾛｳ"));
+        ASSERT_TRUE(form->QRCode1->SymbolDisped()) << row.carrier;
+        EXPECT_EQ(Joined(1), Sjis(row.expected)) << row.carrier;
+        EXPECT_EQ(form->Alert1->Text(), QStringLiteral(" 住所登録用QR コードを作成しました。"));
+        // Both payloads end in bytes only the 8-bit mode carries.
+        EXPECT_EQ(form->StatusText(1), QStringLiteral("2"));
+    }
+}
+
+TEST_F(Composer, BookmarkDecodesWithItsAddressCompleted) {
+    struct Row { const char* typed; const char* field; };
+    const Row rows[] = {
+        {"example.jp/top", "http://example.jp/top"},
+        {"https://example.jp/", "https://example.jp/"},
+        {"see http://example.jp", "see http://example.jp"},
+    };
+    form->sPage2->setCurrentIndex(2);
+    for (const Row& row : rows) {
+        form->SiteEdit1->setText(QStringLiteral("ニュース"));
+        form->URLEdit1->setText(QString::fromUtf8(row.typed));
+        const int alertsBefore = form->Alert1->ShownCount();
+        form->SetStatusText(1, QString());
+        Create();
+        EXPECT_EQ(form->URLEdit1->text(), QString::fromUtf8(row.field));
+        EXPECT_EQ(Joined(1), Sjis("MEBKM:TITLE:ニュース;URL:") + row.field + ";;");
+        EXPECT_EQ(form->StatusText(1), QStringLiteral("2"));
+        EXPECT_EQ(form->Alert1->ShownCount(), alertsBefore);  // a bookmark gets no alert
+    }
+}
+
+TEST_F(Composer, RefusalsNameTheProblemAndDrawNothing) {
+    struct Row {
+        int page;
+        const char* kana1;
+        const char* kana2;
+        const char* phone1;
+        const char* phone2;
+        const char* text;
+        const char* caption;
+        const char* phone1After;
+        const char* phone2After;
+    };
+    const Row rows[] = {
+        {1, "山田", "たろう", "", "", "名前（姓）に漢字が含まれています。", "入力エラー", "", ""},
+        {1, "やまだ", "太郎", "", "", "名前（名）に漢字が含まれています。", "入力エラー", "", ""},
+        {1, "やまだ", "たろう", "０９０", "03-1111",
+         "電話番号1 に全角文字が含まれています。\r\n半角数字で入力して下さい。", "入力エラー", "", "03-1111"},
+        {1, "やまだ", "たろう", "090", "０３",
+         "電話番号2 に全角文字が含まれています。\r\n半角数字で入力して下さい。", "入力エラー", "090", ""},
+        {0, "", "", "", "", "メール本文が入力されていません、\r\n入力してからやり直してください。",
+         "メッセージエラー", "", ""},
+    };
+    for (const Row& row : rows) {
+        ForgetBoxes();
+        form->QRCode1->Clear();
+        form->sPage2->setCurrentIndex(row.page);
+        Type(QString());
+        form->SetStatusText(1, QStringLiteral("before"));
+        form->kanaEdit1->setText(QString::fromUtf8(row.kana1));
+        form->kanaEdit2->setText(QString::fromUtf8(row.kana2));
+        form->PhoneEdit1->setText(QString::fromUtf8(row.phone1));
+        form->PhoneEdit2->setText(QString::fromUtf8(row.phone2));
+        form->Button1Click();  // the button itself is disabled with an empty editor
+        ASSERT_EQ(Boxes().size(), 1u) << row.text;
+        EXPECT_EQ(Boxes()[0].text, QString::fromUtf8(row.text));
+        EXPECT_EQ(Boxes()[0].caption, QString::fromUtf8(row.caption));
+        EXPECT_EQ(Boxes()[0].icon, MsgIcon::Error);
+        EXPECT_FALSE(form->QRCode1->SymbolDisped());
+        EXPECT_TRUE(form->QRCode1->BitmapImage().isNull());
+        EXPECT_EQ(form->StatusText(1), QStringLiteral("before"));
+        EXPECT_EQ(form->PhoneEdit1->text(), QString::fromUtf8(row.phone1After));
+        EXPECT_EQ(form->PhoneEdit2->text(), QString::fromUtf8(row.phone2After));
+    }
+    // A reading in kanji stays in its field for the user to correct.
+    EXPECT_EQ(form->kanaEdit1->text(), QStringLiteral(""));
+}
+
+TEST_F(Composer, KanjiReadingIsKeptInItsField) {
+    form->sPage2->setCurrentIndex(1);
+    form->kanaEdit1->setText(QStringLiteral("山だ"));
+    Create();
+    EXPECT_EQ(form->kanaEdit1->text(), QStringLiteral("山ﾀﾞ"));
+    ASSERT_EQ(Boxes().size(), 1u);
+}
+
+TEST_F(Composer, MessageCounterFollowsTheEditorOnEveryTab) {
+    struct Row { int page; const char* text; bool enabled; const char* status; };
+    const Row rows[] = {
+        {0, "abcd", false, "　文字を入力して下さい。"},
+        {0, "abcde", true, "現在の文字数：5文字 / 残り：595文字"},
+        {1, "あい", false, "　文字を入力して下さい。"},       // 4 bytes
+        {2, "あいう", true, "現在の文字数：3文字 / 残り：597文字"},  // 6 bytes, 3 characters
+        {0, "a\nb\nc", true, "現在の文字数：7文字 / 残り：593文字"},  // CR LF counts twice
+        {0, "", false, "　文字を入力して下さい。"},
+    };
+    for (const Row& row : rows) {
+        form->sPage2->setCurrentIndex(row.page);
+        Type(QString::fromUtf8(row.text));
+        EXPECT_EQ(form->Button1->isEnabled(), row.enabled) << row.text;
+        EXPECT_EQ(form->StatusText(0), QString::fromUtf8(row.status)) << row.text;
+    }
+}
+
+TEST_F(Composer, MoreThanSixHundredCharactersRedrawsAsOneSymbol) {
+    Type(QString(160, QLatin1Char('x')));
+    Create();
+    ASSERT_EQ(form->QRCode1->Count(), 2);
+    ASSERT_EQ(Symbols().size(), 2u);
+
+    Type(QString(601, QLatin1Char('y')));
+    EXPECT_EQ(form->StatusText(0), QStringLiteral("現在の文字数：601文字 / 残り：-1文字"));
+    EXPECT_EQ(form->QRCode1->Count(), 1);
+    // The code drawn before, now in one symbol, and no stale second symbol beside it.
+    EXPECT_EQ(Joined(1), std::string(160, 'x'));
+    EXPECT_EQ(Symbols()[0].SequenceIndex, -1);
+}
+
+TEST_F(Composer, UserTagIsReplacedAndTheTemplateComesBackAfterADrawing) {
+    Type(QStringLiteral("こんにちは、"));
+    QTextCursor end = form->Memo1->textCursor();
+    end.movePosition(QTextCursor::End);
+    form->Memo1->setTextCursor(end);
+    form->RpBtn1->click();
+    form->Memo1->moveCursor(QTextCursor::End);
+    form->Memo1->insertPlainText(QStringLiteral("さん。\nまた<User>さんへ"));
+    const QString withTags = QStringLiteral("こんにちは、<User>さん。\nまた<User>さんへ");
+    ASSERT_EQ(form->Memo1->toPlainText(), withTags);
+
+    form->NameEdit1->setText(QStringLiteral("太郎"));
+    form->RepBtn1->click();
+    EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("こんにちは、太郎さん。\nまた太郎さんへ"));
+    EXPECT_TRUE(form->RestorePending);
+
+    Create();
+    EXPECT_EQ(Joined(1), Sjis("こんにちは、太郎さん。\r\nまた太郎さんへ"));
+    EXPECT_EQ(form->Memo1->toPlainText(), withTags);
+    EXPECT_FALSE(form->RestorePending);
+    EXPECT_TRUE(form->SList1.Strings().isEmpty());
+}
+
+TEST_F(Composer, PendingRestoreSurvivesARunThatCouldNotBeDrawn) {
+    const QString withTag = QStringLiteral("<User>様");
+    Type(withTag);
+    form->NameEdit1->setText(QStringLiteral("花子"));
+    form->RepBtn1->click();
+    // 800 kanji do not fit four version-10 symbols (167 each): nothing is drawn.
+    Type(form->Memo1->toPlainText() + QString(800, QChar(0x6F22)));
+    Create();
+    ASSERT_FALSE(form->QRCode1->SymbolDisped());
+    EXPECT_TRUE(form->RestorePending);
+    EXPECT_EQ(form->SList1.Strings(), QStringList{withTag});
+
+    Type(QStringLiteral("花子様"));
+    Create();
+    ASSERT_TRUE(form->QRCode1->SymbolDisped());
+    EXPECT_EQ(form->Memo1->toPlainText(), withTag);
+    EXPECT_FALSE(form->RestorePending);
+}
+
+TEST_F(Composer, NameOfOneByteCannotReplaceTheTag) {
+    struct Row { const char* name; bool refused; };
+    const Row rows[] = {{"", true}, {"a", true}, {"ab", false}, {"太", false}};
+    for (const Row& row : rows) {
+        ForgetBoxes();
+        Type(QStringLiteral("<User>へ"));
+        form->RestorePending = false;
+        form->NameEdit1->setText(QString::fromUtf8(row.name));
+        form->RepBtn1->click();
+        if (row.refused) {
+            ASSERT_EQ(Boxes().size(), 1u) << row.name;
+            EXPECT_EQ(Boxes()[0].text, QStringLiteral("ユーザー名が入力されていません。\r\n"
+                                                      "ユーザーを下記のリストから選択するか、ユーザー名をに入力\r\n"
+                                                      "して下さい。"));
+            EXPECT_EQ(Boxes()[0].caption, QStringLiteral("エラー"));
+            EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("<User>へ"));
+            EXPECT_FALSE(form->RestorePending);
+        } else {
+            EXPECT_TRUE(Boxes().empty()) << row.name;
+            EXPECT_EQ(form->Memo1->toPlainText(), QString::fromUtf8(row.name) + QStringLiteral("へ"));
+            EXPECT_TRUE(form->RestorePending);
+        }
+    }
+}
+
+TEST_F(Composer, AFourthCarrierSendsTheBodyAndAnEmptyCard) {
+    form->CaraiaGroup1->SetItems({"Docomo", "Softbank", "AU", "Other"});
+    Type(QStringLiteral("本文です"));
+    Mail(3, "a@b.jp");
+    Create();
+    EXPECT_EQ(Joined(1), Sjis("本文です"));
+
+    form->sPage2->setCurrentIndex(1);
+    form->CaraiaGroup1->SetItemIndex(3);
+    Create();
+    EXPECT_EQ(form->QRCode1->Count(), 1);  // an empty code is one symbol
+    EXPECT_TRUE(form->QRCode1->Code().empty());
+}
+
+}  // namespace
+}  // namespace window_test
