@@ -2,10 +2,14 @@
 JOBS       ?= $(shell nproc)
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+# Seconds each fuzz program runs: `make fuzz` for a real search, `make test` briefly.
+FUZZ_SECONDS      ?= 300
+FUZZ_TEST_SECONDS ?= 20
+FUZZ_TARGETS      := engine settings update_reply text
 # Test programs that also run under AddressSanitizer and UndefinedBehaviorSanitizer.
 ASAN_TESTS ?= engine update
 
-.PHONY: all deps configure build run test test-asan bench clean
+.PHONY: all deps configure build run test test-asan fuzz fuzz-build bench clean
 
 all: build
 
@@ -24,6 +28,7 @@ run: build
 test: build
 	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) --timeout 900
 	@$(MAKE) --no-print-directory test-asan
+	@$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=$(FUZZ_TEST_SECONDS)
 
 test-asan: deps
 	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVAROKU_SANITIZE=ON \
@@ -32,10 +37,18 @@ test-asan: deps
 	@ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	    ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS) --timeout 1800
 
+fuzz-build: deps
+	@test -f build-fuzz/CMakeCache.txt || CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz \
+	    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVAROKU_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
+	@cmake --build build-fuzz -j $(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
+
+fuzz: fuzz-build
+	@scripts/fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
 bench: deps
 	@cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DVAROKU_BENCH=ON -DBUILD_TESTING=OFF >/dev/null
 	@cmake --build build-bench -j $(JOBS) --target varoku-bench
 	@build-bench/bench/varoku-bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) build-bench
+	rm -rf $(BUILD) $(ASAN_BUILD) build-bench build-fuzz
