@@ -1,0 +1,340 @@
+// The user's lists, the template buttons with their mode and lamp, clearing, the
+// clipboard button and the tab and carrier changes.
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabWidget>
+
+#include "app/sjis_text.h"
+#include "platform/alert_notifier.h"
+#include "platform/lamp.h"
+#include "platform/radio_group.h"
+#include "platform/stay_down_button.h"
+#include "qr/qr_code.h"
+#include "tests/support/qt_picture_reader.h"
+#include "tests/window/window_fixture.h"
+
+namespace window_test {
+namespace {
+
+using platform::MsgIcon;
+using platform::MsgResult;
+
+class Lists : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        Start();
+    }
+    void Store(const QString& address) {
+        form->MailComb1->setEditText(address);
+        form->BitBtn2->click();
+    }
+    QStringList Addresses() const {
+        QStringList out;
+        for (int i = 0; i < form->MailComb1->count(); ++i) out << form->MailComb1->itemText(i);
+        return out;
+    }
+};
+
+TEST_F(Lists, PhraseCounterAndLengthLimit) {
+    const QString exact(125, QChar(0x3042));  // 250 bytes
+    form->LEdit1->setText(exact);
+    EXPECT_EQ(form->StatusText(0), QStringLiteral("半角文字数：250文字 - 残り：0文字"));
+    form->WriteBtn2->click();
+    ASSERT_EQ(form->ListBox2->count(), 1);
+    EXPECT_EQ(form->ListBox2->item(0)->text(), exact);
+    EXPECT_TRUE(form->LEdit1->text().isEmpty());
+    EXPECT_EQ(form->Alert1->Text(), QStringLiteral("短文リストへ追加しました。"));
+    EXPECT_TRUE(Boxes().empty());
+
+    form->LEdit1->setText(exact + QLatin1Char('x'));
+    EXPECT_EQ(form->StatusText(0), QStringLiteral("半角文字数：251文字 - 残り：-1文字"));
+    form->WriteBtn2->click();
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].text, QStringLiteral("短文が長すぎます、全角125文字以内で作成して下さい。"));
+    EXPECT_EQ(Boxes()[0].caption, QStringLiteral("エラー"));
+    EXPECT_EQ(Boxes()[0].icon, MsgIcon::Warning);
+    EXPECT_EQ(form->ListBox2->count(), 1);
+    EXPECT_EQ(form->LEdit1->text(), exact + QLatin1Char('x'));
+}
+
+TEST_F(Lists, PhraseAndNameGoIntoTheEditorAtTheCaret) {
+    Type(QStringLiteral("前後"));
+    QTextCursor cursor = form->Memo1->textCursor();
+    cursor.setPosition(1);
+    form->Memo1->setTextCursor(cursor);
+    form->LEdit1->setText(QStringLiteral("[短文]"));
+    form->WriteBtn2->click();
+    form->ListBox2->setCurrentRow(0);
+    form->InsBtn2->click();
+    EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("前[短文]後"));
+
+    // A selection is replaced.
+    cursor = form->Memo1->textCursor();
+    cursor.setPosition(1);
+    cursor.setPosition(5, QTextCursor::KeepAnchor);
+    form->Memo1->setTextCursor(cursor);
+    form->NameEdit1->setText(QStringLiteral("佐藤"));
+    form->AddBtn1->click();
+    form->ListBox1->setCurrentRow(0);
+    form->ListBox1DblClick();
+    EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("前佐藤後"));
+    EXPECT_EQ(form->Alert1->Text(), QStringLiteral("文章に佐藤を追加しました。"));
+}
+
+TEST_F(Lists, InsertingWithoutASelectionIsReportedAndInsertsNothing) {
+    Type(QStringLiteral("本文"));
+    form->InsBtn2->click();
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_TRUE(Boxes()[0].standardError);
+    EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("本文"));
+}
+
+TEST_F(Lists, NamesStaySortedAndAClickCopiesOne) {
+    for (const char* name : {"yamada", "Abe", "佐藤", "abe", "", "kato"}) {
+        form->NameEdit1->setText(QString::fromUtf8(name));
+        form->AddBtn1->click();
+        EXPECT_TRUE(form->NameEdit1->text().isEmpty());
+    }
+    QStringList names;
+    for (int i = 0; i < form->ListBox1->count(); ++i) names << form->ListBox1->item(i)->text();
+    ASSERT_EQ(names.size(), 6);
+    for (int i = 1; i < names.size(); ++i) {
+        EXPECT_LE(QString::localeAwareCompare(names[i - 1].toCaseFolded(), names[i].toCaseFolded()), 0)
+            << names.join(',').toStdString();
+    }
+    const int row = static_cast<int>(names.indexOf(QStringLiteral("kato")));
+    form->ListBox1->setCurrentRow(row);
+    form->ListBox1Click();
+    EXPECT_EQ(form->NameEdit1->text(), QStringLiteral("kato"));
+    form->DelBtn1->click();
+    EXPECT_EQ(form->ListBox1->count(), 5);
+    EXPECT_TRUE(form->ListBox1->findItems(QStringLiteral("kato"), Qt::MatchExactly).isEmpty());
+}
+
+TEST_F(Lists, AddressesAreCheckedBeforeTheyAreStored) {
+    struct Row {
+        const char* typed;
+        const char* caption;  // nullptr: stored
+    };
+    const Row rows[] = {
+        {"taro@example.jp", nullptr},
+        {"taro.example.jp", "不正なアドレス"},
+        {"taro@example", "不正なアドレス"},
+        {"TARO@EXAMPLE.JP", "登録済みです。"},
+        {" taro@example.jp", nullptr},  // passes the test, stored trimmed: now twice
+    };
+    for (const Row& row : rows) {
+        ForgetBoxes();
+        const int before = form->MailComb1->count();
+        Store(QString::fromUtf8(row.typed));
+        if (row.caption) {
+            ASSERT_EQ(Boxes().size(), 1u) << row.typed;
+            EXPECT_EQ(Boxes()[0].caption, QString::fromUtf8(row.caption));
+            EXPECT_EQ(Boxes()[0].icon, MsgIcon::Warning);
+            EXPECT_EQ(form->MailComb1->count(), before);
+        } else {
+            EXPECT_TRUE(Boxes().empty()) << row.typed;
+            EXPECT_EQ(form->MailComb1->count(), before + 1);
+        }
+    }
+    EXPECT_EQ(Addresses(), (QStringList{"taro@example.jp", "taro@example.jp"}));
+
+    Store(QStringLiteral("x@y.z"));
+    Store(QStringLiteral("TARO@example.jp"));
+    ASSERT_FALSE(Boxes().empty());
+    EXPECT_EQ(Boxes().back().text, QStringLiteral("登録しようとしているメールアドレスは\r\nすでに登録されています。"));
+    Store(QStringLiteral("bad"));
+    EXPECT_EQ(Boxes().back().text,
+              QStringLiteral("登録しようとしているメールアドレスは有効ではありません。\r\n有効なアドレスを登録して下さい。"));
+}
+
+TEST_F(Lists, AddressLimitFollowsTheSpinBox) {
+    form->mContEdit->setValue(2);
+    EXPECT_EQ(form->MailMax(), 2);
+    Store(QStringLiteral("a@b.jp"));
+    Store(QStringLiteral("c@d.jp"));
+    ASSERT_TRUE(Boxes().empty());
+    Store(QStringLiteral("e@f.jp"));
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].text, QStringLiteral("既定の登録件数が登録されています。\r\n不要なアドレスを削除して登録して下さい。"));
+    EXPECT_EQ(Boxes()[0].caption, QStringLiteral("登録件数オーバー"));
+
+    // Lowering the limit below what is stored keeps them all and refuses new ones.
+    form->mContEdit->setValue(1);
+    EXPECT_EQ(form->MailComb1->count(), 2);
+    form->MailComb1->setCurrentIndex(0);
+    form->mDelbtn1->click();
+    EXPECT_EQ(Addresses(), QStringList{"c@d.jp"});
+    Store(QStringLiteral("g@h.jp"));
+    EXPECT_EQ(Boxes().size(), 2u);
+    EXPECT_EQ(form->MailComb1->count(), 1);
+}
+
+TEST_F(Lists, WriteModeToggleDrivesTheLampAndTheStatus) {
+    EXPECT_TRUE(form->ModeLED->Lit());
+    form->RWFlgBtn1->click();
+    EXPECT_TRUE(form->RWFlgBtn1->Down());
+    EXPECT_FALSE(form->ModeLED->Lit());
+    EXPECT_EQ(form->StatusText(0), QStringLiteral(" 書込みモードです。 "));
+    form->RWFlgBtn1->click();
+    EXPECT_FALSE(form->RWFlgBtn1->Down());
+    EXPECT_TRUE(form->ModeLED->Lit());
+    EXPECT_EQ(form->StatusText(0), QStringLiteral(" 読込みモードです。 "));
+}
+
+TEST_F(Lists, TemplatesAreSavedAskingBeforeOverwritingAndLoaded) {
+    const QString file = FilePath(QStringLiteral("MailDoc3.txt"));
+    Type(QStringLiteral("一行目\n二行目"));
+    form->RWFlgBtn1->click();
+    form->DocBtn[2]->click();
+    EXPECT_EQ(ReadBytes(file), Sjis("一行目\r\n二行目"));
+    EXPECT_TRUE(Boxes().empty());  // no file yet: nothing to ask
+    EXPECT_FALSE(form->RWFlgBtn1->Down());
+    EXPECT_TRUE(form->ModeLED->Lit());
+    EXPECT_EQ(form->StatusText(0), QStringLiteral(" 書込みモードです。 "));
+
+    // More than 12 bytes on disk: asked first; No keeps the file and the mode.
+    Type(QStringLiteral("別の文章です"));
+    form->RWFlgBtn1->click();
+    Answer(MsgResult::No);
+    form->DocBtn[2]->click();
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].text, QStringLiteral("文書がすでに保存されています。\r\nこの文書の上に上書きしますか?"));
+    EXPECT_EQ(Boxes()[0].caption, QStringLiteral("ファイルが存在します。"));
+    EXPECT_EQ(Boxes()[0].icon, MsgIcon::Warning);
+    EXPECT_EQ(Boxes()[0].buttons, platform::MsgButtons::YesNo);
+    EXPECT_EQ(ReadBytes(file), Sjis("一行目\r\n二行目"));
+    EXPECT_TRUE(form->RWFlgBtn1->Down());
+    Answer(MsgResult::Yes);
+    form->DocBtn[2]->click();
+    EXPECT_EQ(ReadBytes(file), Sjis("別の文章です"));
+
+    // 12 bytes or fewer are overwritten without asking.
+    WriteBytes(FilePath(QStringLiteral("MailDoc4.txt")), "123456789012");
+    ForgetBoxes();
+    form->RWFlgBtn1->click();
+    form->DocBtn[3]->click();
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(ReadBytes(FilePath(QStringLiteral("MailDoc4.txt"))), Sjis("別の文章です"));
+
+    // Loading, with any line breaks on disk.
+    WriteBytes(FilePath(QStringLiteral("MailDoc5.txt")), Sjis("上\n中\r下"));
+    Type(QStringLiteral("消える"));
+    form->ModeLED->SetLit(false);
+    form->DocBtn[4]->click();
+    EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("上\n中\n下"));
+    EXPECT_EQ(form->SList1.Strings(), (QStringList{"上", "中", "下"}));
+    EXPECT_TRUE(form->ModeLED->Lit());
+    EXPECT_EQ(form->Alert1->Text(), QStringLiteral("ファイルを読み込みました。"));
+}
+
+TEST_F(Lists, TemplateOfSixBytesOrFewerCountsAsMissing) {
+    struct Row { const char* bytes; bool loads; };
+    const Row rows[] = {{nullptr, false}, {"", false}, {"123456", false}, {"1234567", true}};
+    for (const Row& row : rows) {
+        const QString file = FilePath(QStringLiteral("MailDoc1.txt"));
+        QFile::remove(file);
+        if (row.bytes) WriteBytes(file, row.bytes);
+        ForgetBoxes();
+        Type(QStringLiteral("そのまま"));
+        form->DocBtn[0]->click();
+        if (row.loads) {
+            EXPECT_TRUE(Boxes().empty());
+            EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("1234567"));
+        } else {
+            ASSERT_EQ(Boxes().size(), 1u);
+            EXPECT_EQ(Boxes()[0].text, QStringLiteral("文書ファイルがありません。\r\n先に作成後保存して下さい。"));
+            EXPECT_EQ(Boxes()[0].caption, QStringLiteral("文書エラー"));
+            EXPECT_EQ(Boxes()[0].icon, MsgIcon::Error);
+            EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("そのまま"));
+        }
+    }
+}
+
+TEST_F(Lists, ClearingAsksFirst) {
+    for (MsgResult answer : {MsgResult::No, MsgResult::Yes}) {
+        Type(QStringLiteral("消すかもしれない文章"));
+        Create();
+        ASSERT_TRUE(form->QRCode1->SymbolDisped());
+        form->SubjectEdit1->setText(QStringLiteral("件名"));
+        form->MailComb1->setEditText(QStringLiteral("a@b.jp"));
+        ForgetBoxes();
+        Answer(answer);
+        form->MemClear1->click();
+        ASSERT_EQ(Boxes().size(), 1u);
+        EXPECT_EQ(Boxes()[0].text, QStringLiteral("文章を削除しようとしています。\r\nこのまま削除を行いますか？"));
+        EXPECT_EQ(Boxes()[0].caption, QStringLiteral("入力画面の消去"));
+        EXPECT_EQ(Boxes()[0].icon, MsgIcon::Question);
+        const bool cleared = answer == MsgResult::Yes;
+        EXPECT_EQ(form->Memo1->toPlainText().isEmpty(), cleared);
+        EXPECT_EQ(form->SubjectEdit1->text().isEmpty(), cleared);
+        EXPECT_EQ(form->MailComb1->currentText().isEmpty(), cleared);
+        EXPECT_EQ(form->QRCode1->SymbolDisped(), !cleared);
+        EXPECT_EQ(Symbols().size(), cleared ? 0u : 1u);
+    }
+}
+
+TEST_F(Lists, ClipboardButtonCopiesOnlyAFullDrawing) {
+    form->ClipBtn1->setEnabled(true);
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->setText(QStringLiteral("before"));
+
+    form->ClipBtn1->click();  // nothing drawn yet
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(clipboard->text(), QStringLiteral("before"));
+
+    Type(QStringLiteral("クリップボードへ"));
+    Create();
+    form->ClipBtn1->click();
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].text, QStringLiteral("QRコードをクリップボードへ保存しました。"));
+    EXPECT_EQ(Boxes()[0].caption, QStringLiteral("QRコードを保存"));
+    EXPECT_EQ(Boxes()[0].icon, MsgIcon::Information);
+    const QImage copied = clipboard->image();
+    ASSERT_FALSE(copied.isNull());
+    EXPECT_EQ(test_support::ReadPicture(copied).Bytes, Sjis("クリップボードへ"));
+}
+
+TEST_F(Lists, CarrierDecidesTheBookmarkFieldsOnAnyTab) {
+    for (int page : {0, 1, 2}) {
+        form->sPage2->setCurrentIndex(page);
+        form->CaraiaGroup1->Button(1)->click();
+        EXPECT_FALSE(form->SiteEdit1->isEnabled()) << page;
+        EXPECT_FALSE(form->URLEdit1->isEnabled());
+        EXPECT_TRUE(form->BokLabel1->isEnabled());
+        form->CaraiaGroup1->Button(0)->click();
+        EXPECT_TRUE(form->SiteEdit1->isEnabled()) << page;
+        EXPECT_TRUE(form->URLEdit1->isEnabled());
+        EXPECT_FALSE(form->BokLabel1->isEnabled());
+    }
+}
+
+TEST_F(Lists, ChangingTheCompositionTabAnnouncesTheMode) {
+    struct Row { int page; const char* status; bool subjectKept; bool addressKept; };
+    const Row rows[] = {
+        {1, " アドレス登録モードです。", false, true},
+        {2, " ブックマーク登録モードです。docomo 専用", true, true},
+        {0, " 文書作成モードです。", false, false},
+    };
+    for (const Row& row : rows) {
+        form->SubjectEdit1->setText(QStringLiteral("件名"));
+        form->MailComb1->setEditText(QStringLiteral("a@b.jp"));
+        form->sPage2->setCurrentIndex(row.page);
+        EXPECT_EQ(form->StatusText(0), QString::fromUtf8(row.status));
+        EXPECT_EQ(!form->SubjectEdit1->text().isEmpty(), row.subjectKept) << row.page;
+        EXPECT_EQ(!form->MailComb1->currentText().isEmpty(), row.addressKept) << row.page;
+    }
+}
+
+}  // namespace
+}  // namespace window_test
