@@ -36,14 +36,6 @@ protected:
     QTemporaryDir dir;
 };
 
-TEST_F(TextFiles, TemplateNames)
-{
-    EXPECT_EQ(app::TemplateFileName(1), "MailDoc1.txt");
-    EXPECT_EQ(app::TemplateFileName(5), "MailDoc5.txt");
-    EXPECT_EQ(app::TemplateFileName(0), "");
-    EXPECT_EQ(app::TemplateFileName(6), "");
-}
-
 // Sizes at each threshold, with names resolved against the current directory.
 TEST_F(TextFiles, SizeThresholds)
 {
