@@ -176,7 +176,9 @@ public:
     TNotifyWatchEvent OnPaintedSymbol;
     TNotifyWatchEvent OnChangedCode;
     // The clipboard-change handler; ClipboardChanged unless replaced. Assigning it
-    // joins or leaves the watch as ClipWatch asks.
+    // joins or leaves the watch as ClipWatch asks. Joining the watch (this or ClipWatch
+    // true) reports the clipboard as it stands once, at once, as a system clipboard
+    // viewer chain does; ClipboardChanged lets that first report pass.
     const TNotifyEvent& OnClipboardChange() const { return onClipboardChange_; }
     void SetOnClipboardChange(TNotifyEvent handler);
 
