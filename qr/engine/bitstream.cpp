@@ -31,7 +31,8 @@ int PutSegmentData(TBitStream& bs, const std::uint8_t* p, int n, int mode) {
         return 0;
     }
     case 2:
-        for (int i = 0; i < n; ++i) PutBits(bs, 8, p[i]);
+        for (int i = 0; i < n; ++i)
+            PutBits(bs, 8, p[i]);
         return 0;
     default:
         for (int i = 0; i < n; i += 2) {
@@ -58,16 +59,18 @@ void PutTerminatorAndPads(TBitStream& bs) {
     }
     PutBits(bs, r % 8, 0);
     r -= r % 8;
-    for (bool ec = true; r >= 8; ec = !ec, r -= 8) PutBits(bs, 8, ec ? 0xEC : 0x11);
+    for (bool ec = true; r >= 8; ec = !ec, r -= 8)
+        PutBits(bs, 8, ec ? 0xEC : 0x11);
 }
 
 int RunLength(std::span<const std::uint8_t> bytes, int pos, int cls) {
     int j = 0;
-    while (ClassAt(bytes, pos + j) == cls) ++j;
+    while (ClassAt(bytes, pos + j) == cls)
+        ++j;
     return j;
 }
 
-}  // namespace
+} // namespace
 
 void StartBitStream(TBitStream& bs, const TEncodeContext& ctx) {
     std::fill(bs.Buffer.begin(), bs.Buffer.end(), std::uint8_t{0});
@@ -99,10 +102,18 @@ int RemainingBits(const TBitStream& bs) {
 int SegmentBits(const TQRVersionInfo& version, int mode, int n) {
     int bits = 4 + version.CountBits[mode];
     switch (mode) {
-    case 0: bits += 10 * (n / 3) + (n % 3 == 1 ? 4 : n % 3 == 2 ? 7 : 0); break;
-    case 1: bits += 11 * (n / 2) + (n % 2 == 1 ? 6 : 0); break;
-    case 2: bits += 8 * n; break;
-    default: bits += 13 * (n / 2); break;
+    case 0:
+        bits += 10 * (n / 3) + (n % 3 == 1 ? 4 : n % 3 == 2 ? 7 : 0);
+        break;
+    case 1:
+        bits += 11 * (n / 2) + (n % 2 == 1 ? 6 : 0);
+        break;
+    case 2:
+        bits += 8 * n;
+        break;
+    default:
+        bits += 13 * (n / 2);
+        break;
     }
     return bits;
 }
@@ -183,4 +194,4 @@ int EncodeFixed(std::span<const std::uint8_t> bytes, const TEncodeContext& ctx, 
     return 0;
 }
 
-}  // namespace qr::engine
+} // namespace qr::engine

@@ -13,9 +13,9 @@ namespace qr::engine {
 // Writes bits most significant first into the data codeword buffer of one symbol.
 struct TBitStream {
     std::span<std::uint8_t, kMaxDataCodewords> Buffer;
-    int DataCodewords = 0;  // of the symbol's version and level
+    int DataCodewords = 0; // of the symbol's version and level
     int BytePos = 0;
-    int BitPos = 7;  // next bit to be written, 7 = most significant
+    int BitPos = 7; // next bit to be written, 7 = most significant
 };
 
 // What the encoder reads besides the bytes: the symbol's table row and level, and the
@@ -26,7 +26,7 @@ struct TEncodeContext {
     TQRMode Mode = qrSingle;
     int Count = 1;
     int Parity = 0;
-    int SymbolNumber = 1;  // 1-based
+    int SymbolNumber = 1; // 1-based
 };
 
 // Clears the whole buffer, takes DataCodewords from the context, puts the cursor at
@@ -62,4 +62,4 @@ int EncodeAuto(std::span<const std::uint8_t> bytes, const TEncodeContext& ctx, T
 int EncodeFixed(std::span<const std::uint8_t> bytes, const TEncodeContext& ctx, int emode,
                 TBitStream& bs);
 
-}  // namespace qr::engine
+} // namespace qr::engine

@@ -22,7 +22,7 @@ void TakeLiterally(std::string_view code, std::string& out) {
     out.append(4, '\0');
 }
 
-}  // namespace
+} // namespace
 
 EQRDivisionError::EQRDivisionError(const std::string& name, long long value)
     : std::runtime_error(DivisionMessage(name, value)), name_(name), value_(value) {}
@@ -62,8 +62,8 @@ int PrepareInput(std::string_view code, bool& binaryOperation, bool& binary, std
             TakeLiterally(code, out);
             return n;
         }
-        out.append(code.substr(static_cast<std::size_t>(a - 1),
-                               static_cast<std::size_t>(open - a)));
+        out.append(
+            code.substr(static_cast<std::size_t>(a - 1), static_cast<std::size_t>(open - a)));
         if (digits == 0) out.push_back('~');
         for (int i = open; i < close - 1; i += 2) {
             const int high = HexDigit(code[static_cast<std::size_t>(i)]);
@@ -88,7 +88,8 @@ int PrepareInput(std::string_view code, bool& binaryOperation, bool& binary, std
 bool IsSecondByte(std::span<const std::uint8_t> input, int pos) {
     if (pos <= 0 || pos >= static_cast<int>(input.size()) || input[pos] == 0) return false;
     int leads = 0;
-    for (int i = pos - 1; i >= 0 && IsLeadByte(input[i]); --i) ++leads;
+    for (int i = pos - 1; i >= 0 && IsLeadByte(input[i]); --i)
+        ++leads;
     return leads % 2 == 1;
 }
 
@@ -145,8 +146,7 @@ void CheckDivision(std::span<const std::uint8_t> input, int len, int count, int 
         if (offset[1] != 0) throw offsetError(1);
     } else {
         if (len < count || (mode == qrSingle && count != 1) ||
-            (mode == qrConnect && (count < 2 || count > 16)) ||
-            (mode == qrPlus && count < 2))
+            (mode == qrConnect && (count < 2 || count > 16)) || (mode == qrPlus && count < 2))
             throw EQRDivisionError("Count", count);
         if (offset[0] != 0) throw offsetError(0);
         if (offset[count] != len) throw offsetError(count);
@@ -157,9 +157,10 @@ void CheckDivision(std::span<const std::uint8_t> input, int len, int count, int 
         // The prepared input always holds len bytes; a shorter span is a caller's slip.
         const int n = len < static_cast<int>(input.size()) ? len : static_cast<int>(input.size());
         int x = 0;
-        for (int i = 0; i < n; ++i) x ^= input[i];
+        for (int i = 0; i < n; ++i)
+            x ^= input[i];
         parity = x;
     }
 }
 
-}  // namespace qr::engine
+} // namespace qr::engine

@@ -14,7 +14,7 @@ namespace qr::engine {
 // 2..16 linked symbols, or 2..1024 independent pieces.
 enum TQRMode : std::uint8_t { qrSingle, qrConnect, qrPlus };
 
-inline constexpr int kMaxCount = 1024;  // most symbols of one division
+inline constexpr int kMaxCount = 1024; // most symbols of one division
 inline constexpr int kOffsetCount = kMaxCount + 1;
 
 // Raised by CheckDivision when a division is inconsistent; what() is the message the
@@ -61,4 +61,4 @@ void DivideInput(std::span<const std::uint8_t> input, int& count, TQRMode& mode,
 void CheckDivision(std::span<const std::uint8_t> input, int len, int count, int mode, int column,
                    std::span<const int, kOffsetCount> offset, int& parity);
 
-}  // namespace qr::engine
+} // namespace qr::engine

@@ -43,7 +43,8 @@ int FinderPenalty(const TLineReader& in, int n) {
     for (int line = 0; line < n; ++line)
         for (int j = 0; j <= n - 7; ++j) {
             bool match = true;
-            for (int k = 0; k < 7 && match; ++k) match = in.Dark(line, j + k) == pattern[k];
+            for (int k = 0; k < 7 && match; ++k)
+                match = in.Dark(line, j + k) == pattern[k];
             if (!match) continue;
             const bool lightBefore = j == 0 || !in.Dark(line, j - 1);
             const bool lightAfter = j == n - 7 || !in.Dark(line, j + 7);
@@ -52,7 +53,7 @@ int FinderPenalty(const TLineReader& in, int n) {
     return score;
 }
 
-}  // namespace
+} // namespace
 
 void ApplyMask(TQRMatrix& m, int n, int mask) {
     for (int i = 0; i < n; ++i)
@@ -74,7 +75,8 @@ int PenaltyBlocks(const TQRMatrix& m, int n) {
     for (int i = 0; i + 1 < n; ++i)
         for (int j = 0; j + 1 < n; ++j) {
             const bool c = rows.Dark(i, j);
-            if (rows.Dark(i, j + 1) == c && rows.Dark(i + 1, j) == c && rows.Dark(i + 1, j + 1) == c)
+            if (rows.Dark(i, j + 1) == c && rows.Dark(i + 1, j) == c &&
+                rows.Dark(i + 1, j + 1) == c)
                 score += 3;
         }
     return score;
@@ -95,7 +97,8 @@ int MaskPenalty(const TQRMatrix& m, int n) {
     const TLineReader rows{m.data(), true};
     int dark = 0;
     for (int i = 0; i < n; ++i)
-        for (int j = 0; j < n; ++j) dark += rows.Dark(i, j) ? 1 : 0;
+        for (int j = 0; j < n; ++j)
+            dark += rows.Dark(i, j) ? 1 : 0;
     return PenaltyRuns(m, n) + PenaltyBlocks(m, n) + PenaltyFinders(m, n) +
            PenaltyDarkShare(dark, n * n);
 }
@@ -141,4 +144,4 @@ void PutFormatInformation(TQRMatrix& m, const TQRVersionInfo& version, int eclev
     }
 }
 
-}  // namespace qr::engine
+} // namespace qr::engine

@@ -12,14 +12,22 @@ namespace qr::engine {
 // True where mask 0..7 inverts the cell at row i, column j.
 constexpr bool MaskCondition(int mask, int i, int j) {
     switch (mask) {
-    case 0: return (i + j) % 2 == 0;
-    case 1: return i % 2 == 0;
-    case 2: return j % 3 == 0;
-    case 3: return (i + j) % 3 == 0;
-    case 4: return (i / 2 + j / 3) % 2 == 0;
-    case 5: return (i * j) % 2 + (i * j) % 3 == 0;
-    case 6: return ((i * j) % 2 + (i * j) % 3) % 2 == 0;
-    default: return ((i * j) % 3 + (i + j) % 2) % 2 == 0;
+    case 0:
+        return (i + j) % 2 == 0;
+    case 1:
+        return i % 2 == 0;
+    case 2:
+        return j % 3 == 0;
+    case 3:
+        return (i + j) % 3 == 0;
+    case 4:
+        return (i / 2 + j / 3) % 2 == 0;
+    case 5:
+        return (i * j) % 2 + (i * j) % 3 == 0;
+    case 6:
+        return ((i * j) % 2 + (i * j) % 3) % 2 == 0;
+    default:
+        return ((i * j) % 3 + (i + j) % 2) % 2 == 0;
     }
 }
 
@@ -76,4 +84,4 @@ void ChooseMask(TQRMatrix& m, int n, int masktype, int& masktypeR);
 // module and, from version 7, writes both copies of the version word.
 void PutFormatInformation(TQRMatrix& m, const TQRVersionInfo& version, int eclevel, int mask);
 
-}  // namespace qr::engine
+} // namespace qr::engine

@@ -21,7 +21,7 @@ void Mark(TQRMatrix& m, TCellRef cell, int n) {
     Cell(m, Resolve(cell.Row, n), Resolve(cell.Column, n)) |= kFunctionBit;
 }
 
-}  // namespace
+} // namespace
 
 void PutFunctionPatterns(TQRMatrix& m, const TQRVersionInfo& version) {
     const int n = version.Modules;
@@ -49,7 +49,8 @@ void PutFunctionPatterns(TQRMatrix& m, const TQRVersionInfo& version) {
             const int b = version.AlignPos[y];
             if (IsFunction(m, a, b)) continue;
             for (int i = 0; i < 5; ++i)
-                for (int j = 0; j < 5; ++j) Cell(m, a - 2 + i, b - 2 + j) = Alignment[i][j];
+                for (int j = 0; j < 5; ++j)
+                    Cell(m, a - 2 + i, b - 2 + j) = Alignment[i][j];
         }
 
     for (int i = 7; i <= n - 9; ++i) {
@@ -96,4 +97,4 @@ void PlaceCodewords(TQRMatrix& m, int n, std::span<const std::uint8_t> codewords
         }
 }
 
-}  // namespace qr::engine
+} // namespace qr::engine

@@ -41,21 +41,51 @@ struct TCellRef {
     int Row;
     int Column;
 };
-constexpr int Resolve(int coordinate, int n) { return coordinate < 0 ? n + coordinate : coordinate; }
+constexpr int Resolve(int coordinate, int n) {
+    return coordinate < 0 ? n + coordinate : coordinate;
+}
 
 // Cells of format-information bits 0..14: list A beside the upper-left finder and along
 // the lower-left one, list B along the upper-right finder and beside the upper-left one.
-inline constexpr std::array<TCellRef, 15> FormatListA{{{0, 8}, {1, 8}, {2, 8}, {3, 8}, {4, 8},
-                                                       {5, 8}, {7, 8}, {8, 8}, {-7, 8}, {-6, 8},
-                                                       {-5, 8}, {-4, 8}, {-3, 8}, {-2, 8}, {-1, 8}}};
-inline constexpr std::array<TCellRef, 15> FormatListB{{{8, -1}, {8, -2}, {8, -3}, {8, -4}, {8, -5},
-                                                       {8, -6}, {8, -7}, {8, -8}, {8, 7}, {8, 5},
-                                                       {8, 4}, {8, 3}, {8, 2}, {8, 1}, {8, 0}}};
+inline constexpr std::array<TCellRef, 15> FormatListA{{{0, 8},
+                                                       {1, 8},
+                                                       {2, 8},
+                                                       {3, 8},
+                                                       {4, 8},
+                                                       {5, 8},
+                                                       {7, 8},
+                                                       {8, 8},
+                                                       {-7, 8},
+                                                       {-6, 8},
+                                                       {-5, 8},
+                                                       {-4, 8},
+                                                       {-3, 8},
+                                                       {-2, 8},
+                                                       {-1, 8}}};
+inline constexpr std::array<TCellRef, 15> FormatListB{{{8, -1},
+                                                       {8, -2},
+                                                       {8, -3},
+                                                       {8, -4},
+                                                       {8, -5},
+                                                       {8, -6},
+                                                       {8, -7},
+                                                       {8, -8},
+                                                       {8, 7},
+                                                       {8, 5},
+                                                       {8, 4},
+                                                       {8, 3},
+                                                       {8, 2},
+                                                       {8, 1},
+                                                       {8, 0}}};
 inline constexpr TCellRef DarkModuleCell{-8, 8};
 
 // Cells of version-information bit k (0..17) for a symbol of n modules.
-constexpr TCellRef VersionCellA(int k, int n) { return {n - 11 + k % 3, k / 3}; }
-constexpr TCellRef VersionCellB(int k, int n) { return {k / 3, n - 11 + k % 3}; }
+constexpr TCellRef VersionCellA(int k, int n) {
+    return {n - 11 + k % 3, k / 3};
+}
+constexpr TCellRef VersionCellB(int k, int n) {
+    return {k / 3, n - 11 + k % 3};
+}
 
 // Clears the whole matrix and draws the function patterns of the version, reserving the
 // format cells, the dark module cell and (version 7 and up) the version cells.
@@ -65,4 +95,4 @@ void PutFunctionPatterns(TQRMatrix& m, const TQRVersionInfo& version);
 // N x N symbol in zig-zag order from the bottom-right corner.
 void PlaceCodewords(TQRMatrix& m, int n, std::span<const std::uint8_t> codewords);
 
-}  // namespace qr::engine
+} // namespace qr::engine

@@ -19,22 +19,29 @@ void AppendPbmSymbol(std::vector<std::string>& lines, const TQRMatrix& m, int n,
 
     std::string blank;
     blank.reserve(2 * width);
-    for (std::size_t i = 0; i < width; ++i) blank += " 0";
-    for (int i = 0; i < quiet; ++i) lines.push_back(blank);
+    for (std::size_t i = 0; i < width; ++i)
+        blank += " 0";
+    for (int i = 0; i < quiet; ++i)
+        lines.push_back(blank);
 
     std::string line;
     for (int r = 0; r < n; ++r) {
         line.clear();
         line.reserve(2 * width);
-        for (int i = 0; i < quiet; ++i) line += " 0";
+        for (int i = 0; i < quiet; ++i)
+            line += " 0";
         for (int c = 0; c < n; ++c) {
             const char* entry = IsDark(m, r, c) ? " 1" : " 0";
-            for (int i = 0; i < pxmag; ++i) line += entry;
+            for (int i = 0; i < pxmag; ++i)
+                line += entry;
         }
-        for (int i = 0; i < quiet; ++i) line += " 0";
-        for (int i = 0; i < pxmag; ++i) lines.push_back(line);
+        for (int i = 0; i < quiet; ++i)
+            line += " 0";
+        for (int i = 0; i < pxmag; ++i)
+            lines.push_back(line);
     }
-    for (int i = 0; i < quiet; ++i) lines.push_back(blank);
+    for (int i = 0; i < quiet; ++i)
+        lines.push_back(blank);
 }
 
-}  // namespace qr::engine
+} // namespace qr::engine

@@ -18,4 +18,4 @@ void StartPbm(std::vector<std::string>& lines, int mode, int count, int n, int p
 // on every side, every module pxmag entries wide and pxmag lines high.
 void AppendPbmSymbol(std::vector<std::string>& lines, const TQRMatrix& m, int n, int pxmag);
 
-}  // namespace qr::engine
+} // namespace qr::engine

@@ -23,7 +23,7 @@ static_assert(GaloisField.Exp[8] == 29 && GaloisField.Exp[11] == 232 && GaloisFi
 // g_7 = x^7 + a^87 x^6 + a^229 x^5 + a^146 x^4 + a^149 x^3 + a^238 x^2 + a^102 x + a^21
 static_assert(Generators[7][0] == 87 && Generators[7][3] == 149 && Generators[7][6] == 21);
 
-}  // namespace
+} // namespace
 
 void MakeErrorCorrection(const TQRLevelInfo& level, std::span<const std::uint8_t> data,
                          std::span<std::uint8_t> ec,
@@ -74,4 +74,4 @@ int InterleaveCodewords(const TQRLevelInfo& level, std::span<const std::uint8_t>
     return pos;
 }
 
-}  // namespace qr::engine
+} // namespace qr::engine

@@ -13,7 +13,7 @@ namespace qr::engine {
 // Antilog (Exp[i] = alpha^i, Exp[255] = 1) and log tables of GF(256).
 struct TGaloisField {
     std::array<std::uint8_t, 256> Exp{};
-    std::array<std::uint8_t, 256> Log{};  // Log[0] is unused
+    std::array<std::uint8_t, 256> Log{}; // Log[0] is unused
 };
 
 inline constexpr TGaloisField GaloisField = [] {
@@ -55,7 +55,8 @@ inline constexpr TGeneratorTable Generators = [] {
             for (int i = r + 1; i >= 0; --i) {
                 int product = 0;
                 if (i <= r && coef[i] != 0)
-                    product = GaloisField.Exp[(GaloisField.Log[coef[i]] + GaloisField.Log[root]) % 255];
+                    product =
+                        GaloisField.Exp[(GaloisField.Log[coef[i]] + GaloisField.Log[root]) % 255];
                 coef[i] = (i > 0 ? coef[i - 1] : 0) ^ product;
             }
         }
@@ -76,4 +77,4 @@ void MakeErrorCorrection(const TQRLevelInfo& level, std::span<const std::uint8_t
 int InterleaveCodewords(const TQRLevelInfo& level, std::span<const std::uint8_t> data,
                         std::span<const std::uint8_t> ec, std::span<std::uint8_t> out);
 
-}  // namespace qr::engine
+} // namespace qr::engine

@@ -24,15 +24,23 @@ void TQRSymbolEngine::SetBinaryOperation(bool on) {
 }
 
 std::span<const std::uint8_t> TQRSymbolEngine::PreparedInput() const {
-    return {reinterpret_cast<const std::uint8_t*>(prepared_.data()), static_cast<std::size_t>(len_)};
+    return {reinterpret_cast<const std::uint8_t*>(prepared_.data()),
+            static_cast<std::size_t>(len_)};
 }
 
 void TQRSymbolEngine::SetMode(TQRMode mode) {
     switch (static_cast<int>(mode)) {
-    case qrSingle: count_ = 1; break;
-    case qrConnect: count_ = std::clamp(count_, 2, 16); break;
-    case qrPlus: count_ = std::clamp(count_, 2, kMaxCount); break;
-    default: return;
+    case qrSingle:
+        count_ = 1;
+        break;
+    case qrConnect:
+        count_ = std::clamp(count_, 2, 16);
+        break;
+    case qrPlus:
+        count_ = std::clamp(count_, 2, kMaxCount);
+        break;
+    default:
+        return;
     }
     mode_ = mode;
 }
@@ -137,7 +145,7 @@ TEncodeContext Context(const TQRVersionInfo& version, int eclevel, TQRMode mode,
     return ctx;
 }
 
-}  // namespace
+} // namespace
 
 int TQRSymbolEngine::EncodeAuto() {
     TBitStream bs{dataCodewords_};
@@ -166,8 +174,8 @@ void TQRSymbolEngine::PutFunctionPatterns() {
 }
 
 void TQRSymbolEngine::PlaceCodewords() {
-    qr::engine::PlaceCodewords(matrix_, Modules(),
-                               std::span(finalCodewords_).first(versions_[version_].TotalCodewords));
+    qr::engine::PlaceCodewords(
+        matrix_, Modules(), std::span(finalCodewords_).first(versions_[version_].TotalCodewords));
 }
 
 void TQRSymbolEngine::ChooseMask() {
@@ -181,7 +189,8 @@ void TQRSymbolEngine::PutFormatInformation() {
 
 bool TQRSymbolEngine::IsDark(int row, int column) const {
     const int n = Modules();
-    return row >= 0 && row < n && column >= 0 && column < n && qr::engine::IsDark(matrix_, row, column);
+    return row >= 0 && row < n && column >= 0 && column < n &&
+           qr::engine::IsDark(matrix_, row, column);
 }
 
 bool TQRSymbolEngine::IsDataBit(int row, int column) const {
@@ -197,13 +206,13 @@ bool TQRSymbolEngine::IsFunction(int row, int column) const {
 }
 
 std::span<const std::uint8_t> TQRSymbolEngine::DataCodewordBuffer() const {
-    return std::span(dataCodewords_).first(
-        static_cast<std::size_t>(versions_[version_].Levels[eclevel_].DataCodewords));
+    return std::span(dataCodewords_)
+        .first(static_cast<std::size_t>(versions_[version_].Levels[eclevel_].DataCodewords));
 }
 
 std::span<const std::uint8_t> TQRSymbolEngine::FinalCodewords() const {
-    return std::span(finalCodewords_).first(
-        static_cast<std::size_t>(versions_[version_].TotalCodewords));
+    return std::span(finalCodewords_)
+        .first(static_cast<std::size_t>(versions_[version_].TotalCodewords));
 }
 
 const std::vector<std::string>& TQRSymbolEngine::PBM() {
@@ -216,4 +225,4 @@ const std::vector<std::string>& TQRSymbolEngine::PBM() {
     return pbm_;
 }
 
-}  // namespace qr::engine
+} // namespace qr::engine

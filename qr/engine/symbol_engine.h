@@ -151,7 +151,7 @@ private:
     TQRVersionTable versions_;
 
     std::string code_;
-    std::string prepared_;  // Len bytes + 4 zero bytes
+    std::string prepared_; // Len bytes + 4 zero bytes
     int len_ = 0;
     bool binary_ = false;
     bool binaryOperation_ = false;
@@ -183,4 +183,4 @@ private:
     std::vector<std::string> pbm_;
 };
 
-}  // namespace qr::engine
+} // namespace qr::engine

@@ -62,10 +62,14 @@ constexpr bool BlocksConsistent() {
 constexpr int CostBits(int mode, int n, int countBits) {
     const int head = 4 + countBits;
     switch (mode) {
-    case 0: return head + 10 * (n / 3) + (n % 3 == 1 ? 4 : n % 3 == 2 ? 7 : 0);
-    case 1: return head + 11 * (n / 2) + (n % 2 ? 6 : 0);
-    case 2: return head + 8 * n;
-    default: return head + 13 * n;
+    case 0:
+        return head + 10 * (n / 3) + (n % 3 == 1 ? 4 : n % 3 == 2 ? 7 : 0);
+    case 1:
+        return head + 11 * (n / 2) + (n % 2 ? 6 : 0);
+    case 2:
+        return head + 8 * n;
+    default:
+        return head + 13 * n;
     }
 }
 
@@ -149,5 +153,5 @@ static_assert(!TrailBytes[0x7F] && TrailBytes[0x80] && TrailBytes[0xFC] && !Trai
 static_assert(KanjiValue(0x93, 0x5F) == 0x0D9F && KanjiValue(0xE4, 0xAA) == 0x1AAA);
 static_assert(KanjiValue(0xEB, 0xBF) == 0x1FFF && !IsKanjiPair(0xEB, 0xC0));
 
-}  // namespace
-}  // namespace qr::engine
+} // namespace
+} // namespace qr::engine

@@ -9,45 +9,45 @@ namespace qr::engine {
 
 inline constexpr int kMinVersion = 1;
 inline constexpr int kMaxVersion = 40;
-inline constexpr int kLevelCount = 4;            // 0 L, 1 M, 2 Q, 3 H
-inline constexpr int kModeCount = 4;             // 0 numeric, 1 alphanumeric, 2 8-bit, 3 Kanji
-inline constexpr int kMaxModules = 177;          // side of a version 40 symbol
-inline constexpr int kMaxDataCodewords = 2956;   // 40-L
-inline constexpr int kMaxTotalCodewords = 3706;  // version 40
-inline constexpr int kMaxEcCodewords = 2430;     // 40-H
-inline constexpr int kMaxBlockDataCodewords = 123;  // largest data block (38-L)
-inline constexpr int kMaxSliceBytes = 7089;      // most digits of any symbol (40-L)
+inline constexpr int kLevelCount = 4;              // 0 L, 1 M, 2 Q, 3 H
+inline constexpr int kModeCount = 4;               // 0 numeric, 1 alphanumeric, 2 8-bit, 3 Kanji
+inline constexpr int kMaxModules = 177;            // side of a version 40 symbol
+inline constexpr int kMaxDataCodewords = 2956;     // 40-L
+inline constexpr int kMaxTotalCodewords = 3706;    // version 40
+inline constexpr int kMaxEcCodewords = 2430;       // 40-H
+inline constexpr int kMaxBlockDataCodewords = 123; // largest data block (38-L)
+inline constexpr int kMaxSliceBytes = 7089;        // most digits of any symbol (40-L)
 inline constexpr int kMaxAlignCount = 7;
 
 // One group of equal Reed-Solomon blocks: c codewords per block, k of them data,
 // r errors correctable. Only c and k are used by the build.
 struct TQRBlockGroup {
     std::int32_t Blocks = 0;
-    std::int32_t BlockCodewords = 0;      // c
-    std::int32_t BlockDataCodewords = 0;  // k
-    std::int32_t Correctable = 0;         // r
+    std::int32_t BlockCodewords = 0;     // c
+    std::int32_t BlockDataCodewords = 0; // k
+    std::int32_t Correctable = 0;        // r
     constexpr std::int32_t EcCodewords() const { return BlockCodewords - BlockDataCodewords; }
 };
 
 // Parameters of one version at one error-correction level.
 struct TQRLevelInfo {
     std::int32_t DataCodewords = 0;
-    std::array<std::int32_t, kModeCount> ModeCapacity{};  // characters of one segment per mode
-    std::int32_t GroupCount = 0;                           // 1 or 2
-    std::array<TQRBlockGroup, 2> Groups{};                 // fewer data codewords first
+    std::array<std::int32_t, kModeCount> ModeCapacity{}; // characters of one segment per mode
+    std::int32_t GroupCount = 0;                         // 1 or 2
+    std::array<TQRBlockGroup, 2> Groups{};               // fewer data codewords first
     constexpr std::int32_t BlockCount() const { return Groups[0].Blocks + Groups[1].Blocks; }
 };
 
 // Parameters of one version.
 struct TQRVersionInfo {
     std::int32_t VersionNo = 0;
-    std::int32_t Modules = 0;  // 4 * version + 17
+    std::int32_t Modules = 0; // 4 * version + 17
     std::int32_t TotalCodewords = 0;
     std::int32_t RemainderBits = 0;
-    std::array<std::int32_t, kModeCount> CountBits{};  // character count indicator width per mode
+    std::array<std::int32_t, kModeCount> CountBits{}; // character count indicator width per mode
     std::array<TQRLevelInfo, kLevelCount> Levels{};
     std::int32_t AlignCount = 0;
-    std::array<std::int32_t, kMaxAlignCount> AlignPos{};  // ascending; unused entries 0
+    std::array<std::int32_t, kMaxAlignCount> AlignPos{}; // ascending; unused entries 0
 };
 
 // The whole table, indexed by version 1..40; entry 0 is all zero and never used.
@@ -64,11 +64,15 @@ constexpr bool IsLeadByte(std::uint8_t b) {
 // Alphanumeric value of bytes 0x00-0x7F ("0"-"9", "A"-"Z", space $ % * + - . / :), else -1.
 inline constexpr std::array<std::int8_t, 128> AlnumValue = [] {
     std::array<std::int8_t, 128> t{};
-    for (auto& v : t) v = -1;
-    for (int c = '0'; c <= '9'; ++c) t[c] = static_cast<std::int8_t>(c - '0');
-    for (int c = 'A'; c <= 'Z'; ++c) t[c] = static_cast<std::int8_t>(c - 'A' + 10);
+    for (auto& v : t)
+        v = -1;
+    for (int c = '0'; c <= '9'; ++c)
+        t[c] = static_cast<std::int8_t>(c - '0');
+    for (int c = 'A'; c <= 'Z'; ++c)
+        t[c] = static_cast<std::int8_t>(c - 'A' + 10);
     const char symbols[] = " $%*+-./:";
-    for (int i = 0; i < 9; ++i) t[static_cast<unsigned char>(symbols[i])] = static_cast<std::int8_t>(36 + i);
+    for (int i = 0; i < 9; ++i)
+        t[static_cast<unsigned char>(symbols[i])] = static_cast<std::int8_t>(36 + i);
     return t;
 }();
 
@@ -92,7 +96,8 @@ inline constexpr std::array<std::uint8_t, 256> CharClass = [] {
 // Bytes that may follow a Kanji lead byte: 0x40-0x7E and 0x80-0xFC.
 inline constexpr std::array<bool, 256> TrailBytes = [] {
     std::array<bool, 256> t{};
-    for (int b = 0x40; b <= 0xFC; ++b) t[b] = b != 0x7F;
+    for (int b = 0x40; b <= 0xFC; ++b)
+        t[b] = b != 0x7F;
     return t;
 }();
 
@@ -124,7 +129,7 @@ inline constexpr int kEcPerBlock[kLevelCount][kMaxVersion] = {
 
 // Number of error-correction blocks, by level and version (same table).
 inline constexpr int kBlocks[kLevelCount][kMaxVersion] = {
-    {1, 1, 1, 1, 1, 2, 2, 2, 2, 4,  4,  4,  4,  4,  6,  6,  6,  6,  7,  8,
+    {1, 1, 1, 1,  1,  2,  2,  2,  2,  4,  4,  4,  4,  4,  6,  6,  6,  6,  7,  8,
      8, 9, 9, 10, 12, 12, 12, 13, 14, 15, 16, 17, 18, 19, 19, 20, 21, 22, 24, 25},
     {1,  1,  1,  2,  2,  4,  4,  4,  5,  5,  5,  8,  9,  9,  10, 10, 11, 13, 14, 16,
      17, 17, 18, 20, 21, 23, 25, 26, 28, 29, 31, 33, 35, 37, 38, 40, 43, 45, 47, 49},
@@ -201,10 +206,18 @@ constexpr int SegmentCapacity(int mode, int dataBits, int countBits) {
     int n = 0;
     if (bits > 0) {
         switch (mode) {
-        case 0: n = 3 * (bits / 10) + (bits % 10 >= 7 ? 2 : bits % 10 >= 4 ? 1 : 0); break;
-        case 1: n = 2 * (bits / 11) + (bits % 11 >= 6 ? 1 : 0); break;
-        case 2: n = bits / 8; break;
-        default: n = bits / 13; break;
+        case 0:
+            n = 3 * (bits / 10) + (bits % 10 >= 7 ? 2 : bits % 10 >= 4 ? 1 : 0);
+            break;
+        case 1:
+            n = 2 * (bits / 11) + (bits % 11 >= 6 ? 1 : 0);
+            break;
+        case 2:
+            n = bits / 8;
+            break;
+        default:
+            n = bits / 13;
+            break;
         }
     }
     const int countLimit = (1 << countBits) - 1;
@@ -248,9 +261,9 @@ consteval TQRVersionTable MakeVersionTable() {
     return t;
 }
 
-}  // namespace tables
+} // namespace tables
 
 // The symbol parameter table, indexed by version 1..40 (entry 0 unused).
 inline constexpr TQRVersionTable VersionTable = tables::MakeVersionTable();
 
-}  // namespace qr::engine
+} // namespace qr::engine

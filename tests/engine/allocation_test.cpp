@@ -13,15 +13,20 @@
 namespace {
 std::atomic<bool> gCounting{false};
 std::atomic<long> gAllocations{0};
-}  // namespace
+} // namespace
 
 void* operator new(std::size_t size) {
-    if (gCounting.load(std::memory_order_relaxed)) gAllocations.fetch_add(1, std::memory_order_relaxed);
+    if (gCounting.load(std::memory_order_relaxed))
+        gAllocations.fetch_add(1, std::memory_order_relaxed);
     if (void* p = std::malloc(size ? size : 1)) return p;
     throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
 
 using namespace qr::engine;
 using namespace engine_test;
@@ -74,14 +79,16 @@ TEST(Allocation, DividingAndBuildingSymbolsAllocatesNothing) {
     for (auto& e : engines) {
         e->DivideInput();
         e->CheckDivision();
-        for (int s = 1; s <= e->Count(); ++s) results.push_back(e->BuildSymbol(s));
+        for (int s = 1; s <= e->Count(); ++s)
+            results.push_back(e->BuildSymbol(s));
         results.push_back(e->BuildSymbolFrom(e->Slice(1), 1));
     }
     gCounting = false;
 
     EXPECT_EQ(gAllocations.load(), 0);
     ASSERT_FALSE(results.empty());
-    EXPECT_GT(std::count(results.begin(), results.end(), 0), static_cast<long>(results.size() * 3 / 4));
+    EXPECT_GT(std::count(results.begin(), results.end(), 0),
+              static_cast<long>(results.size() * 3 / 4));
 }
 
-}  // namespace
+} // namespace

@@ -14,8 +14,8 @@ namespace {
 
 struct Segment {
     int mode;
-    int length;  // bytes
-    int bits;    // cost, header included
+    int length; // bytes
+    int bits;   // cost, header included
     bool operator==(const Segment&) const = default;
 };
 
@@ -35,7 +35,9 @@ std::vector<Segment> Analyse(const std::string& text, int version) {
     return out;
 }
 
-std::string Hiragana3() { return Bytes({0x82, 0xA0, 0x82, 0xA2, 0x82, 0xA4}); }
+std::string Hiragana3() {
+    return Bytes({0x82, 0xA0, 0x82, 0xA2, 0x82, 0xA4});
+}
 
 TEST(ModeAnalysis, SegmentsOfTheGreedyLookAhead) {
     struct Row {
@@ -45,12 +47,12 @@ TEST(ModeAnalysis, SegmentsOfTheGreedyLookAhead) {
     };
     const Row rows[] = {
         {"HELLO WORLD", 1, {{1, 11, 74}}},
-        {"hello 12345", 1, {{2, 6, 60}, {0, 5, 31}}},  // the space joins the 8-bit run
-        {"a123", 1, {{2, 4, 44}}},                      // a tie merges
+        {"hello 12345", 1, {{2, 6, 60}, {0, 5, 31}}}, // the space joins the 8-bit run
+        {"a123", 1, {{2, 4, 44}}},                    // a tie merges
         {"a1234", 1, {{2, 1, 20}, {0, 4, 28}}},
         {"12a", 1, {{2, 3, 36}}},
         {"12345a", 1, {{0, 5, 31}, {2, 1, 20}}},
-        {"ab1234567cd", 1, {{2, 2, 28}, {0, 7, 38}, {2, 2, 28}}},  // sandwich pays the restart
+        {"ab1234567cd", 1, {{2, 2, 28}, {0, 7, 38}, {2, 2, 28}}}, // sandwich pays the restart
         {"A1234567B", 1, {{1, 9, 63}}},
         {"TEL:0123456789", 1, {{1, 4, 35}, {0, 10, 48}}},
         {Hiragana3(), 1, {{3, 6, 51}}},
@@ -80,10 +82,20 @@ TEST(ModeAnalysis, ClassesOfBytes) {
         int pos, cls;
     };
     const Row rows[] = {
-        {"5", 0, 0},  {"Z", 0, 1},   {"z", 0, 2},     {":", 0, 1},   {"", 0, -1},
-        {"5", 1, -1}, {Bytes({0x93, 0x5F}), 0, 3},   {Bytes({0x93}), 0, 2},
-        {Bytes({0x93, 0xFD}), 0, 2}, {Bytes({0xE0, 0x40}), 0, 3}, {Bytes({0x80, 0x40}), 0, 2},
-        {Bytes({0xA0, 0x40}), 0, 2}, {Bytes({0xEB, 0xBF}), 0, 3}, {Bytes({0xEB, 0xC0}), 0, 2},
+        {"5", 0, 0},
+        {"Z", 0, 1},
+        {"z", 0, 2},
+        {":", 0, 1},
+        {"", 0, -1},
+        {"5", 1, -1},
+        {Bytes({0x93, 0x5F}), 0, 3},
+        {Bytes({0x93}), 0, 2},
+        {Bytes({0x93, 0xFD}), 0, 2},
+        {Bytes({0xE0, 0x40}), 0, 3},
+        {Bytes({0x80, 0x40}), 0, 2},
+        {Bytes({0xA0, 0x40}), 0, 2},
+        {Bytes({0xEB, 0xBF}), 0, 3},
+        {Bytes({0xEB, 0xC0}), 0, 2},
         {Bytes({0x00}), 0, 2},
     };
     for (const Row& r : rows)
@@ -133,7 +145,7 @@ TEST(Encoding, SegmentRulesWriteTheRightValues) {
     struct Row {
         std::string data;
         int emode;
-        std::vector<int> fields;  // widths and values after the mode indicator and count
+        std::vector<int> fields; // widths and values after the mode indicator and count
     };
     // Pairs of (bits, value).
     const Row rows[] = {
@@ -143,7 +155,8 @@ TEST(Encoding, SegmentRulesWriteTheRightValues) {
         {"AC-42", 1, {11, 10 * 45 + 12, 11, 41 * 45 + 4, 6, 2}},
         {"a\xFF", 2, {8, 0x61, 8, 0xFF}},
         {Bytes({0x93, 0x5F, 0xE4, 0xAA}), 3, {13, 0x0D9F, 13, 0x1AAA}},
-        {Bytes({0x81, 0x40, 0x9F, 0xFC, 0xE0, 0x40, 0xEB, 0xBF}), 3,
+        {Bytes({0x81, 0x40, 0x9F, 0xFC, 0xE0, 0x40, 0xEB, 0xBF}),
+         3,
          {13, 0x0000, 13, 0x173C, 13, 0x1740, 13, 0x1FFF}},
     };
     for (const Row& r : rows) {
@@ -170,38 +183,50 @@ TEST(Encoding, FixedModesRefuseWhatTheyCannotCarry) {
         int result;
     };
     const Row rows[] = {
-        {"0123456789", 0, 0},      {"12 34", 0, -1},          {"12a", 0, -1},
-        {"HELLO WORLD", 1, 0},     {"Hello", 1, -1},          {Bytes({0xC1}), 1, -1},
-        {Bytes({0, 0xFF, 0x82}), 2, 0},                       {"", 2, 0},
-        {Bytes({0x88, 0x9F}), 3, 0},                          {Bytes({0x88, 0x9F, 0x88}), 3, -1},
-        {Bytes({0x88, 0x3F}), 3, -1},                         {Bytes({0x88, 0x7F}), 3, -1},
-        {Bytes({0x88, 0xFD}), 3, -1},                         {Bytes({0xA0, 0x40}), 3, -1},
-        {Bytes({0xEC, 0x40}), 3, -1},                         {"AB", 3, -1},
-        {Bytes({0xEB, 0xBF}), 3, 0},                          {Bytes({0xEB, 0xC0}), 3, -1},
+        {"0123456789", 0, 0},
+        {"12 34", 0, -1},
+        {"12a", 0, -1},
+        {"HELLO WORLD", 1, 0},
+        {"Hello", 1, -1},
+        {Bytes({0xC1}), 1, -1},
+        {Bytes({0, 0xFF, 0x82}), 2, 0},
+        {"", 2, 0},
+        {Bytes({0x88, 0x9F}), 3, 0},
+        {Bytes({0x88, 0x9F, 0x88}), 3, -1},
+        {Bytes({0x88, 0x3F}), 3, -1},
+        {Bytes({0x88, 0x7F}), 3, -1},
+        {Bytes({0x88, 0xFD}), 3, -1},
+        {Bytes({0xA0, 0x40}), 3, -1},
+        {Bytes({0xEC, 0x40}), 3, -1},
+        {"AB", 3, -1},
+        {Bytes({0xEB, 0xBF}), 3, 0},
+        {Bytes({0xEB, 0xC0}), 3, -1},
         {"", 3, 0},
     };
     for (const Row& r : rows) {
         TQRSymbolEngine e;
         e.SetEmode(r.emode);
         ASSERT_TRUE(e.LoadSymbol(AsBytes(r.data), 1));
-        EXPECT_EQ(e.EncodeFixed(), r.result) << testing::PrintToString(r.data) << " mode " << r.emode;
+        EXPECT_EQ(e.EncodeFixed(), r.result)
+            << testing::PrintToString(r.data) << " mode " << r.emode;
         EXPECT_EQ(e.EmodeR(), r.emode);
     }
 }
 
 TEST(Encoding, EmptySlices) {
-    TQRSymbolEngine a;  // automatic: terminator and pads only
+    TQRSymbolEngine a; // automatic: terminator and pads only
     ASSERT_TRUE(a.LoadSymbol({}, 1));
     a.SetEmode(2);
     a.SetEmode(-1);
     ASSERT_EQ(a.EncodeAuto(), 0);
     EXPECT_EQ(a.EmodeR(), -1);
     std::vector<std::uint8_t> expected{0x00};
-    for (int i = 1; i < 19; ++i) expected.push_back(i % 2 ? 0xEC : 0x11);
+    for (int i = 1; i < 19; ++i)
+        expected.push_back(i % 2 ? 0xEC : 0x11);
     auto data = a.DataCodewordBuffer();
     EXPECT_EQ(std::vector<std::uint8_t>(data.begin(), data.end()), expected);
 
-    TQRSymbolEngine f;  // fixed: one header with count 0
+    TQRSymbolEngine f; // fixed: one header with count 0
     f.SetEmode(2);
     ASSERT_TRUE(f.LoadSymbol({}, 1));
     ASSERT_EQ(f.EncodeFixed(), 0);
@@ -232,7 +257,8 @@ TEST(Encoding, TerminatorShrinksToTheRoomLeft) {
     EXPECT_EQ(data[0], 0x10);
     EXPECT_EQ(data[1], 0x04);
     EXPECT_EQ(data[2], 0x40);
-    for (std::size_t i = 3; i < data.size(); ++i) EXPECT_EQ(data[i], i % 2 ? 0xEC : 0x11) << i;
+    for (std::size_t i = 3; i < data.size(); ++i)
+        EXPECT_EQ(data[i], i % 2 ? 0xEC : 0x11) << i;
 }
 
 TEST(Encoding, AutomaticSegmentsRoundTripThroughTheBits) {
@@ -251,17 +277,17 @@ TEST(Encoding, StructuredAppendHeaderComesFirst) {
     TQRSymbolEngine e;
     e.SetMode(qrConnect);
     e.SetCount(3);
-    e.SetCode(std::string(30, 'x') + "Z");  // parity 'Z' = 0x5A
+    e.SetCode(std::string(30, 'x') + "Z"); // parity 'Z' = 0x5A
     e.DivideInput();
     e.CheckDivision();
     ASSERT_EQ(e.Parity(), 0x5A);
     ASSERT_EQ(e.BuildSymbol(2), 0);
     TBitReader bits(e.DataCodewordBuffer());
     EXPECT_EQ(bits.Read(4), 3);
-    EXPECT_EQ(bits.Read(4), 1);  // symbol 2
-    EXPECT_EQ(bits.Read(4), 2);  // of 3
+    EXPECT_EQ(bits.Read(4), 1); // symbol 2
+    EXPECT_EQ(bits.Read(4), 2); // of 3
     EXPECT_EQ(bits.Read(8), 0x5A);
-    EXPECT_EQ(bits.Read(4), 4);  // then the 8-bit segment
+    EXPECT_EQ(bits.Read(4), 4); // then the 8-bit segment
 
     // At 1-L a single symbol takes 17 bytes, a linked one only 15.
     struct Row {
@@ -310,4 +336,4 @@ TEST(BitStream, PutBitsAndRemainingBits) {
     EXPECT_EQ(bs.BitPos, 5);
 }
 
-}  // namespace
+} // namespace

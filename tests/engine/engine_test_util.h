@@ -15,7 +15,8 @@ namespace engine_test {
 
 inline std::string Bytes(std::initializer_list<int> values) {
     std::string s;
-    for (int v : values) s.push_back(static_cast<char>(v));
+    for (int v : values)
+        s.push_back(static_cast<char>(v));
     return s;
 }
 
@@ -52,18 +53,21 @@ public:
 
     std::string Digits(int n) {
         std::string s;
-        for (int i = 0; i < n; ++i) s.push_back(static_cast<char>('0' + Uniform(0, 9)));
+        for (int i = 0; i < n; ++i)
+            s.push_back(static_cast<char>('0' + Uniform(0, 9)));
         return s;
     }
     std::string Alnum(int n) {
         static const char set[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ $%*+-./:";
         std::string s;
-        for (int i = 0; i < n; ++i) s.push_back(set[Uniform(0, 44)]);
+        for (int i = 0; i < n; ++i)
+            s.push_back(set[Uniform(0, 44)]);
         return s;
     }
     std::string Binary(int n) {
         std::string s;
-        for (int i = 0; i < n; ++i) s.push_back(static_cast<char>(Uniform(0, 255)));
+        for (int i = 0; i < n; ++i)
+            s.push_back(static_cast<char>(Uniform(0, 255)));
         return s;
     }
     // n two-byte characters of the QR Kanji range.
@@ -71,9 +75,10 @@ public:
         std::string s;
         for (int i = 0; i < n; ++i) {
             int lead = Uniform(0, 42);
-            lead = lead < 31 ? 0x81 + lead : 0xE0 + (lead - 31);  // 0x81-0x9F, 0xE0-0xEB
+            lead = lead < 31 ? 0x81 + lead : 0xE0 + (lead - 31); // 0x81-0x9F, 0xE0-0xEB
             int trail = 0;
-            do trail = Uniform(0x40, lead == 0xEB ? 0xBF : 0xFC);
+            do
+                trail = Uniform(0x40, lead == 0xEB ? 0xBF : 0xFC);
             while (trail == 0x7F);
             s.push_back(static_cast<char>(lead));
             s.push_back(static_cast<char>(trail));
@@ -87,16 +92,26 @@ public:
         while (static_cast<int>(s.size()) < n) {
             const int run = Uniform(1, 14);
             switch (Uniform(0, 5)) {
-            case 0: s += Digits(run); break;
-            case 1: s += Alnum(run); break;
+            case 0:
+                s += Digits(run);
+                break;
+            case 1:
+                s += Alnum(run);
+                break;
             case 2:
-                for (int i = 0; i < run; ++i) s.push_back(static_cast<char>(Uniform('a', 'z')));
+                for (int i = 0; i < run; ++i)
+                    s.push_back(static_cast<char>(Uniform('a', 'z')));
                 break;
-            case 3: s += Kanji(run); break;
+            case 3:
+                s += Kanji(run);
+                break;
             case 4:
-                for (int i = 0; i < run; ++i) s.push_back(static_cast<char>(Uniform(0xA1, 0xDF)));
+                for (int i = 0; i < run; ++i)
+                    s.push_back(static_cast<char>(Uniform(0xA1, 0xDF)));
                 break;
-            default: s += Binary(run); break;
+            default:
+                s += Binary(run);
+                break;
             }
         }
         s.resize(static_cast<std::size_t>(n));
@@ -117,8 +132,8 @@ inline test_support::TZxingResult ReadZxing(const qr::engine::TQRSymbolEngine& e
 
 // The finished symbol read by zbar.
 inline std::optional<std::string> ReadZbar(const qr::engine::TQRSymbolEngine& e) {
-    return test_support::ZbarReadModules(e.Modules(),
-                                         [&](int r, int c) { return e.IsDark(r, c); }, 4, 2);
+    return test_support::ZbarReadModules(
+        e.Modules(), [&](int r, int c) { return e.IsDark(r, c); }, 4, 2);
 }
 
-}  // namespace engine_test
+} // namespace engine_test

@@ -17,10 +17,11 @@ TEST(FindChar, PositionsAreOneBased) {
         int start, expected;
     };
     const Row rows[] = {
-        {"a~b~c", 1, 2}, {"a~b~c", 2, 2}, {"a~b~c", 3, 4}, {"a~b~c", 5, 0}, {"a~b~c", 6, 0},
-        {"a~b~c", 0, 0}, {"a~b~c", -3, 0}, {"", 1, 0},     {"~", 1, 1},
+        {"a~b~c", 1, 2}, {"a~b~c", 2, 2},  {"a~b~c", 3, 4}, {"a~b~c", 5, 0}, {"a~b~c", 6, 0},
+        {"a~b~c", 0, 0}, {"a~b~c", -3, 0}, {"", 1, 0},      {"~", 1, 1},
     };
-    for (const Row& r : rows) EXPECT_EQ(FindChar('~', r.text, r.start), r.expected) << r.text << " " << r.start;
+    for (const Row& r : rows)
+        EXPECT_EQ(FindChar('~', r.text, r.start), r.expected) << r.text << " " << r.start;
 }
 
 TEST(PrepareInput, EscapesAndTheirMalformedForms) {
@@ -71,7 +72,7 @@ TEST(PrepareInput, EngineReportsLenBinaryAndSwitchesEscapesOff) {
     TQRSymbolEngine e;
     EXPECT_EQ(e.Len(), 0);
     e.SetCode("A~00~B");
-    EXPECT_EQ(e.Len(), 6);  // escapes off: literal
+    EXPECT_EQ(e.Len(), 6); // escapes off: literal
     e.SetBinaryOperation(true);
     EXPECT_EQ(e.Len(), 3);
     EXPECT_TRUE(e.Binary());
@@ -95,13 +96,14 @@ struct DivisionRow {
     std::string input;
     int count;
     TQRMode mode;
-    std::vector<int> offsets;  // expected Offset[0..Count]
+    std::vector<int> offsets; // expected Offset[0..Count]
     TQRMode modeAfter;
 };
 
 std::string Hiragana(int n) {
     std::string s;
-    for (int i = 0; i < n; ++i) s += Bytes({0x82, 0xA0 + 2 * i});
+    for (int i = 0; i < n; ++i)
+        s += Bytes({0x82, 0xA0 + 2 * i});
     return s;
 }
 
@@ -117,10 +119,16 @@ TEST(DivideInput, SlicesCountsAndModes) {
         // A request for several symbols while single turns into structured append, and
         // more than 16 into plain pieces.
         {"0123456789", 2, qrSingle, {0, 5, 10}, qrConnect},
-        {std::string(40, 'x'), 17, qrConnect,
-         {0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30, 32, 40}, qrPlus},
-        {std::string(40, 'x'), 20, qrConnect,
-         {0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30, 32, 34, 36, 38, 40}, qrPlus},
+        {std::string(40, 'x'),
+         17,
+         qrConnect,
+         {0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30, 32, 40},
+         qrPlus},
+        {std::string(40, 'x'),
+         20,
+         qrConnect,
+         {0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30, 32, 34, 36, 38, 40},
+         qrPlus},
         // Double-byte characters are never cut: back when the slice keeps a byte ...
         {Hiragana(3), 2, qrConnect, {0, 2, 6}, qrConnect},
         // ... forward when it would be empty, and not at all when the rest is one character.
@@ -146,7 +154,8 @@ TEST(DivideInput, SlicesCountsAndModes) {
         ASSERT_NO_THROW(e.CheckDivision());
         EXPECT_EQ(e.Count(), static_cast<int>(r.offsets.size()) - 1);
         std::vector<int> got;
-        for (int i = 0; i <= e.Count(); ++i) got.push_back(e.Offset(i));
+        for (int i = 0; i <= e.Count(); ++i)
+            got.push_back(e.Offset(i));
         EXPECT_EQ(got, r.offsets);
         EXPECT_EQ(e.Mode(), r.modeAfter);
     }
@@ -200,7 +209,7 @@ TEST(CheckDivision, MessageNamesTheFirstInconsistency) {
     std::vector<std::uint8_t> input(200, 'x');
     struct Row {
         int len, count, mode, column;
-        std::vector<std::pair<int, int>> offsets;  // entries to set
+        std::vector<std::pair<int, int>> offsets; // entries to set
         const char* message;
     };
     const Row rows[] = {
@@ -226,7 +235,8 @@ TEST(CheckDivision, MessageNamesTheFirstInconsistency) {
     };
     for (const Row& r : rows) {
         std::array<int, kOffsetCount> offset{};
-        for (auto [i, v] : r.offsets) offset[static_cast<std::size_t>(i)] = v;
+        for (auto [i, v] : r.offsets)
+            offset[static_cast<std::size_t>(i)] = v;
         int parity = 99;
         try {
             CheckDivision(input, r.len, r.count, r.mode, r.column, offset, parity);
@@ -304,8 +314,8 @@ TEST(Setters, ModeClampsCount) {
         int countAfter;
     };
     const Row rows[] = {
-        {5, qrSingle, 1},   {1, qrConnect, 2},   {40, qrConnect, 16}, {9, qrConnect, 9},
-        {1, qrPlus, 2},     {1024, qrPlus, 1024}, {300, qrPlus, 300},
+        {5, qrSingle, 1}, {1, qrConnect, 2},    {40, qrConnect, 16}, {9, qrConnect, 9},
+        {1, qrPlus, 2},   {1024, qrPlus, 1024}, {300, qrPlus, 300},
     };
     for (const Row& r : rows) {
         TQRSymbolEngine e;
@@ -316,4 +326,4 @@ TEST(Setters, ModeClampsCount) {
     }
 }
 
-}  // namespace
+} // namespace

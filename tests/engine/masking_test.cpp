@@ -43,12 +43,18 @@ TEST(Penalty, RulesOnSmallPictures) {
         {"finder with margins",
          {".#.###.#.", ".........", "#.#.#.#.#", ".#.#.#.#.", "#.#.#.#.#", ".#.#.#.#.", "#.#.#.#.#",
           ".#.#.#.#.", "#.#.#.#.#"},
-         7, 0, 40, -1},
+         7,
+         0,
+         40,
+         -1},
         // No light module after the pattern: no score.
         {"finder without margin",
          {"#.###.##", "#.#.#.#.", ".#.#.#.#", "#.#.#.#.", ".#.#.#.#", "#.#.#.#.", ".#.#.#.#",
           "#.#.#.#."},
-         0, 0, 0, -1},
+         0,
+         0,
+         0,
+         -1},
     };
     for (const Row& r : rows) {
         const auto m = Picture(r.rows);
@@ -67,9 +73,9 @@ TEST(Penalty, DarkShareIsTruncatedBeforeTheDistance) {
         int dark, total, score;
     };
     const Row rows[] = {
-        {45, 100, 10},     {55, 100, 10},     {455, 1000, 10},   {549, 1000, 0},
-        {50, 100, 0},      {0, 441, 100},     {441, 441, 100},   {44, 100, 10},
-        {40, 100, 20},     {39, 100, 20},     {221, 441, 0},     {6000, 10000, 20},
+        {45, 100, 10}, {55, 100, 10}, {455, 1000, 10}, {549, 1000, 0},
+        {50, 100, 0},  {0, 441, 100}, {441, 441, 100}, {44, 100, 10},
+        {40, 100, 20}, {39, 100, 20}, {221, 441, 0},   {6000, 10000, 20},
     };
     for (const Row& r : rows)
         EXPECT_EQ(PenaltyDarkShare(r.dark, r.total), r.score) << r.dark << "/" << r.total;
@@ -105,8 +111,9 @@ TEST(Mask, ApplyRecoloursDataCellsOnlyAndUndoesEarlierMasks) {
     const int n = e.Modules();
     for (int r = 0; r < n; ++r)
         for (int c = 0; c < n; ++c)
-            if (!e.IsFunction(r, c))
+            if (!e.IsFunction(r, c)) {
                 ASSERT_EQ(e.IsDark(r, c), e.IsDataBit(r, c) != MaskCondition(3, r, c));
+            }
 
     auto m = std::make_unique<TQRMatrix>(e.Matrix());
     auto direct = std::make_unique<TQRMatrix>(e.Matrix());
@@ -116,7 +123,9 @@ TEST(Mask, ApplyRecoloursDataCellsOnlyAndUndoesEarlierMasks) {
     EXPECT_EQ(*m, *direct);
     for (int r = 0; r < n; ++r)
         for (int c = 0; c < n; ++c)
-            if (e.IsFunction(r, c)) ASSERT_EQ(Cell(*m, r, c), Cell(e.Matrix(), r, c));
+            if (e.IsFunction(r, c)) {
+                ASSERT_EQ(Cell(*m, r, c), Cell(e.Matrix(), r, c));
+            }
 }
 
 // The automatic choice is the first of the lowest scores, evaluated before the format
@@ -197,7 +206,8 @@ TEST(FormatInformation, WordsInBothCopies) {
 TEST(VersionInformation, WordsFromVersion7) {
     EXPECT_EQ(VersionWords[7], 0x07C94);
     EXPECT_EQ(VersionWords[40], 0x28C69);
-    for (int v = 0; v < 7; ++v) EXPECT_EQ(VersionWords[v], -1);
+    for (int v = 0; v < 7; ++v)
+        EXPECT_EQ(VersionWords[v], -1);
     for (int v : {7, 8, 21, 40}) {
         TQRSymbolEngine e;
         e.SetVersion(v);
@@ -220,4 +230,4 @@ TEST(VersionInformation, WordsFromVersion7) {
     }
 }
 
-}  // namespace
+} // namespace

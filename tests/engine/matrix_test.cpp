@@ -46,32 +46,41 @@ TEST(Placement, DataCellsHoldEveryCodewordBitAndTheRemainder) {
         EXPECT_EQ(CountCells(*p, false, true), info.TotalCodewords * 8) << v;
         EXPECT_EQ(CountCells(*p, false, false), info.RemainderBits) << v;
         EXPECT_EQ(CountCells(*p, true, true), 0) << v;
-        for (int r = 0; r < p->n; ++r) ASSERT_TRUE(IsFunction(p->m, r, 6)) << v << " row " << r;
+        for (int r = 0; r < p->n; ++r)
+            ASSERT_TRUE(IsFunction(p->m, r, 6)) << v << " row " << r;
         // Nothing outside the symbol is touched.
         for (int r = 0; r < kMaxModules; ++r)
             for (int c = 0; c < kMaxModules; ++c)
-                if (r >= p->n || c >= p->n) ASSERT_EQ(Cell(p->m, r, c), 0) << v;
+                if (r >= p->n || c >= p->n) {
+                    ASSERT_EQ(Cell(p->m, r, c), 0) << v;
+                }
     }
 }
 
 TEST(Placement, WhereSingleBitsLand) {
     struct Row {
         int version;
-        int codeword;  // index in the sequence
+        int codeword; // index in the sequence
         std::uint8_t value;
-        int row, column;  // -k stands for N - k
+        int row, column; // -k stands for N - k
     };
     const Row rows[] = {
-        {1, 0, 0x80, -1, -1}, {1, 0, 0x40, -1, -2}, {1, 0, 0x20, -2, -1}, {1, 0, 0x10, -2, -2},
-        {1, 25, 0x01, 12, 0},  // the last bit of version 1
-        {2, 0, 0x80, -1, -1}, {40, 0, 0x80, -1, -1},
+        {1, 0, 0x80, -1, -1},
+        {1, 0, 0x40, -1, -2},
+        {1, 0, 0x20, -2, -1},
+        {1, 0, 0x10, -2, -2},
+        {1, 25, 0x01, 12, 0}, // the last bit of version 1
+        {2, 0, 0x80, -1, -1},
+        {40, 0, 0x80, -1, -1},
         // Version 40 has no remainder cells: the last bit ends the downward pair (1, 0)
         // just above the version area of the lower-left corner.
         {40, 3705, 0x01, 165, 0},
         // Version 1, 4th codeword: the first column pair turns at the top after 12 rows
         // of 2 cells (24 bits = 3 codewords), so codeword 3 starts at the top of the next
         // pair, going down.
-        {1, 3, 0x80, 9, 18}, {1, 3, 0x40, 9, 17}, {1, 3, 0x20, 10, 18},
+        {1, 3, 0x80, 9, 18},
+        {1, 3, 0x40, 9, 17},
+        {1, 3, 0x20, 10, 18},
     };
     for (const Row& r : rows) {
         std::vector<std::uint8_t> head(static_cast<std::size_t>(r.codeword + 1), 0);
@@ -90,12 +99,12 @@ TEST(Placement, ColumnPairAfterEightSevenIsFiveFour) {
     // one starts the pair (5, 4) at row 9, going down. Column 6 is skipped.
     Placed empty;
     PutFunctionPatterns(empty.m, VersionTable[1]);
-    int before = 0;  // data cells in the pairs right of column 7
+    int before = 0; // data cells in the pairs right of column 7
     for (int c = 20; c >= 7; --c)
         for (int r = 0; r < 21; ++r)
             if (!IsFunction(empty.m, r, c)) ++before;
-    for (auto [bit, row, column] : {std::tuple{before - 1, 9, 7}, {before, 9, 5}, {before + 1, 9, 4},
-                                    {before + 2, 10, 5}}) {
+    for (auto [bit, row, column] :
+         {std::tuple{before - 1, 9, 7}, {before, 9, 5}, {before + 1, 9, 4}, {before + 2, 10, 5}}) {
         std::vector<std::uint8_t> words(26, 0);
         words[static_cast<std::size_t>(bit / 8)] = static_cast<std::uint8_t>(0x80 >> (bit % 8));
         Placed p;
@@ -111,9 +120,11 @@ TEST(FunctionPatterns, FindersSeparatorsTimingAndDarkModule) {
         PutFunctionPatterns(p.m, VersionTable[v]);
         const int n = VersionTable[v].Modules;
         // Finder corners dark, their light ring, separators light.
-        for (auto [r, c] : {std::pair{0, 0}, {0, n - 1}, {n - 1, 0}, {3, 3}, {3, n - 4}, {n - 4, 3}})
+        for (auto [r, c] :
+             {std::pair{0, 0}, {0, n - 1}, {n - 1, 0}, {3, 3}, {3, n - 4}, {n - 4, 3}})
             EXPECT_EQ(Cell(p.m, r, c), kFunctionBit | kDarkBit) << v;
-        for (auto [r, c] : {std::pair{1, 1}, {5, n - 2}, {n - 2, 5}, {7, 7}, {7, n - 8}, {n - 8, 7}})
+        for (auto [r, c] :
+             {std::pair{1, 1}, {5, n - 2}, {n - 2, 5}, {7, 7}, {7, n - 8}, {n - 8, 7}})
             EXPECT_EQ(Cell(p.m, r, c), kFunctionBit) << v;
         EXPECT_EQ(Cell(p.m, 8, 6), kFunctionBit | kDarkBit);
         EXPECT_EQ(Cell(p.m, 6, 9), kFunctionBit);
@@ -139,7 +150,7 @@ TEST(FunctionPatterns, FindersSeparatorsTimingAndDarkModule) {
 TEST(FunctionPatterns, AlignmentPatternsSkipTheFinderCorners) {
     struct Row {
         int version;
-        std::vector<std::pair<int, int>> centres;  // all drawn centres
+        std::vector<std::pair<int, int>> centres; // all drawn centres
     };
     const Row rows[] = {
         {1, {}},
@@ -177,4 +188,4 @@ TEST(FunctionPatterns, AlignmentPatternsSkipTheFinderCorners) {
     }
 }
 
-}  // namespace
+} // namespace

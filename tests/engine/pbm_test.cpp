@@ -34,7 +34,8 @@ TEST(Pbm, Version1SingleSymbolLayout) {
     EXPECT_EQ(lines[3], "");
     EXPECT_EQ(lines[4], "");
     std::string blank;
-    for (int i = 0; i < 29; ++i) blank += " 0";
+    for (int i = 0; i < 29; ++i)
+        blank += " 0";
     for (std::size_t i = 5; i < 34; ++i) {
         ASSERT_EQ(lines[i].size(), 58u) << i;
         for (std::size_t c = 0; c < 58; c += 2) {
@@ -42,13 +43,15 @@ TEST(Pbm, Version1SingleSymbolLayout) {
             ASSERT_TRUE(lines[i][c + 1] == '0' || lines[i][c + 1] == '1');
         }
     }
-    for (std::size_t i : {5u, 8u, 30u, 33u}) EXPECT_EQ(lines[i], blank) << i;
+    for (std::size_t i : {5u, 8u, 30u, 33u})
+        EXPECT_EQ(lines[i], blank) << i;
     // Row r of the symbol is picture line 4 + r, column c is entry 4 + c.
     for (int r = 0; r < 21; ++r)
         for (int c = 0; c < 21; ++c)
-            ASSERT_EQ(lines[static_cast<std::size_t>(9 + r)][static_cast<std::size_t>(2 * (4 + c) + 1)],
-                      e.IsDark(r, c) ? '1' : '0');
-    EXPECT_EQ(&e.PBM(), &lines);  // the engine's own list, rebuilt in place
+            ASSERT_EQ(
+                lines[static_cast<std::size_t>(9 + r)][static_cast<std::size_t>(2 * (4 + c) + 1)],
+                e.IsDark(r, c) ? '1' : '0');
+    EXPECT_EQ(&e.PBM(), &lines); // the engine's own list, rebuilt in place
 }
 
 TEST(Pbm, MagnificationRepeatsEntriesAndLines) {
@@ -76,9 +79,9 @@ TEST(Pbm, ModeLinesAndOnePicturePerSymbolReadBack) {
         int count;
         const char* modeLine;
     };
-    for (const Row& r : {Row{qrConnect, 3, "Connect Mode (Count = 3)"},
-                         Row{qrPlus, 2, "Plus Mode (Count = 2)"},
-                         Row{qrPlus, 17, "Plus Mode (Count = 17)"}}) {
+    for (const Row& r :
+         {Row{qrConnect, 3, "Connect Mode (Count = 3)"}, Row{qrPlus, 2, "Plus Mode (Count = 2)"},
+          Row{qrPlus, 17, "Plus Mode (Count = 17)"}}) {
         TQRSymbolEngine e;
         e.SetVersion(2);
         e.SetMode(r.mode);
@@ -106,7 +109,7 @@ TEST(Pbm, StopsAtTheFirstSymbolThatFails) {
     e.SetEmode(0);
     e.SetMode(qrConnect);
     e.SetCount(3);
-    e.SetCode("1234x6789");  // the second slice is not numeric
+    e.SetCode("1234x6789"); // the second slice is not numeric
     e.DivideInput();
     e.CheckDivision();
     EXPECT_EQ(e.PBM().size(), 3u + 31u);
@@ -133,15 +136,15 @@ TEST(Pbm, StaleDivisionBuildsNothingPastTheInput) {
     e.SetCode(std::string(400, 'A'));
     e.DivideInput();
     e.CheckDivision();
-    e.SetCode("SHORT");  // 5 bytes; the slices still say 0..99, 100..199, ...
+    e.SetCode("SHORT"); // 5 bytes; the slices still say 0..99, 100..199, ...
     EXPECT_EQ(e.BuildSymbol(1), -1);
     EXPECT_EQ(e.BuildSymbol(4), -1);
     EXPECT_EQ(e.PBM().size(), 3u);
-    e.SetCount(9);  // symbol 5 would start at the old end, 400
+    e.SetCount(9); // symbol 5 would start at the old end, 400
     EXPECT_EQ(e.BuildSymbol(5), -1);
     EXPECT_TRUE(e.Slice(5).empty());
     e.DivideInput();
     EXPECT_EQ(e.BuildSymbol(1), 0);
 }
 
-}  // namespace
+} // namespace

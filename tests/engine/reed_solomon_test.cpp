@@ -20,7 +20,8 @@ int Mul(int a, int b) {
 // first) at x.
 int Evaluate(const std::vector<std::uint8_t>& codeword, int x) {
     int y = 0;
-    for (std::uint8_t c : codeword) y = Mul(y, x) ^ c;
+    for (std::uint8_t c : codeword)
+        y = Mul(y, x) ^ c;
     return y;
 }
 
@@ -43,15 +44,19 @@ TEST(ReedSolomon, StandardWorkedExample) {
 
 TEST(ReedSolomon, FieldAndGeneratorTables) {
     const int first[] = {1, 2, 4, 8, 16, 32, 64, 128, 29, 58, 116, 232};
-    for (int i = 0; i < 12; ++i) EXPECT_EQ(GaloisField.Exp[i], first[i]);
+    for (int i = 0; i < 12; ++i)
+        EXPECT_EQ(GaloisField.Exp[i], first[i]);
     EXPECT_EQ(GaloisField.Exp[255], 1);
-    for (int i = 0; i < 255; ++i) EXPECT_EQ(GaloisField.Log[GaloisField.Exp[i]], i);
+    for (int i = 0; i < 255; ++i)
+        EXPECT_EQ(GaloisField.Log[GaloisField.Exp[i]], i);
     // Every generator vanishes at its roots a^0 .. a^(n-1).
     for (int n = 1; n <= kMaxGeneratorDegree; ++n) {
         if (!IsGeneratorDegree(n)) continue;
         std::vector<std::uint8_t> g{1};
-        for (int j = 0; j < n; ++j) g.push_back(GaloisField.Exp[Generators[n][j]]);
-        for (int r = 0; r < n; ++r) EXPECT_EQ(Evaluate(g, GaloisField.Exp[r]), 0) << n << " " << r;
+        for (int j = 0; j < n; ++j)
+            g.push_back(GaloisField.Exp[Generators[n][j]]);
+        for (int r = 0; r < n; ++r)
+            EXPECT_EQ(Evaluate(g, GaloisField.Exp[r]), 0) << n << " " << r;
     }
 }
 
@@ -64,7 +69,8 @@ TEST(ReedSolomon, EveryBlockOfEveryVersionAndLevelIsACodeword) {
         for (int l = 0; l < 4; ++l) {
             const TQRLevelInfo& level = VersionTable[v].Levels[l];
             for (int i = 0; i < level.DataCodewords; ++i)
-                b.data[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(make.Uniform(0, 255));
+                b.data[static_cast<std::size_t>(i)] =
+                    static_cast<std::uint8_t>(make.Uniform(0, 255));
             MakeErrorCorrection(level, b.data, b.ec, b.reg);
             int p = 0, q = 0;
             for (int g = 0; g < level.GroupCount; ++g) {
@@ -72,10 +78,12 @@ TEST(ReedSolomon, EveryBlockOfEveryVersionAndLevelIsACodeword) {
                 for (int k = 0; k < group.Blocks; ++k) {
                     std::vector<std::uint8_t> word(b.data.begin() + p,
                                                    b.data.begin() + p + group.BlockDataCodewords);
-                    word.insert(word.end(), b.ec.begin() + q, b.ec.begin() + q + group.EcCodewords());
+                    word.insert(word.end(), b.ec.begin() + q,
+                                b.ec.begin() + q + group.EcCodewords());
                     for (int r = 0; r < group.EcCodewords(); ++r)
                         ASSERT_EQ(Evaluate(word, GaloisField.Exp[r]), 0)
-                            << v << "-" << "LMQH"[l] << " block " << k;
+                            << v << "-"
+                            << "LMQH"[l] << " block " << k;
                     p += group.BlockDataCodewords;
                     q += group.EcCodewords();
                 }
@@ -87,34 +95,43 @@ TEST(ReedSolomon, ZeroDataGivesZeroCorrection) {
     Blocks b;
     b.ec.fill(0x77);
     MakeErrorCorrection(VersionTable[1].Levels[3], b.data, b.ec, b.reg);
-    for (int i = 0; i < 17; ++i) EXPECT_EQ(b.ec[static_cast<std::size_t>(i)], 0);
+    for (int i = 0; i < 17; ++i)
+        EXPECT_EQ(b.ec[static_cast<std::size_t>(i)], 0);
 }
 
 TEST(Interleave, SingleBlockIsDataThenCorrection) {
     Blocks b;
-    for (int i = 0; i < 19; ++i) b.data[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i + 1);
-    for (int i = 0; i < 7; ++i) b.ec[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(100 + i);
+    for (int i = 0; i < 19; ++i)
+        b.data[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i + 1);
+    for (int i = 0; i < 7; ++i)
+        b.ec[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(100 + i);
     std::array<std::uint8_t, kMaxTotalCodewords> out{};
     ASSERT_EQ(InterleaveCodewords(VersionTable[1].Levels[0], b.data, b.ec, out), 26);
-    for (int i = 0; i < 19; ++i) EXPECT_EQ(out[static_cast<std::size_t>(i)], i + 1);
-    for (int i = 0; i < 7; ++i) EXPECT_EQ(out[static_cast<std::size_t>(19 + i)], 100 + i);
+    for (int i = 0; i < 19; ++i)
+        EXPECT_EQ(out[static_cast<std::size_t>(i)], i + 1);
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(out[static_cast<std::size_t>(19 + i)], 100 + i);
 }
 
 TEST(Interleave, TwoGroupsTakeTheLastDataCodewordFromLongerBlocksOnly) {
     // 5-Q: blocks of 15, 15, 16, 16 data codewords starting at 0, 15, 30, 46.
     Blocks b;
-    for (int i = 0; i < 62; ++i) b.data[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
-    for (int i = 0; i < 72; ++i) b.ec[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(128 + i);
+    for (int i = 0; i < 62; ++i)
+        b.data[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
+    for (int i = 0; i < 72; ++i)
+        b.ec[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(128 + i);
     std::array<std::uint8_t, kMaxTotalCodewords> out{};
     ASSERT_EQ(InterleaveCodewords(VersionTable[5].Levels[2], b.data, b.ec, out), 134);
     const int head[] = {0, 15, 30, 46, 1, 16, 31, 47};
-    for (int i = 0; i < 8; ++i) EXPECT_EQ(out[static_cast<std::size_t>(i)], head[i]);
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(out[static_cast<std::size_t>(i)], head[i]);
     EXPECT_EQ(out[56], 14);
     EXPECT_EQ(out[59], 60);
-    EXPECT_EQ(out[60], 45);  // codeword 15 of block 3
-    EXPECT_EQ(out[61], 61);  // codeword 15 of block 4
-    const int ecHead[] = {128, 146, 164, 182, 129};  // 18 per block
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(out[static_cast<std::size_t>(62 + i)], ecHead[i]);
+    EXPECT_EQ(out[60], 45);                         // codeword 15 of block 3
+    EXPECT_EQ(out[61], 61);                         // codeword 15 of block 4
+    const int ecHead[] = {128, 146, 164, 182, 129}; // 18 per block
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(out[static_cast<std::size_t>(62 + i)], ecHead[i]);
     EXPECT_EQ(out[133], 128 + 71);
 }
 
@@ -135,16 +152,20 @@ TEST(Interleave, EveryCodewordAppearsOnceAtEveryVersionAndLevel) {
                 for (int i = 0; i < ecCount; ++i)
                     b.ec[static_cast<std::size_t>(i)] =
                         static_cast<std::uint8_t>((level.DataCodewords + i) >> shift);
-                ASSERT_EQ(InterleaveCodewords(level, b.data, b.ec, out), VersionTable[v].TotalCodewords);
-                for (std::size_t i = 0; i < tag.size(); ++i) tag[i] |= out[i] << shift;
+                ASSERT_EQ(InterleaveCodewords(level, b.data, b.ec, out),
+                          VersionTable[v].TotalCodewords);
+                for (std::size_t i = 0; i < tag.size(); ++i)
+                    tag[i] |= out[i] << shift;
             }
-            for (int t : tag) ++seen[static_cast<std::size_t>(t)];
+            for (int t : tag)
+                ++seen[static_cast<std::size_t>(t)];
             for (std::size_t i = 0; i < seen.size(); ++i)
-                ASSERT_EQ(seen[i], 1) << v << "-" << "LMQH"[l] << " codeword " << i;
+                ASSERT_EQ(seen[i], 1) << v << "-"
+                                      << "LMQH"[l] << " codeword " << i;
             // Data codewords come first.
             for (int i = 0; i < level.DataCodewords; ++i)
                 ASSERT_LT(tag[static_cast<std::size_t>(i)], level.DataCodewords);
         }
 }
 
-}  // namespace
+} // namespace

@@ -15,8 +15,8 @@ constexpr char kLevelName[] = "LMQH";
 
 struct TSweepCase {
     int Eclevel;
-    int Emode;     // -1 automatic
-    int Masktype;  // -1 automatic
+    int Emode;    // -1 automatic
+    int Masktype; // -1 automatic
     std::string Data;
     const char* Kind;
 };
@@ -68,13 +68,17 @@ TEST_P(VersionSweep, EveryLevelModeAndMaskReadsBack) {
         cases.push_back({l, 2, -1, make.Binary(cap[2]), "8-bit, full"});
         cases.push_back({l, 3, (mask + 3) % 8, make.Kanji(cap[3]), "Kanji, full"});
         // Automatic analysis over mixed runs, long and short.
-        cases.push_back({l, -1, -1, make.Mixed(make.Uniform(cap[2] / 2, cap[2] * 3 / 4)),
-                         "mixed, automatic"});
-        cases.push_back({l, -1, (mask + 5) % 8, make.Mixed(make.Uniform(1, std::min(40, cap[2] / 2))),
-                         "mixed, short"});
+        cases.push_back(
+            {l, -1, -1, make.Mixed(make.Uniform(cap[2] / 2, cap[2] * 3 / 4)), "mixed, automatic"});
+        cases.push_back({l, -1, (mask + 5) % 8,
+                         make.Mixed(make.Uniform(1, std::min(40, cap[2] / 2))), "mixed, short"});
         cases.push_back({l, -1, -1, make.Digits(make.Uniform(1, cap[0])), "digits, automatic"});
         cases.push_back({l, -1, mask, make.Kanji(make.Uniform(1, cap[3] / 2)) + make.Alnum(3),
                          "Kanji and text, automatic"});
+        cases.push_back({l, -1, (mask + 1) % 8, make.Binary(make.Uniform(1, cap[2] / 2 + 1)),
+                         "bytes, automatic"});
+        cases.push_back(
+            {l, -1, -1, make.Alnum(make.Uniform(1, cap[1] / 2 + 1)), "alphanumeric, automatic"});
     }
     for (const TSweepCase& c : cases) {
         TQRSymbolEngine e;
@@ -99,7 +103,7 @@ class ConnectSweep : public testing::TestWithParam<int> {};
 TEST_P(ConnectSweep, LinkedSymbolsCarryIndexCountAndParity) {
     const int count = GetParam();
     TInputMaker make(static_cast<std::uint32_t>(5000 + count));
-    for (int round = 0; round < 3; ++round) {
+    for (int round = 0; round < 4; ++round) {
         const int v = 1 + (count * 7 + round * 13) % 40;
         const int l = (count + round) % 4;
         const int perSymbol = VersionTable[v].Levels[l].ModeCapacity[2] / 2;
@@ -108,9 +112,11 @@ TEST_P(ConnectSweep, LinkedSymbolsCarryIndexCountAndParity) {
         e.SetEclevel(l);
         e.SetMode(qrConnect);
         e.SetCount(count);
-        e.SetMasktype(round == 1 ? count % 8 : -1);
+        e.SetMasktype(round % 2 == 1 ? (count + round) % 8 : -1);
         const int len = make.Uniform(count, count * perSymbol);
-        e.SetCode(round == 2 ? make.Kanji(len / 2 + 1) : make.Mixed(len));
+        e.SetCode(round == 2   ? make.Kanji(len / 2 + 1)
+                  : round == 3 ? make.Digits(len)
+                               : make.Mixed(len));
         BuildAndRead(e, std::to_string(v) + "-" + kLevelName[l] + " connect", false);
         EXPECT_EQ(e.Mode(), qrConnect);
     }
@@ -142,10 +148,10 @@ TEST(KanjiRangeEnd, PairsAboveEBBFReadBackAsTheirBytes) {
         int expected;
     };
     const Row rows[] = {
-        {Bytes({0xEB, 0xBF}), -1, 0},          {Bytes({0xEB, 0xC0}), -1, 0},
-        {Bytes({0xEB, 0xFC}), -1, 0},          {Bytes({0xEB, 0xBF, 0xEB, 0xC0, 0xEB, 0xFC}), -1, 0},
-        {Bytes({0xEB, 0xBF}), 3, 0},           {Bytes({0xEB, 0xC0}), 3, -1},
-        {Bytes({0xEB, 0xFC}), 3, -1},          {Bytes({0x88, 0x9F, 0xEB, 0xC0}), 3, -1},
+        {Bytes({0xEB, 0xBF}), -1, 0}, {Bytes({0xEB, 0xC0}), -1, 0},
+        {Bytes({0xEB, 0xFC}), -1, 0}, {Bytes({0xEB, 0xBF, 0xEB, 0xC0, 0xEB, 0xFC}), -1, 0},
+        {Bytes({0xEB, 0xBF}), 3, 0},  {Bytes({0xEB, 0xC0}), 3, -1},
+        {Bytes({0xEB, 0xFC}), 3, -1}, {Bytes({0x88, 0x9F, 0xEB, 0xC0}), 3, -1},
     };
     for (const Row& row : rows) {
         TQRSymbolEngine e;
@@ -161,4 +167,4 @@ TEST(KanjiRangeEnd, PairsAboveEBBFReadBackAsTheirBytes) {
     }
 }
 
-}  // namespace
+} // namespace

@@ -12,12 +12,16 @@ namespace {
 // One byte that every mode accepts in fixed encoding (Kanji counts pairs).
 std::string Filler(int mode, int n) {
     switch (mode) {
-    case 0: return std::string(static_cast<std::size_t>(n), '7');
-    case 1: return std::string(static_cast<std::size_t>(n), 'Q');
-    case 2: return std::string(static_cast<std::size_t>(n), 'q');
+    case 0:
+        return std::string(static_cast<std::size_t>(n), '7');
+    case 1:
+        return std::string(static_cast<std::size_t>(n), 'Q');
+    case 2:
+        return std::string(static_cast<std::size_t>(n), 'q');
     default: {
         std::string s;
-        for (int i = 0; i < n; ++i) s += Bytes({0x88, 0x9F});
+        for (int i = 0; i < n; ++i)
+            s += Bytes({0x88, 0x9F});
         return s;
     }
     }
@@ -39,8 +43,9 @@ TEST(Capacity, ExactlyTheTableFitsForEveryVersionLevelAndMode) {
                 e.SetEclevel(l);
                 e.SetEmode(mode);
                 const int cap = VersionTable[v].Levels[l].ModeCapacity[mode];
-                SCOPED_TRACE(testing::Message() << v << "-" << "LMQH"[l] << " mode " << mode
-                                                << " capacity " << cap);
+                SCOPED_TRACE(testing::Message()
+                             << v << "-"
+                             << "LMQH"[l] << " mode " << mode << " capacity " << cap);
                 EXPECT_EQ(EncodeOnly(e, Filler(mode, cap)), 0);
                 EXPECT_EQ(EncodeOnly(e, Filler(mode, cap + 1)), -1);
             }
@@ -51,9 +56,9 @@ TEST(Capacity, PublishedFigures) {
         int version, level, data, numeric, alnum, bytes, kanji;
     };
     const Row rows[] = {
-        {1, 0, 19, 41, 25, 17, 10},        {1, 3, 9, 17, 10, 7, 4},
-        {10, 0, 274, 652, 395, 271, 167},  {10, 1, 216, 513, 311, 213, 131},
-        {27, 2, 808, 1933, 1172, 805, 496}, {40, 0, 2956, 7089, 4296, 2953, 1817},
+        {1, 0, 19, 41, 25, 17, 10},           {1, 3, 9, 17, 10, 7, 4},
+        {10, 0, 274, 652, 395, 271, 167},     {10, 1, 216, 513, 311, 213, 131},
+        {27, 2, 808, 1933, 1172, 805, 496},   {40, 0, 2956, 7089, 4296, 2953, 1817},
         {40, 3, 1276, 3057, 1852, 1273, 784},
     };
     for (const Row& r : rows) {
@@ -75,10 +80,20 @@ TEST(CountBits, WidthChangesAtVersions10And27) {
         int countBits;
     };
     const Row rows[] = {
-        {9, 2, "a", 8},    {10, 2, "a", 16},  {26, 2, "a", 16},  {27, 2, "a", 16},
-        {9, 0, "1", 10},   {10, 0, "1", 12},  {26, 0, "1", 12},  {27, 0, "1", 14},
-        {9, 1, "A", 9},    {10, 1, "A", 11},  {27, 1, "A", 13},  {9, 3, Bytes({0x88, 0x9F}), 8},
-        {10, 3, Bytes({0x88, 0x9F}), 10}, {27, 3, Bytes({0x88, 0x9F}), 12},
+        {9, 2, "a", 8},
+        {10, 2, "a", 16},
+        {26, 2, "a", 16},
+        {27, 2, "a", 16},
+        {9, 0, "1", 10},
+        {10, 0, "1", 12},
+        {26, 0, "1", 12},
+        {27, 0, "1", 14},
+        {9, 1, "A", 9},
+        {10, 1, "A", 11},
+        {27, 1, "A", 13},
+        {9, 3, Bytes({0x88, 0x9F}), 8},
+        {10, 3, Bytes({0x88, 0x9F}), 10},
+        {27, 3, Bytes({0x88, 0x9F}), 12},
     };
     for (const Row& r : rows) {
         TQRSymbolEngine e;
@@ -94,7 +109,7 @@ TEST(CountBits, WidthChangesAtVersions10And27) {
 
 TEST(Capacity, PropertyFollowsVersionLevelModeAndCount) {
     TQRSymbolEngine e;
-    EXPECT_EQ(e.Capacity(), 25);  // 1-L alphanumeric while EmodeR is -1
+    EXPECT_EQ(e.Capacity(), 25); // 1-L alphanumeric while EmodeR is -1
     const std::pair<int, int> byMode[] = {{0, 41}, {1, 25}, {2, 17}, {3, 10}, {-1, 25}};
     for (auto [mode, cap] : byMode) {
         e.SetEmode(mode);
@@ -113,4 +128,4 @@ TEST(Capacity, PropertyFollowsVersionLevelModeAndCount) {
     EXPECT_EQ(f.Capacity(), f.Count() * 271);
 }
 
-}  // namespace
+} // namespace

@@ -11,7 +11,7 @@ namespace test_support {
 struct TGreyImage {
     int Width = 0;
     int Height = 0;
-    std::vector<std::uint8_t> Pixels;  // row by row, Width bytes per row
+    std::vector<std::uint8_t> Pixels; // row by row, Width bytes per row
 };
 
 // Draws an n x n module matrix (isDark(row, column)) with a light quiet zone of `quiet`
@@ -19,4 +19,4 @@ struct TGreyImage {
 TGreyImage RenderModules(int n, const std::function<bool(int, int)>& isDark, int quiet = 4,
                          int scale = 2);
 
-}  // namespace test_support
+} // namespace test_support

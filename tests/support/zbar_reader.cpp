@@ -11,7 +11,8 @@ std::vector<std::string> ZbarReadAll(const std::uint8_t* pixels, int width, int 
     const int stride = rowStride > 0 ? rowStride : width;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            packed[static_cast<std::size_t>(y) * width + x] = pixels[static_cast<std::size_t>(y) * stride + x];
+            packed[static_cast<std::size_t>(y) * width + x] =
+                pixels[static_cast<std::size_t>(y) * stride + x];
 
     zbar::ImageScanner scanner;
     scanner.set_config(zbar::ZBAR_NONE, zbar::ZBAR_CFG_ENABLE, 0);
@@ -43,4 +44,4 @@ std::optional<std::string> ZbarReadModules(int n, const std::function<bool(int, 
     return ZbarRead(RenderModules(n, isDark, quiet, scale));
 }
 
-}  // namespace test_support
+} // namespace test_support

@@ -24,4 +24,4 @@ std::optional<std::string> ZbarRead(const TGreyImage& image);
 std::optional<std::string> ZbarReadModules(int n, const std::function<bool(int, int)>& isDark,
                                            int quiet = 4, int scale = 2);
 
-}  // namespace test_support
+} // namespace test_support

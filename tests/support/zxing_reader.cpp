@@ -41,7 +41,7 @@ ZXing::ImageView View(const std::uint8_t* pixels, int width, int height, int row
     return ZXing::ImageView(pixels, width, height, ZXing::ImageFormat::Lum, rowStride);
 }
 
-}  // namespace
+} // namespace
 
 std::vector<TZxingResult> ZxingReadAll(const std::uint8_t* pixels, int width, int height,
                                        int rowStride) {
@@ -65,4 +65,4 @@ TZxingResult ZxingReadModules(int n, const std::function<bool(int, int)>& isDark
     return ZxingRead(RenderModules(n, isDark, quiet, scale), pure);
 }
 
-}  // namespace test_support
+} // namespace test_support

@@ -13,16 +13,16 @@ namespace test_support {
 
 struct TZxingResult {
     bool Valid = false;
-    std::string Bytes;       // the symbol's data bytes, no character set conversion
-    int SequenceIndex = -1;  // structured append: 0-based position, -1 when not linked
-    int SequenceSize = -1;   // structured append: number of symbols, -1 when not linked
-    std::string SequenceId;  // structured append: the parity in decimal
-    std::string EcLevel;     // "L", "M", "Q" or "H"
-    int Orientation = 0;     // clockwise turn of the symbol in the picture, in degrees
-    bool Mirrored = false;   // the symbol was read from its mirror image
-    int CenterX = -1;        // centre of the symbol in the picture, in pixels
+    std::string Bytes;      // the symbol's data bytes, no character set conversion
+    int SequenceIndex = -1; // structured append: 0-based position, -1 when not linked
+    int SequenceSize = -1;  // structured append: number of symbols, -1 when not linked
+    std::string SequenceId; // structured append: the parity in decimal
+    std::string EcLevel;    // "L", "M", "Q" or "H"
+    int Orientation = 0;    // clockwise turn of the symbol in the picture, in degrees
+    bool Mirrored = false;  // the symbol was read from its mirror image
+    int CenterX = -1;       // centre of the symbol in the picture, in pixels
     int CenterY = -1;
-    std::string Error;       // reader's message when not valid
+    std::string Error; // reader's message when not valid
 };
 
 // Every QR symbol zxing-cpp finds in a width x height 8-bit luminance buffer
@@ -38,4 +38,4 @@ TZxingResult ZxingRead(const TGreyImage& image, bool pure = false);
 TZxingResult ZxingReadModules(int n, const std::function<bool(int, int)>& isDark, int quiet = 4,
                               int scale = 2, bool pure = false);
 
-}  // namespace test_support
+} // namespace test_support
