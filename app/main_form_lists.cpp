@@ -1,5 +1,6 @@
 // The user's lists: short phrases, user names with the "<User>" tag, and the stored
 // e-mail addresses.
+#include <QCollator>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -77,12 +78,15 @@ void TMainForm1::ListBox1DblClick() {
 }
 
 void TMainForm1::AddSortedName(const QString& name) {
-    // The name list is sorted the way the list box sorts: by the locale, ignoring case.
+    // Japanese order whatever the desktop's locale, letter case ignored, as the
+    // name list has always been sorted; a name equal to others goes after them.
+    static const QCollator order = [] {
+        QCollator collator(QLocale(QLocale::Japanese, QLocale::Japan));
+        collator.setCaseSensitivity(Qt::CaseInsensitive);
+        return collator;
+    }();
     int row = 0;
-    while (row < ListBox1->count() &&
-           QString::localeAwareCompare(ListBox1->item(row)->text().toCaseFolded(), name.toCaseFolded()) <= 0) {
-        ++row;
-    }
+    while (row < ListBox1->count() && order.compare(ListBox1->item(row)->text(), name) <= 0) ++row;
     ListBox1->insertItem(row, name);
 }
 

@@ -38,7 +38,10 @@ protected:
     // Closes the window as the user would (FormCloseQuery, then destruction).
     void CloseWindow();
 
-    QString SettingsPath() const { return dir_.filePath(QStringLiteral("varoku.ini")); }
+    QString SettingsPath() const {
+        return settings_.isEmpty() ? dir_.filePath(QStringLiteral("varoku.ini")) : settings_;
+    }
+    void UseSettings(const QString& path) { settings_ = path; }
     QString FilePath(const QString& name) const { return dir_.filePath(name); }
 
     // Answers given to the next message boxes; Ok / Yes when the queue is empty.
@@ -60,6 +63,7 @@ protected:
 
 private:
     QTemporaryDir dir_;
+    QString settings_;
     QString previousDir_;
     std::unique_ptr<TMainForm1> owned_;
     std::unique_ptr<platform::ScopedMessageHandler> handler_;

@@ -1,0 +1,321 @@
+// Start-up and closing against real files, the caption and the about box, and the
+// standard error box for errors no handler catches.
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTimer>
+#include <unistd.h>
+
+#include "app/sjis_text.h"
+#include "platform/lamp.h"
+#include "platform/radio_group.h"
+#include "platform/stay_down_button.h"
+#include "qr/qr_code.h"
+#include "tests/window/window_fixture.h"
+#include "update/update_window.h"
+
+namespace window_test {
+namespace {
+
+QStringList ListItems(const QListWidget* list) {
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
+    return out;
+}
+
+QStringList ComboItems(const QComboBox* combo) {
+    QStringList out;
+    for (int i = 0; i < combo->count(); ++i) out << combo->itemText(i);
+    return out;
+}
+
+// Lines of a settings file, checking that each ends in CR LF.
+std::vector<std::string> CrLfLines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < bytes.size()) {
+        const size_t end = bytes.find("\r\n", start);
+        EXPECT_NE(end, std::string::npos) << "line without CR LF";
+        if (end == std::string::npos) break;
+        lines.push_back(bytes.substr(start, end - start));
+        start = end + 2;
+    }
+    return lines;
+}
+
+class Startup : public WindowTest {};
+
+TEST_F(Startup, FirstStartGivesEveryDefault) {
+    Start();
+    EXPECT_FALSE(form->RWFlgBtn1->Down());
+    EXPECT_TRUE(form->ModeLED->Lit());
+    EXPECT_EQ(form->MailMax(), 15);
+    EXPECT_EQ(form->mContEdit->value(), 15);
+    EXPECT_EQ(form->CaraiaGroup1->ItemIndex(), 0);
+    EXPECT_EQ(form->CaraiaGroup1->Items(), (QStringList{"Docomo", "Softbank", "AU"}));
+    EXPECT_EQ(form->SubjectGroup1->ItemIndex(), 0);
+    EXPECT_FALSE(form->MemoCheck1->isChecked());  // designed checked, read as unchecked
+    EXPECT_FALSE(form->ClipBtn1->isEnabled());
+    EXPECT_EQ(form->ListBox1->count(), 0);
+    EXPECT_EQ(form->ListBox2->count(), 0);
+    EXPECT_EQ(form->MailComb1->count(), 0);
+    EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("~ メッセージを入力して下さい。 ~"));
+    EXPECT_FALSE(form->RestorePending);
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Varoku Ver.2.0.1.0"));
+    EXPECT_EQ(form->AboutBoxDlg1.Version, QStringLiteral("Ver. 2.0.1.0"));
+    const QString marker = app::TestKeyboardType() ? QStringLiteral(" J ") : QStringLiteral(" NO ");
+    EXPECT_EQ(form->StatusText(1), QStringLiteral("IP:  ") + marker);
+    EXPECT_EQ(form->PageControl1->currentIndex(), 0);
+    EXPECT_EQ(form->sPage2->currentIndex(), 0);
+    EXPECT_TRUE(form->SiteEdit1->isEnabled());
+    EXPECT_FALSE(form->BokLabel1->isEnabled());
+    // The component waits for the first "作成".
+    EXPECT_FALSE(form->QRCode1->SymbolEnabled());
+    EXPECT_TRUE(form->QRCode1->BitmapImage().isNull());
+    EXPECT_EQ(form->QRCode1->Count(), 1);
+    EXPECT_EQ(form->QRCode1->Column(), 4);
+    EXPECT_EQ(form->QRCode1->Version(), 10);
+    EXPECT_EQ(form->QRCode1->Pxmag(), 2);
+    EXPECT_EQ(form->QRCode1->Emode(), -1);
+    EXPECT_EQ(form->QRCode1->Numbering(), qr::nbrTail);
+    EXPECT_EQ(form->QRCode1->CommentDown(), "No.");
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(Startup, CloseWritesTheSectionsInOrder) {
+    Start();
+    CloseWindow();
+    const std::vector<std::string> lines = CrLfLines(ReadBytes(SettingsPath()));
+    std::vector<std::string> sections;
+    std::vector<std::string> config;
+    std::vector<std::string> form;
+    std::string current;
+    for (const std::string& line : lines) {
+        if (!line.empty() && line.front() == '[') {
+            current = line;
+            sections.push_back(line);
+        } else if (!line.empty()) {
+            const std::string key = line.substr(0, line.find('='));
+            if (current == "[CONFIG]") config.push_back(key);
+            if (current == "[FORM]") form.push_back(key);
+        }
+    }
+    EXPECT_EQ(sections, (std::vector<std::string>{"[FORM]", "[CONFIG]", "[MEMBER]", "[MWORD]", "[MAKER]", "[MAIL]"}));
+    EXPECT_EQ(config, (std::vector<std::string>{"BTN01", "GROVAL", "CARRIER", "NULLSUB", "MEMOCHK"}));
+    EXPECT_EQ(form, (std::vector<std::string>{"MAINFORM.Flags", "MAINFORM.Show", "MAINFORM.MaxX", "MAINFORM.MaxY",
+                                              "MAINFORM.X", "MAINFORM.Y", "MAINFORM.XSize", "MAINFORM.YSize"}));
+    EXPECT_FALSE(QFile::exists(FilePath(QStringLiteral("MEMO.txt"))));  // the box was unchecked
+}
+
+TEST_F(Startup, SecondStartRestoresWhatTheFirstLeft) {
+    Start();
+    for (const char* name : {"鈴木", "abe"}) {
+        form->NameEdit1->setText(QString::fromUtf8(name));
+        form->AddBtn1->click();
+    }
+    form->ListBox2->addItems({QStringLiteral("よろしく"), QStringLiteral("またね")});
+    form->MailComb1->addItems({QStringLiteral("a@b.jp"), QStringLiteral("c@d.jp")});
+    form->CaraiaGroup1->SetItemIndex(1);
+    form->SubjectGroup1->SetItemIndex(2);
+    form->MemoCheck1->setChecked(true);
+    form->mContEdit->setValue(20);
+    form->RWFlgBtn1->click();
+    form->move(37, 41);
+    form->resize(550, 700);
+    Type(QStringLiteral("最後の\n文章"));
+    CloseWindow();
+    EXPECT_EQ(ReadBytes(FilePath(QStringLiteral("MEMO.txt"))), Sjis("最後の\r\n文章"));
+
+    Start();
+    EXPECT_EQ(ListItems(form->ListBox1), (QStringList{"abe", "鈴木"}));
+    EXPECT_EQ(ListItems(form->ListBox2), (QStringList{"よろしく", "またね"}));
+    EXPECT_EQ(ComboItems(form->MailComb1), (QStringList{"a@b.jp", "c@d.jp"}));
+    EXPECT_EQ(form->CaraiaGroup1->ItemIndex(), 1);
+    EXPECT_FALSE(form->SiteEdit1->isEnabled());  // Softbank: no bookmarks from the start
+    EXPECT_TRUE(form->BokLabel1->isEnabled());
+    EXPECT_EQ(form->SubjectGroup1->ItemIndex(), 2);
+    EXPECT_TRUE(form->MemoCheck1->isChecked());
+    EXPECT_EQ(form->MailMax(), 20);
+    EXPECT_TRUE(form->RWFlgBtn1->Down());
+    EXPECT_TRUE(form->ModeLED->Lit());  // the lamp starts on whatever the mode
+    EXPECT_FALSE(form->StatusText(0).contains(QStringLiteral("モード")));
+    EXPECT_EQ(form->pos(), QPoint(37, 41));
+    EXPECT_EQ(form->height(), 700);
+    EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("最後の\n文章"));
+    // The loaded message ran the counter, but nothing is drawn yet.
+    EXPECT_EQ(form->StatusText(0), QStringLiteral("現在の文字数：7文字 / 残り：593文字"));
+    EXPECT_TRUE(form->QRCode1->BitmapImage().isNull());
+}
+
+TEST_F(Startup, SettingsFileFromWindowsIsReadAsItStands) {
+    const std::string ini = Sjis(
+        "; written by the Windows program\r\n"
+        "[FORM]\r\nMAINFORM.Flags=0\r\nMAINFORM.Show=1\r\nMAINFORM.MaxX=-1\r\nMAINFORM.MaxY=-1\r\n"
+        "MAINFORM.X=120\r\nMAINFORM.Y=80\r\nMAINFORM.XSize=670\r\nMAINFORM.YSize=730\r\n\r\n"
+        "[config]\r\nBTN01 = 0\r\ngroval=0x14\r\nCARRIER=3\r\nNULLSUB=1\r\nMEMOCHK=yes\r\nCLIPBOAD=1\r\n\r\n"
+        "[MEMBER]\r\nNAME.Count=2\r\nNAME.0=山田\r\nNAME.1=ｶﾀｶﾅ\r\n\r\n"
+        "[MWORD]\r\nCONTS.Count=1\r\nCONTS.0=お世話になります。\r\n\r\n"
+        "[MAKER]\r\nKEITAI.Count=4\r\nKEITAI.0=ドコモ\r\nKEITAI.1=ソフトバンク\r\nKEITAI.2=au\r\nKEITAI.3=ウィルコム\r\n\r\n"
+        "[MAIL]\r\nE-MAIL.Count=3\r\nE-MAIL.0=x@y.jp\r\nE-MAIL.1=z@w.jp\r\nE-MAIL.2=stale@old.jp\r\n\r\n");
+    WriteBytes(SettingsPath(), ini);
+    Start();
+    EXPECT_EQ(ListItems(form->ListBox1), (QStringList{"ｶﾀｶﾅ", "山田"}));  // kana before kanji
+    EXPECT_EQ(ListItems(form->ListBox2), QStringList{"お世話になります。"});
+    EXPECT_EQ(form->CaraiaGroup1->Items(),
+              (QStringList{"ドコモ", "ソフトバンク", "au", "ウィルコム"}));
+    // The index was applied while only three buttons existed.
+    EXPECT_EQ(form->CaraiaGroup1->ItemIndex(), 2);
+    EXPECT_EQ(ComboItems(form->MailComb1), (QStringList{"x@y.jp", "z@w.jp", "stale@old.jp"}));
+    EXPECT_EQ(form->MailMax(), 20);
+    EXPECT_EQ(form->SubjectGroup1->ItemIndex(), 1);
+    EXPECT_FALSE(form->MemoCheck1->isChecked());
+    EXPECT_TRUE(form->ClipBtn1->isEnabled());
+    EXPECT_EQ(form->pos(), QPoint(120, 80));
+    EXPECT_EQ(form->frameGeometry().height(), 650);
+
+    // CLIPBOAD is read, never written; comments go at the first write.
+    CloseWindow();
+    const std::string written = ReadBytes(SettingsPath());
+    EXPECT_NE(written.find("CLIPBOAD=1\r\n"), std::string::npos);  // kept as it was read
+    EXPECT_EQ(written.find("; written"), std::string::npos);
+    EXPECT_NE(written.find(Sjis("KEITAI.3=ウィルコム\r\n")), std::string::npos);
+}
+
+TEST_F(Startup, AddressLimitIsClampedToTheSpinBox) {
+    struct Row { const char* stored; int max; };
+    const Row rows[] = {{"30", 25}, {"0", 1}, {"-4", 1}, {"7", 7}, {"word", 15}};
+    for (const Row& row : rows) {
+        WriteBytes(SettingsPath(), std::string("[CONFIG]\r\nGROVAL=") + row.stored + "\r\n");
+        Start();
+        EXPECT_EQ(form->MailMax(), row.max) << row.stored;
+        EXPECT_EQ(form->mContEdit->value(), row.max);
+    }
+}
+
+TEST_F(Startup, MemoFileOfFourBytesOrFewerIsIgnored) {
+    struct Row { const char* bytes; const char* editor; };
+    const Row rows[] = {
+        {"abcd", "~ メッセージを入力して下さい。 ~"},
+        {"abcde", "abcde"},
+        {"a\rb\nc\r\n", "a\nb\nc"},
+    };
+    for (const Row& row : rows) {
+        WriteBytes(FilePath(QStringLiteral("MEMO.txt")), row.bytes);
+        Start();
+        EXPECT_EQ(form->Memo1->toPlainText(), QString::fromUtf8(row.editor)) << row.bytes;
+    }
+}
+
+TEST_F(Startup, UnwritableSettingsAreReportedAndTheWindowClosesAnyway) {
+    // A settings file in a directory that cannot take a new file.
+    const QString blocked = FilePath(QStringLiteral("blocked"));
+    ASSERT_TRUE(QDir().mkpath(blocked));
+    const QString ini = blocked + QStringLiteral("/varoku.ini");
+    const std::string before = "[CONFIG]\r\nCARRIER=2\r\n";
+    WriteBytes(ini, before);
+    QFile::setPermissions(blocked, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    QFile probe(blocked + QStringLiteral("/probe"));
+    if (probe.open(QIODevice::WriteOnly)) {
+        // Permissions do not stop this user (root): use a directory that is not there.
+        probe.remove();
+        UseSettings(FilePath(QStringLiteral("missing/varoku.ini")));
+    } else {
+        UseSettings(ini);
+    }
+
+    Start();
+    form->MemoCheck1->setChecked(true);
+    Type(QStringLiteral("失いたくない文章"));
+    form->close();
+    EXPECT_FALSE(form->isVisible());
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_TRUE(Boxes()[0].standardError);
+    EXPECT_FALSE(Boxes()[0].text.isEmpty());
+    // The message is still saved, and the settings on disk are as they were.
+    EXPECT_EQ(ReadBytes(FilePath(QStringLiteral("MEMO.txt"))), Sjis("失いたくない文章"));
+    EXPECT_EQ(ReadBytes(ini), before);
+    QFile::setPermissions(blocked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+TEST_F(Startup, FailedMemoSaveIsReportedAndClosingGoesOn) {
+    ASSERT_TRUE(QDir().mkpath(FilePath(QStringLiteral("MEMO.txt"))));  // a directory in the way
+    Start();
+    form->MemoCheck1->setChecked(true);
+    form->close();
+    EXPECT_FALSE(form->isVisible());
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].text, QStringLiteral("文章ファイルの保存に失敗しました。"));
+    EXPECT_EQ(Boxes()[0].caption, QStringLiteral("書き込みエラー"));
+    EXPECT_NE(ReadBytes(SettingsPath()).find("MEMOCHK=1"), std::string::npos);
+}
+
+TEST_F(Startup, AboutBoxShowsTheVersionCentredInTheWorkArea) {
+    Start();
+    std::unique_ptr<QDialog> about = form->AboutBoxDlg1.Create(form);
+    EXPECT_EQ(about->windowTitle(), QStringLiteral("Varoku のバージョン情報"));
+    EXPECT_EQ(about->findChild<QLabel*>(QStringLiteral("ProgramName"))->text(), QStringLiteral("Varoku"));
+    EXPECT_EQ(about->findChild<QLabel*>(QStringLiteral("Version"))->text(), QStringLiteral("Ver. 2.0.1.0"));
+    EXPECT_FALSE(about->findChild<QLabel*>(QStringLiteral("Copyright"))->text().isEmpty());
+    EXPECT_TRUE(about->findChild<QLabel*>(QStringLiteral("Notes"))->wordWrap());
+    auto* ok = about->findChild<QPushButton*>(QStringLiteral("OK"));
+    ASSERT_NE(ok, nullptr);
+    EXPECT_EQ(ok->text(), QStringLiteral("OK"));
+    EXPECT_EQ(ok->size(), QSize(75, 25));
+    EXPECT_EQ(about->height(), 25 + 166);
+    EXPECT_LE(std::abs(2 * ok->x() + ok->width() - about->width()), 1);
+    EXPECT_GT(ok->y(), about->findChild<QLabel*>(QStringLiteral("Notes"))->geometry().bottom());
+    const QRect area = form->screen()->availableGeometry();
+    EXPECT_LE(std::abs(about->geometry().center().x() - area.center().x()), 1);
+    EXPECT_LE(std::abs(about->geometry().center().y() - area.center().y()), 1);
+
+    about.reset();
+
+    // Shown modally from the button and gone after OK.
+    QTimer::singleShot(0, [] {
+        auto* shown = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(shown, nullptr);
+        EXPECT_EQ(shown->findChild<QLabel*>(QStringLiteral("Version"))->text(), QStringLiteral("Ver. 2.0.1.0"));
+        shown->findChild<QPushButton*>(QStringLiteral("OK"))->click();
+    });
+    form->BitBtn1->click();
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_TRUE(form->findChildren<QDialog*>().isEmpty());
+}
+
+TEST_F(Startup, UpdateButtonOpensTheUpdateWindowModally) {
+    Start();
+    bool opened = false;
+    QTimer::singleShot(0, [&] {
+        auto* update = qobject_cast<update::TForm2*>(QApplication::activeModalWidget());
+        opened = update != nullptr;
+        if (update) update->Button1->click();
+    });
+    form->VchkBtn1->click();
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(Startup, ErrorsNoHandlerCatchesReachTheStandardErrorBox) {
+    Start();
+    QMetaObject::invokeMethod(form, [] { throw std::runtime_error("Illegal Count : 5"); }, Qt::QueuedConnection);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_TRUE(Boxes()[0].standardError);
+    EXPECT_EQ(Boxes()[0].text, QStringLiteral("Illegal Count : 5"));
+    // The program goes on.
+    Type(QStringLiteral("まだ動く"));
+    Create();
+    EXPECT_TRUE(form->QRCode1->SymbolDisped());
+}
+
+}  // namespace
+}  // namespace window_test
