@@ -21,7 +21,9 @@ inline constexpr int kOffsetCount = kMaxCount + 1;
 // user sees, for example "Illegal Offset[3] : 120".
 class EQRDivisionError : public std::runtime_error {
 public:
+    // name is "Len", "Count", "Mode", "Column" or "Offset[i]"; value the offending value.
     EQRDivisionError(const std::string& name, long long value);
+    // The offending item and its value, as in the message.
     const std::string& Name() const { return name_; }
     long long Value() const { return value_; }
 

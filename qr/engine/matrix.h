@@ -19,6 +19,7 @@ inline constexpr std::uint8_t kFunctionBit = 4;
 inline constexpr int kMatrixStride = kMaxModules;
 using TQRMatrix = std::array<std::uint8_t, kMaxModules * kMaxModules>;
 
+// The cell at (row, column); both 0..176, row 0 at the top.
 constexpr std::uint8_t& Cell(TQRMatrix& m, int row, int column) {
     return m[static_cast<std::size_t>(row * kMatrixStride + column)];
 }
@@ -41,6 +42,7 @@ struct TCellRef {
     int Row;
     int Column;
 };
+// The coordinate of a reserved list in a symbol of n modules.
 constexpr int Resolve(int coordinate, int n) {
     return coordinate < 0 ? n + coordinate : coordinate;
 }
@@ -77,6 +79,7 @@ inline constexpr std::array<TCellRef, 15> FormatListB{{{8, -1},
                                                        {8, 2},
                                                        {8, 1},
                                                        {8, 0}}};
+// The module that is dark in every symbol, beside the lower-left finder.
 inline constexpr TCellRef DarkModuleCell{-8, 8};
 
 // Cells of version-information bit k (0..17) for a symbol of n modules.

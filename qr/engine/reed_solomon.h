@@ -16,6 +16,7 @@ struct TGaloisField {
     std::array<std::uint8_t, 256> Log{}; // Log[0] is unused
 };
 
+// The field of x^8 + x^4 + x^3 + x^2 + 1 with alpha = 2.
 inline constexpr TGaloisField GaloisField = [] {
     TGaloisField f{};
     int x = 1;
@@ -29,6 +30,7 @@ inline constexpr TGaloisField GaloisField = [] {
     return f;
 }();
 
+// Highest degree of the standard's generator polynomials; blocks use at most 30.
 inline constexpr int kMaxGeneratorDegree = 68;
 
 // Generator polynomials (x - a^0)...(x - a^(n-1)) in exponent form, row n holding the
@@ -37,31 +39,31 @@ inline constexpr int kMaxGeneratorDegree = 68;
 using TGeneratorTable =
     std::array<std::array<std::uint8_t, kMaxGeneratorDegree>, kMaxGeneratorDegree + 1>;
 
+// Degrees 7, 10, 13, 15..18, 20, 22, ..., 68 of the standard's annex.
 constexpr bool IsGeneratorDegree(int n) {
     return n == 7 || n == 10 || n == 13 || n == 15 || n == 16 || n == 17 || n == 18 || n == 20 ||
            n == 22 || n == 24 || n == 26 || n == 28 || n == 30 ||
            (n >= 32 && n <= kMaxGeneratorDegree && n % 2 == 0);
 }
 
+// The generator table, computed at compile time.
 inline constexpr TGeneratorTable Generators = [] {
     TGeneratorTable t{};
-    for (int n = 1; n <= kMaxGeneratorDegree; ++n) {
-        if (!IsGeneratorDegree(n)) continue;
-        // coef[i] is the coefficient of x^i, built by multiplying in (x + a^r) one at a time.
-        std::array<int, kMaxGeneratorDegree + 1> coef{};
-        coef[0] = 1;
-        for (int r = 0; r < n; ++r) {
-            const int root = GaloisField.Exp[r];
-            for (int i = r + 1; i >= 0; --i) {
-                int product = 0;
-                if (i <= r && coef[i] != 0)
-                    product =
-                        GaloisField.Exp[(GaloisField.Log[coef[i]] + GaloisField.Log[root]) % 255];
-                coef[i] = (i > 0 ? coef[i - 1] : 0) ^ product;
-            }
+    // One running product, coef[i] the coefficient of x^i, multiplied by (x + a^r) for
+    // r = 0, 1, ...; a row is taken whenever the degree reached is one of the table's.
+    int coef[kMaxGeneratorDegree + 1] = {1};
+    for (int r = 0; r < kMaxGeneratorDegree; ++r) {
+        const int logRoot = r;
+        for (int i = r + 1; i >= 0; --i) {
+            int product = 0;
+            if (i <= r && coef[i] != 0)
+                product = GaloisField.Exp[(GaloisField.Log[coef[i]] + logRoot) % 255];
+            coef[i] = (i > 0 ? coef[i - 1] : 0) ^ product;
         }
-        for (int j = 0; j < n; ++j)
-            t[n][j] = GaloisField.Log[coef[n - 1 - j]];
+        const int n = r + 1;
+        if (IsGeneratorDegree(n))
+            for (int j = 0; j < n; ++j)
+                t[n][j] = GaloisField.Log[coef[n - 1 - j]];
     }
     return t;
 }();

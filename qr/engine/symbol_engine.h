@@ -16,6 +16,8 @@
 
 namespace qr::engine {
 
+// One engine per component. Not thread-safe: everything runs on the caller's thread.
+// Copyable, but large (the work areas of a version 40 symbol, about 50 KB).
 class TQRSymbolEngine {
 public:
     // All properties at their initial values (Version 1, level L, automatic mode and

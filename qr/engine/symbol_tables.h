@@ -7,6 +7,7 @@
 
 namespace qr::engine {
 
+// Versions and the bounds of every work area, from the largest symbols.
 inline constexpr int kMinVersion = 1;
 inline constexpr int kMaxVersion = 40;
 inline constexpr int kLevelCount = 4;              // 0 L, 1 M, 2 Q, 3 H
