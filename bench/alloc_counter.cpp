@@ -33,11 +33,11 @@ void* malloc(std::size_t n) { return Counted(__libc_malloc(n)); }
 void* calloc(std::size_t n, std::size_t size) { return Counted(__libc_calloc(n, size)); }
 void free(void* p) { __libc_free(p); }
 
-// A realloc that moves or creates a block is an allocation; one that resizes in
-// place or frees is not.
+// Every realloc that asks for a block counts, moved or not: whether glibc can grow a
+// block in place depends on the heap's history, and the count should not.
 void* realloc(void* p, std::size_t n) {
     void* q = __libc_realloc(p, n);
-    if (q && q != p) ++g_allocations;
+    if (q && n > 0) ++g_allocations;
     return q;
 }
 

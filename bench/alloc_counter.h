@@ -6,8 +6,9 @@
 
 namespace bench {
 
-// Number of successful allocations (malloc, calloc, realloc, aligned forms and every
-// operator new) since the program started. Single-threaded use only.
+// Number of successful allocations (malloc, calloc, every realloc to a non-zero size,
+// aligned forms and every operator new) since the program started. Single-threaded
+// use only.
 std::size_t AllocationCount();
 
 }  // namespace bench
