@@ -53,6 +53,8 @@ void TRadioGroup::Rebuild() {
             }
             SetItemIndex(i);
         });
+        // Buttons made after the group is on screen stay hidden unless shown.
+        button->show();
         buttons_.push_back(button);
     }
     CheckCurrent();

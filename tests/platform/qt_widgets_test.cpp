@@ -54,8 +54,10 @@ TEST_F(WidgetStandIns, RadioGroupKeepsIndexWhenItemsChangeWithoutClick) {
     int clicks = 0;
     QObject::connect(&group, &platform::TRadioGroup::Click, [&] { ++clicks; });
 
+    group.show();
     group.SetItems({"a", "b", "c", "d"});
     EXPECT_EQ(group.ItemIndex(), 2);
+    EXPECT_TRUE(group.Button(3)->isVisible());  // made while the group is on screen
     EXPECT_TRUE(group.Button(2)->isChecked());
     EXPECT_EQ(group.Button(3)->text(), "d");
 

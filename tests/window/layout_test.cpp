@@ -1,0 +1,152 @@
+// The window as a user sees it: its regions and sizes, the controls under their own
+// names with their captions and hints, and no control covering or cutting another on
+// any page.
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QPushButton>
+#include <QGroupBox>
+#include <QLabel>
+#include <QStatusBar>
+#include <QTabWidget>
+
+#include "platform/radio_group.h"
+#include "tests/window/window_fixture.h"
+
+namespace window_test {
+namespace {
+
+class Layout : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        Start();
+    }
+};
+
+TEST_F(Layout, RegionsHaveTheirSizes) {
+    EXPECT_EQ(form->minimumWidth(), 550);
+    EXPECT_EQ(form->maximumWidth(), 550);
+    EXPECT_EQ(form->minimumHeight(), 600);
+    EXPECT_EQ(form->width(), 550);
+    EXPECT_EQ(form->PageControl1->height(), 177);
+    EXPECT_EQ(form->MailPanel->height(), 41);
+    EXPECT_EQ(form->Panel2->height(), 32);
+    EXPECT_EQ(form->StatusPanel[0]->width(), 350);
+    EXPECT_EQ(form->StatusPanel[1]->width(), 125);
+    EXPECT_TRUE(form->StatusPanel[1]->alignment() & Qt::AlignRight);
+    // Top to bottom.
+    EXPECT_LT(form->PageControl1->y(), form->MailPanel->y());
+    EXPECT_LT(form->MailPanel->y(), form->MainPanel->y());
+    EXPECT_LT(form->MainPanel->y(), form->Panel2->y());
+    EXPECT_GT(form->sPage2->width(), form->Panel1->width());
+    EXPECT_GT(form->Panel1->x(), form->sPage2->x());
+
+    const QStringList pages{form->PageControl1->tabText(0), form->PageControl1->tabText(1),
+                            form->PageControl1->tabText(2)};
+    EXPECT_EQ(pages, (QStringList{"QR コード", "短文", "設定"}));
+    // "&&" shows one "&" on the tab.
+    EXPECT_EQ(form->sPage2->tabText(0), QStringLiteral("文章&& E-Mail 作成"));
+    EXPECT_EQ(form->sPage2->tabText(1), QStringLiteral("住所登録"));
+    EXPECT_EQ(form->sPage2->tabText(2), QStringLiteral("ブックマーク登録"));
+}
+
+TEST_F(Layout, ControlsGoByTheirNamesWithCaptionsAndHints) {
+    struct Row { const char* name; const char* caption; const char* hint; };
+    const Row rows[] = {
+        {"Button1", "作成", "QR コードを作成します。"},
+        {"BitBtn1", nullptr, "このソフトの情報を表示します。"},
+        {"VchkBtn1", nullptr, "新しいバージョンが出てないか確認できます。"},
+        {"MemClear1", "消去", "メッセージを消去します。"},
+        {"NoticeBtn1", "お知らせ", nullptr},
+        {"DocBtn1", "1", "文例を読込み＆保存を行います。"},
+        {"DocBtn5", "5", "文例を読込み＆保存を行います。"},
+        {"RWFlgBtn1", nullptr, "文例の保存モード＆読込みモードを切り替えます。"},
+        {"RpBtn1", "<User>", "文章のカーソルの位置に<User>タグを挿入します。"},
+        {"RepBtn1", "置換", "文章中の<User>タグとユーザー名を置き換えます。"},
+        {"InsBtn2", "挿入", nullptr},
+        {"NameEdit1", nullptr, "ユーザー名を入力します。"},
+        {"MemoCheck1", "最後の文章を保存する", nullptr},
+        {"ContactLink1", "お問い合わせはこちら", nullptr},
+        {"CaraiaGroup1", " 携帯メーカー ", nullptr},
+        {"SubjectGroup1", " Subject 空欄の処理 ", nullptr},
+    };
+    for (const Row& row : rows) {
+        auto* widget = form->findChild<QWidget*>(QString::fromLatin1(row.name));
+        ASSERT_NE(widget, nullptr) << row.name;
+        if (row.caption) {
+            QString caption;
+            if (auto* button = qobject_cast<QAbstractButton*>(widget)) caption = button->text();
+            if (auto* label = qobject_cast<QLabel*>(widget)) caption = label->text();
+            if (auto* group = qobject_cast<QGroupBox*>(widget)) caption = group->title();
+            EXPECT_EQ(caption, QString::fromUtf8(row.caption)) << row.name;
+        }
+        if (row.hint) EXPECT_EQ(widget->toolTip(), QString::fromUtf8(row.hint)) << row.name;
+    }
+    for (const char* name : {"Memo1", "MailComb1", "SubjectEdit1", "SeiEdit1", "MeiEdit1", "kanaEdit1",
+                             "kanaEdit2", "PhoneEdit1", "PhoneEdit2", "AddresEdit1", "AddresEdit2", "Memo2",
+                             "SiteEdit1", "URLEdit1", "BokLabel1", "LEdit1", "WriteBtn2", "DelBtn2",
+                             "ListBox1", "ListBox2", "AddBtn1", "DelBtn1", "BitBtn2", "mDelbtn1", "mContEdit",
+                             "ClipBtn1", "ModeLED", "QRCode1", "StatusBar1"}) {
+        EXPECT_NE(form->findChild<QWidget*>(QString::fromLatin1(name)), nullptr) << name;
+    }
+    EXPECT_EQ(form->SubjectGroup1->Items(),
+              (QStringList{"何もしない。", "本文から先頭10文字を利用", "こんにちはを挿入"}));
+    EXPECT_FALSE(form->NoticeBtn1->isEnabled());
+}
+
+// Containers whose children are ours to place; composite Qt widgets place their own.
+bool IsContainer(const QWidget* widget) {
+    const QString kind = QString::fromLatin1(widget->metaObject()->className());
+    return kind == QLatin1String("QWidget") || kind == QLatin1String("QGroupBox") ||
+           qobject_cast<const platform::TRadioGroup*>(widget) != nullptr;
+}
+
+void CheckNoOverlap(const QWidget* container, const QString& where) {
+    QList<const QWidget*> children;
+    for (const QObject* object : container->children()) {
+        const auto* child = qobject_cast<const QWidget*>(object);
+        if (child && child->isVisible() && !child->isWindow()) children << child;
+    }
+    for (int i = 0; i < children.size(); ++i) {
+        const QWidget* a = children[i];
+        const QString name = where + QLatin1Char('/') +
+                             (a->objectName().isEmpty() ? QString::fromLatin1(a->metaObject()->className())
+                                                        : a->objectName());
+        EXPECT_TRUE(container->rect().contains(a->geometry())) << name.toStdString() << " is cut off";
+        // A caption must fit its control (push buttons keep a few pixels of margin).
+        QString caption;
+        int margin = 0;
+        if (const auto* label = qobject_cast<const QLabel*>(a); label && !label->wordWrap()) {
+            caption = label->text();
+        } else if (const auto* button = qobject_cast<const QPushButton*>(a)) {
+            caption = button->text().replace(QStringLiteral("&&"), QStringLiteral("&"));
+            margin = 4;
+        }
+        if (!caption.isEmpty()) {
+            EXPECT_LE(a->fontMetrics().horizontalAdvance(caption) + margin, a->width())
+                << name.toStdString() << " cuts its caption";
+        }
+        for (int j = i + 1; j < children.size(); ++j) {
+            EXPECT_FALSE(a->geometry().intersects(children[j]->geometry()))
+                << name.toStdString() << " overlaps " << children[j]->objectName().toStdString();
+        }
+        if (IsContainer(a)) CheckNoOverlap(a, name);
+    }
+}
+
+TEST_F(Layout, NothingOverlapsOnAnyPage) {
+    for (int top = 0; top < 3; ++top) {
+        for (int page = 0; page < 3; ++page) {
+            form->PageControl1->setCurrentIndex(top);
+            form->sPage2->setCurrentIndex(page);
+            QCoreApplication::processEvents();
+            const QString where = QStringLiteral("top%1/page%2").arg(top).arg(page);
+            CheckNoOverlap(form->centralWidget(), where);
+            CheckNoOverlap(form->PageControl1->currentWidget(), where + QStringLiteral("/PageControl1"));
+            CheckNoOverlap(form->sPage2->currentWidget(), where + QStringLiteral("/sPage2"));
+        }
+    }
+}
+
+}  // namespace
+}  // namespace window_test
