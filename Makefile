@@ -8,6 +8,9 @@ FUZZ_TEST_SECONDS ?= 20
 FUZZ_TARGETS      := engine settings update_reply text
 # Test programs that also run under AddressSanitizer and UndefinedBehaviorSanitizer.
 ASAN_TESTS ?= engine update
+# CMake wants the folder list separated by semicolons.
+empty :=
+space := $(empty) $(empty)
 
 .PHONY: all deps configure build run test test-asan fuzz fuzz-build bench clean
 
@@ -32,7 +35,7 @@ test: build
 
 test-asan: deps
 	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVAROKU_SANITIZE=ON \
-	    "-DVAROKU_TEST_DIRS=$(ASAN_TESTS)" >/dev/null
+	    "-DVAROKU_TEST_DIRS=$(subst $(space),;,$(strip $(ASAN_TESTS)))" >/dev/null
 	@cmake --build $(ASAN_BUILD) -j $(JOBS) --target $(addprefix test_,$(ASAN_TESTS))
 	@ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	    ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS) --timeout 1800
