@@ -228,6 +228,7 @@ std::string ParseData(const TQRVersionInfo& info, const std::vector<std::uint8_t
             }
             break;
         }
+        out.ByteModes.resize(out.Bytes.size(), static_cast<std::uint8_t>(mode));
     }
     // Bit padding to the codeword boundary, then the alternating pad codewords.
     while (in.Position() % 8 != 0)
@@ -257,7 +258,49 @@ int LinePenalty(int n, Get get) {
     return score;
 }
 
+std::vector<std::pair<int, int>> ZigZag(const Layout& layout) {
+    const int n = layout.n;
+    std::vector<std::pair<int, int>> order;
+    order.reserve(static_cast<std::size_t>(n * n));
+    for (int right = n - 1, upward = 1; right >= 1; right -= 2, upward ^= 1) {
+        if (right == 6) right = 5;
+        for (int step = 0; step < n; ++step) {
+            const int r = upward ? n - 1 - step : step;
+            for (int c = right; c >= right - 1; --c)
+                if (layout.at(r, c) == kData) order.emplace_back(r, c);
+        }
+    }
+    return order;
+}
+
+// Block sizes in table order: data codewords of each block, and the EC codewords per block.
+void BlockShape(const TQRVersionInfo& info, int level, std::vector<int>& dataLen, int& ec) {
+    const auto& lv = info.Levels[level];
+    dataLen.clear();
+    for (int g = 0; g < lv.GroupCount; ++g)
+        for (int b = 0; b < lv.Groups[g].Blocks; ++b) dataLen.push_back(lv.Groups[g].BlockDataCodewords);
+    ec = lv.Groups[0].BlockCodewords - lv.Groups[0].BlockDataCodewords;
+}
+
 }  // namespace
+
+std::vector<std::pair<int, int>> DataCellOrder(int version) {
+    return ZigZag(MakeLayout(VersionTable[version]));
+}
+
+std::vector<int> CodewordBlocks(int version, int level) {
+    std::vector<int> dataLen;
+    int ec = 0;
+    BlockShape(VersionTable[version], level, dataLen, ec);
+    std::vector<int> owner;
+    const int blocks = static_cast<int>(dataLen.size());
+    for (int i = 0; i < dataLen.back(); ++i)
+        for (int b = 0; b < blocks; ++b)
+            if (i < dataLen[b]) owner.push_back(b);
+    for (int i = 0; i < ec; ++i)
+        for (int b = 0; b < blocks; ++b) owner.push_back(b);
+    return owner;
+}
 
 int ReferencePenalty(int n, const std::vector<std::uint8_t>& dark) {
     int score = 0;
@@ -333,16 +376,7 @@ TSymbolCheck CheckSymbol(const TSymbolExpectation& expect,
 
     // Unmask and read the data cells in the zig-zag order.
     std::vector<std::uint8_t> unmasked(static_cast<std::size_t>(n * n), 0);
-    std::vector<std::pair<int, int>> order;
-    order.reserve(static_cast<std::size_t>(n * n));
-    for (int right = n - 1, upward = 1; right >= 1; right -= 2, upward ^= 1) {
-        if (right == 6) right = 5;
-        for (int step = 0; step < n; ++step) {
-            const int r = upward ? n - 1 - step : step;
-            for (int c = right; c >= right - 1; --c)
-                if (layout.at(r, c) == kData) order.emplace_back(r, c);
-        }
-    }
+    const std::vector<std::pair<int, int>> order = ZigZag(layout);
     for (auto [r, c] : order) unmasked[r * n + c] = isDark(r, c) != MaskHolds(mask, r, c);
     const int total = info.TotalCodewords;
     if (static_cast<int>(order.size()) != total * 8 + info.RemainderBits)
@@ -356,16 +390,12 @@ TSymbolCheck CheckSymbol(const TSymbolExpectation& expect,
         if (unmasked[order[i].first * n + order[i].second]) return fail("remainder cell is dark before masking");
 
     // De-interleave into blocks and check every syndrome.
-    const auto& lv = info.Levels[level];
-    std::vector<std::vector<std::uint8_t>> blocks;
     std::vector<int> dataLen;
-    for (int g = 0; g < lv.GroupCount; ++g)
-        for (int b = 0; b < lv.Groups[g].Blocks; ++b) {
-            blocks.emplace_back(static_cast<std::size_t>(lv.Groups[g].BlockCodewords));
-            dataLen.push_back(lv.Groups[g].BlockDataCodewords);
-        }
-    const int blockCount = static_cast<int>(blocks.size());
-    const int ec = lv.Groups[0].BlockCodewords - lv.Groups[0].BlockDataCodewords;
+    int ec = 0;
+    BlockShape(info, level, dataLen, ec);
+    const int blockCount = static_cast<int>(dataLen.size());
+    std::vector<std::vector<std::uint8_t>> blocks;
+    for (int b = 0; b < blockCount; ++b) blocks.emplace_back(static_cast<std::size_t>(dataLen[b] + ec));
     int p = 0;
     for (int i = 0; i < dataLen.back(); ++i)
         for (int b = 0; b < blockCount; ++b)
@@ -382,7 +412,7 @@ TSymbolCheck CheckSymbol(const TSymbolExpectation& expect,
         }
 
     std::vector<std::uint8_t> data;
-    data.reserve(static_cast<std::size_t>(lv.DataCodewords));
+    data.reserve(static_cast<std::size_t>(info.Levels[level].DataCodewords));
     for (int b = 0; b < blockCount; ++b) data.insert(data.end(), blocks[b].begin(), blocks[b].begin() + dataLen[b]);
     if (std::string why = ParseData(info, data, result.Reading); !why.empty()) return fail(why);
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace test_support {
@@ -29,6 +30,7 @@ struct TSymbolReading {
     int SequenceCount = 0;
     int Parity = -1;
     std::vector<int> SegmentModes;  // 0 numeric, 1 alphanumeric, 2 8-bit, 3 Kanji
+    std::vector<std::uint8_t> ByteModes;  // the mode that carried each byte of Bytes
 };
 
 struct TSymbolCheck {
@@ -45,6 +47,14 @@ struct TSymbolCheck {
 // masking; and, with AutomaticMask, that the mask has the lowest penalty.
 TSymbolCheck CheckSymbol(const TSymbolExpectation& expect,
                          const std::function<bool(int, int)>& isDark);
+
+// The cells that carry codeword bits, in placement order (codeword 0's bit 7 first; the
+// version's remainder cells last).
+std::vector<std::pair<int, int>> DataCellOrder(int version);
+
+// For each codeword of the interleaved sequence of version and level, the number of the
+// Reed-Solomon block it belongs to.
+std::vector<int> CodewordBlocks(int version, int level);
 
 // The penalty score of one N x N grid of colours (runs, 2 x 2 blocks, finder-like
 // patterns, dark share), computed plainly line by line.
