@@ -12,7 +12,7 @@ ASAN_TESTS ?= engine update
 empty :=
 space := $(empty) $(empty)
 
-.PHONY: all deps configure build run test test-asan fuzz fuzz-build bench clean
+.PHONY: all deps configure build run test test-asan soak fuzz fuzz-build bench clean
 
 all: build
 
@@ -39,6 +39,11 @@ test-asan: deps
 	@cmake --build $(ASAN_BUILD) -j $(JOBS) --target $(addprefix test_,$(ASAN_TESTS))
 	@ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	    ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS) --timeout 1800
+
+# 100,000 random inputs through the strict checker and zxing-cpp (make test runs 5,000).
+soak: build
+	@VAROKU_SOAK_CASES=100000 QT_QPA_PLATFORM=offscreen \
+	    $(BUILD)/tests/hardening/test_hardening --gtest_filter='Soak.*'
 
 fuzz-build: deps
 	@test -f build-fuzz/CMakeCache.txt || CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz \

@@ -1,0 +1,168 @@
+// Files that must survive a writer killed at any moment, and a disk that fills up.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <csignal>
+#include <functional>
+#include <random>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "app/ex_ini_file.h"
+#include "app/file_error.h"
+#include "app/text_files.h"
+
+namespace hardening {
+namespace {
+
+std::string ReadFile(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return "<unreadable>";
+    const QByteArray b = f.readAll();
+    return std::string(b.constData(), static_cast<std::size_t>(b.size()));
+}
+
+// A text of a few hundred kilobytes, so that a write takes long enough to be cut.
+std::string BigText(char fill, int lines) {
+    std::string s;
+    for (int i = 0; i < lines; ++i) {
+        s += std::string(60, fill) + " \x82\xA0\x82\xA2 " + std::to_string(i);
+        if (i + 1 < lines) s += "\r\n";
+    }
+    return s;
+}
+
+// A settings value holds one line.
+std::string Flat(std::string text) {
+    for (char& c : text)
+        if (c == '\r' || c == '\n') c = ' ';
+    return text;
+}
+
+// Runs `writeForever` (alternating the two contents) in a child killed after a random
+// pause, `rounds` times; after every kill the file must hold one whole content.
+void KillWhileWriting(const QString& path, const std::string& a, const std::string& b, int rounds,
+                      const std::function<void()>& writeForever, std::mt19937& rng) {
+    int cut = 0;
+    for (int i = 0; i < rounds; ++i) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            writeForever();
+            _exit(0);
+        }
+        usleep(static_cast<useconds_t>(rng() % 4000));
+        kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+        const std::string now = ReadFile(path);
+        ASSERT_TRUE(now == a || now == b) << "round " << i << ": the file holds " << now.size()
+                                          << " bytes, neither content";
+        cut += WIFSIGNALED(status) ? 1 : 0;
+    }
+    EXPECT_GT(cut, rounds / 2) << "most writers should have been killed mid-way";
+}
+
+class CrashSafeFiles : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    std::mt19937 rng{4242};
+    QString Path(const char* name) const { return QDir(dir.path()).filePath(QString::fromLatin1(name)); }
+};
+
+TEST_F(CrashSafeFiles, KilledTextWritersLeaveTheOldOrTheNewFile) {
+    const std::string a = BigText('a', 4000), b = BigText('b', 3000);
+    for (const char* name : {"MEMO.txt", "MailDoc3.txt"}) {
+        const QString path = Path(name);
+        app::SaveTextFile(path, a);
+        KillWhileWriting(path, a, b, 333, [&] {
+            for (;;) {
+                app::SaveTextFile(path, b);
+                app::SaveTextFile(path, a);
+            }
+        }, rng);
+    }
+}
+
+// Every write of the settings store rewrites the whole file: a writer killed during one
+// leaves the file as it was before that write or after it.
+TEST_F(CrashSafeFiles, KilledSettingsWritersLeaveTheOldOrTheNewFile) {
+    const QString path = Path("Varoku.ini");
+    const std::string valueA = BigText('a', 4000), valueB = BigText('b', 3000);
+    std::string a, b;
+    {
+        app::TExIniFile ini;
+        ini.SetFileName(path);
+        ini.WriteInteger("CONFIG", "Caraia", 1);
+        ini.WriteFencedString("MWORD", "Big", Flat(valueB), app::fcNone);
+        b = ReadFile(path);
+        ini.WriteFencedString("MWORD", "Big", Flat(valueA), app::fcNone);
+        a = ReadFile(path);
+    }
+    ASSERT_NE(a, b);
+    KillWhileWriting(path, a, b, 334, [&] {
+        app::TExIniFile ini;
+        ini.SetFileName(path);
+        for (;;) {
+            ini.WriteFencedString("MWORD", "Big", Flat(valueB), app::fcNone);
+            ini.WriteFencedString("MWORD", "Big", Flat(valueA), app::fcNone);
+        }
+    }, rng);
+}
+
+// In a child whose files may not grow beyond a few kilobytes (a full disk as the
+// writer sees it): the write is refused with an error and the old file stays.
+int WriteUnderSizeLimit(const std::function<int()>& attempt) {
+    const pid_t child = fork();
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{8192, 8192};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        _exit(attempt());
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
+}
+
+TEST_F(CrashSafeFiles, AFullDiskLeavesTheOldFileAndReportsTheError) {
+    const QString memo = Path("MEMO.txt");
+    const std::string old = "old memo \x82\xA0";
+    app::SaveTextFile(memo, old);
+    EXPECT_EQ(WriteUnderSizeLimit([&] {
+        try {
+            app::SaveTextFile(memo, BigText('x', 2000));
+        } catch (const app::EFileWriteError&) {
+            return 0;
+        }
+        return 1;  // the failure was not reported
+    }), 0);
+    EXPECT_EQ(ReadFile(memo), old);
+
+    const QString settings = Path("Varoku.ini");
+    std::string before;
+    {
+        app::TExIniFile ini;
+        ini.SetFileName(settings);
+        ini.WriteInteger("CONFIG", "Caraia", 2);
+        before = ReadFile(settings);
+    }
+    EXPECT_EQ(WriteUnderSizeLimit([&] {
+        app::TExIniFile ini;
+        ini.SetFileName(settings);
+        try {
+            ini.WriteFencedString("MWORD", "Big", Flat(BigText('z', 2000)), app::fcNone);
+        } catch (const app::EFileWriteError&) {
+            return 0;
+        }
+        return 1;
+    }), 0);
+    EXPECT_EQ(ReadFile(settings), before);
+}
+
+}  // namespace
+}  // namespace hardening
