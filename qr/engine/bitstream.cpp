@@ -86,9 +86,15 @@ void StartBitStream(TBitStream& bs, const TEncodeContext& ctx) {
 }
 
 void PutBits(TBitStream& bs, int n, std::uint32_t value) {
-    for (int i = n - 1; i >= 0; --i) {
-        if ((value >> i) & 1u) bs.Buffer[bs.BytePos] |= static_cast<std::uint8_t>(1u << bs.BitPos);
-        if (--bs.BitPos < 0) {
+    // As many bits at once as the current byte has room for.
+    while (n > 0) {
+        const int room = bs.BitPos + 1;
+        const int take = n < room ? n : room;
+        const std::uint32_t chunk = (value >> (n - take)) & ((1u << take) - 1);
+        bs.Buffer[bs.BytePos] |= static_cast<std::uint8_t>(chunk << (room - take));
+        n -= take;
+        bs.BitPos -= take;
+        if (bs.BitPos < 0) {
             ++bs.BytePos;
             bs.BitPos = 7;
         }

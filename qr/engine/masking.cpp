@@ -1,5 +1,9 @@
 #include "qr/engine/masking.h"
 
+#include <climits>
+
+#include "qr/engine/mask_planes.h"
+
 namespace qr::engine {
 
 static_assert(FormatWord(1, 0) == 0x5412 && FormatWord(0, 0) == 0x77C4 &&
@@ -53,16 +57,32 @@ int FinderPenalty(const TLineReader& in, int n) {
     return score;
 }
 
+// Bit k of bits (0..255) as bit 0 of byte k.
+constexpr std::uint64_t SpreadBits(std::uint64_t bits) {
+    constexpr std::uint64_t low = 0x0101010101010101;
+    return ((((bits * low) & 0x8040201008040201) + 0x7F7F7F7F7F7F7F7F) >> 7) & low;
+}
+static_assert(SpreadBits(0) == 0 && SpreadBits(0xFF) == 0x0101010101010101 &&
+              SpreadBits(0x81) == 0x0100000000000001);
+
 } // namespace
 
+// Eight cells at a time: the mask's bits for the row come from its precomputed lines.
 void ApplyMask(TQRMatrix& m, int n, int mask) {
-    for (int i = 0; i < n; ++i)
-        for (int j = 0; j < n; ++j) {
-            std::uint8_t& cell = m[static_cast<std::size_t>(i * kMatrixStride + j)];
-            if (cell & kFunctionBit) continue;
-            const bool dark = ((cell & kDataBit) != 0) != MaskCondition(mask, i, j);
-            cell = static_cast<std::uint8_t>((cell & ~kDarkBit) | (dark ? kDarkBit : 0));
+    constexpr std::uint64_t low = 0x0101010101010101;
+    for (int i = 0; i < n; ++i) {
+        const TPlaneLine& invert = MaskRowBits[mask][i % 12];
+        std::uint8_t* row = m.data() + static_cast<std::ptrdiff_t>(i) * kMatrixStride;
+        for (int j = 0; j < n; j += 8) {
+            const int count = n - j < 8 ? n - j : 8;
+            const std::uint64_t x = LoadCells(row + j, count);
+            const std::uint64_t function = ((x >> 2) & low) * 0xFF;
+            const std::uint64_t dark = ((x & low) ^ SpreadBits((invert[j / 64] >> (j % 64)) & 0xFF))
+                                       << 1;
+            const std::uint64_t data = (x & ~(low << 1)) | dark;
+            StoreCells(row + j, (x & function) | (data & ~function), count);
         }
+    }
 }
 
 int PenaltyRuns(const TQRMatrix& m, int n) {
@@ -103,18 +123,19 @@ int MaskPenalty(const TQRMatrix& m, int n) {
            PenaltyDarkShare(dark, n * n);
 }
 
-void ChooseMask(TQRMatrix& m, int n, int masktype, int& masktypeR) {
+void ChooseMask(TQRMatrix& m, int n, int masktype, int& masktypeR, TMaskPlanes& planes) {
     if (masktype >= 0 && masktype <= 7) {
         ApplyMask(m, n, masktype);
         masktypeR = masktype;
         return;
     }
+    LoadMaskPlanes(planes, m, n);
     int best = 0;
-    int bestScore = 0;
+    int bestScore = INT_MAX;
     for (int mask = 0; mask < 8; ++mask) {
-        ApplyMask(m, n, mask);
-        const int score = MaskPenalty(m, n);
-        if (mask == 0 || score < bestScore) {
+        // A mask that cannot beat the best so far is not scored to the end.
+        const int score = PlanePenalty(planes, mask, bestScore);
+        if (score < bestScore) {
             best = mask;
             bestScore = score;
         }

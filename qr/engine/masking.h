@@ -9,6 +9,8 @@
 
 namespace qr::engine {
 
+struct TMaskPlanes;
+
 // True where mask 0..7 inverts the cell at row i, column j.
 constexpr bool MaskCondition(int mask, int i, int j) {
     switch (mask) {
@@ -76,9 +78,10 @@ int PenaltyFinders(const TQRMatrix& m, int n);
 // from 50; total > 0.
 int PenaltyDarkShare(int dark, int total);
 
-// Applies masktype when it is 0..7; otherwise scores masks 0..7 in order, keeps the
-// first lowest score, reports it in masktypeR and applies it.
-void ChooseMask(TQRMatrix& m, int n, int masktype, int& masktypeR);
+// Applies masktype when it is 0..7; otherwise scores masks 0..7 in order (on the bit
+// planes of the symbol, loaded into planes), keeps the first lowest score, reports it in
+// masktypeR and applies it. The choice is the one MaskPenalty would make.
+void ChooseMask(TQRMatrix& m, int n, int masktype, int& masktypeR, TMaskPlanes& planes);
 
 // Writes the format word of eclevel and mask into both format lists, darkens the dark
 // module and, from version 7, writes both copies of the version word.

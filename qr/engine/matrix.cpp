@@ -73,28 +73,38 @@ void PutFunctionPatterns(TQRMatrix& m, const TQRVersionInfo& version) {
 }
 
 void PlaceCodewords(TQRMatrix& m, int n, std::span<const std::uint8_t> codewords) {
-    int row = n - 1;
-    int column = n - 1;
-    int horizontal = -1;
-    int vertical = -1;
-    for (const std::uint8_t codeword : codewords)
-        for (int bit = 7; bit >= 0; --bit) {
-            // The left edge is passed only after the last bit; tables that disagree with
-            // the pattern would end here rather than write outside the symbol.
-            if (column < 0) return;
-            if ((codeword >> bit) & 1) Cell(m, row, column) |= kDataBit;
-            do {
-                column += horizontal;
-                if (horizontal > 0) row += vertical;
-                horizontal = -horizontal;
-                if (row < 0 || row >= n) {
-                    row -= vertical;
-                    vertical = -vertical;
-                    column -= 2;
-                    if (column == 6) column = 5;
+    // The bits still to place, next one in the top bit; zeros follow the last codeword,
+    // so the cells after it (the remainder bits) stay light without a test per cell.
+    std::uint64_t bits = 0;
+    int held = 0;
+    std::size_t next = 0;
+    bool upward = true;
+    // Column pairs from the right edge; the vertical timing column is skipped.
+    for (int right = n - 1; right >= 1; right -= 2, upward = !upward) {
+        if (right == 6) right = 5;
+        if (held <= 0 && next == codewords.size()) return;
+        std::uint8_t* cells = m.data() + (upward ? (n - 1) * kMatrixStride : 0) + right;
+        const std::ptrdiff_t step = upward ? -kMatrixStride : kMatrixStride;
+        for (int k = 0; k < n; ++k, cells += step) {
+            if (held < 2)
+                for (; held <= 56 && next < codewords.size(); held += 8)
+                    bits |= std::uint64_t{codewords[next++]} << (56 - held);
+            // Both cells free is the rule; function cells interrupt only a few pairs.
+            if (((cells[0] | cells[-1]) & kFunctionBit) == 0) {
+                cells[0] |= static_cast<std::uint8_t>(bits >> 63);
+                cells[-1] |= static_cast<std::uint8_t>((bits >> 62) & 1);
+                bits <<= 2;
+                held -= 2;
+                continue;
+            }
+            for (int c = 0; c > -2; --c)
+                if ((cells[c] & kFunctionBit) == 0) {
+                    cells[c] |= static_cast<std::uint8_t>(bits >> 63);
+                    bits <<= 1;
+                    --held;
                 }
-            } while (column >= 0 && IsFunction(m, row, column));
         }
+    }
 }
 
 } // namespace qr::engine

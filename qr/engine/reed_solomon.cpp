@@ -1,7 +1,5 @@
 #include "qr/engine/reed_solomon.h"
 
-#include <algorithm>
-
 namespace qr::engine {
 
 namespace {
@@ -23,35 +21,87 @@ static_assert(GaloisField.Exp[8] == 29 && GaloisField.Exp[11] == 232 && GaloisFi
 // g_7 = x^7 + a^87 x^6 + a^229 x^5 + a^146 x^4 + a^149 x^3 + a^238 x^2 + a^102 x + a^21
 static_assert(Generators[7][0] == 87 && Generators[7][3] == 149 && Generators[7][6] == 21);
 
+// Every block's error correction in one table row per data codeword: the products of
+// each byte value with the coefficients of the block's generator, for the degrees that
+// blocks use (at most 32, four words of eight coefficients; the top ones zero).
+constexpr int kProductWords = 4;
+using TProductTable = std::array<std::array<std::uint64_t, kProductWords>, 256>;
+
+constexpr bool IsBlockDegree(int n) {
+    return n <= 8 * kProductWords && IsGeneratorDegree(n);
+}
+
+constexpr std::array<int, 8 * kProductWords + 1> ProductSlot = [] {
+    std::array<int, 8 * kProductWords + 1> slot{};
+    int next = 0;
+    for (int n = 0; n <= 8 * kProductWords; ++n)
+        slot[n] = IsBlockDegree(n) ? next++ : -1;
+    return slot;
+}();
+
+constexpr int kProductTables = [] {
+    int count = 0;
+    for (int n = 0; n <= 8 * kProductWords; ++n)
+        count += IsBlockDegree(n) ? 1 : 0;
+    return count;
+}();
+
+constexpr std::array<TProductTable, kProductTables> GeneratorProducts = [] {
+    std::array<TProductTable, kProductTables> tables{};
+    for (int n = 0; n <= 8 * kProductWords; ++n) {
+        if (!IsBlockDegree(n)) continue;
+        TProductTable& t = tables[ProductSlot[n]];
+        for (int f = 1; f < 256; ++f)
+            for (int j = 0; j < n; ++j) {
+                const int product = GaloisField.Exp[(Generators[n][j] + GaloisField.Log[f]) % 255];
+                t[f][j / 8] |= static_cast<std::uint64_t>(product) << (8 * (j % 8));
+            }
+    }
+    return tables;
+}();
+
+constexpr bool EveryBlockHasProducts() {
+    for (int v = kMinVersion; v <= kMaxVersion; ++v)
+        for (const TQRLevelInfo& level : VersionTable[v].Levels)
+            if (!IsBlockDegree(level.Groups[0].EcCodewords())) return false;
+    return true;
+}
+static_assert(EveryBlockHasProducts());
+
 } // namespace
 
 void MakeErrorCorrection(const TQRLevelInfo& level, std::span<const std::uint8_t> data,
-                         std::span<std::uint8_t> ec,
-                         std::span<std::uint8_t, kMaxBlockDataCodewords> reg) {
+                         std::span<std::uint8_t> ec) {
     int p = 0;
     int q = 0;
     for (int g = 0; g < level.GroupCount; ++g) {
         const TQRBlockGroup& group = level.Groups[g];
         const int k = group.BlockDataCodewords;
         const int n = group.EcCodewords();
-        const auto& gen = Generators[n];
+        const auto& products = GeneratorProducts[ProductSlot[n]];
         for (int b = 0; b < group.Blocks; ++b) {
-            std::fill(reg.begin(), reg.end(), std::uint8_t{0});
-            std::copy_n(data.begin() + p, k, reg.begin());
+            // The remainder so far, byte j in bits 8 * (j % 8) of word j / 8.
+            std::uint64_t r0 = 0, r1 = 0, r2 = 0, r3 = 0;
             for (int step = 0; step < k; ++step) {
-                const std::uint8_t lead = reg[0];
-                std::copy(reg.begin() + 1, reg.end(), reg.begin());
-                reg[kMaxBlockDataCodewords - 1] = 0;
-                if (lead == 0) continue;
-                const int logLead = GaloisField.Log[lead];
-                for (int j = 0; j < n; ++j)
-                    reg[j] ^= GaloisField.Exp[(gen[j] + logLead) % 255];
+                const auto& row = products[(data[p + step] ^ r0) & 0xFF];
+                r0 = ((r0 >> 8) | (r1 << 56)) ^ row[0];
+                r1 = ((r1 >> 8) | (r2 << 56)) ^ row[1];
+                r2 = ((r2 >> 8) | (r3 << 56)) ^ row[2];
+                r3 = (r3 >> 8) ^ row[3];
             }
-            std::copy_n(reg.begin(), n, ec.begin() + q);
+            const std::uint64_t words[kProductWords] = {r0, r1, r2, r3};
+            for (int j = 0; j < n; ++j)
+                ec[q + j] = static_cast<std::uint8_t>(words[j / 8] >> (8 * (j % 8)));
             p += k;
             q += n;
         }
     }
+}
+
+void MakeErrorCorrection(const TQRLevelInfo& level, std::span<const std::uint8_t> data,
+                         std::span<std::uint8_t> ec,
+                         std::span<std::uint8_t, kMaxBlockDataCodewords>) {
+    MakeErrorCorrection(level, data, ec);
 }
 
 int InterleaveCodewords(const TQRLevelInfo& level, std::span<const std::uint8_t> data,

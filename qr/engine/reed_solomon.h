@@ -69,7 +69,11 @@ inline constexpr TGeneratorTable Generators = [] {
 }();
 
 // Fills ec with the error-correction codewords of every block of the level, block after
-// block, from the level's data codewords in data. reg is the division register.
+// block, from the level's data codewords in data.
+void MakeErrorCorrection(const TQRLevelInfo& level, std::span<const std::uint8_t> data,
+                         std::span<std::uint8_t> ec);
+// The same; the division register is no longer needed (the remainder lives in four
+// words), and reg is left as it is. Kept for callers that still pass one.
 void MakeErrorCorrection(const TQRLevelInfo& level, std::span<const std::uint8_t> data,
                          std::span<std::uint8_t> ec,
                          std::span<std::uint8_t, kMaxBlockDataCodewords> reg);

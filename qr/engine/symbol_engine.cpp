@@ -161,7 +161,7 @@ int TQRSymbolEngine::EncodeFixed() {
 
 void TQRSymbolEngine::MakeErrorCorrection() {
     qr::engine::MakeErrorCorrection(versions_[version_].Levels[eclevel_], dataCodewords_,
-                                    ecCodewords_, divisionRegister_);
+                                    ecCodewords_);
 }
 
 void TQRSymbolEngine::InterleaveCodewords() {
@@ -179,7 +179,7 @@ void TQRSymbolEngine::PlaceCodewords() {
 }
 
 void TQRSymbolEngine::ChooseMask() {
-    qr::engine::ChooseMask(matrix_, Modules(), masktype_, masktypeR_);
+    qr::engine::ChooseMask(matrix_, Modules(), masktype_, masktypeR_, maskPlanes_);
 }
 
 void TQRSymbolEngine::PutFormatInformation() {

@@ -11,13 +11,14 @@
 #include <vector>
 
 #include "qr/engine/input.h"
+#include "qr/engine/mask_planes.h"
 #include "qr/engine/matrix.h"
 #include "qr/engine/symbol_tables.h"
 
 namespace qr::engine {
 
 // One engine per component. Not thread-safe: everything runs on the caller's thread.
-// Copyable, but large (the work areas of a version 40 symbol, about 50 KB).
+// Copyable, but large (the work areas of a version 40 symbol, about 75 KB).
 class TQRSymbolEngine {
 public:
     // All properties at their initial values (Version 1, level L, automatic mode and
@@ -179,8 +180,8 @@ private:
     std::array<std::uint8_t, kMaxDataCodewords> dataCodewords_{};
     std::array<std::uint8_t, kMaxEcCodewords> ecCodewords_{};
     std::array<std::uint8_t, kMaxTotalCodewords> finalCodewords_{};
-    std::array<std::uint8_t, kMaxBlockDataCodewords> divisionRegister_{};
     TQRMatrix matrix_{};
+    TMaskPlanes maskPlanes_{};
 
     std::vector<std::string> pbm_;
 };
