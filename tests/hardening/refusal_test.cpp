@@ -8,17 +8,10 @@
 #include "qr/engine/symbol_tables.h"
 #include "qr/qr_code.h"
 #include "tests/cli/run_cli.h"
+#include "tests/support/qt_app.h"
 
 namespace hardening {
 namespace {
-
-void EnsureApp() {
-    if (QCoreApplication::instance()) return;
-    static int argc = 1;
-    static char name[] = "test_hardening";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-}
 
 struct TEdge {
     int version;
@@ -31,7 +24,7 @@ const TEdge kEdges[] = {{1, 0, "L"}, {1, 3, "H"}, {5, 2, "Q"}, {10, 1, "M"},
                         {27, 3, "H"}, {40, 0, "L"}, {40, 3, "H"}};
 
 TEST(Refusal, TheComponentDrawsNothingOneByteOverCapacity) {
-    EnsureApp();
+    test_support::EnsureQtApp();
     for (const TEdge& e : kEdges) {
         qr::TQRCode code;
         code.SetSymbolEnabled(false);

@@ -6,6 +6,7 @@
 
 #include "platform/font_mapping.h"
 #include "platform/image_control.h"
+#include "tests/support/qt_app.h"
 
 namespace {
 
@@ -14,17 +15,10 @@ using platform::TImage;
 using platform::TMetafile;
 using platform::TPicture;
 
-void EnsureApp() {
-    if (qobject_cast<QApplication*>(QCoreApplication::instance())) return;
-    static int argc = 1;
-    static char name[] = "test_platform";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-}
 
 class ImageControl : public ::testing::Test {
 protected:
-    void SetUp() override { EnsureApp(); }
+    void SetUp() override { test_support::EnsureQtApp(); }
 };
 
 int CountColor(const QImage& image, QRgb rgb) {

@@ -8,16 +8,10 @@
 #include <vector>
 
 #include "platform/link_label.h"
+#include "tests/support/qt_app.h"
 
 namespace {
 
-void EnsureApp() {
-    if (qobject_cast<QApplication*>(QCoreApplication::instance())) return;
-    static int argc = 1;
-    static char name[] = "test_platform";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-}
 
 TEST(LinkLabelAddress, OnlyWebAddressesAreBrowsable) {
     struct Row {
@@ -59,7 +53,7 @@ TEST(LinkLabelAddress, OnlyWebAddressesAreBrowsable) {
 class LinkLabelTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        EnsureApp();
+        test_support::EnsureQtApp();
         previous_ = platform::SetUrlOpener([this](const QUrl& url) {
             opened_.push_back(url);
             return true;

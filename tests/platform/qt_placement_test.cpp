@@ -6,21 +6,15 @@
 #include <gtest/gtest.h>
 
 #include "platform/placement_qt.h"
+#include "tests/support/qt_app.h"
 
 namespace {
 
-void EnsureApp() {
-    if (qobject_cast<QApplication*>(QCoreApplication::instance())) return;
-    static int argc = 1;
-    static char name[] = "test_platform";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-}
 
 class Placement : public ::testing::Test {
 protected:
     void SetUp() override {
-        EnsureApp();
+        test_support::EnsureQtApp();
         owned = std::make_unique<QWidget>();
         owned->setMinimumSize(100, 100);
         owned->show();

@@ -10,20 +10,14 @@
 #include "platform/lamp.h"
 #include "platform/radio_group.h"
 #include "platform/stay_down_button.h"
+#include "tests/support/qt_app.h"
 
 namespace {
 
-void EnsureApp() {
-    if (qobject_cast<QApplication*>(QCoreApplication::instance())) return;
-    static int argc = 1;
-    static char name[] = "test_platform";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-}
 
 class WidgetStandIns : public ::testing::Test {
 protected:
-    void SetUp() override { EnsureApp(); }
+    void SetUp() override { test_support::EnsureQtApp(); }
 };
 
 TEST_F(WidgetStandIns, RadioGroupClampsIndexAndReportsOnlyChanges) {

@@ -13,16 +13,11 @@
 
 #include "qr/qr_code.h"
 #include "tests/support/qt_picture_reader.h"
+#include "tests/support/qt_app.h"
 
 namespace qr_test {
 
-inline void EnsureApp() {
-    if (qobject_cast<QApplication*>(QCoreApplication::instance())) return;
-    static int argc = 1;
-    static char name[] = "test_qr";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-}
+inline void EnsureApp() { test_support::EnsureQtApp(); }
 
 // Base of fixtures whose members are widgets: the application exists before them.
 class AppTest : public ::testing::Test {
