@@ -186,4 +186,22 @@ __attribute__((target_clones("popcnt", "default"))) int PlanePenalty(TMaskPlanes
     return Penalty<3>(planes, mask, limit);
 }
 
+void StoreMaskedColours(const TMaskPlanes& planes, int mask, TQRMatrix& m) {
+    const int n = planes.N;
+    for (int i = 0; i < n; ++i) {
+        const TPlaneLine& invert = MaskRowBits[mask][i % 12];
+        const TPlaneLine& base = planes.Base[i];
+        const TPlaneLine& data = planes.Data[i];
+        std::uint8_t* row = m.data() + static_cast<std::ptrdiff_t>(i) * kMatrixStride;
+        for (int j = 0; j < n; j += 8) {
+            const int count = n - j < 8 ? n - j : 8;
+            const int w = j / 64;
+            const std::uint64_t dark = ((base[w] ^ (invert[w] & data[w])) >> (j % 64)) & 0xFF;
+            const std::uint64_t x = LoadCells(row + j, count);
+            StoreCells(row + j, (x & ~(kByteLow * kDarkBit)) | (SpreadBits(dark) * kDarkBit),
+                       count);
+        }
+    }
+}
+
 } // namespace qr::engine

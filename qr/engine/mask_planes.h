@@ -74,6 +74,14 @@ inline void StoreCells(std::uint8_t* p, std::uint64_t x, int count = 8) {
         p[k] = static_cast<std::uint8_t>(x >> (8 * k));
 }
 
+// Bit k of bits (0..255) as bit 0 of byte k.
+constexpr std::uint64_t SpreadBits(std::uint64_t bits) {
+    constexpr std::uint64_t low = 0x0101010101010101;
+    return ((((bits * low) & 0x8040201008040201) + 0x7F7F7F7F7F7F7F7F) >> 7) & low;
+}
+static_assert(SpreadBits(0) == 0 && SpreadBits(0xFF) == 0x0101010101010101 &&
+              SpreadBits(0x81) == 0x0100000000000001);
+
 // Packs the N x N symbol of m (1 <= n <= 177) into planes, taking its dark, data and
 // function flags as ApplyMask reads them.
 void LoadMaskPlanes(TMaskPlanes& planes, const TQRMatrix& m, int n);
@@ -82,5 +90,9 @@ void LoadMaskPlanes(TMaskPlanes& planes, const TQRMatrix& m, int n);
 // The result is exact when it is below limit; otherwise it is some value >= limit (the
 // evaluation stops once the rules counted so far reach the limit).
 int PlanePenalty(TMaskPlanes& planes, int mask, int limit = INT_MAX);
+
+// Sets the dark bits of the N x N symbol in m, unchanged since it was loaded, to its
+// colours under mask 0..7: the same as ApplyMask(m, n, mask), from the planes.
+void StoreMaskedColours(const TMaskPlanes& planes, int mask, TQRMatrix& m);
 
 } // namespace qr::engine

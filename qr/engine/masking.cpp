@@ -57,14 +57,6 @@ int FinderPenalty(const TLineReader& in, int n) {
     return score;
 }
 
-// Bit k of bits (0..255) as bit 0 of byte k.
-constexpr std::uint64_t SpreadBits(std::uint64_t bits) {
-    constexpr std::uint64_t low = 0x0101010101010101;
-    return ((((bits * low) & 0x8040201008040201) + 0x7F7F7F7F7F7F7F7F) >> 7) & low;
-}
-static_assert(SpreadBits(0) == 0 && SpreadBits(0xFF) == 0x0101010101010101 &&
-              SpreadBits(0x81) == 0x0100000000000001);
-
 } // namespace
 
 // Eight cells at a time: the mask's bits for the row come from its precomputed lines.
@@ -141,7 +133,7 @@ void ChooseMask(TQRMatrix& m, int n, int masktype, int& masktypeR, TMaskPlanes& 
         }
     }
     masktypeR = best;
-    ApplyMask(m, n, best);
+    StoreMaskedColours(planes, best, m);
 }
 
 void PutFormatInformation(TQRMatrix& m, const TQRVersionInfo& version, int eclevel, int mask) {

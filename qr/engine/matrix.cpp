@@ -24,8 +24,15 @@ void Mark(TQRMatrix& m, TCellRef cell, int n) {
 } // namespace
 
 void PutFunctionPatterns(TQRMatrix& m, const TQRVersionInfo& version) {
+    PutFunctionPatterns(m, version, kMaxModules);
+}
+
+void PutFunctionPatterns(TQRMatrix& m, const TQRVersionInfo& version, int used) {
     const int n = version.Modules;
-    std::fill(m.begin(), m.end(), std::uint8_t{0});
+    for (int i = 0; i < used; ++i) {
+        const auto row = m.begin() + static_cast<std::ptrdiff_t>(i) * kMatrixStride;
+        std::fill(row, row + used, std::uint8_t{0});
+    }
 
     for (int i = 0; i < 7; ++i)
         for (int j = 0; j < 7; ++j) {

@@ -93,6 +93,9 @@ constexpr TCellRef VersionCellB(int k, int n) {
 // Clears the whole matrix and draws the function patterns of the version, reserving the
 // format cells, the dark module cell and (version 7 and up) the version cells.
 void PutFunctionPatterns(TQRMatrix& m, const TQRVersionInfo& version);
+// The same for a caller that knows every set cell to lie in the top-left used x used
+// square (0..177): only that square is cleared.
+void PutFunctionPatterns(TQRMatrix& m, const TQRVersionInfo& version, int used);
 
 // Writes the codewords, most significant bit first, into the non-function cells of an
 // N x N symbol in zig-zag order from the bottom-right corner.

@@ -169,20 +169,26 @@ void TQRSymbolEngine::InterleaveCodewords() {
                                     ecCodewords_, finalCodewords_);
 }
 
+// The matrix is cleared only as far as earlier builds wrote; steps run one by one may
+// meet a version changed between them, so every step that writes widens the mark.
 void TQRSymbolEngine::PutFunctionPatterns() {
-    qr::engine::PutFunctionPatterns(matrix_, versions_[version_]);
+    qr::engine::PutFunctionPatterns(matrix_, versions_[version_], std::max(matrixUsed_, Modules()));
+    matrixUsed_ = Modules();
 }
 
 void TQRSymbolEngine::PlaceCodewords() {
+    matrixUsed_ = std::max(matrixUsed_, Modules());
     qr::engine::PlaceCodewords(
         matrix_, Modules(), std::span(finalCodewords_).first(versions_[version_].TotalCodewords));
 }
 
 void TQRSymbolEngine::ChooseMask() {
+    matrixUsed_ = std::max(matrixUsed_, Modules());
     qr::engine::ChooseMask(matrix_, Modules(), masktype_, masktypeR_, maskPlanes_);
 }
 
 void TQRSymbolEngine::PutFormatInformation() {
+    matrixUsed_ = std::max(matrixUsed_, Modules());
     qr::engine::PutFormatInformation(matrix_, versions_[version_], eclevel_,
                                      masktypeR_ < 0 ? 0 : masktypeR_);
 }

@@ -181,6 +181,7 @@ private:
     std::array<std::uint8_t, kMaxEcCodewords> ecCodewords_{};
     std::array<std::uint8_t, kMaxTotalCodewords> finalCodewords_{};
     TQRMatrix matrix_{};
+    int matrixUsed_ = 0; // every set cell of matrix_ lies in this top-left square
     TMaskPlanes maskPlanes_{};
 
     std::vector<std::string> pbm_;

@@ -88,3 +88,36 @@ TEST(PlainReference, PlacementOfFullAndShortSequencesForEveryVersion) {
 }
 
 } // namespace
+
+namespace {
+
+// The engine clears only the part of its matrix that earlier builds wrote: whatever ran
+// before, its matrix equals that of a fresh engine, cells outside the symbol included.
+TEST(PlainReference, MatrixEqualsAFreshEnginesAfterAnyEarlierBuild) {
+    TInputMaker make(12);
+    TQRSymbolEngine used;
+    for (int round = 0; round < 60; ++round) {
+        const int version = make.Uniform(1, 40);
+        // Steps run one by one with the version changed in between, as a caller may.
+        used.SetVersion(make.Uniform(1, 40));
+        used.PutFunctionPatterns();
+        used.SetVersion(make.Uniform(1, 40));
+        used.PlaceCodewords();
+        used.SetVersion(make.Uniform(1, 40));
+        used.ChooseMask();
+        used.SetVersion(make.Uniform(1, 40));
+        used.PutFormatInformation();
+
+        TQRSymbolEngine fresh;
+        for (TQRSymbolEngine* e : {&used, &fresh}) {
+            e->SetVersion(version);
+            e->SetEclevel(round % 4);
+            e->SetCode("ROUND " + std::to_string(round));
+            e->DivideInput();
+            ASSERT_EQ(e->BuildSymbol(1), 0);
+        }
+        ASSERT_TRUE(used.Matrix() == fresh.Matrix()) << "round " << round;
+    }
+}
+
+} // namespace
