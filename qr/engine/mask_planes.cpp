@@ -22,11 +22,12 @@ inline unsigned GatherBits(std::uint64_t lanes) {
     return static_cast<unsigned>((lanes * 0x0102040810204080) >> 56);
 }
 
-// Bit j of the 64 words becomes bit i of word j: a 64 x 64 bit transposition in place.
-void Transpose64(std::uint64_t (&a)[64]) {
-    std::uint64_t m = 0x00000000FFFFFFFF;
-    for (int j = 32; j != 0; j >>= 1, m ^= m << j)
-        for (int k = 0; k < 64; k = ((k | j) + 1) & ~j) {
+// Bit j of word i becomes bit i of word j, for i and j below size (32 or 64): a bit
+// transposition in place. With size 32, bits 32..63 and words 32..63 must be zero.
+void TransposeBlock(std::uint64_t (&a)[64], int size) {
+    std::uint64_t m = size == 64 ? 0x00000000FFFFFFFF : 0x0000FFFF0000FFFF;
+    for (int j = size / 2; j != 0; j >>= 1, m ^= m << j)
+        for (int k = 0; k < size; k = ((k | j) + 1) & ~j) {
             const std::uint64_t t = ((a[k] >> j) ^ a[k | j]) & m;
             a[k] ^= t << j;
             a[k | j] ^= t;
@@ -42,7 +43,8 @@ void Transpose(const TPlane& in, TPlane& out, int n) {
                 const int row = 64 * bi + k;
                 block[k] = row < n ? in[row][bj] : 0;
             }
-            Transpose64(block);
+            // The smallest symbols fit a 32 x 32 block, a third of the work.
+            TransposeBlock(block, n <= 32 ? 32 : 64);
             for (int k = 0; k < 64 && 64 * bj + k < n; ++k)
                 out[64 * bj + k][bi] = block[k];
         }
@@ -177,10 +179,14 @@ void LoadMaskPlanes(TMaskPlanes& planes, const TQRMatrix& m, int n) {
     Transpose(planes.Data, planes.DataT, n);
 }
 
-// Counting is most of the work: processors that have a popcount instruction get their
-// own copy of the whole evaluation, chosen once when the program loads.
-__attribute__((target_clones("popcnt", "default"))) int PlanePenalty(TMaskPlanes& planes, int mask,
-                                                                     int limit) {
+// Counting is most of the work: on x86-64, processors that have a popcount instruction
+// get their own copy of the whole evaluation, chosen once when the program loads.
+#if defined(__x86_64__) && defined(__GNUC__)
+#define VAROKU_POPCOUNT_COPIES __attribute__((target_clones("popcnt", "default")))
+#else
+#define VAROKU_POPCOUNT_COPIES
+#endif
+VAROKU_POPCOUNT_COPIES int PlanePenalty(TMaskPlanes& planes, int mask, int limit) {
     if (planes.N <= 64) return Penalty<1>(planes, mask, limit);
     if (planes.N <= 128) return Penalty<2>(planes, mask, limit);
     return Penalty<3>(planes, mask, limit);
