@@ -6,41 +6,85 @@ namespace qr::engine {
 
 namespace {
 
-// Writes the n bytes at p in the mode's segment rule; -1 on a byte the mode cannot carry.
+// Appends bits to a stream through a register and stores whole bytes, so that one
+// value does not wait for the previous one's read-modify-write of a shared byte. The
+// stream is brought up to date by Finish.
+class TBitCollector {
+public:
+    explicit TBitCollector(TBitStream& bs) : bs_(bs), held_(7 - bs.BitPos) {
+        if (held_ > 0) bits_ = bs.Buffer[bs.BytePos] >> (bs.BitPos + 1);
+    }
+    // n 1..24.
+    void Put(int n, std::uint32_t value) {
+        bits_ = (bits_ << n) | (value & ((1u << n) - 1));
+        held_ += n;
+        while (held_ >= 8) {
+            held_ -= 8;
+            bs_.Buffer[bs_.BytePos++] = static_cast<std::uint8_t>(bits_ >> held_);
+        }
+    }
+    void Finish() {
+        if (held_ > 0) bs_.Buffer[bs_.BytePos] = static_cast<std::uint8_t>(bits_ << (8 - held_));
+        bs_.BitPos = 7 - held_;
+    }
+
+private:
+    TBitStream& bs_;
+    int held_;
+    std::uint64_t bits_ = 0;
+};
+
+// Writes the n bytes at p in the mode's segment rule; -1 on a byte the mode cannot carry
+// (the bytes before it written).
 int PutSegmentData(TBitStream& bs, const std::uint8_t* p, int n, int mode) {
+    switch (mode) {
+    case 0:
+        for (int i = 0; i < n; ++i)
+            if (p[i] < '0' || p[i] > '9') return -1;
+        break;
+    case 1:
+        for (int i = 0; i < n; ++i)
+            if (p[i] >= 0x80 || AlnumValue[p[i]] < 0) return -1;
+        break;
+    default:
+        break;
+    }
+    TBitCollector out(bs);
+    int result = 0;
     switch (mode) {
     case 0: {
         int i = 0;
-        for (; i < n; ++i)
-            if (p[i] < '0' || p[i] > '9') return -1;
-        for (i = 0; i + 3 <= n; i += 3)
-            PutBits(bs, 10, (p[i] - '0') * 100 + (p[i + 1] - '0') * 10 + (p[i + 2] - '0'));
+        for (; i + 3 <= n; i += 3)
+            out.Put(10, (p[i] - '0') * 100 + (p[i + 1] - '0') * 10 + (p[i + 2] - '0'));
         if (n - i == 2)
-            PutBits(bs, 7, (p[i] - '0') * 10 + (p[i + 1] - '0'));
+            out.Put(7, (p[i] - '0') * 10 + (p[i + 1] - '0'));
         else if (n - i == 1)
-            PutBits(bs, 4, p[i] - '0');
-        return 0;
+            out.Put(4, p[i] - '0');
+        break;
     }
     case 1: {
-        for (int i = 0; i < n; ++i)
-            if (p[i] >= 0x80 || AlnumValue[p[i]] < 0) return -1;
         int i = 0;
         for (; i + 2 <= n; i += 2)
-            PutBits(bs, 11, AlnumValue[p[i]] * 45 + AlnumValue[p[i + 1]]);
-        if (i < n) PutBits(bs, 6, AlnumValue[p[i]]);
-        return 0;
+            out.Put(11, AlnumValue[p[i]] * 45 + AlnumValue[p[i + 1]]);
+        if (i < n) out.Put(6, AlnumValue[p[i]]);
+        break;
     }
     case 2:
         for (int i = 0; i < n; ++i)
-            PutBits(bs, 8, p[i]);
-        return 0;
+            out.Put(8, p[i]);
+        break;
     default:
         for (int i = 0; i < n; i += 2) {
-            if (i + 1 >= n || !IsKanjiPair(p[i], p[i + 1])) return -1;
-            PutBits(bs, 13, static_cast<std::uint32_t>(KanjiValue(p[i], p[i + 1])));
+            if (i + 1 >= n || !IsKanjiPair(p[i], p[i + 1])) {
+                result = -1;
+                break;
+            }
+            out.Put(13, static_cast<std::uint32_t>(KanjiValue(p[i], p[i + 1])));
         }
-        return 0;
+        break;
     }
+    out.Finish();
+    return result;
 }
 
 void PutSegmentHeader(TBitStream& bs, const TQRVersionInfo& version, int mode, int n) {
@@ -63,9 +107,19 @@ void PutTerminatorAndPads(TBitStream& bs) {
         PutBits(bs, 8, ec ? 0xEC : 0x11);
 }
 
+// ClassAt, inlined into the analysis that asks it of every byte.
+inline int ClassOf(std::span<const std::uint8_t> bytes, int pos) {
+    const int left = static_cast<int>(bytes.size()) - pos;
+    if (left <= 0) return -1;
+    const int c = CharClass[bytes[pos]];
+    if (c != 3) return c;
+    if (left == 1) return 2;
+    return IsKanjiPair(bytes[pos], bytes[pos + 1]) ? 3 : 2;
+}
+
 int RunLength(std::span<const std::uint8_t> bytes, int pos, int cls) {
     int j = 0;
-    while (ClassAt(bytes, pos + j) == cls)
+    while (ClassOf(bytes, pos + j) == cls)
         ++j;
     return j;
 }
@@ -125,34 +179,29 @@ int SegmentBits(const TQRVersionInfo& version, int mode, int n) {
 }
 
 int ClassAt(std::span<const std::uint8_t> bytes, int pos) {
-    const int left = static_cast<int>(bytes.size()) - pos;
-    if (left <= 0) return -1;
-    const int c = CharClass[bytes[pos]];
-    if (c != 3) return c;
-    if (left == 1) return 2;
-    return IsKanjiPair(bytes[pos], bytes[pos + 1]) ? 3 : 2;
+    return ClassOf(bytes, pos);
 }
 
 int NextSegment(const TQRVersionInfo& version, std::span<const std::uint8_t> bytes, int pos,
                 int& mode) {
     const int end = static_cast<int>(bytes.size());
     if (pos >= end) return 0;
-    const int m = ClassAt(bytes, pos);
+    const int m = ClassOf(bytes, pos);
     const int step = m == 3 ? 2 : 1;
     int k = 0;
     int p = pos;
     for (;;) {
-        while (ClassAt(bytes, p) == m) {
+        while (ClassOf(bytes, p) == m) {
             p += step;
             k += step;
         }
         if (p >= end) break;
-        const int m2 = ClassAt(bytes, p);
+        const int m2 = ClassOf(bytes, p);
         if (m == 3 || m2 == 3) break;
         const int j = RunLength(bytes, p, m2);
         if (m > m2) {
             int split = SegmentBits(version, m, k) + SegmentBits(version, m2, j);
-            if (ClassAt(bytes, p + j) == m) split += SegmentBits(version, m, 0);
+            if (ClassOf(bytes, p + j) == m) split += SegmentBits(version, m, 0);
             if (split < SegmentBits(version, m, k + j)) break;
             k += j;
             p += j;

@@ -18,7 +18,7 @@
 namespace qr::engine {
 
 // One engine per component. Not thread-safe: everything runs on the caller's thread.
-// Copyable, but large (the work areas of a version 40 symbol, about 75 KB).
+// Copyable, but large (the work areas of a version 40 symbol, about 90 KB).
 class TQRSymbolEngine {
 public:
     // All properties at their initial values (Version 1, level L, automatic mode and
