@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+#include <optional>
+
 #include "app/main_form.h"
 #include "app/payload.h"
 #include "app/sjis_text.h"
@@ -65,19 +67,19 @@ void TMainForm1::Button1Click() {
     QRCode1->SetSymbolEnabled(false);
     QRCode1->SetSymbolColor(platform::clBlack);
     QRCode1->SetBackColor(platform::clWhite);
-    QRCode1->SetPxmag(2);
+    QRCode1->SetPxmag(app::kComposerPxmag);
     QRCode1->SetMatch(false);
-    QRCode1->SetVersion(10);
+    QRCode1->SetVersion(app::kComposerVersion);
 
     const int carrier = CaraiaGroup1->ItemIndex();
     switch (sPage2->currentIndex()) {
     case tabBookmark: {
-        const std::string url = app::BookmarkUrl(app::ToSjis(URLEdit1->text()));
-        const QString shownUrl = app::FromSjis(url);
+        const app::TBookmarkResult bookmark =
+            app::ComposeBookmark(app::ToSjis(SiteEdit1->text()), app::ToSjis(URLEdit1->text()));
+        const QString shownUrl = app::FromSjis(bookmark.url);
         if (URLEdit1->text() != shownUrl) URLEdit1->setText(shownUrl);
-        const std::string payload = app::BookmarkPayload(app::ToSjis(SiteEdit1->text()), url);
-        QRCode1->SetCount(app::SymbolCountFor(app::CountMbChars(payload)));
-        QRCode1->SetCode(payload);
+        QRCode1->SetCount(bookmark.count);
+        QRCode1->SetCode(bookmark.payload);
         QRCode1->SetSymbolEnabled(true);
         SetStatusText(1, QString::number(QRCode1->EmodeR()));
         break;
@@ -93,11 +95,11 @@ void TMainForm1::Button1Click() {
         card.mail1 = app::ToSjis(AddresEdit1->text());
         card.mail2 = app::ToSjis(AddresEdit2->text());
         card.memo = app::EditorTextToSjis(Memo2->toPlainText());
-        app::NormaliseCardReadings(card);
+        const app::TCardResult composed = app::ComposeCard(card, carrier);
         kanaEdit1->setText(app::FromSjis(card.familyKana));
         kanaEdit2->setText(app::FromSjis(card.givenKana));
 
-        const app::TCardProblem problem = app::CheckCardFields(card);
+        const app::TCardProblem problem = composed.problem;
         if (problem != app::TCardProblem::None) {
             platform::ShowMessage(QString::fromUtf8(app::CardProblemMessage(problem)),
                                   QString::fromUtf8(app::kCardProblemCaption),
@@ -106,9 +108,8 @@ void TMainForm1::Button1Click() {
             if (problem == app::TCardProblem::Tel2FullWidth) PhoneEdit2->clear();
             return;
         }
-        const std::string payload = app::CardPayload(card, carrier);
-        QRCode1->SetCount(app::SymbolCountFor(app::CountMbChars(payload)));
-        QRCode1->SetCode(payload);
+        QRCode1->SetCount(composed.count);
+        QRCode1->SetCode(composed.payload);
         QRCode1->SetSymbolEnabled(true);
         SetStatusText(1, QString::number(QRCode1->EmodeR()));
         if (QRCode1->SymbolDisped()) ShowAlert(QStringLiteral(" 住所登録用QR コードを作成しました。"));
@@ -117,15 +118,16 @@ void TMainForm1::Button1Click() {
     default: {
         app::TMessageFields fields;
         fields.body = EditorText();
-        if (app::CountMbChars(fields.body) == 0) {
+        fields.address = app::ToSjis(MailComb1->currentText());
+        fields.subject = app::ToSjis(SubjectEdit1->text());
+        fields.subjectOption = SubjectGroup1->ItemIndex();
+        const std::optional<app::TMessagePayload> composed = app::ComposeMessage(fields, carrier);
+        if (!composed) {
             platform::ShowMessage(QString::fromUtf8(app::kEmptyBodyMessage),
                                   QString::fromUtf8(app::kEmptyBodyCaption), platform::MsgIcon::Error);
             return;
         }
-        fields.address = app::ToSjis(MailComb1->currentText());
-        fields.subject = app::ToSjis(SubjectEdit1->text());
-        fields.subjectOption = SubjectGroup1->ItemIndex();
-        const app::TMessagePayload message = app::MessagePayload(fields, carrier);
+        const app::TMessagePayload& message = *composed;
         QRCode1->SetCount(message.count);
         if (message.subjectChanged) SubjectEdit1->setText(app::FromSjis(message.subject));
         QRCode1->SetCode(message.payload);

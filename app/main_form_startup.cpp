@@ -14,6 +14,7 @@
 #include "app/ex_ini_file.h"
 #include "app/file_error.h"
 #include "app/main_form.h"
+#include "app/payload.h"
 #include "app/sjis_text.h"
 #include "app/text_files.h"
 #include "platform/app_version.h"
@@ -63,13 +64,13 @@ QStringList Items(const QComboBox* combo) {
 
 void TMainForm1::ConfigureQrCode() {
     QRCode1->SetSymbolEnabled(false);
-    QRCode1->SetColumn(4);
+    QRCode1->SetColumn(app::kComposerColumn);
     QRCode1->SetNumbering(qr::nbrTail);
     QRCode1->SetCommentUpLoc(qr::locLeft);
     QRCode1->SetCommentDown("No.");
     QRCode1->SetCommentDownLoc(qr::locCenter);
-    QRCode1->SetVersion(10);
-    QRCode1->SetPxmag(2);
+    QRCode1->SetVersion(app::kComposerVersion);
+    QRCode1->SetPxmag(app::kComposerPxmag);
     QRCode1->SetMatch(false);
     QRCode1->SetTransparent(false);
     platform::TFont font;
@@ -154,17 +155,17 @@ void TMainForm1::FormShow() {
 
     QRCode1->Clear();
     QRCode1->SetSymbolEnabled(false);
-    QRCode1->SetPxmag(2);
+    QRCode1->SetPxmag(app::kComposerPxmag);
     QRCode1->SetTransparent(false);
     QRCode1->SetMatch(false);
     QRCode1->SetSymbolColor(platform::clBlack);
     QRCode1->SetBackColor(platform::clWhite);
     QRCode1->SetSymbolLeft(0);
     QRCode1->SetSymbolTop(0);
-    QRCode1->SetVersion(10);
+    QRCode1->SetVersion(app::kComposerVersion);
     QRCode1->SetEmode(-1);
     QRCode1->SetCount(1);
-    QRCode1->SetColumn(4);
+    QRCode1->SetColumn(app::kComposerColumn);
 
     const QString marker = app::TestKeyboardType() ? QStringLiteral(" J ") : QStringLiteral(" NO ");
     SetStatusText(1, QStringLiteral("IP: ") + QString() + QStringLiteral(" ") + marker);

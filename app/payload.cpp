@@ -69,6 +69,15 @@ std::string BookmarkPayload(std::string_view title, std::string_view url)
     return Concat({"MEBKM:TITLE:", title, ";URL:", BookmarkUrl(url), ";;"});
 }
 
+TBookmarkResult ComposeBookmark(std::string_view title, std::string_view url)
+{
+    TBookmarkResult result;
+    result.url = BookmarkUrl(url);
+    result.payload = BookmarkPayload(title, result.url);
+    result.count = SymbolCountFor(CountMbChars(result.payload));
+    return result;
+}
+
 void NormaliseCardReadings(TCardFields& card)
 {
     card.familyKana = ToHalfWidth(ToKatakana(card.familyKana));
@@ -136,6 +145,19 @@ std::string CardPayload(const TCardFields& card, int carrier)
     }
 }
 
+TCardResult ComposeCard(TCardFields& card, int carrier)
+{
+    TCardResult result;
+    NormaliseCardReadings(card);
+    result.problem = CheckCardFields(card);
+    if (result.problem != TCardProblem::None) {
+        return result;
+    }
+    result.payload = CardPayload(card, carrier);
+    result.count = SymbolCountFor(CountMbChars(result.payload));
+    return result;
+}
+
 std::string FlatBody(std::string_view body)
 {
     return ReplaceAllText(body, kCrLf, "");
@@ -173,6 +195,14 @@ TMessagePayload MessagePayload(const TMessageFields& fields, int carrier)
         break;
     }
     return result;
+}
+
+std::optional<TMessagePayload> ComposeMessage(const TMessageFields& fields, int carrier)
+{
+    if (CountMbChars(fields.body) == 0) {
+        return std::nullopt;
+    }
+    return MessagePayload(fields, carrier);
 }
 
 }  // namespace app

@@ -3,10 +3,17 @@
 // these and writes back the fields they change; the command line calls the same ones.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace app {
+
+// What "作成" sets on the QR code before each payload, besides the count: the window
+// and varoku-qr's payload commands start from the same symbols.
+inline constexpr int kComposerVersion = 10;
+inline constexpr int kComposerPxmag = 2;
+inline constexpr int kComposerColumn = 4;
 
 // Carrier indexes of the carrier group. Other indexes (a fourth name from the settings
 // file) are valid and get the fallbacks each payload names.
@@ -25,6 +32,15 @@ std::string BookmarkUrl(std::string_view url);
 
 // "MEBKM:TITLE:" title ";URL:" BookmarkUrl(url) ";;"
 std::string BookmarkPayload(std::string_view title, std::string_view url);
+
+struct TBookmarkResult {
+    std::string url;  // BookmarkUrl(url), which the window writes back into its field
+    std::string payload;
+    int count = 0;    // SymbolCountFor the payload's characters
+};
+
+// The bookmark tab's "作成". The carrier plays no part.
+TBookmarkResult ComposeBookmark(std::string_view title, std::string_view url);
 
 // --- address-book entry ---
 
@@ -65,6 +81,17 @@ bool CardProblemEmptiesField(TCardProblem problem);
 // any other carrier: empty.
 std::string CardPayload(const TCardFields& card, int carrier);
 
+struct TCardResult {
+    TCardProblem problem = TCardProblem::None;
+    std::string payload;  // empty, and count 0, when there is a problem
+    int count = 0;        // SymbolCountFor the payload's characters
+};
+
+// The address-book tab's "作成": normalises the readings in `card` (the window shows
+// them afterwards, also after a refusal), checks the fields, and builds the carrier's
+// payload when they pass.
+TCardResult ComposeCard(TCardFields& card, int carrier);
+
 // --- message and mail ---
 
 enum TSubjectOption : int { soKeep = 0, soFromBody = 1, soHello = 2 };
@@ -96,5 +123,9 @@ std::string FlatBody(std::string_view body);
 // for any other carrier). Without one: the body unchanged and the subject untouched.
 // The caller refuses an empty body first (kEmptyBodyMessage).
 TMessagePayload MessagePayload(const TMessageFields& fields, int carrier);
+
+// The message tab's "作成": nothing for an empty body (the caller shows
+// kEmptyBodyMessage), MessagePayload otherwise.
+std::optional<TMessagePayload> ComposeMessage(const TMessageFields& fields, int carrier);
 
 }  // namespace app
