@@ -100,10 +100,12 @@ void PrintTable(const TTableReporter& reporter) {
     std::printf("\nMedian CPU time per symbol in microseconds, and peer time / ours\n");
     std::printf("%-18s", "case");
     for (const auto& p : peers) std::printf(" %20s", p.Name);
-    std::printf("\n");
+    std::printf(" %22s\n", "fastest peer / ours");
     for (const auto& c : bench::BenchCases()) {
         std::printf("%-18s", c.Name.c_str());
         const TFigure* ours = reporter.Find(BenchName(c, peers.front()));
+        const TFigure* fastest = nullptr;
+        const char* fastestName = "";
         for (const auto& p : peers) {
             const TFigure* f = reporter.Find(BenchName(c, p));
             char cell[64];
@@ -114,8 +116,15 @@ void PrintTable(const TTableReporter& reporter) {
             else
                 std::snprintf(cell, sizeof cell, "%.2f (%.2fx)", f->Micros, f->Micros / ours->Micros);
             std::printf(" %20s", cell);
+            if (f && &p != &peers.front() && (!fastest || f->Micros < fastest->Micros)) {
+                fastest = f;
+                fastestName = p.Name;
+            }
         }
-        std::printf("\n");
+        char cell[64] = "-";
+        if (fastest && ours && ours->Micros > 0)
+            std::snprintf(cell, sizeof cell, "%s %.2fx", fastestName, fastest->Micros / ours->Micros);
+        std::printf(" %22s\n", cell);
     }
     std::printf("\nHeap allocations per symbol\n");
     std::printf("%-18s", "case");
