@@ -1,5 +1,6 @@
 #include "cli/input.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -79,22 +80,15 @@ std::size_t DecodeUtf8(std::string_view in, std::u16string& out) {
 
 }  // namespace
 
-TInputResult ReadText(const TCliOptions& options) {
+TInputResult ReadAll(int fd, const std::string& name) {
     TInputResult r;
-    if (!options.TextFromStdin) {
-        for (std::size_t i = 0; i < options.Text.size(); ++i) {
-            if (i > 0) r.Bytes += ' ';
-            r.Bytes += options.Text[i];
-        }
-        return r;
-    }
     std::vector<char> buf(1 << 16);
     for (;;) {
-        const ssize_t n = ::read(STDIN_FILENO, buf.data(), buf.size());
+        const ssize_t n = ::read(fd, buf.data(), buf.size());
         if (n == 0) break;
         if (n < 0) {
             if (errno == EINTR) continue;
-            r.Error = std::string("cannot read standard input: ") + std::strerror(errno);
+            r.Error = "cannot read " + name + ": " + std::strerror(errno);
             return r;
         }
         if (r.Bytes.size() + static_cast<std::size_t>(n) > kMaxInputBytes) {
@@ -106,6 +100,44 @@ TInputResult ReadText(const TCliOptions& options) {
         r.Bytes.append(buf.data(), static_cast<std::size_t>(n));
     }
     return r;
+}
+
+TInputResult ReadFileOrStdin(const std::string& path) {
+    if (path == "-") return ReadAll(STDIN_FILENO, "standard input");
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        TInputResult r;
+        r.Error = "cannot open " + path + ": " + std::strerror(errno);
+        return r;
+    }
+    auto r = ReadAll(fd, path);
+    ::close(fd);
+    return r;
+}
+
+TInputResult ReadText(const TCliOptions& options) {
+    if (!options.ReadPath.empty()) return ReadFileOrStdin(options.ReadPath);
+    if (options.TextFromStdin) return ReadAll(STDIN_FILENO, "standard input");
+    TInputResult r;
+    for (std::size_t i = 0; i < options.Text.size(); ++i) {
+        if (i > 0) r.Bytes += ' ';
+        r.Bytes += options.Text[i];
+    }
+    return r;
+}
+
+std::string Utf8ToUtf16(std::string_view utf8, std::u16string& out) {
+    if (const auto bad = DecodeUtf8(utf8, out); bad != std::string_view::npos)
+        return "the text is not valid UTF-8 at byte " + std::to_string(bad + 1);
+    return {};
+}
+
+std::string UnmappableText(const platform::Cp932Unmappable& u) {
+    std::string shown;
+    AppendUtf8(shown, u.character);
+    if (u.character >= 0xD800 && u.character <= 0xDFFF) shown.clear();
+    return "character " + Hex(u.character) + (shown.empty() ? "" : " '" + shown + "'") +
+           " at position " + std::to_string(u.position) + " has no Shift-JIS form";
 }
 
 TInputResult Utf8ToShiftJis(std::string_view utf8) {
@@ -121,12 +153,7 @@ TInputResult Utf8ToShiftJis(std::string_view utf8) {
     std::vector<platform::Cp932Unmappable> unmappable;
     r.Bytes = platform::Utf16ToCp932(text, &unmappable);
     if (!unmappable.empty()) {
-        const auto& u = unmappable.front();
-        std::string shown;
-        AppendUtf8(shown, u.character);
-        if (u.character >= 0xD800 && u.character <= 0xDFFF) shown.clear();
-        r.Error = "character " + Hex(u.character) + (shown.empty() ? "" : " '" + shown + "'") +
-                  " at position " + std::to_string(u.position) + " has no Shift-JIS form";
+        r.Error = UnmappableText(unmappable.front());
         r.Bytes.clear();
     }
     return r;

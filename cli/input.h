@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "cli/options.h"
+#include "platform/cp932.h"
 
 namespace cli {
 
@@ -19,8 +20,17 @@ struct TInputResult {
     bool TooLong = false;
 };
 
-// The operands joined by single spaces, or all of standard input.
+// The operands joined by single spaces, the file of -r, or all of standard input.
 TInputResult ReadText(const TCliOptions& options);
+
+// The whole of a file, or of standard input for "-".
+TInputResult ReadFileOrStdin(const std::string& path);
+
+// Strict UTF-8 to UTF-16; returns an error naming the first bad byte's offset, or "".
+std::string Utf8ToUtf16(std::string_view utf8, std::u16string& out);
+
+// "character U+.... 'c' at position N has no Shift-JIS form"
+std::string UnmappableText(const platform::Cp932Unmappable& unmappable);
 
 // Converts UTF-8 text to code page 932. A leading byte-order mark is dropped. Refuses
 // malformed UTF-8 (naming the byte offset) and characters without a Shift-JIS form

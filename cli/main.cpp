@@ -1,17 +1,25 @@
-// varoku-qr: the command-line companion. Reads a text, builds its QR code symbols with
-// the engine of the desktop program and prints them as PBM text.
+// varoku-qr: the command-line companion. Makes the QR code symbols of a text, or of a
+// mail, address card or bookmark payload as the desktop program builds it, with the
+// same engine and component, and writes them as PBM, PNG, SVG, PDF or terminal text.
+#include <unistd.h>
+
 #include <cstdio>
 #include <exception>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "cli/batch.h"
 #include "cli/input.h"
 #include "cli/options.h"
 #include "cli/output.h"
-#include "cli/symbols.h"
-#include "qr/engine/symbol_engine.h"
+#include "cli/payload_command.h"
+#include "cli/picture.h"
+#include "cli/produce.h"
+#include "platform/app_version.h"
+#include "platform/cp932.h"
 
 namespace {
 
@@ -20,32 +28,59 @@ int Fail(int status, const std::string& message) {
     return status;
 }
 
+void Warn(const std::string& message) { std::fprintf(stderr, "varoku-qr: warning: %s\n", message.c_str()); }
+
+int Print(const std::string& text) {
+    std::fputs(text.c_str(), stdout);
+    return std::fflush(stdout) == 0 ? cli::kExitOk : cli::kExitUsage;
+}
+
 int Run(const std::vector<std::string>& args) {
-    const auto parsed = cli::ParseArguments(args);
+    platform::SetAppVersion(platform::FileVersion());
+    auto parsed = cli::ParseArguments(args);
     if (!parsed.Error.empty()) return Fail(cli::kExitUsage, parsed.Error);
-    const auto& options = parsed.Options;
-    if (options.Help) {
-        std::fputs(cli::UsageText().c_str(), stdout);
-        return std::fflush(stdout) == 0 ? cli::kExitOk : cli::kExitUsage;
+    auto& options = parsed.Options;
+    if (options.Help) return Print(cli::UsageText());
+    if (options.ProgramVersion) return Print("varoku-qr " + platform::AppVersion() + "\n");
+
+    if (auto error = cli::ResolvePicture(options, ::isatty(STDOUT_FILENO) == 1); !error.empty())
+        return Fail(cli::kExitUsage, error);
+    for (const auto& name : cli::IgnoredDrawingOptions(options))
+        Warn(name + " does not apply to " + cli::PictureTypeName(*options.Type) + " pictures");
+    if (options.Command == cli::TCommand::Batch) return cli::RunBatch(options);
+
+    std::string code;
+    cli::TSymbolRequest request = options.Symbols;
+    if (options.Command == cli::TCommand::Text) {
+        auto text = cli::ReadText(options);
+        if (!text.Error.empty()) return Fail(text.TooLong ? cli::kExitNoFit : cli::kExitUsage, text.Error);
+        if (options.InputEncoding == cli::TInputEncoding::Utf8) {
+            text = cli::Utf8ToShiftJis(text.Bytes);
+            if (!text.Error.empty()) return Fail(cli::kExitUsage, text.Error);
+        }
+        code = std::move(text.Bytes);
+    } else {
+        auto payload = cli::ComposePayload(options);
+        for (const auto& warning : payload.Warnings) Warn(warning);
+        if (payload.Exit != cli::kExitOk) return Fail(payload.Exit, payload.Error);
+        if (options.PrintPayload) {
+            const QByteArray utf8 = platform::Cp932ToQString(payload.Payload).toUtf8();
+            const std::string shown = std::string(utf8.constData(), static_cast<std::size_t>(utf8.size())) + "\n";
+            if (const auto error = cli::WriteBytes(options.OutputPath, shown); !error.empty())
+                return Fail(cli::kExitUsage, error);
+            return cli::kExitOk;
+        }
+        code = std::move(payload.Payload);
+        request.Count = payload.Count;
     }
 
-    auto text = cli::ReadText(options);
-    if (!text.Error.empty()) return Fail(text.TooLong ? cli::kExitNoFit : cli::kExitUsage, text.Error);
-    if (options.InputEncoding == cli::TInputEncoding::Utf8) {
-        text = cli::Utf8ToShiftJis(text.Bytes);
-        if (!text.Error.empty()) return Fail(cli::kExitUsage, text.Error);
-    }
-
+    std::optional<cli::TGuiSession> gui;
+    if (cli::NeedsComponent(*options.Type)) gui.emplace();
     // The engine keeps every work area of a version 40 symbol inside itself.
     auto engine = std::make_unique<qr::engine::TQRSymbolEngine>();
-    const auto built = cli::PrepareSymbols(*engine, options, text.Bytes);
-    for (const auto& warning : built.Warnings) std::fprintf(stderr, "varoku-qr: warning: %s\n", warning.c_str());
-    if (built.Exit != cli::kExitOk) return Fail(built.Exit, built.Error);
-
-    const auto* lines = cli::PbmLines(*engine);
-    if (!lines) return Fail(cli::kExitNoFit, "a symbol could not be built");
-    if (const auto error = cli::WriteLines(options.OutputPath, *lines); !error.empty())
-        return Fail(cli::kExitUsage, error);
+    const auto product = cli::Produce(options, request, code, options.OutputPath, *engine);
+    for (const auto& warning : product.Warnings) Warn(warning);
+    if (product.Exit != cli::kExitOk) return Fail(product.Exit, product.Error);
     return cli::kExitOk;
 }
 

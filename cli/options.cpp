@@ -1,37 +1,93 @@
 #include "cli/options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstddef>
 #include <string_view>
+
+#include "app/payload.h"
 
 namespace cli {
 
 namespace {
 
-enum class TOpt { Version, Level, Mode, Mask, Count, Split, Binary, Pxmag, InputEncoding, Output, Help };
+enum class TOpt {
+    Version, Level, Mode, Mask, Count, Split, Binary, Pxmag, InputEncoding, Output, ReadFrom,
+    Type, Columns, Angle, Mirror, Fg, Bg, CommentUp, CommentDown, CommentLoc, Numbering, Invert,
+    PrintPayload, Carrier, To, Subject, SubjectFromBody, SubjectHello, Body, Family, Given,
+    FamilyKana, GivenKana, Tel1, Tel2, Mail1, Mail2, Memo, Title, Url, ProgramVersion, Help
+};
+
+// Which commands take an option.
+enum : unsigned {
+    kText = 1u << static_cast<int>(TCommand::Text),
+    kMail = 1u << static_cast<int>(TCommand::Mail),
+    kCard = 1u << static_cast<int>(TCommand::Card),
+    kBookmark = 1u << static_cast<int>(TCommand::Bookmark),
+    kBatch = 1u << static_cast<int>(TCommand::Batch),
+    kPayloads = kMail | kCard | kBookmark,
+    kAll = kText | kPayloads | kBatch,
+};
 
 struct TOptionInfo {
     std::string_view Long;
     char Short;  // 0: none
     bool TakesValue;
     TOpt Id;
+    unsigned Commands;
+    bool Drawing = false;  // a drawing option, which some picture types ignore
 };
 
-// Short forms follow qrencode where the meaning is the same (-v version, -l level,
-// -s module size, -o output).
+// Short forms and names follow qrencode where the meaning is the same (-v version, -l
+// level, -s module size, -o output, -t type, -r input file, -V program version) and
+// zint for --mask, --rotate, --fg and --bg.
 constexpr TOptionInfo kOptions[] = {
-    {"version", 'v', true, TOpt::Version},
-    {"level", 'l', true, TOpt::Level},
-    {"mode", 0, true, TOpt::Mode},
-    {"mask", 0, true, TOpt::Mask},
-    {"count", 0, true, TOpt::Count},
-    {"split", 0, true, TOpt::Split},
-    {"binary", 0, false, TOpt::Binary},
-    {"pxmag", 's', true, TOpt::Pxmag},
-    {"input-encoding", 0, true, TOpt::InputEncoding},
-    {"output", 'o', true, TOpt::Output},
-    {"help", 'h', false, TOpt::Help},
+    {"version", 'v', true, TOpt::Version, kAll},
+    {"level", 'l', true, TOpt::Level, kAll},
+    {"mode", 0, true, TOpt::Mode, kText | kBatch},
+    {"mask", 0, true, TOpt::Mask, kAll},
+    {"count", 0, true, TOpt::Count, kText | kBatch},
+    {"split", 0, true, TOpt::Split, kText | kBatch},
+    {"binary", 0, false, TOpt::Binary, kText | kBatch},
+    {"pxmag", 's', true, TOpt::Pxmag, kAll, true},
+    {"input-encoding", 0, true, TOpt::InputEncoding, kText | kBatch},
+    {"output", 'o', true, TOpt::Output, kAll},
+    {"read-from", 'r', true, TOpt::ReadFrom, kText},
+    {"type", 't', true, TOpt::Type, kAll},
+    {"columns", 0, true, TOpt::Columns, kAll, true},
+    {"angle", 0, true, TOpt::Angle, kAll, true},
+    {"rotate", 0, true, TOpt::Angle, kAll, true},
+    {"mirror", 0, false, TOpt::Mirror, kAll, true},
+    {"fg", 0, true, TOpt::Fg, kAll, true},
+    {"bg", 0, true, TOpt::Bg, kAll, true},
+    {"comment-up", 0, true, TOpt::CommentUp, kAll, true},
+    {"comment-down", 0, true, TOpt::CommentDown, kAll, true},
+    {"comment-loc", 0, true, TOpt::CommentLoc, kAll, true},
+    {"numbering", 0, true, TOpt::Numbering, kAll, true},
+    {"invert", 0, false, TOpt::Invert, kAll, true},
+    {"print-payload", 0, false, TOpt::PrintPayload, kPayloads},
+    {"carrier", 0, true, TOpt::Carrier, kMail | kCard},
+    {"to", 0, true, TOpt::To, kMail},
+    {"subject", 0, true, TOpt::Subject, kMail},
+    {"subject-from-body", 0, false, TOpt::SubjectFromBody, kMail},
+    {"subject-hello", 0, false, TOpt::SubjectHello, kMail},
+    {"body", 0, true, TOpt::Body, kMail},
+    {"family", 0, true, TOpt::Family, kCard},
+    {"given", 0, true, TOpt::Given, kCard},
+    {"family-kana", 0, true, TOpt::FamilyKana, kCard},
+    {"given-kana", 0, true, TOpt::GivenKana, kCard},
+    {"tel", 0, true, TOpt::Tel1, kCard},
+    {"tel2", 0, true, TOpt::Tel2, kCard},
+    {"mail", 0, true, TOpt::Mail1, kCard},
+    {"mail2", 0, true, TOpt::Mail2, kCard},
+    {"memo", 0, true, TOpt::Memo, kCard},
+    {"title", 0, true, TOpt::Title, kBookmark},
+    {"url", 0, true, TOpt::Url, kBookmark},
+    {"program-version", 'V', false, TOpt::ProgramVersion, kAll},
+    {"help", 'h', false, TOpt::Help, kAll},
 };
+
+constexpr std::string_view kCommandNames[] = {"", "mail", "card", "bookmark", "batch"};
 
 const TOptionInfo* FindLong(std::string_view name) {
     for (const auto& o : kOptions)
@@ -71,61 +127,82 @@ int Pick(std::string_view value, const std::string_view (&words)[N]) {
 
 std::string Quote(std::string_view s) { return "'" + std::string(s) + "'"; }
 
+// "#rrggbb" or "rrggbb", as colour pickers and zint write them.
+std::optional<std::uint32_t> ParseColour(std::string_view s) {
+    if (s.starts_with('#')) s.remove_prefix(1);
+    if (s.size() != 6) return std::nullopt;
+    std::uint32_t v = 0;
+    const auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v, 16);
+    if (ec != std::errc() || p != s.data() + s.size()) return std::nullopt;
+    return v;
+}
+
 // Stores one option's value; returns an error text or "".
 // name is the option as the user wrote it, for the message.
-std::string Apply(TCliOptions& o, const TOptionInfo& option, const std::string& name, std::string_view value) {
+std::string Apply(TCliOptions& o, const TOptionInfo& option, const std::string& name,
+                  std::string_view value) {
+    auto& s = o.Symbols;
+    auto& d = o.Drawing;
+    auto& f = o.Fields;
     switch (option.Id) {
     case TOpt::Version: {
         if (Lower(value) == "auto") {
-            o.Version = 0;
+            s.Version = 0;
             return {};
         }
         const auto v = ParseInt(value, 1, 40);
         if (!v) return name + " takes a number 1..40 or auto, not " + Quote(value);
-        o.Version = *v;
+        s.Version = *v;
         return {};
     }
     case TOpt::Level: {
         static constexpr std::string_view kLevels[] = {"l", "m", "q", "h"};
         const int v = Pick(value, kLevels);
         if (v < 0) return name + " takes L, M, Q or H, not " + Quote(value);
-        o.Eclevel = v;
+        s.Eclevel = v;
         return {};
     }
     case TOpt::Mode: {
         static constexpr std::string_view kModes[] = {"auto", "numeric", "alnum", "byte", "kanji"};
         const int v = Pick(value, kModes);
         if (v < 0) return name + " takes auto, numeric, alnum, byte or kanji, not " + Quote(value);
-        o.Emode = v - 1;
+        s.Emode = v - 1;
         return {};
     }
     case TOpt::Mask: {
         if (Lower(value) == "auto") {
-            o.Masktype = -1;
+            s.Masktype = -1;
             return {};
         }
         const auto v = ParseInt(value, 0, 7);
         if (!v) return name + " takes a number 0..7 or auto, not " + Quote(value);
-        o.Masktype = *v;
+        s.Masktype = *v;
         return {};
     }
     case TOpt::Count: {
+        if (Lower(value) == "auto") {
+            s.CountAuto = true;
+            s.Count.reset();
+            return {};
+        }
         const auto v = ParseInt(value, 1, qr::engine::kMaxCount);
-        if (!v) return name + " takes a number 1..1024, not " + Quote(value);
-        o.Count = *v;
+        if (!v) return name + " takes a number 1..1024 or auto, not " + Quote(value);
+        s.Count = *v;
+        s.CountAuto = false;
         return {};
     }
     case TOpt::Split: {
         static constexpr std::string_view kSplits[] = {"single", "connect", "plus"};
         const int v = Pick(value, kSplits);
         if (v < 0) return name + " takes single, connect or plus, not " + Quote(value);
-        o.Split = static_cast<qr::engine::TQRMode>(v);
+        s.Split = static_cast<qr::engine::TQRMode>(v);
         return {};
     }
     case TOpt::Pxmag: {
         const auto v = ParseInt(value, 1, 10);
         if (!v) return name + " takes a number 1..10, not " + Quote(value);
-        o.Pxmag = *v;
+        s.Pxmag = *v;
+        o.PxmagGiven = true;
         return {};
     }
     case TOpt::InputEncoding: {
@@ -141,12 +218,139 @@ std::string Apply(TCliOptions& o, const TOptionInfo& option, const std::string& 
         if (value.empty()) return name + " needs a file name";
         o.OutputPath = value == "-" ? std::string() : std::string(value);
         return {};
+    case TOpt::ReadFrom:
+        if (value.empty()) return name + " needs a file name";
+        o.ReadPath = value;
+        return {};
+    case TOpt::Type: {
+        static constexpr std::string_view kTypes[] = {"pbm", "png", "svg", "pdf", "utf8"};
+        const int v = Pick(value, kTypes);
+        if (v < 0) return name + " takes pbm, png, svg, pdf or utf8, not " + Quote(value);
+        o.Type = static_cast<TPictureType>(v);
+        return {};
+    }
+    case TOpt::Columns: {
+        const auto v = ParseInt(value, 1, qr::engine::kMaxCount);
+        if (!v) return name + " takes a number 1..1024, not " + Quote(value);
+        d.Column = *v;
+        return {};
+    }
+    case TOpt::Angle: {
+        const auto v = ParseInt(value, 0, 270);
+        if (!v || *v % 90 != 0) return name + " takes 0, 90, 180 or 270, not " + Quote(value);
+        d.Angle = *v;
+        return {};
+    }
+    case TOpt::Mirror:
+        d.Mirror = true;
+        return {};
+    case TOpt::Fg:
+    case TOpt::Bg: {
+        const auto v = ParseColour(value);
+        if (!v) return name + " takes a colour as #rrggbb, not " + Quote(value);
+        (option.Id == TOpt::Fg ? d.Foreground : d.Background) = *v;
+        return {};
+    }
+    case TOpt::CommentUp:
+        d.CommentUp = std::string(value);
+        return {};
+    case TOpt::CommentDown:
+        d.CommentDown = std::string(value);
+        return {};
+    case TOpt::CommentLoc: {
+        static constexpr std::string_view kLocs[] = {"left", "center", "right"};
+        int v = Pick(value, kLocs);
+        if (Lower(value) == "centre") v = 1;
+        if (v < 0) return name + " takes left, center or right, not " + Quote(value);
+        d.CommentLoc = v;
+        return {};
+    }
+    case TOpt::Numbering: {
+        static constexpr std::string_view kNumberings[] = {"none", "head", "tail", "ifvoid"};
+        const int v = Pick(value, kNumberings);
+        if (v < 0) return name + " takes none, head, tail or ifvoid, not " + Quote(value);
+        d.Numbering = v;
+        return {};
+    }
+    case TOpt::Invert:
+        d.Invert = true;
+        return {};
+    case TOpt::PrintPayload:
+        o.PrintPayload = true;
+        return {};
+    case TOpt::Carrier: {
+        static constexpr std::string_view kCarriers[] = {"docomo", "softbank", "au"};
+        const int v = Pick(value, kCarriers);
+        if (v < 0) return name + " takes docomo, softbank or au, not " + Quote(value);
+        f.Carrier = v;
+        return {};
+    }
+    case TOpt::Subject:
+    case TOpt::SubjectFromBody:
+    case TOpt::SubjectHello: {
+        const int v = option.Id == TOpt::Subject ? app::soKeep
+                      : option.Id == TOpt::SubjectFromBody ? app::soFromBody
+                                                            : app::soHello;
+        if (f.SubjectChosen && f.SubjectOption != v)
+            return "--subject, --subject-from-body and --subject-hello exclude each other";
+        f.SubjectChosen = true;
+        f.SubjectOption = v;
+        if (option.Id == TOpt::Subject) f.Subject = value;
+        return {};
+    }
+    case TOpt::To: f.To = value; return {};
+    case TOpt::Body: f.Body = std::string(value); return {};
+    case TOpt::Family: f.FamilyName = value; return {};
+    case TOpt::Given: f.GivenName = value; return {};
+    case TOpt::FamilyKana: f.FamilyKana = value; return {};
+    case TOpt::GivenKana: f.GivenKana = value; return {};
+    case TOpt::Tel1: f.Tel1 = value; return {};
+    case TOpt::Tel2: f.Tel2 = value; return {};
+    case TOpt::Mail1: f.Mail1 = value; return {};
+    case TOpt::Mail2: f.Mail2 = value; return {};
+    case TOpt::Memo: f.Memo = value; return {};
+    case TOpt::Title: f.Title = value; return {};
+    case TOpt::Url: f.Url = value; return {};
     case TOpt::Binary:
-        o.BinaryOperation = true;
+        s.BinaryOperation = true;
+        return {};
+    case TOpt::ProgramVersion:
+        o.ProgramVersion = true;
         return {};
     case TOpt::Help:
         o.Help = true;
         return {};
+    }
+    return {};
+}
+
+// Checks made once the whole line is read.
+std::string Finish(TCliOptions& o) {
+    const bool payload = o.Command == TCommand::Mail || o.Command == TCommand::Card ||
+                         o.Command == TCommand::Bookmark;
+    const std::string command(kCommandNames[static_cast<int>(o.Command)]);
+    if (payload && !o.Text.empty())
+        return "unexpected argument " + Quote(o.Text.front()) + " (the " + command +
+               " command takes its fields as options; see --help)";
+    if (o.Command == TCommand::Batch) {
+        if (o.Text.size() != 1) return "batch takes one FILE of texts (- for standard input)";
+        o.BatchFile = o.Text.front();
+        o.Text.clear();
+        if (o.OutputPath.empty()) return "batch needs -o DIR, the folder for its pictures";
+    }
+    if (o.Command == TCommand::Text) {
+        // A lone "-" is standard input, as for most tools that read text.
+        if (o.Text.size() == 1 && o.Text[0] == "-") o.Text.clear();
+        if (!o.ReadPath.empty() && !o.Text.empty())
+            return "-r reads the text from a file; give no TEXT with it";
+    }
+    o.TextFromStdin = o.Text.empty() && o.ReadPath.empty();
+    if (o.Symbols.CountAuto) {
+        if (o.Symbols.Version == 0)
+            return "--count auto needs a fixed --version (1..40): it chooses the fewest symbols "
+                   "of that version";
+        if (o.Symbols.Split == qr::engine::qrSingle)
+            return "--count auto and --split single exclude each other";
     }
     return {};
 }
@@ -156,8 +360,22 @@ std::string Apply(TCliOptions& o, const TOptionInfo& option, const std::string& 
 TParseResult ParseArguments(const std::vector<std::string>& args) {
     TParseResult r;
     auto& o = r.Options;
+    std::size_t first = 0;
+    if (!args.empty()) {
+        for (int c = 1; c < static_cast<int>(std::size(kCommandNames)); ++c)
+            if (args[0] == kCommandNames[c]) {
+                o.Command = static_cast<TCommand>(c);
+                first = 1;
+            }
+    }
+    const bool payload = o.Command == TCommand::Mail || o.Command == TCommand::Card ||
+                         o.Command == TCommand::Bookmark;
+    // The window's symbols: version 10 (Pxmag follows the picture type, see ResolvePicture).
+    if (payload) o.Symbols.Version = app::kComposerVersion;
+    o.Drawing.Column = app::kComposerColumn;
+
     bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
+    for (std::size_t i = first; i < args.size(); ++i) {
         const std::string_view a = args[i];
         if (optionsEnded || a.size() < 2 || a[0] != '-') {
             o.Text.emplace_back(a);
@@ -197,6 +415,13 @@ TParseResult ParseArguments(const std::vector<std::string>& args) {
             r.Error = "unknown option " + Quote(shown) + " (see --help)";
             return r;
         }
+        if ((option->Commands & (1u << static_cast<int>(o.Command))) == 0) {
+            const std::string_view command = kCommandNames[static_cast<int>(o.Command)];
+            r.Error = shown + (command.empty() ? std::string(" belongs to a command")
+                                               : " is not an option of " + std::string(command)) +
+                      " (see --help)";
+            return r;
+        }
         if (option->TakesValue && !value) {
             if (i + 1 >= args.size()) {
                 r.Error = shown + " needs a value";
@@ -206,42 +431,166 @@ TParseResult ParseArguments(const std::vector<std::string>& args) {
         }
         r.Error = Apply(o, *option, shown, value.value_or(""));
         if (!r.Error.empty()) return r;
+        if (option->Drawing &&
+            std::find(o.DrawingGiven.begin(), o.DrawingGiven.end(), "--" + std::string(option->Long)) ==
+                o.DrawingGiven.end())
+            o.DrawingGiven.push_back("--" + std::string(option->Long));
     }
-    // A lone "-" is standard input, as for most tools that read text.
-    if (o.Text.size() == 1 && o.Text[0] == "-") o.Text.clear();
-    o.TextFromStdin = o.Text.empty();
+    if (!o.Help && !o.ProgramVersion) r.Error = Finish(o);
     return r;
+}
+
+std::string ResolvePicture(TCliOptions& o, bool stdoutIsTerminal) {
+    if (!o.Type) {
+        const std::string path = Lower(o.OutputPath);
+        o.Type = o.Command != TCommand::Batch && o.OutputPath.empty() && stdoutIsTerminal
+                     ? TPictureType::Utf8
+                     : TPictureType::Pbm;
+        if (o.Command != TCommand::Batch) {
+            for (auto t : {TPictureType::Pbm, TPictureType::Png, TPictureType::Svg, TPictureType::Pdf})
+                if (path.ends_with(PictureExtension(t))) o.Type = t;
+        }
+    }
+    if (!o.PxmagGiven) {
+        const bool plain = o.Command == TCommand::Text || o.Command == TCommand::Batch;
+        // The first varoku-qr printed PBM at one pixel per module; scripts rely on that.
+        o.Symbols.Pxmag = plain && *o.Type == TPictureType::Pbm ? 1 : app::kComposerPxmag;
+    }
+    if (o.OutputPath.empty() && stdoutIsTerminal && !o.PrintPayload &&
+        (*o.Type == TPictureType::Png || *o.Type == TPictureType::Pdf))
+        return std::string("will not write a ") + PictureTypeName(*o.Type) +
+               " picture to a terminal; use -o FILE (or -t utf8 to look at it here)";
+    return {};
+}
+
+std::vector<std::string> IgnoredDrawingOptions(const TCliOptions& o) {
+    std::vector<std::string> ignored;
+    if (o.PrintPayload || !o.Type) return ignored;
+    for (const auto& name : o.DrawingGiven) {
+        bool used = true;
+        switch (*o.Type) {
+        case TPictureType::Pbm:
+            used = name == "--pxmag";
+            break;
+        case TPictureType::Utf8:
+            used = name == "--angle" || name == "--rotate" || name == "--mirror" || name == "--invert";
+            break;
+        default:
+            used = name != "--invert";
+            break;
+        }
+        if (!used) ignored.push_back(name);
+    }
+    return ignored;
+}
+
+const char* PictureExtension(TPictureType type) {
+    switch (type) {
+    case TPictureType::Pbm: return ".pbm";
+    case TPictureType::Png: return ".png";
+    case TPictureType::Svg: return ".svg";
+    case TPictureType::Pdf: return ".pdf";
+    case TPictureType::Utf8: return ".txt";
+    }
+    return "";
+}
+
+const char* PictureTypeName(TPictureType type) {
+    switch (type) {
+    case TPictureType::Pbm: return "PBM";
+    case TPictureType::Png: return "PNG";
+    case TPictureType::Svg: return "SVG";
+    case TPictureType::Pdf: return "PDF";
+    case TPictureType::Utf8: return "utf8";
+    }
+    return "";
 }
 
 std::string UsageText() {
     return R"(Usage: varoku-qr [OPTION]... [TEXT]...
-Prints QR code symbols of TEXT as PBM text. The words of TEXT are joined with single
-spaces; without TEXT (or with a lone -) the text is read from standard input to its
-end, line breaks included.
+       varoku-qr mail --to ADDR --body TEXT|- [OPTION]...
+       varoku-qr card --family NAME --given NAME ... [OPTION]...
+       varoku-qr bookmark --title TITLE --url URL [OPTION]...
+       varoku-qr batch FILE -o DIR [OPTION]...
+Makes the QR code symbols of TEXT. The words of TEXT are joined with single spaces;
+without TEXT (or with a lone -) the text is read from standard input to its end, line
+breaks included. Use -- before a TEXT that starts with - or is a command's name.
 
-  -v, --version N|auto   symbol version 1..40; auto (default) takes the smallest
-                         version at which every symbol fits
+Symbols:
+  -v, --version N|auto   symbol version 1..40; auto (default for TEXT and batch) takes
+                         the smallest version at which every symbol fits; 10 for mail,
+                         card and bookmark
   -l, --level L|M|Q|H    error-correction level (default L)
       --mode auto|numeric|alnum|byte|kanji
                          encoding mode (default auto)
       --mask auto|0..7   mask pattern (default auto)
-      --count N          number of symbols, 1..1024 (default 1); the text is cut
-                         among them and fewer are made for a very short text
+      --count N|auto     number of symbols, 1..1024 (default 1); the text is cut among
+                         them and fewer are made for a very short text. auto, with a
+                         fixed --version, takes the fewest symbols that carry the text:
+                         one, else 2..16 linked (2..1024 pieces with --split plus)
       --split single|connect|plus
                          single: one symbol; connect: 2..16 symbols linked by
                          structured append; plus: 2..1024 plain pieces.
                          Counts of 2..16 link the symbols unless plus is chosen;
                          more than 16 are always plain pieces
       --binary           resolve ~hex~ escapes: ~0D0A~ is CR LF, ~~ is one tilde
-  -s, --pxmag N          pixels per module, 1..10 (default 1)
       --input-encoding utf8|sjis
                          utf8 (default): convert the text to Shift-JIS (code page
                          932); sjis: take its bytes as they are
+  -r, --read-from FILE   read the text from FILE
+
+Pictures:
+  -t, --type pbm|png|svg|pdf|utf8
+                         picture type (default: from the extension of -o; else utf8
+                         when standard output is a terminal, pbm otherwise; pbm for
+                         batch). utf8 previews the symbols in a terminal
   -o, --output FILE      write to FILE instead of standard output (- for it)
+  -s, --pxmag N          pixels per module, 1..10 (default 2; 1 for TEXT or batch as
+                         pbm)
+      --columns N        symbols side by side, 1..1024 (default 4)
+      --angle, --rotate 0|90|180|270
+                         turn the picture clockwise (default 0)
+      --mirror           mirror the picture left to right (default off)
+      --fg #rrggbb       colour of the dark modules (default #000000)
+      --bg #rrggbb       colour of the background (default #ffffff)
+      --comment-up TEXT  caption above each symbol (default none)
+      --comment-down TEXT
+                         caption below each symbol (default none)
+      --comment-loc left|center|right
+                         where captions stand in their cell (default left)
+      --numbering none|head|tail|ifvoid
+                         number the captions of a set of symbols: before or after
+                         the text, or in place of an empty one (default none)
+      --invert           utf8 for a dark terminal: light modules drawn (default off)
+  Drawing options apply to png, svg and pdf; utf8 follows --angle, --mirror and
+  --invert; pbm only --pxmag.
+
+Payloads, built as the desktop program's "作成" builds them (version 10, 2 pixels
+per module, 4 columns, automatic mode, level L, linked symbols when the payload's
+length asks for 2..4):
+  mail      --carrier docomo|softbank|au (default docomo)  --to ADDR
+            --subject TEXT | --subject-from-body | --subject-hello
+            --body TEXT|-  (- reads standard input, without its last line break)
+            The count follows the body's length. Without an address that has both
+            "@" and "." the code carries the body alone.
+  card      --carrier docomo|softbank|au (default docomo)  --family NAME
+            --given NAME  --family-kana KANA  --given-kana KANA  --tel NUMBER
+            --tel2 NUMBER  --mail ADDR  --mail2 ADDR  --memo TEXT
+            Readings become half-width katakana; a reading with kanji or a
+            telephone number with full-width characters is refused.
+  bookmark  --title TITLE  --url URL  ("http://" is put before an address that has
+            neither "http://" nor a leading "https://")
+      --print-payload    print the payload text instead of drawing it
+
+Batch: one text per line of FILE (UTF-8, or - for standard input); empty lines are
+skipped. Each line gets DIR/NNN.EXT, NNN its line number; a line that fails is
+reported with its number and the others go on.
+
+  -V, --program-version  print the program's version
   -h, --help             show this help
 
-Exit status: 0 when every symbol was built, 1 when the data does not fit,
-2 for a usage or input error. On failure nothing is written.
+Exit status: 0 when every symbol was built, 1 when the data does not fit (or a batch
+line failed), 2 for a usage or input error. On failure nothing is written.
 )";
 }
 

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 
 namespace cli {
 
@@ -32,6 +33,9 @@ public:
     }
 
     int Errno() const { return errno_; }
+
+    // Unbuffered, for bytes that are already one block.
+    bool Write(const char* p, std::size_t n) { return WriteAll(p, n); }
 
 private:
     static constexpr std::size_t kBlock = 1 << 20;
@@ -73,12 +77,12 @@ std::string Failure(const std::string& what, const std::string& path, int err) {
     return "cannot " + what + " " + path + ": " + std::strerror(err);
 }
 
-}  // namespace
-
-std::string WriteLines(const std::string& path, const std::vector<std::string>& lines) {
+// Writes through `fill` to standard output (empty path) or to a temporary file beside
+// path that replaces it once complete.
+std::string WriteAtomically(const std::string& path, const std::function<bool(int fd, int& err)>& fill) {
     int err = 0;
     if (path.empty()) {
-        if (!WriteAllLines(STDOUT_FILENO, lines, err)) return Failure("write", "standard output", err);
+        if (!fill(STDOUT_FILENO, err)) return Failure("write", "standard output", err);
         return {};
     }
 
@@ -96,7 +100,7 @@ std::string WriteLines(const std::string& path, const std::vector<std::string>& 
     ::fchmod(fd, 0666 & ~mask);
 
     std::string error;
-    if (!WriteAllLines(fd, lines, err))
+    if (!fill(fd, err))
         error = Failure("write", path, err);
     else if (::fsync(fd) != 0)
         error = Failure("write", path, errno);
@@ -104,6 +108,21 @@ std::string WriteLines(const std::string& path, const std::vector<std::string>& 
     if (error.empty() && ::rename(temp.c_str(), path.c_str()) != 0) error = Failure("write", path, errno);
     if (!error.empty()) ::unlink(temp.c_str());
     return error;
+}
+
+}  // namespace
+
+std::string WriteLines(const std::string& path, const std::vector<std::string>& lines) {
+    return WriteAtomically(path, [&](int fd, int& err) { return WriteAllLines(fd, lines, err); });
+}
+
+std::string WriteBytes(const std::string& path, std::string_view bytes) {
+    return WriteAtomically(path, [&](int fd, int& err) {
+        TBlockWriter out(fd);
+        if (out.Write(bytes.data(), bytes.size())) return true;
+        err = out.Errno();
+        return false;
+    });
 }
 
 }  // namespace cli

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace cli {
@@ -12,5 +13,8 @@ namespace cli {
 // complete, so an existing file is replaced only by a finished one and a failure
 // leaves nothing behind. Returns an error text, empty on success.
 std::string WriteLines(const std::string& path, const std::vector<std::string>& lines);
+
+// The same for bytes (a picture, a payload), written as they are.
+std::string WriteBytes(const std::string& path, std::string_view bytes);
 
 }  // namespace cli

@@ -1,5 +1,6 @@
 #include "cli/symbols.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <span>
 
@@ -59,15 +60,64 @@ int FirstMisfit(TQRSymbolEngine& engine, int hint) {
     return 0;
 }
 
+std::string ModeRefusal(std::span<const std::uint8_t> input, int mode) {
+    const int at = FirstRefusedByte(input, mode);
+    if (at < 0) return {};
+    const bool lone = mode == 3 && at + 1 >= static_cast<int>(input.size());
+    return std::string(lone ? "the last byte " : "byte ") + HexByte(input[at]) +
+           (lone ? "" : " at position " + std::to_string(at + 1)) + " cannot be carried in " +
+           kModeNames[mode] + " mode";
+}
+
+// Divides the input among n symbols of the given mode and tells whether all fit.
+bool FitsIn(TQRSymbolEngine& engine, qr::engine::TQRMode mode, int n) {
+    engine.SetMode(mode);
+    engine.SetCount(n);
+    engine.DivideInput();
+    engine.CheckDivision();
+    return FirstMisfit(engine, 0) == 0;
+}
+
+// The fewest symbols of the engine's version that carry the input: one, then 2..16
+// linked, or 2..1024 plain pieces when asked for. Fills r's plan or its refusal.
+void ChooseCount(TQRSymbolEngine& engine, const TSymbolRequest& o, TBuildResult& r) {
+    const bool plus = o.Split == qr::engine::qrPlus;
+    if (!o.Split && FitsIn(engine, qr::engine::qrSingle, 1)) {
+        r.Mode = qr::engine::qrSingle;
+        r.Count = 1;
+        return;
+    }
+    const auto mode = plus ? qr::engine::qrPlus : qr::engine::qrConnect;
+    const int most = plus ? qr::engine::kMaxCount : 16;
+    // No symbol holds more bytes than its numeric capacity in digits, so fewer symbols
+    // than this cannot carry the input.
+    const int perSymbol = engine.VersionInfo().Levels[engine.Eclevel()].ModeCapacity[0];
+    const int fewest = std::max(2, (engine.Len() + perSymbol - 1) / perSymbol);
+    for (int n = fewest; n <= most; ++n) {
+        if (FitsIn(engine, mode, n)) {
+            r.Mode = mode;
+            r.Count = n;
+            return;
+        }
+    }
+    r.Exit = kExitNoFit;
+    r.Error = "the text (" + std::to_string(engine.Len()) + " bytes) does not fit in " +
+              std::to_string(most) + (plus ? " symbols" : " linked symbols") + " of version " +
+              VersionLevel(engine.Version(), engine.Eclevel()) +
+              (o.Emode >= 0 ? std::string(" in ") + kModeNames[o.Emode] + " mode" : "");
+}
+
 }  // namespace
 
-TBuildResult PrepareSymbols(TQRSymbolEngine& engine, const TCliOptions& o, const std::string& code) {
+TBuildResult PrepareSymbols(TQRSymbolEngine& engine, const TSymbolRequest& o, const std::string& code) {
     TBuildResult r;
     engine.SetVersion(o.Version > 0 ? o.Version : qr::engine::kMinVersion);
     engine.SetEclevel(o.Eclevel);
     engine.SetEmode(o.Emode);
     engine.SetMasktype(o.Masktype);
     engine.SetPxmag(o.Pxmag);
+    r.Mode = o.Split;
+    r.Count = o.Count;
     if (o.Split) engine.SetMode(*o.Split);
     if (o.Count) engine.SetCount(*o.Count);
     // The flag first, so the text is prepared once, with escapes resolved.
@@ -78,21 +128,20 @@ TBuildResult PrepareSymbols(TQRSymbolEngine& engine, const TCliOptions& o, const
 
     engine.DivideInput();
     engine.CheckDivision();
-    const int count = engine.Count();
 
+    // A fixed mode refuses on content, whatever the division.
     if (o.Emode >= 0) {
-        const auto input = engine.PreparedInput();
-        for (int s = 1; s <= count; ++s) {
-            const int at = FirstRefusedByte(engine.Slice(s), o.Emode);
-            if (at < 0) continue;
-            const int pos = engine.Offset(s - 1) + at;
-            const bool lone = o.Emode == 3 && pos + 1 >= static_cast<int>(input.size());
+        if (auto refusal = ModeRefusal(engine.PreparedInput(), o.Emode); !refusal.empty()) {
             r.Exit = kExitUsage;
-            r.Error = std::string(lone ? "the last byte " : "byte ") + HexByte(input[pos]) +
-                      (lone ? "" : " at position " + std::to_string(pos + 1)) + " cannot be carried in " +
-                      kModeNames[o.Emode] + " mode";
+            r.Error = std::move(refusal);
             return r;
         }
+    }
+
+    if (o.CountAuto) {
+        ChooseCount(engine, o, r);
+        r.Version = engine.Version();
+        return r;
     }
 
     int misfit = 0;
@@ -105,25 +154,26 @@ TBuildResult PrepareSymbols(TQRSymbolEngine& engine, const TCliOptions& o, const
             if (misfit == 0) break;
         }
     }
+    r.Version = engine.Version();
     if (misfit != 0) {
+        const int count = engine.Count();
         r.Exit = kExitNoFit;
         r.Error = "symbol " + std::to_string(misfit) + " of " + std::to_string(count) + " does not fit: " +
                   std::to_string(engine.Slice(misfit).size()) + " bytes at version " +
                   VersionLevel(engine.Version(), engine.Eclevel()) +
                   (o.Version > 0 ? "" : ", the largest") +
                   (o.Emode >= 0 ? std::string(" in ") + kModeNames[o.Emode] + " mode" : "");
-        return r;
-    }
-
-    const std::uint64_t w = static_cast<std::uint64_t>(engine.Modules() + 8) * engine.Pxmag();
-    if (static_cast<std::uint64_t>(count) * (w + 2) * (2 * w + 1) > kMaxPictureBytes) {
-        r.Exit = kExitUsage;
-        r.Error = "the PBM text of " + std::to_string(count) + " symbols of version " +
-                  std::to_string(engine.Version()) + " at --pxmag " + std::to_string(engine.Pxmag()) +
-                  " would exceed 1 GiB; ask for fewer symbols or a smaller --pxmag";
-        return r;
     }
     return r;
+}
+
+std::string PbmTooLarge(const TQRSymbolEngine& engine) {
+    const int count = engine.Count();
+    const std::uint64_t w = static_cast<std::uint64_t>(engine.Modules() + 8) * engine.Pxmag();
+    if (static_cast<std::uint64_t>(count) * (w + 2) * (2 * w + 1) <= kMaxPictureBytes) return {};
+    return "the PBM text of " + std::to_string(count) + " symbols of version " +
+           std::to_string(engine.Version()) + " at --pxmag " + std::to_string(engine.Pxmag()) +
+           " would exceed 1 GiB; ask for fewer symbols or a smaller --pxmag";
 }
 
 const std::vector<std::string>* PbmLines(TQRSymbolEngine& engine) {

@@ -1,9 +1,10 @@
-// Turns varoku-qr's options and text into an engine ready to give its PBM text: the
+// Turns varoku-qr's options and text into an engine ready to give its symbols: the
 // division runs once, as a repaint would, and every symbol is tried before anything
-// is written, choosing the version when the user left it to us.
+// is written, choosing the version (or the count) when the user left it to us.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,13 +20,23 @@ struct TBuildResult {
     int Exit = kExitOk;
     std::string Error;                  // one line, when Exit is not kExitOk
     std::vector<std::string> Warnings;  // things done differently from what was asked
+    // What to write into a component, in this order, for the same division: the
+    // version chosen, then Mode and Count as the request or the count search left them.
+    int Version = 0;
+    std::optional<qr::engine::TQRMode> Mode;
+    std::optional<int> Count;
 };
 
-// Writes the options and code into engine (mode before count), divides the input and
+// Writes the request and code into engine (mode before count), divides the input and
 // checks that every symbol can be built at the requested version, or at the smallest
-// version that holds them all. On success engine.PBM() gives the complete text.
-TBuildResult PrepareSymbols(qr::engine::TQRSymbolEngine& engine, const TCliOptions& options,
+// version that holds them all; with CountAuto, tries one symbol and then ever more
+// until all fit. On success engine.PBM() gives the complete text.
+TBuildResult PrepareSymbols(qr::engine::TQRSymbolEngine& engine, const TSymbolRequest& request,
                             const std::string& code);
+
+// The PBM text of the engine's symbols at its Pxmag would exceed kMaxPictureBytes: the
+// refusal, or "".
+std::string PbmTooLarge(const qr::engine::TQRSymbolEngine& engine);
 
 // The engine's PBM lines; null when a symbol is missing from them (which
 // PrepareSymbols makes sure cannot happen).

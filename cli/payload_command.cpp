@@ -1,0 +1,139 @@
+#include "cli/payload_command.h"
+
+#include <QString>
+
+#include <optional>
+
+#include "app/payload.h"
+#include "app/sjis_text.h"
+#include "cli/input.h"
+
+namespace cli {
+
+namespace {
+
+// One field as the window's edit (one line) or editor (many lines) would hand it over.
+class TFieldReader {
+public:
+    explicit TFieldReader(TPayloadResult& result) : result_(result) {}
+
+    std::string Line(const char* option, const std::string& utf8) { return Convert(option, utf8, false); }
+    std::string Lines(const char* option, const std::string& utf8) { return Convert(option, utf8, true); }
+
+private:
+    std::string Convert(const char* option, const std::string& utf8, bool editor) {
+        if (!result_.Error.empty()) return {};
+        std::u16string text;
+        if (auto error = Utf8ToUtf16(utf8, text); !error.empty()) {
+            result_.Error = std::string(option) + ": " + error;
+            result_.Exit = kExitUsage;
+            return {};
+        }
+        const QString shown = QString::fromStdU16String(text);
+        std::vector<platform::Cp932Unmappable> unmappable;
+        std::string sjis = editor ? app::EditorTextToSjis(shown, &unmappable) : app::ToSjis(shown, &unmappable);
+        if (!unmappable.empty()) {
+            result_.Error = std::string(option) + ": " + UnmappableText(unmappable.front());
+            result_.Exit = kExitUsage;
+            return {};
+        }
+        return sjis;
+    }
+
+    TPayloadResult& result_;
+};
+
+// The window's refusal: its caption, then its text with one message line per line.
+std::string Refusal(const char* caption, const char* message) {
+    std::string text = std::string(caption) + ": " + message;
+    return app::ReplaceAllText(text, "\r\n", "\n");
+}
+
+void ComposeMail(const TCliOptions& o, TPayloadResult& r) {
+    const auto& f = o.Fields;
+    std::string body = f.Body.value_or("");
+    if (f.Body && *f.Body == "-") {
+        auto in = ReadFileOrStdin("-");
+        if (!in.Error.empty()) {
+            r.Error = in.Error;
+            r.Exit = in.TooLong ? kExitNoFit : kExitUsage;
+            return;
+        }
+        body = std::move(in.Bytes);
+        if (body.starts_with("\xEF\xBB\xBF")) body.erase(0, 3);
+        // As a shell's $(...) does: the line break that ends the last line is no part
+        // of the text.
+        if (body.ends_with('\n')) body.pop_back();
+        if (body.ends_with('\r')) body.pop_back();
+    }
+    TFieldReader read(r);
+    app::TMessageFields fields;
+    fields.body = read.Lines("--body", body);
+    fields.address = read.Line("--to", f.To);
+    fields.subject = read.Line("--subject", f.Subject);
+    fields.subjectOption = f.SubjectOption;
+    if (!r.Error.empty()) return;
+
+    const auto composed = app::ComposeMessage(fields, f.Carrier);
+    if (!composed) {
+        r.Error = Refusal(app::kEmptyBodyCaption, app::kEmptyBodyMessage);
+        r.Exit = kExitUsage;
+        return;
+    }
+    if (!app::IsMailAddress(fields.address) && (!f.To.empty() || f.SubjectChosen))
+        r.Warnings.push_back("'" + f.To +
+                             "' is no mail address (it needs \"@\" and \".\"), so the code carries "
+                             "the body alone");
+    r.Payload = composed->payload;
+    r.Count = composed->count;
+}
+
+void ComposeCard(const TCliOptions& o, TPayloadResult& r) {
+    const auto& f = o.Fields;
+    TFieldReader read(r);
+    app::TCardFields card;
+    card.familyName = read.Line("--family", f.FamilyName);
+    card.givenName = read.Line("--given", f.GivenName);
+    card.familyKana = read.Line("--family-kana", f.FamilyKana);
+    card.givenKana = read.Line("--given-kana", f.GivenKana);
+    card.tel1 = read.Line("--tel", f.Tel1);
+    card.tel2 = read.Line("--tel2", f.Tel2);
+    card.mail1 = read.Line("--mail", f.Mail1);
+    card.mail2 = read.Line("--mail2", f.Mail2);
+    card.memo = read.Lines("--memo", f.Memo);
+    if (!r.Error.empty()) return;
+
+    const app::TCardResult composed = app::ComposeCard(card, f.Carrier);
+    if (composed.problem != app::TCardProblem::None) {
+        r.Error = Refusal(app::kCardProblemCaption, app::CardProblemMessage(composed.problem));
+        r.Exit = kExitUsage;
+        return;
+    }
+    r.Payload = composed.payload;
+    r.Count = composed.count;
+}
+
+void ComposeBookmark(const TCliOptions& o, TPayloadResult& r) {
+    TFieldReader read(r);
+    const std::string title = read.Line("--title", o.Fields.Title);
+    const std::string url = read.Line("--url", o.Fields.Url);
+    if (!r.Error.empty()) return;
+    const app::TBookmarkResult composed = app::ComposeBookmark(title, url);
+    r.Payload = composed.payload;
+    r.Count = composed.count;
+}
+
+}  // namespace
+
+TPayloadResult ComposePayload(const TCliOptions& options) {
+    TPayloadResult r;
+    switch (options.Command) {
+    case TCommand::Mail: ComposeMail(options, r); break;
+    case TCommand::Card: ComposeCard(options, r); break;
+    case TCommand::Bookmark: ComposeBookmark(options, r); break;
+    default: break;
+    }
+    return r;
+}
+
+}  // namespace cli

@@ -1,0 +1,280 @@
+#include "cli/picture.h"
+
+#include <QApplication>
+#include <QTransform>
+
+#include <charconv>
+#include <cstdlib>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "cli/input.h"
+#include "platform/cp932.h"
+#include "qr/picture_output.h"
+#include "qr/qr_code.h"
+
+namespace cli {
+
+namespace {
+
+// A PNG larger than this (as 32-bit pixels in memory) is refused rather than drawn.
+constexpr std::uint64_t kMaxBitmapBytes = std::uint64_t{1} << 30;
+
+void QuietQt(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    // Qt's warnings (a missing runtime directory, font substitutions) are not the user's
+    // business; a real failure still reaches them.
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "varoku-qr: %s\n", message.toLocal8Bit().constData());
+}
+
+int g_argc = 1;
+char g_name[] = "varoku-qr";
+char* g_argv[] = {g_name, nullptr};
+
+platform::TColor ToColor(std::uint32_t rgb) {
+    // TColor keeps red in the low byte.
+    return ((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16);
+}
+
+struct TSjis {
+    std::string Bytes;
+    std::string Error;
+};
+
+TSjis ToSjis(const char* option, const std::string& utf8) {
+    TSjis r;
+    std::u16string text;
+    if (auto error = Utf8ToUtf16(utf8, text); !error.empty()) {
+        r.Error = std::string(option) + ": " + error;
+        return r;
+    }
+    std::vector<platform::Cp932Unmappable> unmappable;
+    r.Bytes = platform::Utf16ToCp932(text, &unmappable);
+    if (!unmappable.empty()) r.Error = std::string(option) + ": " + UnmappableText(unmappable.front());
+    return r;
+}
+
+// Whether any symbol of a set of `count` gets a caption from this text.
+bool HasCaption(qr::TNumbering numbering, const std::string& text, int count) {
+    return !(count > 1 ? qr::NumberedComment(numbering, text, 1) : text).empty();
+}
+
+// The component turns and mirrors only bitmaps; a vector picture is replayed through
+// the same turn (clockwise) and then the same mirror.
+std::unique_ptr<platform::TMetafile> Turned(const platform::TMetafile& source, int width, int height,
+                                            int angle, bool mirror) {
+    const bool quarter = angle == 90 || angle == 270;
+    QTransform t;
+    switch (angle) {
+    case 90: t = QTransform(0, 1, -1, 0, height, 0); break;
+    case 180: t = QTransform(-1, 0, 0, -1, width, height); break;
+    case 270: t = QTransform(0, -1, 1, 0, 0, width); break;
+    default: break;
+    }
+    if (mirror) t = t * QTransform(-1, 0, 0, 1, quarter ? height : width, 0);
+    auto turned = std::make_unique<platform::TMetafile>();
+    turned->SetWidth(quarter ? source.Height() : source.Width());
+    turned->SetHeight(quarter ? source.Width() : source.Height());
+    QPainter* painter = turned->BeginRecording().Painter();
+    painter->setTransform(t);
+    painter->drawPicture(0, 0, source.Picture());
+    turned->EndRecording();
+    return turned;
+}
+
+// "M4,4 L11,4 L11,5 L4,5 L4,4" (a rectangle as the SVG generator writes it) as
+// "M4 4h7v1h-7z"; nothing when d is anything else.
+std::optional<std::string> RectanglePath(std::string_view d) {
+    long v[10];
+    std::size_t i = 0;
+    for (int k = 0; k < 10; ++k) {
+        const char expected = k == 0 ? 'M' : k % 2 == 0 ? 'L' : ',';
+        if (k % 2 == 0 && k > 0) {
+            if (i >= d.size() || d[i] != ' ') return std::nullopt;
+            ++i;
+        }
+        if (i >= d.size() || d[i] != expected) return std::nullopt;
+        ++i;
+        const auto [p, ec] = std::from_chars(d.data() + i, d.data() + d.size(), v[k]);
+        if (ec != std::errc()) return std::nullopt;
+        i = static_cast<std::size_t>(p - d.data());
+    }
+    if (i != d.size()) return std::nullopt;
+    const long x0 = v[0], y0 = v[1], x1 = v[2], y1 = v[5];
+    if (v[3] != y0 || v[4] != x1 || v[6] != x0 || v[7] != y1 || v[8] != x0 || v[9] != y0) return std::nullopt;
+    if (x1 <= x0 || y1 <= y0) return std::nullopt;
+    return "M" + std::to_string(x0) + " " + std::to_string(y0) + "h" + std::to_string(x1 - x0) + "v" +
+           std::to_string(y1 - y0) + "h-" + std::to_string(x1 - x0) + "z";
+}
+
+}  // namespace
+
+TGuiSession::TGuiSession() {
+    if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    qInstallMessageHandler(QuietQt);
+    app_ = std::make_unique<QApplication>(g_argc, g_argv);
+}
+
+TGuiSession::~TGuiSession() = default;
+
+bool NeedsComponent(TPictureType type) {
+    return type == TPictureType::Png || type == TPictureType::Svg || type == TPictureType::Pdf;
+}
+
+TPictureResult DrawPicture(TPictureType type, const TSymbolRequest& request, const TBuildResult& plan,
+                           const TDrawing& drawing, const std::string& code,
+                           const qr::engine::TQRSymbolEngine& engine) {
+    TPictureResult r;
+    auto refuse = [&](std::string error) {
+        r.Exit = kExitUsage;
+        r.Error = std::move(error);
+        return r;
+    };
+    const TSjis up = ToSjis("--comment-up", drawing.CommentUp.value_or(""));
+    if (!up.Error.empty()) return refuse(up.Error);
+    const TSjis down = ToSjis("--comment-down", drawing.CommentDown.value_or(""));
+    if (!down.Error.empty()) return refuse(down.Error);
+
+    qr::TQRCode qr;
+    qr.SetSymbolEnabled(false);
+    qr.SetMatch(true);
+    if (type != TPictureType::Png) qr.SetSymbolPicture(qr::picEMF);
+    qr.SetColumn(drawing.Column);
+    const auto numbering = static_cast<qr::TNumbering>(drawing.Numbering);
+    const auto loc = static_cast<qr::TLocation>(drawing.CommentLoc);
+    qr.SetNumbering(numbering);
+    qr.SetCommentUp(up.Bytes);
+    qr.SetCommentDown(down.Bytes);
+    qr.SetCommentUpLoc(loc);
+    qr.SetCommentDownLoc(loc);
+    platform::TFont font = qr.ComFont();
+    font.Color = ToColor(drawing.Foreground);
+    qr.SetComFont(&font);
+    const int count = engine.Count();
+    const bool captionUp = HasCaption(numbering, up.Bytes, count);
+    const bool captionDown = HasCaption(numbering, down.Bytes, count);
+    if (captionUp || captionDown) {
+        platform::TBitmap probe;
+        probe.SetSize(1, 1);
+        probe.Canvas().SetFont(font);
+        const int band = probe.Canvas().TextExtent(QStringLiteral("0")).height();
+        if (captionUp) qr.SetSymbolSpaceUp(band);
+        if (captionDown) qr.SetSymbolSpaceDown(band);
+    }
+    if (type == TPictureType::Png) {
+        qr.SetAngle(drawing.Angle);
+        qr.SetReverse(drawing.Mirror);
+    }
+    qr.SetSymbolColor(ToColor(drawing.Foreground));
+    qr.SetBackColor(ToColor(drawing.Background));
+
+    qr.SetVersion(plan.Version);
+    qr.SetEclevel(request.Eclevel);
+    qr.SetEmode(request.Emode);
+    qr.SetMasktype(request.Masktype);
+    qr.SetPxmag(request.Pxmag);
+    if (plan.Mode) qr.SetMode(*plan.Mode);
+    if (plan.Count) qr.SetCount(*plan.Count);
+    if (request.BinaryOperation) qr.SetBinaryOperation(true);
+    qr.SetCode(code);
+
+    const int columns = std::min(drawing.Column, count);
+    const int rows = (count + drawing.Column - 1) / drawing.Column;
+    const std::uint64_t width = static_cast<std::uint64_t>(columns) * qr.SymbolWidthS();
+    const std::uint64_t height = static_cast<std::uint64_t>(rows) * qr.SymbolHeightS();
+    if (type == TPictureType::Png && width * height * 4 > kMaxBitmapBytes)
+        return refuse("a PNG of " + std::to_string(width) + " x " + std::to_string(height) +
+                      " pixels would take more than 1 GiB; ask for fewer symbols or a smaller --pxmag");
+
+    qr.SetSymbolEnabled(true);
+    const auto& drawn = qr.Engine();
+    bool same = qr.SymbolDisped() && drawn.Count() == count;
+    for (int k = 0; same && k <= count; ++k) same = drawn.Offset(k) == engine.Offset(k);
+    if (!same) return refuse("the picture's symbols differ from the ones checked; nothing is written");
+
+    if (type == TPictureType::Png) {
+        const QByteArray png = qr::ImageToPng(qr.BitmapImage());
+        r.Bytes.assign(png.constData(), static_cast<std::size_t>(png.size()));
+    } else {
+        const platform::TMetafile* picture = qr.MetafilePicture();
+        if (!picture) return refuse("the component drew no vector picture");
+        std::unique_ptr<platform::TMetafile> turned;
+        if (drawing.Angle != 0 || drawing.Mirror) {
+            turned = Turned(*picture, qr.Width(), qr.Height(), drawing.Angle, drawing.Mirror);
+            picture = turned.get();
+        }
+        const QString title = QStringLiteral("QR code");
+        const QByteArray bytes =
+            type == TPictureType::Svg ? qr::MetafileToSvg(*picture, title) : qr::MetafileToPdf(*picture, title);
+        r.Bytes.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        if (type == TPictureType::Svg) r.Bytes = CompactSvg(r.Bytes);
+    }
+    if (r.Bytes.empty()) return refuse(std::string("the ") + PictureTypeName(type) + " picture could not be made");
+    return r;
+}
+
+std::string Utf8Picture(qr::engine::TQRSymbolEngine& engine, const TDrawing& drawing) {
+    static constexpr const char* kCells[] = {" ", "\u2580", "\u2584", "\u2588"};  // by top + 2 * bottom
+    std::string out;
+    for (int s = 1; s <= engine.Count(); ++s) {
+        if (engine.BuildSymbol(s) != 0) return {};
+        const int n = engine.Modules() + 8;
+        // Module (r, c) of the picture with its quiet zone, after the turn and the mirror.
+        auto dark = [&](int r, int c) {
+            if (r >= n) return drawing.Invert;
+            if (drawing.Mirror) c = n - 1 - c;
+            int sr = r, sc = c;
+            switch (drawing.Angle) {
+            case 90: sr = n - 1 - c, sc = r; break;
+            case 180: sr = n - 1 - r, sc = n - 1 - c; break;
+            case 270: sr = c, sc = n - 1 - r; break;
+            default: break;
+            }
+            return engine.IsDark(sr - 4, sc - 4) != drawing.Invert;
+        };
+        if (s > 1) out += '\n';
+        for (int r = 0; r < n; r += 2) {
+            for (int c = 0; c < n; ++c) out += kCells[(dark(r, c) ? 1 : 0) + (dark(r + 1, c) ? 2 : 0)];
+            out += '\n';
+        }
+    }
+    return out;
+}
+
+std::string CompactSvg(const std::string& svg) {
+    static constexpr std::string_view kHead = "<path vector-effect=\"none\" fill-rule=\"evenodd\" d=\"";
+    static constexpr std::string_view kTail = "\"/>";
+    std::string out;
+    out.reserve(svg.size() / 3);
+    std::string merged;  // the rectangles of the run of path lines being joined
+    auto flush = [&] {
+        if (merged.empty()) return;
+        // Same-turning rectangles under the nonzero rule: overlaps stay filled.
+        out += "<path fill-rule=\"nonzero\" d=\"";
+        out += merged;
+        out += "\"/>\n";
+        merged.clear();
+    };
+    std::size_t start = 0;
+    while (start < svg.size()) {
+        std::size_t end = svg.find('\n', start);
+        end = end == std::string::npos ? svg.size() : end + 1;
+        std::string_view line(svg.data() + start, end - start);
+        start = end;
+        std::string_view body = line;
+        if (body.ends_with('\n')) body.remove_suffix(1);
+        if (body.starts_with(kHead) && body.ends_with(kTail)) {
+            if (auto rect = RectanglePath(body.substr(kHead.size(), body.size() - kHead.size() - kTail.size()))) {
+                merged += *rect;
+                continue;
+            }
+        }
+        flush();
+        out += line;
+    }
+    flush();
+    return out;
+}
+
+}  // namespace cli

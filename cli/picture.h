@@ -1,0 +1,58 @@
+// varoku-qr's pictures: PNG, SVG and PDF drawn by the TQRCode component, as the
+// desktop program draws them, and the utf8 preview for a terminal drawn from the
+// engine's module matrices.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "cli/options.h"
+#include "cli/symbols.h"
+#include "qr/engine/symbol_engine.h"
+
+class QApplication;
+
+namespace cli {
+
+// The component is a widget, so it needs an application object. Pictures are drawn
+// off any screen: without a platform chosen by the user the offscreen one is taken,
+// so varoku-qr runs without a display. Qt's own diagnostics stay off standard error.
+class TGuiSession {
+public:
+    TGuiSession();
+    ~TGuiSession();
+    TGuiSession(const TGuiSession&) = delete;
+    TGuiSession& operator=(const TGuiSession&) = delete;
+
+private:
+    std::unique_ptr<QApplication> app_;
+};
+
+// Whether a type is drawn by the component (and so needs a TGuiSession).
+bool NeedsComponent(TPictureType type);
+
+struct TPictureResult {
+    int Exit = kExitOk;
+    std::string Error;
+    std::string Bytes;
+};
+
+// Draws the symbols that PrepareSymbols settled on for `code` as a PNG, SVG or PDF
+// picture. `engine` is the one PrepareSymbols prepared: the component must divide the
+// text the same way, or nothing is drawn. Captions get a band of their own above or
+// below each symbol, so they never cover a module.
+TPictureResult DrawPicture(TPictureType type, const TSymbolRequest& request, const TBuildResult& plan,
+                           const TDrawing& drawing, const std::string& code,
+                           const qr::engine::TQRSymbolEngine& engine);
+
+// The symbols of the engine's last division as text: two module rows per line in
+// half-block characters, each symbol with a 4-module quiet zone, symbols one below the
+// other with an empty line between. A dark module is a drawn cell (a light one with
+// Invert); Angle and Mirror turn and mirror each symbol.
+std::string Utf8Picture(qr::engine::TQRSymbolEngine& engine, const TDrawing& drawing);
+
+// One path per colour instead of one element per rectangle, rectangles written with
+// relative moves. Anything that is not a plain rectangle stays as the generator wrote it.
+std::string CompactSvg(const std::string& svg);
+
+}  // namespace cli

@@ -1,0 +1,26 @@
+// One text to one finished picture file (or standard output): the symbols checked,
+// drawn in the chosen type and written whole or not at all. Plain text, the payload
+// commands and every line of a batch go through here.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "cli/options.h"
+#include "qr/engine/symbol_engine.h"
+
+namespace cli {
+
+struct TProduct {
+    int Exit = kExitOk;
+    std::string Error;
+    std::vector<std::string> Warnings;
+};
+
+// Builds the symbols of `code` (Shift-JIS) in `engine`, which is reset first, and
+// writes them as options.Type to path (standard output when empty). A type drawn by
+// the component needs a TGuiSession alive.
+TProduct Produce(const TCliOptions& options, const TSymbolRequest& request, const std::string& code,
+                 const std::string& path, qr::engine::TQRSymbolEngine& engine);
+
+}  // namespace cli
