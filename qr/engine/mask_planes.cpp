@@ -35,6 +35,8 @@ void TransposeBlock(std::uint64_t (&a)[64], int size) {
 }
 
 void Transpose(const TPlane& in, TPlane& out, int n) {
+    for (int c = 0; c < n; ++c)
+        out[c] = {};
     const int words = (n + 63) / 64;
     std::uint64_t block[64];
     for (int bi = 0; bi < words; ++bi)

@@ -18,8 +18,8 @@ inline constexpr int kPlaneWords = 3;
 using TPlaneLine = std::array<std::uint64_t, kPlaneWords>;
 using TPlane = std::array<TPlaneLine, kMaxModules>;
 
-// The work area of the mask choice, filled once per symbol by LoadMaskPlanes. Bits at
-// positions n and beyond are always zero.
+// The work area of the mask choice, filled once per symbol by LoadMaskPlanes: lines 0 to
+// n - 1 of the four planes, in which the bits at positions n and beyond are zero.
 struct TMaskPlanes {
     int N = 0;
     // Row planes: Base is every cell's colour before masking (function cells as drawn,

@@ -13,7 +13,7 @@ static_assert(VersionWords[6] == -1 && VersionWords[7] == 0x07C94 && VersionWord
 namespace {
 
 // Dark bit of cell k along line `line`: along a row when horizontal, else down a column.
-// The penalty reads cells through plain pointers; it runs eight times per symbol.
+// The plain evaluation stays as simple as the rule; the mask choice scores on bit planes.
 struct TLineReader {
     const std::uint8_t* cells;
     bool horizontal;
