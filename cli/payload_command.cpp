@@ -44,9 +44,11 @@ private:
 };
 
 // The window's refusal: its caption, then its text with one message line per line.
+// The texts are UTF-8, so the Shift-JIS ReplaceAllText cannot be used on them.
 std::string Refusal(const char* caption, const char* message) {
     std::string text = std::string(caption) + ": " + message;
-    return app::ReplaceAllText(text, "\r\n", "\n");
+    for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) text.replace(at, 2, "\n");
+    return text;
 }
 
 void ComposeMail(const TCliOptions& o, TPayloadResult& r) {

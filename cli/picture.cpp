@@ -21,6 +21,8 @@ namespace {
 // A PNG larger than this (as 32-bit pixels in memory) is refused rather than drawn.
 constexpr std::uint64_t kMaxBitmapBytes = std::uint64_t{1} << 30;
 
+constexpr int kRectanglesPerPath = 2000;
+
 void QuietQt(QtMsgType type, const QMessageLogContext&, const QString& message) {
     // Qt's warnings (a missing runtime directory, font substitutions) are not the user's
     // business; a real failure still reaches them.
@@ -248,6 +250,7 @@ std::string CompactSvg(const std::string& svg) {
     std::string out;
     out.reserve(svg.size() / 3);
     std::string merged;  // the rectangles of the run of path lines being joined
+    int rectangles = 0;
     auto flush = [&] {
         if (merged.empty()) return;
         // Same-turning rectangles under the nonzero rule: overlaps stay filled.
@@ -255,6 +258,7 @@ std::string CompactSvg(const std::string& svg) {
         out += merged;
         out += "\"/>\n";
         merged.clear();
+        rectangles = 0;
     };
     std::size_t start = 0;
     while (start < svg.size()) {
@@ -266,7 +270,11 @@ std::string CompactSvg(const std::string& svg) {
         if (body.ends_with('\n')) body.remove_suffix(1);
         if (body.starts_with(kHead) && body.ends_with(kTail)) {
             if (auto rect = RectanglePath(body.substr(kHead.size(), body.size() - kHead.size() - kTail.size()))) {
+                // Readers guard against runaway paths (Qt SVG stops at 32767 elements,
+                // five per rectangle), so a large symbol takes a few paths.
+                if (rectangles == kRectanglesPerPath) flush();
                 merged += *rect;
+                ++rectangles;
                 continue;
             }
         }

@@ -51,8 +51,9 @@ TPictureResult DrawPicture(TPictureType type, const TSymbolRequest& request, con
 // Invert); Angle and Mirror turn and mirror each symbol.
 std::string Utf8Picture(qr::engine::TQRSymbolEngine& engine, const TDrawing& drawing);
 
-// One path per colour instead of one element per rectangle, rectangles written with
-// relative moves. Anything that is not a plain rectangle stays as the generator wrote it.
+// One path per colour (per 2000 rectangles) instead of one element per rectangle,
+// rectangles written with relative moves. Anything that is not a plain rectangle stays
+// as the generator wrote it.
 std::string CompactSvg(const std::string& svg);
 
 }  // namespace cli

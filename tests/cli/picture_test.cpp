@@ -1,0 +1,208 @@
+// varoku-qr's pictures as a viewer shows them: every type decodes to the bytes it was
+// given, turned and mirrored as asked; sets of symbols stand in their grid; colours
+// and captions leave the symbols readable; the terminal text is the PBM's matrix; SVG
+// stays one path per colour.
+#include <gtest/gtest.h>
+
+#include <QColor>
+#include <QImage>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/cli/pictures.h"
+#include "tests/cli/run_cli.h"
+#include "tests/support/qt_picture_reader.h"
+
+namespace {
+
+using cli_test::PictureOf;
+using cli_test::RunQr;
+using cli_test::Sjis;
+using cli_test::TScratchDir;
+
+const std::string kText = "Varoku テスト 0123456789";
+
+// Runs varoku-qr with args plus "-o dir/out.<type>" and returns the file's picture.
+QImage Draw(const TScratchDir& dir, const std::string& type, std::vector<std::string> args) {
+    const std::string path = dir.Path() + "/out." + type;
+    args.insert(args.begin(), {"-t", type, "-o", path});
+    const auto r = RunQr(args);
+    EXPECT_EQ(r.Exit, 0) << r.Err;
+    EXPECT_TRUE(r.Err.empty()) << r.Err;
+    EXPECT_TRUE(r.Out.empty());
+    return PictureOf(type, cli_test::ReadFile(path));
+}
+
+TEST(VarokuQrPictures, EveryTypeDecodesTurnedAndMirroredAsAsked) {
+    struct Row {
+        const char* Type;
+        int Angle;
+        bool Mirror;
+    };
+    const Row rows[] = {
+        {"png", 0, false}, {"png", 90, false}, {"png", 180, true},  {"png", 270, true},
+        {"svg", 0, false}, {"svg", 90, true},  {"svg", 180, false}, {"svg", 270, false},
+        {"pdf", 0, true},  {"pdf", 90, false}, {"pdf", 180, false}, {"pdf", 270, true},
+    };
+    TScratchDir dir;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.Type) + " angle " + std::to_string(row.Angle) + (row.Mirror ? " mirrored" : ""));
+        std::vector<std::string> args = {"--angle", std::to_string(row.Angle), "-s", "3", kText};
+        if (row.Mirror) args.insert(args.begin(), "--mirror");
+        const QImage picture = Draw(dir, row.Type, args);
+        ASSERT_FALSE(picture.isNull());
+        const auto read = test_support::ReadPicture(picture);
+        ASSERT_TRUE(read.Valid) << read.Error;
+        EXPECT_EQ(read.Bytes, Sjis(kText));
+        EXPECT_EQ(read.Orientation, row.Angle);
+        EXPECT_EQ(read.Mirrored, row.Mirror);
+    }
+}
+
+TEST(VarokuQrPictures, SetsStandInTheirGridInReadingOrder) {
+    TScratchDir dir;
+    for (const char* type : {"png", "svg", "pdf"}) {
+        SCOPED_TRACE(type);
+        const QImage picture =
+            Draw(dir, type, {"--split", "connect", "--count", "3", "--columns", "2", "-v", "2", kText + kText});
+        auto symbols = test_support::ReadPictureAll(picture);
+        ASSERT_EQ(symbols.size(), 3u);
+        std::sort(symbols.begin(), symbols.end(),
+                  [](const auto& a, const auto& b) { return a.SequenceIndex < b.SequenceIndex; });
+        std::string joined;
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(symbols[i].SequenceIndex, i);
+            EXPECT_EQ(symbols[i].SequenceSize, 3);
+            joined += symbols[i].Bytes;
+        }
+        EXPECT_EQ(joined, Sjis(kText + kText));
+        // Two side by side, the third under the first.
+        EXPECT_NEAR(symbols[0].CenterY, symbols[1].CenterY, 4);
+        EXPECT_GT(symbols[1].CenterX, symbols[0].CenterX);
+        EXPECT_NEAR(symbols[2].CenterX, symbols[0].CenterX, 4);
+        EXPECT_GT(symbols[2].CenterY, symbols[0].CenterY);
+    }
+}
+
+TEST(VarokuQrPictures, ColoursAreTheOnesAskedFor) {
+    TScratchDir dir;
+    const QImage picture = Draw(dir, "png", {"--fg", "#203080", "--bg", "F0E8D0", kText});
+    std::set<QRgb> colours;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) colours.insert(picture.pixel(x, y) & 0xFFFFFF);
+    EXPECT_EQ(colours, (std::set<QRgb>{0x203080, 0xF0E8D0}));
+    EXPECT_EQ(picture.pixel(0, 0) & 0xFFFFFF, 0xF0E8D0u);
+    const auto read = test_support::ReadPicture(picture);
+    ASSERT_TRUE(read.Valid) << read.Error;
+    EXPECT_EQ(read.Bytes, Sjis(kText));
+
+    const auto r = RunQr({"-t", "svg", "--fg", "#203080", "--bg", "#f0e8d0", kText});
+    EXPECT_NE(r.Out.find("fill=\"#203080\""), std::string::npos);
+    EXPECT_NE(r.Out.find("fill=\"#f0e8d0\""), std::string::npos);
+}
+
+TEST(VarokuQrPictures, CaptionsGetTheirOwnBandAndNeverCoverAModule) {
+    TScratchDir dir;
+    const std::vector<std::string> args = {"--split",       "connect", "--count",      "2",
+                                           "--comment-up",  "上",      "--comment-down", "No.",
+                                           "--numbering",   "tail",    "--comment-loc",  "center",
+                                           "-v",            "3",       kText};
+    for (const char* type : {"png", "svg", "pdf"}) {
+        SCOPED_TRACE(type);
+        const QImage picture = Draw(dir, type, args);
+        const QImage plain = Draw(dir, type, {"--split", "connect", "--count", "2", "-v", "3", kText});
+        // Same width, taller by the two bands.
+        EXPECT_EQ(picture.width(), plain.width());
+        EXPECT_GT(picture.height(), plain.height() + 10);
+        const auto symbols = test_support::ReadPictureAll(picture);
+        ASSERT_EQ(symbols.size(), 2u);
+        for (const auto& s : symbols) EXPECT_EQ(s.SequenceSize, 2);
+    }
+    const auto svg = RunQr({"-t", "svg", "--split", "connect", "--count", "2", "--comment-down", "No.",
+                            "--numbering", "tail", kText});
+    EXPECT_NE(svg.Out.find(">No. 1<"), std::string::npos);
+    EXPECT_NE(svg.Out.find(">No. 2<"), std::string::npos);
+}
+
+TEST(VarokuQrPictures, SvgIsOnePathPerColour) {
+    // The background and the dark modules; version 40's 8,000 and more runs take a few
+    // paths, so that readers that cap a path's length draw all of it.
+    const std::pair<const char*, std::size_t> rows[] = {{"1", 2}, {"10", 2}, {"40", 7}};
+    for (const auto& [version, most] : rows) {
+        const auto r = RunQr({"-t", "svg", "-v", version, "-s", "3", "HELLO"});
+        ASSERT_EQ(r.Exit, 0) << r.Err;
+        std::size_t paths = 0;
+        for (std::size_t at = r.Out.find("<path"); at != std::string::npos; at = r.Out.find("<path", at + 1)) ++paths;
+        EXPECT_LE(paths, most) << "version " << version;
+        EXPECT_EQ(r.Out.find("<rect"), std::string::npos);
+        const auto read = test_support::ReadPicture(PictureOf("svg", r.Out));
+        EXPECT_TRUE(read.Valid) << read.Error;
+    }
+}
+
+TEST(VarokuQrPictures, TerminalTextHoldsThePbmMatrix) {
+    const std::vector<std::vector<std::string>> rows = {
+        {"HELLO"},
+        {"-v", "7", "-l", "H", kText},
+        {"--split", "connect", "--count", "3", kText},
+        {"--split", "plus", "--count", "2", "--mask", "3", "abcdefgh"},
+    };
+    for (const auto& args : rows) {
+        SCOPED_TRACE(args.back());
+        auto pbmArgs = args;
+        pbmArgs.insert(pbmArgs.begin(), {"-t", "pbm", "-s", "1"});
+        const auto pbm = cli_test::ParsePbm(RunQr(pbmArgs).Out);
+        ASSERT_TRUE(pbm.Problem.empty()) << pbm.Problem;
+        for (bool invert : {false, true}) {
+            auto textArgs = args;
+            textArgs.insert(textArgs.begin(), {"-t", "utf8"});
+            if (invert) textArgs.insert(textArgs.begin(), "--invert");
+            const auto r = RunQr(textArgs);
+            ASSERT_EQ(r.Exit, 0) << r.Err;
+            const auto text = cli_test::ParseUtf8Picture(r.Out);
+            ASSERT_TRUE(text.Problem.empty()) << text.Problem;
+            ASSERT_EQ(text.Symbols.size(), pbm.Pictures.size());
+            for (std::size_t k = 0; k < pbm.Pictures.size(); ++k) {
+                const auto& rowsOfText = text.Symbols[k];
+                const auto& picture = pbm.Pictures[k];
+                // An odd number of rows leaves half a line below the last one: light.
+                ASSERT_EQ(rowsOfText.size(), picture.size() + picture.size() % 2);
+                for (std::size_t y = 0; y < rowsOfText.size(); ++y) {
+                    ASSERT_EQ(rowsOfText[y].size(), picture.size());
+                    for (std::size_t x = 0; x < picture.size(); ++x) {
+                        const bool dark = y < picture.size() && picture[y][x];
+                        ASSERT_EQ(rowsOfText[y][x], dark != invert) << "symbol " << k + 1 << " at " << y << "," << x;
+                    }
+                }
+            }
+        }
+    }
+}
+
+TEST(VarokuQrPictures, TerminalTextTurnsAndMirrors) {
+    for (int angle : {0, 90, 180, 270}) {
+        for (bool mirror : {false, true}) {
+            SCOPED_TRACE("angle " + std::to_string(angle) + (mirror ? " mirrored" : ""));
+            std::vector<std::string> args = {"-t", "utf8", "--rotate", std::to_string(angle), kText};
+            if (mirror) args.insert(args.begin(), "--mirror");
+            const auto r = RunQr(args);
+            ASSERT_EQ(r.Exit, 0) << r.Err;
+            const auto text = cli_test::ParseUtf8Picture(r.Out);
+            ASSERT_EQ(text.Symbols.size(), 1u) << text.Problem;
+            const auto& m = text.Symbols[0];
+            QImage image(static_cast<int>(m[0].size()) * 4, static_cast<int>(m.size()) * 4, QImage::Format_RGB32);
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x) image.setPixel(x, y, m[y / 4][x / 4] ? 0xFF000000 : 0xFFFFFFFF);
+            const auto read = test_support::ReadPicture(image);
+            ASSERT_TRUE(read.Valid) << read.Error;
+            EXPECT_EQ(read.Bytes, Sjis(kText));
+            EXPECT_EQ(read.Orientation, angle);
+            EXPECT_EQ(read.Mirrored, mirror);
+        }
+    }
+}
+
+}  // namespace
