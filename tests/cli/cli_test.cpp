@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/app_version.h"
 #include "tests/cli/run_cli.h"
 #include "tests/support/grey_image.h"
 #include "tests/support/zxing_reader.h"
@@ -272,6 +273,143 @@ TEST(VarokuQr, SymbolsReadBackAsTheirBytes) {
                 EXPECT_EQ(read.SequenceIndex, -1);
             }
         }
+    }
+}
+
+}  // namespace
+
+namespace {
+
+struct TCountRow {
+    std::vector<std::string> Args;
+    std::string Text;
+    std::string ModeLine;
+    int Count;
+};
+
+TEST(VarokuQr, CountAutoTakesTheFewestSymbolsThatCarryTheText) {
+    // Version 1-L holds 17 bytes alone, 15 with the structured-append header.
+    const TCountRow rows[] = {
+        {{"-v", "1"}, Repeat("a", 17), "Single Mode (Count = 1)", 1},
+        {{"-v", "1"}, Repeat("a", 18), "Connect Mode (Count = 2)", 2},
+        {{"-v", "1"}, Repeat("a", 100), "Connect Mode (Count = 7)", 7},
+        {{"-v", "1", "--split", "connect"}, "abc", "Connect Mode (Count = 2)", 2},
+        {{"-v", "1", "--split", "plus"}, Repeat("a", 100), "Plus Mode (Count = 6)", 6},
+        {{"-v", "1", "--split", "plus"}, Repeat("a", 17 * 40 + 1), "Plus Mode (Count = 41)", 41},
+        {{"-v", "3", "-l", "H"}, Repeat("日本語のテキスト", 12), "Connect Mode (Count = 8)", 8},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.ModeLine);
+        auto args = row.Args;
+        args.insert(args.end(), {"--count", "auto", row.Text});
+        const auto r = RunQr(args);
+        ASSERT_EQ(r.Exit, 0) << r.Err;
+        const auto pbm = ParsePbm(r.Out);
+        ASSERT_TRUE(pbm.Problem.empty()) << pbm.Problem;
+        EXPECT_EQ(pbm.Header[1], row.ModeLine);
+        EXPECT_EQ(static_cast<int>(pbm.Pictures.size()), row.Count);
+        if (row.Count > 2) {
+            // One symbol fewer does not do.
+            auto fewer = row.Args;
+            const bool plus = row.ModeLine.starts_with("Plus");
+            fewer.insert(fewer.end(), {"--split", plus ? "plus" : "connect", "--count",
+                                       std::to_string(row.Count - 1), row.Text});
+            EXPECT_EQ(RunQr(fewer).Exit, 1);
+        }
+    }
+}
+
+TEST(VarokuQr, CountAutoRefusals) {
+    const TRefusal rows[] = {
+        {{"--count", "auto", "a"}, "", 2,
+         "--count auto needs a fixed --version (1..40): it chooses the fewest symbols of that version"},
+        {{"-v", "1", "--count", "auto", "--split", "single", "a"}, "", 2,
+         "--count auto and --split single exclude each other"},
+        {{"-v", "1", "--count", "auto", Repeat("a", 300)}, "", 1,
+         "the text (300 bytes) does not fit in 16 linked symbols of version 1-L"},
+        {{"-v", "1", "--count", "auto", "--mode", "numeric", "--split", "plus"}, Repeat("7", 41 * 1024 + 1), 1,
+         "the text (41985 bytes) does not fit in 1024 symbols of version 1-L in numeric mode"},
+    };
+    for (const auto& row : rows) {
+        const auto r = RunQr(row.Args, row.Input);
+        SCOPED_TRACE(row.Message);
+        EXPECT_EQ(r.Exit, row.Exit);
+        EXPECT_EQ(r.Err, "varoku-qr: " + row.Message + "\n");
+        EXPECT_TRUE(r.Out.empty());
+    }
+}
+
+TEST(VarokuQr, ReadsTheTextFromAFile) {
+    TScratchDir dir;
+    cli_test::WriteFile(dir.Path() + "/text.txt", "from a file\r\n");
+    const auto fromFile = RunQr({"-r", dir.Path() + "/text.txt"}, "not this");
+    ASSERT_EQ(fromFile.Exit, 0) << fromFile.Err;
+    EXPECT_EQ(fromFile.Out, RunQr({"--", "from a file\r\n"}).Out);
+
+    const TRefusal rows[] = {
+        {{"-r", dir.Path() + "/none"}, "", 2, "cannot open " + dir.Path() + "/none: No such file or directory"},
+        {{"-r", dir.Path() + "/text.txt", "more"}, "", 2, "-r reads the text from a file; give no TEXT with it"},
+        {{"--read-from="}, "", 2, "--read-from needs a file name"},
+    };
+    for (const auto& row : rows) {
+        const auto r = RunQr(row.Args, row.Input);
+        EXPECT_EQ(r.Exit, row.Exit);
+        EXPECT_EQ(r.Err, "varoku-qr: " + row.Message + "\n");
+    }
+}
+
+TEST(VarokuQr, ProgramVersionAndHelp) {
+    for (const char* flag : {"-V", "--program-version"}) {
+        const auto r = RunQr({flag});
+        EXPECT_EQ(r.Exit, 0);
+        EXPECT_EQ(r.Out, "varoku-qr " + platform::FileVersion() + "\n");
+    }
+    EXPECT_FALSE(platform::FileVersion().empty());
+    const auto help = RunQr({"mail", "--help"}).Out;
+    for (const char* option :
+         {"--version N|auto", "--level", "--mode", "--mask", "--count N|auto", "--split", "--binary", "--read-from",
+          "--type pbm|png|svg|pdf|utf8", "--output", "--pxmag", "--columns", "--angle", "--rotate", "--mirror", "--fg",
+          "--bg", "--comment-up", "--comment-down", "--comment-loc", "--numbering", "--invert", "--carrier", "--to",
+          "--subject", "--subject-from-body", "--subject-hello", "--body", "--family", "--given", "--family-kana",
+          "--given-kana", "--tel", "--tel2", "--mail", "--mail2", "--memo", "--title", "--url", "--print-payload",
+          "--program-version", "batch FILE -o DIR"})
+        EXPECT_NE(help.find(option), std::string::npos) << option;
+}
+
+TEST(VarokuQr, PictureTypeFollowsTheFileName) {
+    TScratchDir dir;
+    const std::pair<std::vector<std::string>, std::string> rows[] = {
+        {{"-o", "a.png"}, "\x89PNG"},
+        {{"-o", "a.SVG"}, "<?xml"},
+        {{"-o", "a.pdf"}, "%PDF"},
+        {{"-o", "a.txt"}, "P1\n"},
+        {{"-o", "b.pbm", "-t", "utf8"}, "  "},
+    };
+    for (const auto& [args, start] : rows) {
+        auto all = args;
+        all.push_back("HELLO");
+        const auto r = RunQr(all, "", dir.Path());
+        ASSERT_EQ(r.Exit, 0) << r.Err;
+        EXPECT_TRUE(cli_test::ReadFile(dir.Path() + "/" + args[1]).starts_with(start)) << args[1];
+    }
+    const auto warned = RunQr({"-t", "pbm", "--angle", "90", "--fg", "#ff0000", "-s", "2", "HELLO"});
+    EXPECT_EQ(warned.Exit, 0);
+    EXPECT_EQ(warned.Err, "varoku-qr: warning: --angle does not apply to PBM pictures\n"
+                          "varoku-qr: warning: --fg does not apply to PBM pictures\n");
+}
+
+TEST(VarokuQr, EveryTypeKeepsTheOldFileWhenAWriteFails) {
+    for (const char* type : {"png", "svg", "pdf", "utf8"}) {
+        TScratchDir dir;
+        const std::string target = dir.Path() + "/out";
+        cli_test::WriteFile(target, "old picture\n");
+        std::vector<std::string> args = {"-t", type, "-o", target, "-v", "20", "HELLO"};
+        if (type != std::string("utf8")) args.insert(args.end(), {"-s", "10"});
+        const auto r = RunQr(args, "", "", 512);
+        EXPECT_EQ(r.Exit, 2) << type;
+        EXPECT_EQ(r.Err, "varoku-qr: cannot write " + target + ": File too large\n");
+        EXPECT_EQ(cli_test::ReadFile(target), "old picture\n");
+        EXPECT_EQ(dir.Entries(), std::vector<std::string>{"out"});
     }
 }
 
