@@ -20,7 +20,7 @@ namespace cli {
 namespace {
 
 struct TLine {
-    int Number = 0;  // 1-based line number in the file
+    int Number = 0; // 1-based line number in the file
     std::string Text;
 };
 
@@ -45,7 +45,8 @@ std::vector<TLine> SplitLines(const std::string& bytes, int& total) {
 // tenth otherwise (a log should not fill with carriage returns).
 class TProgress {
 public:
-    TProgress(int total, bool on) : total_(total), on_(on), terminal_(::isatty(STDERR_FILENO) == 1) {}
+    TProgress(int total, bool on)
+        : total_(total), on_(on), terminal_(::isatty(STDERR_FILENO) == 1) {}
 
     void Done(int done) {
         if (!on_) return;
@@ -77,12 +78,13 @@ std::string Padded(int number, int width) {
     return std::string(width > static_cast<int>(s.size()) ? width - s.size() : 0, '0') + s;
 }
 
-}  // namespace
+} // namespace
 
 int RunBatch(const TCliOptions& options) {
     const std::string& dir = options.OutputPath;
     if (::mkdir(dir.c_str(), 0777) != 0 && errno != EEXIST) {
-        std::fprintf(stderr, "varoku-qr: cannot make the folder %s: %s\n", dir.c_str(), std::strerror(errno));
+        std::fprintf(stderr, "varoku-qr: cannot make the folder %s: %s\n", dir.c_str(),
+                     std::strerror(errno));
         return kExitUsage;
     }
     struct stat st {};
@@ -108,7 +110,8 @@ int RunBatch(const TCliOptions& options) {
     const int width = static_cast<int>(std::to_string(total).size());
     const std::string base = dir.ends_with('/') ? dir : dir + "/";
 
-    TProgress progress(static_cast<int>(lines.size()), static_cast<int>(lines.size()) > kBatchProgressFrom);
+    TProgress progress(static_cast<int>(lines.size()),
+                       static_cast<int>(lines.size()) > kBatchProgressFrom);
     int failed = 0;
     int done = 0;
     for (const auto& line : lines) {
@@ -121,7 +124,8 @@ int RunBatch(const TCliOptions& options) {
             code = std::move(converted.Bytes);
         }
         if (error.empty()) {
-            const std::string path = base + Padded(line.Number, width) + PictureExtension(*options.Type);
+            const std::string path =
+                base + Padded(line.Number, width) + PictureExtension(*options.Type);
             const auto product = Produce(options, options.Symbols, code, path, *engine);
             error = product.Error;
             warnings = product.Warnings;
@@ -143,4 +147,4 @@ int RunBatch(const TCliOptions& options) {
     return kExitOk;
 }
 
-}  // namespace cli
+} // namespace cli

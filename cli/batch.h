@@ -12,4 +12,4 @@ inline constexpr int kBatchProgressFrom = 50;
 // Runs the whole batch; returns the exit status (kExitNoFit when any line failed).
 int RunBatch(const TCliOptions& options);
 
-}  // namespace cli
+} // namespace cli

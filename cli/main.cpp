@@ -28,7 +28,9 @@ int Fail(int status, const std::string& message) {
     return status;
 }
 
-void Warn(const std::string& message) { std::fprintf(stderr, "varoku-qr: warning: %s\n", message.c_str()); }
+void Warn(const std::string& message) {
+    std::fprintf(stderr, "varoku-qr: warning: %s\n", message.c_str());
+}
 
 int Print(const std::string& text) {
     std::fputs(text.c_str(), stdout);
@@ -53,7 +55,8 @@ int Run(const std::vector<std::string>& args) {
     cli::TSymbolRequest request = options.Symbols;
     if (options.Command == cli::TCommand::Text) {
         auto text = cli::ReadText(options);
-        if (!text.Error.empty()) return Fail(text.TooLong ? cli::kExitNoFit : cli::kExitUsage, text.Error);
+        if (!text.Error.empty())
+            return Fail(text.TooLong ? cli::kExitNoFit : cli::kExitUsage, text.Error);
         if (options.InputEncoding == cli::TInputEncoding::Utf8) {
             text = cli::Utf8ToShiftJis(text.Bytes);
             if (!text.Error.empty()) return Fail(cli::kExitUsage, text.Error);
@@ -61,11 +64,13 @@ int Run(const std::vector<std::string>& args) {
         code = std::move(text.Bytes);
     } else {
         auto payload = cli::ComposePayload(options);
-        for (const auto& warning : payload.Warnings) Warn(warning);
+        for (const auto& warning : payload.Warnings)
+            Warn(warning);
         if (payload.Exit != cli::kExitOk) return Fail(payload.Exit, payload.Error);
         if (options.PrintPayload) {
             const QByteArray utf8 = platform::Cp932ToQString(payload.Payload).toUtf8();
-            const std::string shown = std::string(utf8.constData(), static_cast<std::size_t>(utf8.size())) + "\n";
+            const std::string shown =
+                std::string(utf8.constData(), static_cast<std::size_t>(utf8.size())) + "\n";
             if (const auto error = cli::WriteBytes(options.OutputPath, shown); !error.empty())
                 return Fail(cli::kExitUsage, error);
             return cli::kExitOk;
@@ -79,12 +84,13 @@ int Run(const std::vector<std::string>& args) {
     // The engine keeps every work area of a version 40 symbol inside itself.
     auto engine = std::make_unique<qr::engine::TQRSymbolEngine>();
     const auto product = cli::Produce(options, request, code, options.OutputPath, *engine);
-    for (const auto& warning : product.Warnings) Warn(warning);
+    for (const auto& warning : product.Warnings)
+        Warn(warning);
     if (product.Exit != cli::kExitOk) return Fail(product.Exit, product.Error);
     return cli::kExitOk;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     try {

@@ -551,7 +551,7 @@ Pictures:
       --angle, --rotate 0|90|180|270
                          turn the picture clockwise (default 0)
       --mirror           mirror the picture left to right (default off)
-      --fg #rrggbb       colour of the dark modules (default #000000)
+      --fg #rrggbb       colour of the dark modules and captions (default #000000)
       --bg #rrggbb       colour of the background (default #ffffff)
       --comment-up TEXT  caption above each symbol (default none)
       --comment-down TEXT
@@ -559,8 +559,9 @@ Pictures:
       --comment-loc left|center|right
                          where captions stand in their cell (default left)
       --numbering none|head|tail|ifvoid
-                         number the captions of a set of symbols: before or after
-                         the text, or in place of an empty one (default none)
+                         number both captions of each symbol of a set: before or
+                         after the text, or in place of an empty one; head and tail
+                         also number an empty caption (default none)
       --invert           utf8 for a dark terminal: light modules drawn (default off)
   Drawing options apply to png, svg and pdf; utf8 follows --angle, --mirror and
   --invert; pbm only --pxmag.

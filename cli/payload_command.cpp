@@ -17,8 +17,12 @@ class TFieldReader {
 public:
     explicit TFieldReader(TPayloadResult& result) : result_(result) {}
 
-    std::string Line(const char* option, const std::string& utf8) { return Convert(option, utf8, false); }
-    std::string Lines(const char* option, const std::string& utf8) { return Convert(option, utf8, true); }
+    std::string Line(const char* option, const std::string& utf8) {
+        return Convert(option, utf8, false);
+    }
+    std::string Lines(const char* option, const std::string& utf8) {
+        return Convert(option, utf8, true);
+    }
 
 private:
     std::string Convert(const char* option, const std::string& utf8, bool editor) {
@@ -31,7 +35,8 @@ private:
         }
         const QString shown = QString::fromStdU16String(text);
         std::vector<platform::Cp932Unmappable> unmappable;
-        std::string sjis = editor ? app::EditorTextToSjis(shown, &unmappable) : app::ToSjis(shown, &unmappable);
+        std::string sjis =
+            editor ? app::EditorTextToSjis(shown, &unmappable) : app::ToSjis(shown, &unmappable);
         if (!unmappable.empty()) {
             result_.Error = std::string(option) + ": " + UnmappableText(unmappable.front());
             result_.Exit = kExitUsage;
@@ -47,7 +52,8 @@ private:
 // The texts are UTF-8, so the Shift-JIS ReplaceAllText cannot be used on them.
 std::string Refusal(const char* caption, const char* message) {
     std::string text = std::string(caption) + ": " + message;
-    for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) text.replace(at, 2, "\n");
+    for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;)
+        text.replace(at, 2, "\n");
     return text;
 }
 
@@ -125,17 +131,24 @@ void ComposeBookmark(const TCliOptions& o, TPayloadResult& r) {
     r.Count = composed.count;
 }
 
-}  // namespace
+} // namespace
 
 TPayloadResult ComposePayload(const TCliOptions& options) {
     TPayloadResult r;
     switch (options.Command) {
-    case TCommand::Mail: ComposeMail(options, r); break;
-    case TCommand::Card: ComposeCard(options, r); break;
-    case TCommand::Bookmark: ComposeBookmark(options, r); break;
-    default: break;
+    case TCommand::Mail:
+        ComposeMail(options, r);
+        break;
+    case TCommand::Card:
+        ComposeCard(options, r);
+        break;
+    case TCommand::Bookmark:
+        ComposeBookmark(options, r);
+        break;
+    default:
+        break;
     }
     return r;
 }
 
-}  // namespace cli
+} // namespace cli

@@ -11,10 +11,10 @@ namespace cli {
 
 struct TPayloadResult {
     int Exit = kExitOk;
-    std::string Error;  // the refusal, as the window words it where the window refuses
+    std::string Error; // the refusal, as the window words it where the window refuses
     std::vector<std::string> Warnings;
-    std::string Payload;  // Shift-JIS
-    int Count = 0;        // symbols, by the window's count rule
+    std::string Payload; // Shift-JIS
+    int Count = 0;       // symbols, by the window's count rule
 };
 
 // Converts the fields to Shift-JIS as the window's fields do (a multi-line field's
@@ -22,4 +22,4 @@ struct TPayloadResult {
 // the command's payload. --body - reads standard input here.
 TPayloadResult ComposePayload(const TCliOptions& options);
 
-}  // namespace cli
+} // namespace cli

@@ -53,7 +53,8 @@ TSjis ToSjis(const char* option, const std::string& utf8) {
     }
     std::vector<platform::Cp932Unmappable> unmappable;
     r.Bytes = platform::Utf16ToCp932(text, &unmappable);
-    if (!unmappable.empty()) r.Error = std::string(option) + ": " + UnmappableText(unmappable.front());
+    if (!unmappable.empty())
+        r.Error = std::string(option) + ": " + UnmappableText(unmappable.front());
     return r;
 }
 
@@ -64,15 +65,22 @@ bool HasCaption(qr::TNumbering numbering, const std::string& text, int count) {
 
 // The component turns and mirrors only bitmaps; a vector picture is replayed through
 // the same turn (clockwise) and then the same mirror.
-std::unique_ptr<platform::TMetafile> Turned(const platform::TMetafile& source, int width, int height,
-                                            int angle, bool mirror) {
+std::unique_ptr<platform::TMetafile> Turned(const platform::TMetafile& source, int width,
+                                            int height, int angle, bool mirror) {
     const bool quarter = angle == 90 || angle == 270;
     QTransform t;
     switch (angle) {
-    case 90: t = QTransform(0, 1, -1, 0, height, 0); break;
-    case 180: t = QTransform(-1, 0, 0, -1, width, height); break;
-    case 270: t = QTransform(0, -1, 1, 0, 0, width); break;
-    default: break;
+    case 90:
+        t = QTransform(0, 1, -1, 0, height, 0);
+        break;
+    case 180:
+        t = QTransform(-1, 0, 0, -1, width, height);
+        break;
+    case 270:
+        t = QTransform(0, -1, 1, 0, 0, width);
+        break;
+    default:
+        break;
     }
     if (mirror) t = t * QTransform(-1, 0, 0, 1, quarter ? height : width, 0);
     auto turned = std::make_unique<platform::TMetafile>();
@@ -104,13 +112,14 @@ std::optional<std::string> RectanglePath(std::string_view d) {
     }
     if (i != d.size()) return std::nullopt;
     const long x0 = v[0], y0 = v[1], x1 = v[2], y1 = v[5];
-    if (v[3] != y0 || v[4] != x1 || v[6] != x0 || v[7] != y1 || v[8] != x0 || v[9] != y0) return std::nullopt;
+    if (v[3] != y0 || v[4] != x1 || v[6] != x0 || v[7] != y1 || v[8] != x0 || v[9] != y0)
+        return std::nullopt;
     if (x1 <= x0 || y1 <= y0) return std::nullopt;
-    return "M" + std::to_string(x0) + " " + std::to_string(y0) + "h" + std::to_string(x1 - x0) + "v" +
-           std::to_string(y1 - y0) + "h-" + std::to_string(x1 - x0) + "z";
+    return "M" + std::to_string(x0) + " " + std::to_string(y0) + "h" + std::to_string(x1 - x0) +
+           "v" + std::to_string(y1 - y0) + "h-" + std::to_string(x1 - x0) + "z";
 }
 
-}  // namespace
+} // namespace
 
 TGuiSession::TGuiSession() {
     if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -124,9 +133,9 @@ bool NeedsComponent(TPictureType type) {
     return type == TPictureType::Png || type == TPictureType::Svg || type == TPictureType::Pdf;
 }
 
-TPictureResult DrawPicture(TPictureType type, const TSymbolRequest& request, const TBuildResult& plan,
-                           const TDrawing& drawing, const std::string& code,
-                           const qr::engine::TQRSymbolEngine& engine) {
+TPictureResult DrawPicture(TPictureType type, const TSymbolRequest& request,
+                           const TBuildResult& plan, const TDrawing& drawing,
+                           const std::string& code, const qr::engine::TQRSymbolEngine& engine) {
     TPictureResult r;
     auto refuse = [&](std::string error) {
         r.Exit = kExitUsage;
@@ -186,14 +195,17 @@ TPictureResult DrawPicture(TPictureType type, const TSymbolRequest& request, con
     const std::uint64_t width = static_cast<std::uint64_t>(columns) * qr.SymbolWidthS();
     const std::uint64_t height = static_cast<std::uint64_t>(rows) * qr.SymbolHeightS();
     if (type == TPictureType::Png && width * height * 4 > kMaxBitmapBytes)
-        return refuse("a PNG of " + std::to_string(width) + " x " + std::to_string(height) +
-                      " pixels would take more than 1 GiB; ask for fewer symbols or a smaller --pxmag");
+        return refuse(
+            "a PNG of " + std::to_string(width) + " x " + std::to_string(height) +
+            " pixels would take more than 1 GiB; ask for fewer symbols or a smaller --pxmag");
 
     qr.SetSymbolEnabled(true);
     const auto& drawn = qr.Engine();
     bool same = qr.SymbolDisped() && drawn.Count() == count;
-    for (int k = 0; same && k <= count; ++k) same = drawn.Offset(k) == engine.Offset(k);
-    if (!same) return refuse("the picture's symbols differ from the ones checked; nothing is written");
+    for (int k = 0; same && k <= count; ++k)
+        same = drawn.Offset(k) == engine.Offset(k);
+    if (!same)
+        return refuse("the picture's symbols differ from the ones checked; nothing is written");
 
     if (type == TPictureType::Png) {
         const QByteArray png = qr::ImageToPng(qr.BitmapImage());
@@ -207,17 +219,19 @@ TPictureResult DrawPicture(TPictureType type, const TSymbolRequest& request, con
             picture = turned.get();
         }
         const QString title = QStringLiteral("QR code");
-        const QByteArray bytes =
-            type == TPictureType::Svg ? qr::MetafileToSvg(*picture, title) : qr::MetafileToPdf(*picture, title);
+        const QByteArray bytes = type == TPictureType::Svg ? qr::MetafileToSvg(*picture, title)
+                                                           : qr::MetafileToPdf(*picture, title);
         r.Bytes.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
         if (type == TPictureType::Svg) r.Bytes = CompactSvg(r.Bytes);
     }
-    if (r.Bytes.empty()) return refuse(std::string("the ") + PictureTypeName(type) + " picture could not be made");
+    if (r.Bytes.empty())
+        return refuse(std::string("the ") + PictureTypeName(type) + " picture could not be made");
     return r;
 }
 
 std::string Utf8Picture(qr::engine::TQRSymbolEngine& engine, const TDrawing& drawing) {
-    static constexpr const char* kCells[] = {" ", "\u2580", "\u2584", "\u2588"};  // by top + 2 * bottom
+    static constexpr const char* kCells[] = {" ", "\u2580", "\u2584",
+                                             "\u2588"}; // by top + 2 * bottom
     std::string out;
     for (int s = 1; s <= engine.Count(); ++s) {
         if (engine.BuildSymbol(s) != 0) return {};
@@ -228,16 +242,24 @@ std::string Utf8Picture(qr::engine::TQRSymbolEngine& engine, const TDrawing& dra
             if (drawing.Mirror) c = n - 1 - c;
             int sr = r, sc = c;
             switch (drawing.Angle) {
-            case 90: sr = n - 1 - c, sc = r; break;
-            case 180: sr = n - 1 - r, sc = n - 1 - c; break;
-            case 270: sr = c, sc = n - 1 - r; break;
-            default: break;
+            case 90:
+                sr = n - 1 - c, sc = r;
+                break;
+            case 180:
+                sr = n - 1 - r, sc = n - 1 - c;
+                break;
+            case 270:
+                sr = c, sc = n - 1 - r;
+                break;
+            default:
+                break;
             }
             return engine.IsDark(sr - 4, sc - 4) != drawing.Invert;
         };
         if (s > 1) out += '\n';
         for (int r = 0; r < n; r += 2) {
-            for (int c = 0; c < n; ++c) out += kCells[(dark(r, c) ? 1 : 0) + (dark(r + 1, c) ? 2 : 0)];
+            for (int c = 0; c < n; ++c)
+                out += kCells[(dark(r, c) ? 1 : 0) + (dark(r + 1, c) ? 2 : 0)];
             out += '\n';
         }
     }
@@ -245,11 +267,12 @@ std::string Utf8Picture(qr::engine::TQRSymbolEngine& engine, const TDrawing& dra
 }
 
 std::string CompactSvg(const std::string& svg) {
-    static constexpr std::string_view kHead = "<path vector-effect=\"none\" fill-rule=\"evenodd\" d=\"";
+    static constexpr std::string_view kHead =
+        "<path vector-effect=\"none\" fill-rule=\"evenodd\" d=\"";
     static constexpr std::string_view kTail = "\"/>";
     std::string out;
     out.reserve(svg.size() / 3);
-    std::string merged;  // the rectangles of the run of path lines being joined
+    std::string merged; // the rectangles of the run of path lines being joined
     int rectangles = 0;
     auto flush = [&] {
         if (merged.empty()) return;
@@ -269,7 +292,8 @@ std::string CompactSvg(const std::string& svg) {
         std::string_view body = line;
         if (body.ends_with('\n')) body.remove_suffix(1);
         if (body.starts_with(kHead) && body.ends_with(kTail)) {
-            if (auto rect = RectanglePath(body.substr(kHead.size(), body.size() - kHead.size() - kTail.size()))) {
+            if (auto rect = RectanglePath(
+                    body.substr(kHead.size(), body.size() - kHead.size() - kTail.size()))) {
                 // Readers guard against runaway paths (Qt SVG stops at 32767 elements,
                 // five per rectangle), so a large symbol takes a few paths.
                 if (rectangles == kRectanglesPerPath) flush();
@@ -285,4 +309,4 @@ std::string CompactSvg(const std::string& svg) {
     return out;
 }
 
-}  // namespace cli
+} // namespace cli

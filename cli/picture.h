@@ -41,9 +41,9 @@ struct TPictureResult {
 // picture. `engine` is the one PrepareSymbols prepared: the component must divide the
 // text the same way, or nothing is drawn. Captions get a band of their own above or
 // below each symbol, so they never cover a module.
-TPictureResult DrawPicture(TPictureType type, const TSymbolRequest& request, const TBuildResult& plan,
-                           const TDrawing& drawing, const std::string& code,
-                           const qr::engine::TQRSymbolEngine& engine);
+TPictureResult DrawPicture(TPictureType type, const TSymbolRequest& request,
+                           const TBuildResult& plan, const TDrawing& drawing,
+                           const std::string& code, const qr::engine::TQRSymbolEngine& engine);
 
 // The symbols of the engine's last division as text: two module rows per line in
 // half-block characters, each symbol with a 4-module quiet zone, symbols one below the
@@ -56,4 +56,4 @@ std::string Utf8Picture(qr::engine::TQRSymbolEngine& engine, const TDrawing& dra
 // as the generator wrote it.
 std::string CompactSvg(const std::string& svg);
 
-}  // namespace cli
+} // namespace cli

@@ -22,7 +22,8 @@ TProduct Produce(const TCliOptions& options, const TSymbolRequest& request, cons
     std::string error;
     switch (*options.Type) {
     case TPictureType::Pbm: {
-        if (auto tooLarge = PbmTooLarge(engine); !tooLarge.empty()) return fail(kExitUsage, tooLarge);
+        if (auto tooLarge = PbmTooLarge(engine); !tooLarge.empty())
+            return fail(kExitUsage, tooLarge);
         const auto* lines = PbmLines(engine);
         if (!lines) return fail(kExitNoFit, "a symbol could not be built");
         error = WriteLines(path, *lines);
@@ -35,7 +36,8 @@ TProduct Produce(const TCliOptions& options, const TSymbolRequest& request, cons
         break;
     }
     default: {
-        const auto picture = DrawPicture(*options.Type, request, built, options.Drawing, code, engine);
+        const auto picture =
+            DrawPicture(*options.Type, request, built, options.Drawing, code, engine);
         if (picture.Exit != kExitOk) return fail(picture.Exit, picture.Error);
         error = WriteBytes(path, picture.Bytes);
         break;
@@ -45,4 +47,4 @@ TProduct Produce(const TCliOptions& options, const TSymbolRequest& request, cons
     return p;
 }
 
-}  // namespace cli
+} // namespace cli

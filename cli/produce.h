@@ -23,4 +23,4 @@ struct TProduct {
 TProduct Produce(const TCliOptions& options, const TSymbolRequest& request, const std::string& code,
                  const std::string& path, qr::engine::TQRSymbolEngine& engine);
 
-}  // namespace cli
+} // namespace cli
