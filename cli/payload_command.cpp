@@ -89,9 +89,10 @@ void ComposeMail(const TCliOptions& o, TPayloadResult& r) {
         return;
     }
     if (!app::IsMailAddress(fields.address) && (!f.To.empty() || f.SubjectChosen))
-        r.Warnings.push_back("'" + f.To +
-                             "' is no mail address (it needs \"@\" and \".\"), so the code carries "
-                             "the body alone");
+        r.Warnings.push_back(
+            (f.To.empty() ? std::string("without --to,")
+                          : "'" + f.To + "' is no mail address (it needs \"@\" and \".\"),") +
+            " so the code carries the body alone");
     r.Payload = composed->payload;
     r.Count = composed->count;
 }
