@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
 #include <QString>
 #include <functional>
 #include <string>
@@ -21,6 +23,25 @@ inline std::string Sjis(std::string_view utf8)
 {
     return platform::QStringToCp932(
         QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+}
+
+// A file's bytes, or "<unreadable>".
+inline std::string ReadAll(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return "<unreadable>";
+    }
+    const QByteArray bytes = file.readAll();
+    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
+
+inline void WriteAll(const QString& path, std::string_view bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(file.write(bytes.data(), static_cast<qint64>(bytes.size())),
+              static_cast<qint64>(bytes.size()));
 }
 
 class ScopedCurrentDir {

@@ -15,26 +15,11 @@
 
 namespace {
 
+using app_test::ReadAll;
+using app_test::WriteAll;
+
 using app::TExIniFile;
 using app_test::Sjis;
-
-std::string ReadAll(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return "<unreadable>";
-    }
-    const QByteArray bytes = file.readAll();
-    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
-}
-
-void WriteAll(const QString& path, std::string_view bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(file.write(bytes.data(), static_cast<qint64>(bytes.size())),
-              static_cast<qint64>(bytes.size()));
-}
 
 class ExIniFile : public ::testing::Test {
 protected:

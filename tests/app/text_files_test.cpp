@@ -13,22 +13,8 @@
 
 namespace {
 
-std::string ReadAll(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return "<unreadable>";
-    }
-    const QByteArray bytes = file.readAll();
-    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
-}
-
-void WriteAll(const QString& path, std::string_view bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes.data(), static_cast<qint64>(bytes.size()));
-}
+using app_test::ReadAll;
+using app_test::WriteAll;
 
 class TextFiles : public ::testing::Test {
 protected:
