@@ -92,21 +92,15 @@ void TQRCode::SetBinaryOperation(bool on) {
 }
 
 void TQRCode::SetMode(TQRMode mode) {
-    if (mode != qrSingle && mode != qrConnect && mode != qrPlus) return;
-    engine_.SetMode(mode);
-    PaintSymbol();
+    if (engine_.SetMode(mode)) PaintSymbol();
 }
 
 void TQRCode::SetCount(int count) {
-    if (count < 1 || count > engine::kMaxCount) return;
-    engine_.SetCount(count);
-    PaintSymbol();
+    if (engine_.SetCount(count)) PaintSymbol();
 }
 
 void TQRCode::SetColumn(int column) {
-    if (column < 1 || column > engine::kMaxCount) return;
-    engine_.SetColumn(column);
-    PaintSymbol();
+    if (engine_.SetColumn(column)) PaintSymbol();
 }
 
 void TQRCode::SetNumbering(TNumbering numbering) {
@@ -182,33 +176,23 @@ void TQRCode::SetSymbolSpaceRight(int value) {
 }
 
 void TQRCode::SetVersion(int version) {
-    if (version < engine::kMinVersion || version > engine::kMaxVersion) return;
-    engine_.SetVersion(version);
-    PaintSymbol();
+    if (engine_.SetVersion(version)) PaintSymbol();
 }
 
 void TQRCode::SetEmode(int mode) {
-    if (mode < -1 || mode >= engine::kModeCount) return;
-    engine_.SetEmode(mode);
-    PaintSymbol();
+    if (engine_.SetEmode(mode)) PaintSymbol();
 }
 
 void TQRCode::SetEclevel(int level) {
-    if (level < 0 || level >= engine::kLevelCount) return;
-    engine_.SetEclevel(level);
-    PaintSymbol();
+    if (engine_.SetEclevel(level)) PaintSymbol();
 }
 
 void TQRCode::SetMasktype(int mask) {
-    if (mask < -1 || mask > 7) return;
-    engine_.SetMasktype(mask);
-    PaintSymbol();
+    if (engine_.SetMasktype(mask)) PaintSymbol();
 }
 
 void TQRCode::SetPxmag(int pxmag) {
-    if (pxmag < 1 || pxmag > 10) return;
-    engine_.SetPxmag(pxmag);
-    PaintSymbol();
+    if (engine_.SetPxmag(pxmag)) PaintSymbol();
 }
 
 void TQRCode::SetAngle(int angle) {
@@ -363,7 +347,8 @@ void TQRCode::PaintSymbol() {
             commentUp_ = NumberedComment(numbering_, up0, k);
             commentDown_ = NumberedComment(numbering_, down0, k);
         }
-        if (!engine_.LoadSymbol(engine_.Slice(k), k)) {
+        const engine::TQRBuildResult built = engine_.BuildSymbolFrom(engine_.Slice(k), k);
+        if (built == engine::brNotLoaded) {
             if (metaCanvas_) {
                 Picture().Metafile().EndRecording();
                 metaCanvas_ = nullptr;
@@ -371,9 +356,9 @@ void TQRCode::PaintSymbol() {
             break;
         }
         if (symbolPicture_ == picBMP) {
-            DrawSymbolBitmap();
+            DrawSymbolBitmap(built == engine::brBuilt);
         } else {
-            DrawSymbolMetafile();
+            DrawSymbolMetafile(built == engine::brBuilt);
         }
         if (!symbolDisped_) break;
         ++symbolNumber_;
@@ -396,18 +381,6 @@ void TQRCode::PaintSymbol() {
     DoPaintedSymbol();
     if (!symbolDisped_ && clearOption_ && !symbolDebug_) Clear();
     Invalidate();
-}
-
-bool TQRCode::BuildCurrentSymbol() {
-    const int encoded = engine_.Emode() == -1 ? engine_.EncodeAuto() : engine_.EncodeFixed();
-    if (encoded < 0) return false;
-    engine_.MakeErrorCorrection();
-    engine_.InterleaveCodewords();
-    engine_.PutFunctionPatterns();
-    engine_.PlaceCodewords();
-    engine_.ChooseMask();
-    engine_.PutFormatInformation();
-    return true;
 }
 
 void TQRCode::DrawModules(platform::TCanvas& canvas, int cx, int cy) {
@@ -453,8 +426,8 @@ void TQRCode::DrawComments(platform::TCanvas& canvas, int cx, int cy) {
     }
 }
 
-void TQRCode::DrawSymbolBitmap() {
-    if (!BuildCurrentSymbol()) return;
+void TQRCode::DrawSymbolBitmap(bool built) {
+    if (!built) return;
     if (symbolDebug_) {
         symbolDisped_ = true;
         return;
@@ -480,9 +453,9 @@ void TQRCode::DrawSymbolBitmap() {
     symbolDisped_ = true;
 }
 
-void TQRCode::DrawSymbolMetafile() {
+void TQRCode::DrawSymbolMetafile(bool built) {
     const int k = symbolNumber_;
-    if (!BuildCurrentSymbol()) {
+    if (!built) {
         if (k > 1 && !symbolDebug_ && metaCanvas_) {
             Picture().Metafile().EndRecording();
             metaCanvas_ = nullptr;

@@ -213,9 +213,10 @@ protected:
     virtual void DoClipboardChange();
 
 private:
-    void DrawSymbolBitmap();
-    void DrawSymbolMetafile();
-    bool BuildCurrentSymbol();
+    // Draw the symbol the engine just built for symbolNumber_; built is false when its
+    // data did not encode (the pass then stops, a vector recording is closed).
+    void DrawSymbolBitmap(bool built);
+    void DrawSymbolMetafile(bool built);
     void DrawModules(platform::TCanvas& canvas, int cx, int cy);
     void DrawComments(platform::TCanvas& canvas, int cx, int cy);
     void TransformPicture(int angle, bool mirrorFirst);

@@ -1,5 +1,7 @@
 #include "qr/engine/bitstream.h"
 
+#include "qr/engine/detail/char_class.h"
+
 #include <algorithm>
 
 namespace qr::engine {
@@ -38,11 +40,11 @@ private:
 // (the bytes before it written).
 int PutSegmentData(TBitStream& bs, const std::uint8_t* p, int n, int mode) {
     switch (mode) {
-    case 0:
+    case emNumeric:
         for (int i = 0; i < n; ++i)
             if (p[i] < '0' || p[i] > '9') return -1;
         break;
-    case 1:
+    case emAlphanumeric:
         for (int i = 0; i < n; ++i)
             if (p[i] >= 0x80 || AlnumValue[p[i]] < 0) return -1;
         break;
@@ -52,7 +54,7 @@ int PutSegmentData(TBitStream& bs, const std::uint8_t* p, int n, int mode) {
     TBitCollector out(bs);
     int result = 0;
     switch (mode) {
-    case 0: {
+    case emNumeric: {
         int i = 0;
         for (; i + 3 <= n; i += 3)
             out.Put(10, (p[i] - '0') * 100 + (p[i + 1] - '0') * 10 + (p[i + 2] - '0'));
@@ -62,14 +64,14 @@ int PutSegmentData(TBitStream& bs, const std::uint8_t* p, int n, int mode) {
             out.Put(4, p[i] - '0');
         break;
     }
-    case 1: {
+    case emAlphanumeric: {
         int i = 0;
         for (; i + 2 <= n; i += 2)
             out.Put(11, AlnumValue[p[i]] * 45 + AlnumValue[p[i + 1]]);
         if (i < n) out.Put(6, AlnumValue[p[i]]);
         break;
     }
-    case 2:
+    case emEightBit:
         for (int i = 0; i < n; ++i)
             out.Put(8, p[i]);
         break;
@@ -89,7 +91,7 @@ int PutSegmentData(TBitStream& bs, const std::uint8_t* p, int n, int mode) {
 
 void PutSegmentHeader(TBitStream& bs, const TQRVersionInfo& version, int mode, int n) {
     PutBits(bs, 4, static_cast<std::uint32_t>(ModeIndicator[mode]));
-    PutBits(bs, version.CountBits[mode], static_cast<std::uint32_t>(mode == 3 ? n >> 1 : n));
+    PutBits(bs, version.CountBits[mode], static_cast<std::uint32_t>(mode == emKanji ? n >> 1 : n));
 }
 
 void PutTerminatorAndPads(TBitStream& bs) {
@@ -112,7 +114,7 @@ inline int ClassOf(std::span<const std::uint8_t> bytes, int pos) {
     const int left = static_cast<int>(bytes.size()) - pos;
     if (left <= 0) return -1;
     const int c = CharClass[bytes[pos]];
-    if (c != 3) return c;
+    if (c != emKanji) return c;
     if (left == 1) return 2;
     return IsKanjiPair(bytes[pos], bytes[pos + 1]) ? 3 : 2;
 }
@@ -162,13 +164,13 @@ int RemainingBits(const TBitStream& bs) {
 int SegmentBits(const TQRVersionInfo& version, int mode, int n) {
     int bits = 4 + version.CountBits[mode];
     switch (mode) {
-    case 0:
+    case emNumeric:
         bits += 10 * (n / 3) + (n % 3 == 1 ? 4 : n % 3 == 2 ? 7 : 0);
         break;
-    case 1:
+    case emAlphanumeric:
         bits += 11 * (n / 2) + (n % 2 == 1 ? 6 : 0);
         break;
-    case 2:
+    case emEightBit:
         bits += 8 * n;
         break;
     default:
@@ -187,7 +189,7 @@ int NextSegment(const TQRVersionInfo& version, std::span<const std::uint8_t> byt
     const int end = static_cast<int>(bytes.size());
     if (pos >= end) return 0;
     const int m = ClassOf(bytes, pos);
-    const int step = m == 3 ? 2 : 1;
+    const int step = m == emKanji ? 2 : 1;
     int k = 0;
     int p = pos;
     for (;;) {
@@ -197,7 +199,7 @@ int NextSegment(const TQRVersionInfo& version, std::span<const std::uint8_t> byt
         }
         if (p >= end) break;
         const int m2 = ClassOf(bytes, p);
-        if (m == 3 || m2 == 3) break;
+        if (m == emKanji || m2 == emKanji) break;
         const int j = RunLength(bytes, p, m2);
         if (m > m2) {
             int split = SegmentBits(version, m, k) + SegmentBits(version, m2, j);
@@ -221,7 +223,7 @@ int EncodeAuto(std::span<const std::uint8_t> bytes, const TEncodeContext& ctx, T
                int& emodeR) {
     const TQRVersionInfo& version = *ctx.Version;
     StartBitStream(bs, ctx);
-    int mode = -1;
+    int mode = kEmodeAuto;
     int pos = 0;
     for (;;) {
         const int n = NextSegment(version, bytes, pos, mode);

@@ -43,10 +43,6 @@ int RemainingBits(const TBitStream& bs);
 // Cost in bits of a segment of n input bytes of the mode (0..3), header included.
 int SegmentBits(const TQRVersionInfo& version, int mode, int n);
 
-// Class of the byte at pos: -1 past the end, 0 digit, 1 alphanumeric, 2 8-bit, 3 the
-// start of a complete Kanji pair.
-int ClassAt(std::span<const std::uint8_t> bytes, int pos);
-
 // Length in bytes of the next segment from pos (0 at the end, mode then unchanged) and
 // its mode, by the greedy one-run look-ahead of the automatic analysis.
 int NextSegment(const TQRVersionInfo& version, std::span<const std::uint8_t> bytes, int pos,

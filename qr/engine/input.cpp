@@ -88,7 +88,7 @@ int PrepareInput(std::string_view code, bool& binaryOperation, bool& binary, std
 bool IsSecondByte(std::span<const std::uint8_t> input, int pos) {
     if (pos <= 0 || pos >= static_cast<int>(input.size()) || input[pos] == 0) return false;
     int leads = 0;
-    for (int i = pos - 1; i >= 0 && IsLeadByte(input[i]); --i)
+    for (int i = pos - 1; i >= 0 && IsShiftJisLeadByte(input[i]); --i)
         ++leads;
     return leads % 2 == 1;
 }

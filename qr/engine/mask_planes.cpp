@@ -1,19 +1,10 @@
 #include "qr/engine/mask_planes.h"
 
+#include <bit>
+
 namespace qr::engine {
 
 namespace {
-
-constexpr bool RepeatsEvery12() {
-    for (int mask = 0; mask < 8; ++mask)
-        for (int i = 0; i < 24; ++i)
-            for (int j = 0; j < 24; ++j)
-                if (MaskCondition(mask, i, j) != MaskCondition(mask, i + 12, j) ||
-                    MaskCondition(mask, i, j) != MaskCondition(mask, i, j + 12))
-                    return false;
-    return true;
-}
-static_assert(RepeatsEvery12());
 
 constexpr std::uint64_t kByteLow = 0x0101010101010101;
 
@@ -78,7 +69,7 @@ template <int W>
 
 // Runs and finder-like patterns along the lines (each bit position is one line across
 // them): a run of k >= 5 has k - 4 windows of five equal modules and one first window,
-// so it scores windows + 2 * first windows = k - 2.
+// so it scores windows + (N1 - 1) * first windows = N1 + (k - 5).
 template <int W>
 [[gnu::always_inline]] inline int AlongLines(const std::array<TPlaneLine, kMaxModules + 2>& lines,
                                              int n, const TPlaneLine& valid) {
@@ -110,7 +101,7 @@ template <int W>
             finders += std::popcount(f);
         }
     }
-    return windows + 2 * firsts + 40 * finders;
+    return windows + (kPenaltyN1 - 1) * firsts + kPenaltyN3 * finders;
 }
 
 // 2 x 2 blocks of one colour and the dark modules, from the rows.
@@ -139,7 +130,7 @@ template <int W>
             blocks += std::popcount(v[w] & vRight & ~(a[w] ^ aRight) & pairs[w]);
         }
     }
-    return 3 * blocks;
+    return kPenaltyN2 * blocks;
 }
 
 template <int W> [[gnu::always_inline]] inline int Penalty(TMaskPlanes& p, int mask, int limit) {
@@ -210,6 +201,33 @@ void StoreMaskedColours(const TMaskPlanes& planes, int mask, TQRMatrix& m) {
                        count);
         }
     }
+}
+
+int PenaltyDarkShare(int dark, int total) {
+    const int percent = 100 * dark / total;
+    const int distance = percent > 50 ? percent - 50 : 50 - percent;
+    return kPenaltyN4 * (distance / 5);
+}
+
+void ChooseMask(TQRMatrix& m, int n, int masktype, int& masktypeR, TMaskPlanes& planes) {
+    if (masktype >= 0 && masktype <= 7) {
+        ApplyMask(m, n, masktype);
+        masktypeR = masktype;
+        return;
+    }
+    LoadMaskPlanes(planes, m, n);
+    int best = 0;
+    int bestScore = INT_MAX;
+    for (int mask = 0; mask < 8; ++mask) {
+        // A mask that cannot beat the best so far is not scored to the end.
+        const int score = PlanePenalty(planes, mask, bestScore);
+        if (score < bestScore) {
+            best = mask;
+            bestScore = score;
+        }
+    }
+    masktypeR = best;
+    StoreMaskedColours(planes, best, m);
 }
 
 } // namespace qr::engine

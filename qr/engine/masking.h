@@ -1,15 +1,16 @@
-// Data masks, the penalty that chooses among them, and the format and version
-// information written around the finders once the mask is known.
+// Data masks (the patterns, by cell and as precomputed line bits) and the format and
+// version information written around the finders once the mask is known. Scoring the
+// masks is mask_planes' job.
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 
 #include "qr/engine/matrix.h"
 
 namespace qr::engine {
-
-struct TMaskPlanes;
 
 // True where mask 0..7 inverts the cell at row i, column j.
 constexpr bool MaskCondition(int mask, int i, int j) {
@@ -58,30 +59,61 @@ inline constexpr std::array<int, kMaxVersion + 1> VersionWords = [] {
     return t;
 }();
 
+// Words of one line of up to 177 modules; bit k of word w is module 64 * w + k.
+inline constexpr int kPlaneWords = 3;
+using TPlaneLine = std::array<std::uint64_t, kPlaneWords>;
+using TPlane = std::array<TPlaneLine, kMaxModules>;
+
+// Bits of mask 0..7 along row i (bit j set where MaskCondition(mask, i, j) holds), by
+// i % 12: every mask condition repeats every 12 rows and every 12 columns.
+using TMaskLines = std::array<std::array<TPlaneLine, 12>, 8>;
+
+constexpr TMaskLines MakeMaskLines(bool alongRow) {
+    TMaskLines t{};
+    for (int mask = 0; mask < 8; ++mask)
+        for (int phase = 0; phase < 12; ++phase)
+            for (int k = 0; k < 64 * kPlaneWords; ++k) {
+                const bool on =
+                    alongRow ? MaskCondition(mask, phase, k) : MaskCondition(mask, k, phase);
+                if (on) t[mask][phase][k / 64] |= std::uint64_t{1} << (k % 64);
+            }
+    return t;
+}
+inline constexpr TMaskLines MaskRowBits = MakeMaskLines(true);
+// The same along column j (bit i set where MaskCondition(mask, i, j) holds), by j % 12.
+inline constexpr TMaskLines MaskColumnBits = MakeMaskLines(false);
+
+// Eight cells from p, the first in the low byte (count < 8: only count cells, the rest 0).
+inline std::uint64_t LoadCells(const std::uint8_t* p, int count = 8) {
+    std::uint64_t x = 0;
+    if (std::endian::native == std::endian::little && count == 8) {
+        std::memcpy(&x, p, 8);
+        return x;
+    }
+    for (int k = 0; k < count; ++k)
+        x |= std::uint64_t{p[k]} << (8 * k);
+    return x;
+}
+inline void StoreCells(std::uint8_t* p, std::uint64_t x, int count = 8) {
+    if (std::endian::native == std::endian::little && count == 8) {
+        std::memcpy(p, &x, 8);
+        return;
+    }
+    for (int k = 0; k < count; ++k)
+        p[k] = static_cast<std::uint8_t>(x >> (8 * k));
+}
+
+// Bit k of bits (0..255) as bit 0 of byte k.
+constexpr std::uint64_t SpreadBits(std::uint64_t bits) {
+    constexpr std::uint64_t low = 0x0101010101010101;
+    return ((((bits * low) & 0x8040201008040201) + 0x7F7F7F7F7F7F7F7F) >> 7) & low;
+}
+static_assert(SpreadBits(0) == 0 && SpreadBits(0xFF) == 0x0101010101010101 &&
+              SpreadBits(0x81) == 0x0100000000000001);
+
 // Recolours every data cell of the N x N symbol: its codeword bit, inverted where the
 // mask condition holds. Function cells are left alone.
 void ApplyMask(TQRMatrix& m, int n, int mask);
-
-// Penalty score of the N x N symbol as it stands, over the dark bits of all cells: the
-// sum of the four rules below. The plain evaluation, cell by cell; it is the reference
-// that any faster evaluation must equal.
-int MaskPenalty(const TQRMatrix& m, int n);
-
-// Rule 1: every maximal run of k >= 5 equal modules in a row or column adds k - 2.
-int PenaltyRuns(const TQRMatrix& m, int n);
-// Rule 2: every 2 x 2 square of one colour adds 3 (overlapping squares each count).
-int PenaltyBlocks(const TQRMatrix& m, int n);
-// Rule 3: dark-light-dark-dark-dark-light-dark in a row or column, with a light module or
-// the edge on both sides, adds 40.
-int PenaltyFinders(const TQRMatrix& m, int n);
-// Rule 4: 10 for every full 5 points by which the truncated dark percentage is away
-// from 50; total > 0.
-int PenaltyDarkShare(int dark, int total);
-
-// Applies masktype when it is 0..7; otherwise scores masks 0..7 in order (on the bit
-// planes of the symbol, loaded into planes), keeps the first lowest score, reports it in
-// masktypeR and applies it. The choice is the one MaskPenalty would make.
-void ChooseMask(TQRMatrix& m, int n, int masktype, int& masktypeR, TMaskPlanes& planes);
 
 // Writes the format word of eclevel and mask into both format lists, darkens the dark
 // module and, from version 7, writes both copies of the version word.

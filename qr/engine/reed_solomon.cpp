@@ -98,12 +98,6 @@ void MakeErrorCorrection(const TQRLevelInfo& level, std::span<const std::uint8_t
     }
 }
 
-void MakeErrorCorrection(const TQRLevelInfo& level, std::span<const std::uint8_t> data,
-                         std::span<std::uint8_t> ec,
-                         std::span<std::uint8_t, kMaxBlockDataCodewords>) {
-    MakeErrorCorrection(level, data, ec);
-}
-
 int InterleaveCodewords(const TQRLevelInfo& level, std::span<const std::uint8_t> data,
                         std::span<const std::uint8_t> ec, std::span<std::uint8_t> out) {
     const TQRBlockGroup& last = level.Groups[level.GroupCount - 1];

@@ -72,11 +72,6 @@ inline constexpr TGeneratorTable Generators = [] {
 // block, from the level's data codewords in data.
 void MakeErrorCorrection(const TQRLevelInfo& level, std::span<const std::uint8_t> data,
                          std::span<std::uint8_t> ec);
-// The same; the division register is no longer needed (the remainder lives in four
-// words), and reg is left as it is. Kept for callers that still pass one.
-void MakeErrorCorrection(const TQRLevelInfo& level, std::span<const std::uint8_t> data,
-                         std::span<std::uint8_t> ec,
-                         std::span<std::uint8_t, kMaxBlockDataCodewords> reg);
 
 // Interleaves the data and error-correction blocks into out (TotalCodewords bytes) and
 // returns the number of codewords written.

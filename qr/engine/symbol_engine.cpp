@@ -28,7 +28,7 @@ std::span<const std::uint8_t> TQRSymbolEngine::PreparedInput() const {
             static_cast<std::size_t>(len_)};
 }
 
-void TQRSymbolEngine::SetMode(TQRMode mode) {
+bool TQRSymbolEngine::SetMode(TQRMode mode) {
     switch (static_cast<int>(mode)) {
     case qrSingle:
         count_ = 1;
@@ -40,17 +40,22 @@ void TQRSymbolEngine::SetMode(TQRMode mode) {
         count_ = std::clamp(count_, 2, kMaxCount);
         break;
     default:
-        return;
+        return false;
     }
     mode_ = mode;
+    return true;
 }
 
-void TQRSymbolEngine::SetCount(int count) {
-    if (count >= 1 && count <= kMaxCount) count_ = count;
+bool TQRSymbolEngine::SetCount(int count) {
+    if (count < 1 || count > kMaxCount) return false;
+    count_ = count;
+    return true;
 }
 
-void TQRSymbolEngine::SetColumn(int column) {
-    if (column >= 1 && column <= kMaxCount) column_ = column;
+bool TQRSymbolEngine::SetColumn(int column) {
+    if (column < 1 || column > kMaxCount) return false;
+    column_ = column;
+    return true;
 }
 
 void TQRSymbolEngine::DivideInput() {
@@ -72,28 +77,36 @@ std::span<const std::uint8_t> TQRSymbolEngine::Slice(int s) const {
                                    static_cast<std::size_t>(to - from));
 }
 
-void TQRSymbolEngine::SetVersion(int version) {
-    if (version >= kMinVersion && version <= kMaxVersion) version_ = version;
+bool TQRSymbolEngine::SetVersion(int version) {
+    if (version < kMinVersion || version > kMaxVersion) return false;
+    version_ = version;
+    return true;
 }
 
-void TQRSymbolEngine::SetEclevel(int level) {
-    if (level >= 0 && level < kLevelCount) eclevel_ = level;
+bool TQRSymbolEngine::SetEclevel(int level) {
+    if (level < ecL || level > ecH) return false;
+    eclevel_ = level;
+    return true;
 }
 
-void TQRSymbolEngine::SetEmode(int mode) {
-    if (mode < -1 || mode >= kModeCount) return;
+bool TQRSymbolEngine::SetEmode(int mode) {
+    if (mode < kEmodeAuto || mode > emKanji) return false;
     emode_ = mode;
     emodeR_ = mode;
+    return true;
 }
 
-void TQRSymbolEngine::SetMasktype(int mask) {
-    if (mask < -1 || mask > 7) return;
+bool TQRSymbolEngine::SetMasktype(int mask) {
+    if (mask < kMaskAuto || mask >= kMaskCount) return false;
     masktype_ = mask;
     masktypeR_ = mask;
+    return true;
 }
 
-void TQRSymbolEngine::SetPxmag(int pxmag) {
-    if (pxmag >= 1 && pxmag <= 10) pxmag_ = pxmag;
+bool TQRSymbolEngine::SetPxmag(int pxmag) {
+    if (pxmag < 1 || pxmag > 10) return false;
+    pxmag_ = pxmag;
+    return true;
 }
 
 int TQRSymbolEngine::Capacity() const {
@@ -109,26 +122,26 @@ bool TQRSymbolEngine::LoadSymbol(std::span<const std::uint8_t> bytes, int s) {
     return true;
 }
 
-int TQRSymbolEngine::BuildSymbol(int s) {
-    if (s < 1 || s > count_) return -1;
+TQRBuildResult TQRSymbolEngine::BuildSymbol(int s) {
+    if (s < 1 || s > count_) return brNotLoaded;
     const int from = offset_[s - 1];
     const int to = offset_[s];
-    if (from < 0 || to < from || to > len_) return -1;
+    if (from < 0 || to < from || to > len_) return brNotLoaded;
     return BuildSymbolFrom(PreparedInput().subspan(static_cast<std::size_t>(from),
                                                    static_cast<std::size_t>(to - from)),
                            s);
 }
 
-int TQRSymbolEngine::BuildSymbolFrom(std::span<const std::uint8_t> bytes, int s) {
-    if (!LoadSymbol(bytes, s)) return -1;
-    if ((emode_ == -1 ? EncodeAuto() : EncodeFixed()) != 0) return -1;
+TQRBuildResult TQRSymbolEngine::BuildSymbolFrom(std::span<const std::uint8_t> bytes, int s) {
+    if (!LoadSymbol(bytes, s)) return brNotLoaded;
+    if ((emode_ == kEmodeAuto ? EncodeAuto() : EncodeFixed()) != 0) return brNotEncoded;
     MakeErrorCorrection();
     InterleaveCodewords();
     PutFunctionPatterns();
     PlaceCodewords();
     ChooseMask();
     PutFormatInformation();
-    return 0;
+    return brBuilt;
 }
 
 namespace {
@@ -169,26 +182,22 @@ void TQRSymbolEngine::InterleaveCodewords() {
                                     ecCodewords_, finalCodewords_);
 }
 
-// The matrix is cleared only as far as earlier builds wrote; steps run one by one may
-// meet a version changed between them, so every step that writes widens the mark.
+// Cells beyond the side of the symbol may keep an earlier, larger symbol: nothing reads
+// them, and clearing only the symbol keeps the small symbols cheap.
 void TQRSymbolEngine::PutFunctionPatterns() {
-    qr::engine::PutFunctionPatterns(matrix_, versions_[version_], std::max(matrixUsed_, Modules()));
-    matrixUsed_ = Modules();
+    qr::engine::PutFunctionPatterns(matrix_, versions_[version_], Modules());
 }
 
 void TQRSymbolEngine::PlaceCodewords() {
-    matrixUsed_ = std::max(matrixUsed_, Modules());
     qr::engine::PlaceCodewords(
         matrix_, Modules(), std::span(finalCodewords_).first(versions_[version_].TotalCodewords));
 }
 
 void TQRSymbolEngine::ChooseMask() {
-    matrixUsed_ = std::max(matrixUsed_, Modules());
     qr::engine::ChooseMask(matrix_, Modules(), masktype_, masktypeR_, maskPlanes_);
 }
 
 void TQRSymbolEngine::PutFormatInformation() {
-    matrixUsed_ = std::max(matrixUsed_, Modules());
     qr::engine::PutFormatInformation(matrix_, versions_[version_], eclevel_,
                                      masktypeR_ < 0 ? 0 : masktypeR_);
 }
@@ -211,21 +220,11 @@ bool TQRSymbolEngine::IsFunction(int row, int column) const {
            qr::engine::IsFunction(matrix_, row, column);
 }
 
-std::span<const std::uint8_t> TQRSymbolEngine::DataCodewordBuffer() const {
-    return std::span(dataCodewords_)
-        .first(static_cast<std::size_t>(versions_[version_].Levels[eclevel_].DataCodewords));
-}
-
-std::span<const std::uint8_t> TQRSymbolEngine::FinalCodewords() const {
-    return std::span(finalCodewords_)
-        .first(static_cast<std::size_t>(versions_[version_].TotalCodewords));
-}
-
 const std::vector<std::string>& TQRSymbolEngine::PBM() {
     const int n = Modules();
     StartPbm(pbm_, mode_, count_, n, pxmag_);
     for (int s = 1; s <= count_; ++s) {
-        if (BuildSymbol(s) != 0) break;
+        if (BuildSymbol(s) != brBuilt) break;
         AppendPbmSymbol(pbm_, matrix_, n, pxmag_);
     }
     return pbm_;

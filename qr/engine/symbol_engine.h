@@ -17,6 +17,17 @@
 
 namespace qr::engine {
 
+namespace detail {
+class TSymbolSteps;
+}
+
+// What became of a symbol build.
+enum TQRBuildResult {
+    brBuilt = 0,       // the matrix holds the finished symbol
+    brNotEncoded = -1, // the data does not fit, or a byte is not allowed in the fixed mode
+    brNotLoaded = -2,  // no such symbol, or its slice exceeds 7089 bytes: nothing changed
+};
+
 // One engine per component. Not thread-safe: everything runs on the caller's thread.
 // Copyable, but large (the work areas of a version 40 symbol, about 90 KB).
 class TQRSymbolEngine {
@@ -45,15 +56,15 @@ public:
 
     // ---- Division ----------------------------------------------------------------
     // qrSingle forces Count 1, qrConnect clamps Count into 2..16, qrPlus into 2..1024;
-    // any other value is ignored.
+    // any other value is ignored and false returned (so for Count and Column).
     TQRMode Mode() const { return mode_; }
-    void SetMode(TQRMode mode);
+    bool SetMode(TQRMode mode);
     // Requested number of symbols, 1..1024 (others ignored). DivideInput may lower it.
     int Count() const { return count_; }
-    void SetCount(int count);
+    bool SetCount(int count);
     // Symbols per row of the component's grid, 1..1024 (others ignored); default 16.
     int Column() const { return column_; }
-    void SetColumn(int column);
+    bool SetColumn(int column);
     // Structured-append parity: XOR of the prepared input, computed by CheckDivision in
     // connect mode; 0 after construction.
     int Parity() const { return parity_; }
@@ -72,27 +83,29 @@ public:
     std::span<const std::uint8_t> Slice(int s) const;
 
     // ---- Symbol parameters -------------------------------------------------------
+    // Every validating setter returns whether it took the value; a refused value
+    // changes nothing.
     // Version 1..40 (others ignored); never chosen by the engine.
     int Version() const { return version_; }
-    void SetVersion(int version);
+    bool SetVersion(int version);
     // Error-correction level 0 L, 1 M, 2 Q, 3 H (others ignored).
     int Eclevel() const { return eclevel_; }
-    void SetEclevel(int level);
+    bool SetEclevel(int level);
     // Encoding mode -1 automatic, 0 numeric, 1 alphanumeric, 2 8-bit, 3 Kanji (others
     // ignored). Setting it also sets EmodeR to the same value.
     int Emode() const { return emode_; }
-    void SetEmode(int mode);
+    bool SetEmode(int mode);
     // Mode of the last segment written by the last successful automatic encoding, -1
     // when it wrote none.
     int EmodeR() const { return emodeR_; }
     // Mask -1 automatic or 0..7 (others ignored); also sets MasktypeR.
     int Masktype() const { return masktype_; }
-    void SetMasktype(int mask);
+    bool SetMasktype(int mask);
     // Mask of the last symbol built (or the fixed Masktype); -1 until an automatic build.
     int MasktypeR() const { return masktypeR_; }
     // Pixels per module of pictures and of the PBM text, 1..10 (others ignored).
     int Pxmag() const { return pxmag_; }
-    void SetPxmag(int pxmag);
+    bool SetPxmag(int pxmag);
     // Count times the one-segment capacity of Version and Eclevel in mode EmodeR
     // (alphanumeric when EmodeR is -1).
     int Capacity() const;
@@ -107,23 +120,23 @@ public:
     void SetDesignMode(bool on) { designMode_ = on; }
 
     // ---- Building symbols --------------------------------------------------------
-    // Builds symbol s (1..Count) of the last division: copies its slice into the
-    // symbol input buffer, encodes it, adds error correction, places it, masks it and
-    // writes format information. Returns 0, or -1 when the slice exceeds 7089 bytes, s
-    // is out of range or the data does not fit. Allocates nothing.
-    int BuildSymbol(int s);
+    // Builds symbol s (1..Count) of the last division: loads its slice, encodes it, adds
+    // error correction, places it, masks it and writes format information, in that
+    // order. brNotLoaded when s is out of range, the division is stale or the slice
+    // exceeds 7089 bytes (nothing changed); brNotEncoded when the data does not fit
+    // Version and Eclevel or a byte is not allowed in a fixed Emode (EmodeR as the
+    // encoder left it). Allocates nothing.
+    TQRBuildResult BuildSymbol(int s);
     // Same build for arbitrary bytes as symbol number s (for structured append).
-    int BuildSymbolFrom(std::span<const std::uint8_t> bytes, int s);
+    TQRBuildResult BuildSymbolFrom(std::span<const std::uint8_t> bytes, int s);
 
     // The finished module matrix of the last build: dark bit of cell (row, column),
     // row 0 at the top. False outside 0..Modules()-1.
     bool IsDark(int row, int column) const;
     bool IsDataBit(int row, int column) const;
     bool IsFunction(int row, int column) const;
-    // All cells (flags above), row r starting at r * kMatrixStride.
-    const TQRMatrix& Matrix() const { return matrix_; }
 
-    // Number (1-based) and byte length of the symbol last put into the input buffer.
+    // Number (1-based) and byte length of the symbol last loaded for a build.
     int SymbolNumber() const { return symbolNumber_; }
     int SymbolLength() const { return symbolLength_; }
 
@@ -131,11 +144,11 @@ public:
     // per symbol), rebuilt on each read; the engine's own list. Stops at a failed symbol.
     const std::vector<std::string>& PBM();
 
-    // ---- The build's steps, in their fixed order -----------------------------------
-    // Put bytes into the symbol input buffer as symbol number s; false (nothing
-    // changed) when bytes exceed 7089.
+private:
+    friend class detail::TSymbolSteps;
+
+    // The build's steps, in their fixed order (BuildSymbolFrom runs them).
     bool LoadSymbol(std::span<const std::uint8_t> bytes, int s);
-    // Encode the symbol input: 0 or -1. EncodeAuto sets EmodeR; EncodeFixed uses Emode.
     int EncodeAuto();
     int EncodeFixed();
     void MakeErrorCorrection();
@@ -145,12 +158,6 @@ public:
     void ChooseMask();
     void PutFormatInformation();
 
-    // Work areas, for readers that inspect a build: the data codewords (DataCodewords
-    // of the current symbol) and the final interleaved sequence (TotalCodewords).
-    std::span<const std::uint8_t> DataCodewordBuffer() const;
-    std::span<const std::uint8_t> FinalCodewords() const;
-
-private:
     TQRVersionTable versions_;
 
     std::string code_;
@@ -181,7 +188,6 @@ private:
     std::array<std::uint8_t, kMaxEcCodewords> ecCodewords_{};
     std::array<std::uint8_t, kMaxTotalCodewords> finalCodewords_{};
     TQRMatrix matrix_{};
-    int matrixUsed_ = 0; // every set cell of matrix_ lies in this top-left square
     TMaskPlanes maskPlanes_{};
 
     std::vector<std::string> pbm_;

@@ -62,11 +62,11 @@ constexpr bool BlocksConsistent() {
 constexpr int CostBits(int mode, int n, int countBits) {
     const int head = 4 + countBits;
     switch (mode) {
-    case 0:
+    case emNumeric:
         return head + 10 * (n / 3) + (n % 3 == 1 ? 4 : n % 3 == 2 ? 7 : 0);
-    case 1:
+    case emAlphanumeric:
         return head + 11 * (n / 2) + (n % 2 ? 6 : 0);
-    case 2:
+    case emEightBit:
         return head + 8 * n;
     default:
         return head + 13 * n;

@@ -10,8 +10,8 @@ namespace qr::engine {
 // Versions and the bounds of every work area, from the largest symbols.
 inline constexpr int kMinVersion = 1;
 inline constexpr int kMaxVersion = 40;
-inline constexpr int kLevelCount = 4;              // 0 L, 1 M, 2 Q, 3 H
-inline constexpr int kModeCount = 4;               // 0 numeric, 1 alphanumeric, 2 8-bit, 3 Kanji
+inline constexpr int kLevelCount = 4;              // TQREclevel
+inline constexpr int kModeCount = 4;               // TQREmode
 inline constexpr int kMaxModules = 177;            // side of a version 40 symbol
 inline constexpr int kMaxDataCodewords = 2956;     // 40-L
 inline constexpr int kMaxTotalCodewords = 3706;    // version 40
@@ -19,6 +19,15 @@ inline constexpr int kMaxEcCodewords = 2430;       // 40-H
 inline constexpr int kMaxBlockDataCodewords = 123; // largest data block (38-L)
 inline constexpr int kMaxSliceBytes = 7089;        // most digits of any symbol (40-L)
 inline constexpr int kMaxAlignCount = 7;
+
+// Error-correction levels, weakest first; the published Eclevel is their int value.
+enum TQREclevel { ecL, ecM, ecQ, ecH };
+// Segment modes; the published Emode is their int value or kEmodeAuto.
+enum TQREmode { emNumeric, emAlphanumeric, emEightBit, emKanji };
+inline constexpr int kEmodeAuto = -1;
+// Masks 0..kMaskCount-1; the published Masktype adds kMaskAuto.
+inline constexpr int kMaskCount = 8;
+inline constexpr int kMaskAuto = -1;
 
 // One group of equal Reed-Solomon blocks: c codewords per block, k of them data,
 // r errors correctable. Only c and k are used by the build.
@@ -58,7 +67,7 @@ using TQRVersionTable = std::array<TQRVersionInfo, kMaxVersion + 1>;
 inline constexpr std::array<int, kModeCount> ModeIndicator{1, 2, 4, 8};
 
 // Shift-JIS lead bytes of code page 932: 0x81-0x9F and 0xE0-0xFC.
-constexpr bool IsLeadByte(std::uint8_t b) {
+constexpr bool IsShiftJisLeadByte(std::uint8_t b) {
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
@@ -77,19 +86,19 @@ inline constexpr std::array<std::int8_t, 128> AlnumValue = [] {
     return t;
 }();
 
-// Character class of every byte: 0 digit, 1 other alphanumeric, 3 Kanji lead byte
-// (0x81-0x9F, 0xE0-0xEB), 2 everything else.
+// Character class of every byte, as the cheapest mode that may carry it: digits,
+// other alphanumerics, Kanji lead bytes (0x81-0x9F, 0xE0-0xEB), 8-bit for the rest.
 inline constexpr std::array<std::uint8_t, 256> CharClass = [] {
     std::array<std::uint8_t, 256> t{};
     for (int b = 0; b < 256; ++b) {
         if (b >= '0' && b <= '9')
-            t[b] = 0;
+            t[b] = emNumeric;
         else if (b < 128 && AlnumValue[b] >= 0)
-            t[b] = 1;
+            t[b] = emAlphanumeric;
         else if ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xEB))
-            t[b] = 3;
+            t[b] = emKanji;
         else
-            t[b] = 2;
+            t[b] = emEightBit;
     }
     return t;
 }();
@@ -195,9 +204,9 @@ inline constexpr int kAlignPos[kMaxVersion][kMaxAlignCount] = {
 
 // Codewords reserved against misdecoding in the smallest symbols; they reduce r.
 constexpr int MisdecodeProtection(int version, int level) {
-    if (version == 1) return level == 0 ? 3 : level == 1 ? 2 : 1;
-    if (version == 2 && level == 0) return 2;
-    if (version == 3 && level == 0) return 1;
+    if (version == 1) return level == ecL ? 3 : level == ecM ? 2 : 1;
+    if (version == 2 && level == ecL) return 2;
+    if (version == 3 && level == ecL) return 1;
     return 0;
 }
 
@@ -207,13 +216,13 @@ constexpr int SegmentCapacity(int mode, int dataBits, int countBits) {
     int n = 0;
     if (bits > 0) {
         switch (mode) {
-        case 0:
+        case emNumeric:
             n = 3 * (bits / 10) + (bits % 10 >= 7 ? 2 : bits % 10 >= 4 ? 1 : 0);
             break;
-        case 1:
+        case emAlphanumeric:
             n = 2 * (bits / 11) + (bits % 11 >= 6 ? 1 : 0);
             break;
-        case 2:
+        case emEightBit:
             n = bits / 8;
             break;
         default:

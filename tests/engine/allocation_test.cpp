@@ -21,10 +21,11 @@ void* operator new(std::size_t size) {
     if (void* p = std::malloc(size ? size : 1)) return p;
     throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept {
+// Not inlined: a free() inlined next to an inlined new looks mismatched to the compiler.
+[[gnu::noinline]] void operator delete(void* p) noexcept {
     std::free(p);
 }
-void operator delete(void* p, std::size_t) noexcept {
+[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept {
     std::free(p);
 }
 
@@ -87,7 +88,7 @@ TEST(Allocation, DividingAndBuildingSymbolsAllocatesNothing) {
 
     EXPECT_EQ(gAllocations.load(), 0);
     ASSERT_FALSE(results.empty());
-    EXPECT_GT(std::count(results.begin(), results.end(), 0),
+    EXPECT_GT(std::count(results.begin(), results.end(), brBuilt),
               static_cast<long>(results.size() * 3 / 4));
 }
 

@@ -4,13 +4,17 @@
 
 #include <vector>
 
+#include "qr/engine/detail/symbol_steps.h"
 #include "qr/engine/bitstream.h"
 #include "tests/engine/engine_test_util.h"
+#include "qr/engine/detail/char_class.h"
 
 using namespace qr::engine;
 using namespace engine_test;
 
 namespace {
+
+using qr::engine::detail::Steps;
 
 struct Segment {
     int mode;
@@ -109,11 +113,11 @@ struct Decoded {
     int bitsUsed = 0;
 };
 
-Decoded ReadSegments(const TQRSymbolEngine& e, bool connect = false) {
+Decoded ReadSegments(TQRSymbolEngine& e, bool connect = false) {
     Decoded d;
     const TQRVersionInfo& info = e.VersionInfo();
-    TBitReader bits(e.DataCodewordBuffer());
-    const int total = static_cast<int>(e.DataCodewordBuffer().size()) * 8;
+    TBitReader bits(Steps(e).DataCodewordBuffer());
+    const int total = static_cast<int>(Steps(e).DataCodewordBuffer().size()) * 8;
     if (connect) bits.Read(20);
     while (total - bits.Position() >= 4) {
         const int indicator = bits.Read(4);
@@ -132,11 +136,11 @@ Decoded ReadSegments(const TQRSymbolEngine& e, bool connect = false) {
 TEST(Encoding, StandardNumericExample) {
     TQRSymbolEngine e;
     e.SetEclevel(1);
-    ASSERT_TRUE(e.LoadSymbol(AsBytes("01234567"), 1));
-    ASSERT_EQ(e.EncodeAuto(), 0);
+    ASSERT_TRUE(Steps(e).LoadSymbol(AsBytes("01234567"), 1));
+    ASSERT_EQ(Steps(e).EncodeAuto(), 0);
     const std::vector<std::uint8_t> expected{0x10, 0x20, 0x0C, 0x56, 0x61, 0x80, 0xEC, 0x11,
                                              0xEC, 0x11, 0xEC, 0x11, 0xEC, 0x11, 0xEC, 0x11};
-    const auto data = e.DataCodewordBuffer();
+    const auto data = Steps(e).DataCodewordBuffer();
     EXPECT_EQ(std::vector<std::uint8_t>(data.begin(), data.end()), expected);
     EXPECT_EQ(e.EmodeR(), 0);
 }
@@ -163,9 +167,9 @@ TEST(Encoding, SegmentRulesWriteTheRightValues) {
         TQRSymbolEngine e;
         e.SetVersion(2);
         e.SetEmode(r.emode);
-        ASSERT_TRUE(e.LoadSymbol(AsBytes(r.data), 1));
-        ASSERT_EQ(e.EncodeFixed(), 0);
-        TBitReader bits(e.DataCodewordBuffer());
+        ASSERT_TRUE(Steps(e).LoadSymbol(AsBytes(r.data), 1));
+        ASSERT_EQ(Steps(e).EncodeFixed(), 0);
+        TBitReader bits(Steps(e).DataCodewordBuffer());
         EXPECT_EQ(bits.Read(4), ModeIndicator[r.emode]);
         const int n = static_cast<int>(r.data.size());
         EXPECT_EQ(bits.Read(e.VersionInfo().CountBits[r.emode]), r.emode == 3 ? n / 2 : n);
@@ -206,8 +210,8 @@ TEST(Encoding, FixedModesRefuseWhatTheyCannotCarry) {
     for (const Row& r : rows) {
         TQRSymbolEngine e;
         e.SetEmode(r.emode);
-        ASSERT_TRUE(e.LoadSymbol(AsBytes(r.data), 1));
-        EXPECT_EQ(e.EncodeFixed(), r.result)
+        ASSERT_TRUE(Steps(e).LoadSymbol(AsBytes(r.data), 1));
+        EXPECT_EQ(Steps(e).EncodeFixed(), r.result)
             << testing::PrintToString(r.data) << " mode " << r.emode;
         EXPECT_EQ(e.EmodeR(), r.emode);
     }
@@ -215,22 +219,22 @@ TEST(Encoding, FixedModesRefuseWhatTheyCannotCarry) {
 
 TEST(Encoding, EmptySlices) {
     TQRSymbolEngine a; // automatic: terminator and pads only
-    ASSERT_TRUE(a.LoadSymbol({}, 1));
+    ASSERT_TRUE(Steps(a).LoadSymbol({}, 1));
     a.SetEmode(2);
     a.SetEmode(-1);
-    ASSERT_EQ(a.EncodeAuto(), 0);
+    ASSERT_EQ(Steps(a).EncodeAuto(), 0);
     EXPECT_EQ(a.EmodeR(), -1);
     std::vector<std::uint8_t> expected{0x00};
     for (int i = 1; i < 19; ++i)
         expected.push_back(i % 2 ? 0xEC : 0x11);
-    auto data = a.DataCodewordBuffer();
+    auto data = Steps(a).DataCodewordBuffer();
     EXPECT_EQ(std::vector<std::uint8_t>(data.begin(), data.end()), expected);
 
     TQRSymbolEngine f; // fixed: one header with count 0
     f.SetEmode(2);
-    ASSERT_TRUE(f.LoadSymbol({}, 1));
-    ASSERT_EQ(f.EncodeFixed(), 0);
-    data = f.DataCodewordBuffer();
+    ASSERT_TRUE(Steps(f).LoadSymbol({}, 1));
+    ASSERT_EQ(Steps(f).EncodeFixed(), 0);
+    data = Steps(f).DataCodewordBuffer();
     EXPECT_EQ(data[0], 0x40);
     EXPECT_EQ(data[1], 0x00);
     EXPECT_EQ(data[2], 0xEC);
@@ -240,19 +244,19 @@ TEST(Encoding, TerminatorShrinksToTheRoomLeft) {
     // 1-H holds 72 bits: 17 digits take 71, leaving a 1-bit terminator and no pads.
     TQRSymbolEngine e;
     e.SetEclevel(3);
-    ASSERT_TRUE(e.LoadSymbol(AsBytes("12345678901234567"), 1));
-    ASSERT_EQ(e.EncodeAuto(), 0);
+    ASSERT_TRUE(Steps(e).LoadSymbol(AsBytes("12345678901234567"), 1));
+    ASSERT_EQ(Steps(e).EncodeAuto(), 0);
     EXPECT_EQ(SegmentBits(e.VersionInfo(), 0, 17), 71);
-    EXPECT_EQ(e.DataCodewordBuffer().back() & 1, 0);
-    EXPECT_NE(e.DataCodewordBuffer().back(), 0x11);
-    ASSERT_TRUE(e.LoadSymbol(AsBytes("123456789012345678"), 1));
-    EXPECT_EQ(e.EncodeAuto(), -1);
+    EXPECT_EQ(Steps(e).DataCodewordBuffer().back() & 1, 0);
+    EXPECT_NE(Steps(e).DataCodewordBuffer().back(), 0x11);
+    ASSERT_TRUE(Steps(e).LoadSymbol(AsBytes("123456789012345678"), 1));
+    EXPECT_EQ(Steps(e).EncodeAuto(), -1);
 
     // Pads alternate 0xEC 0x11 after the codeword boundary.
     TQRSymbolEngine p;
-    ASSERT_TRUE(p.LoadSymbol(AsBytes("1"), 1));
-    ASSERT_EQ(p.EncodeAuto(), 0);
-    const auto data = p.DataCodewordBuffer();
+    ASSERT_TRUE(Steps(p).LoadSymbol(AsBytes("1"), 1));
+    ASSERT_EQ(Steps(p).EncodeAuto(), 0);
+    const auto data = Steps(p).DataCodewordBuffer();
     // 0001 0000000001 0001 0000 | pads
     EXPECT_EQ(data[0], 0x10);
     EXPECT_EQ(data[1], 0x04);
@@ -265,8 +269,8 @@ TEST(Encoding, AutomaticSegmentsRoundTripThroughTheBits) {
     TQRSymbolEngine e;
     e.SetVersion(5);
     const std::string text = "ab1234567cd" + Hiragana3() + "TEL:0123456789";
-    ASSERT_TRUE(e.LoadSymbol(AsBytes(text), 1));
-    ASSERT_EQ(e.EncodeAuto(), 0);
+    ASSERT_TRUE(Steps(e).LoadSymbol(AsBytes(text), 1));
+    ASSERT_EQ(Steps(e).EncodeAuto(), 0);
     const Decoded d = ReadSegments(e);
     EXPECT_EQ(d.modes, (std::vector<int>{2, 0, 2, 3, 1, 0}));
     EXPECT_EQ(d.counts, (std::vector<int>{2, 7, 2, 3, 4, 10}));
@@ -282,7 +286,7 @@ TEST(Encoding, StructuredAppendHeaderComesFirst) {
     e.CheckDivision();
     ASSERT_EQ(e.Parity(), 0x5A);
     ASSERT_EQ(e.BuildSymbol(2), 0);
-    TBitReader bits(e.DataCodewordBuffer());
+    TBitReader bits(Steps(e).DataCodewordBuffer());
     EXPECT_EQ(bits.Read(4), 3);
     EXPECT_EQ(bits.Read(4), 1); // symbol 2
     EXPECT_EQ(bits.Read(4), 2); // of 3
@@ -298,8 +302,8 @@ TEST(Encoding, StructuredAppendHeaderComesFirst) {
                          Row{qrConnect, 16, -1}, Row{qrPlus, 17, 0}}) {
         TQRSymbolEngine s;
         s.SetMode(r.mode);
-        ASSERT_TRUE(s.LoadSymbol(AsBytes(std::string(static_cast<std::size_t>(r.bytes), 'q')), 1));
-        EXPECT_EQ(s.EncodeAuto(), r.result) << r.mode << " " << r.bytes;
+        ASSERT_TRUE(Steps(s).LoadSymbol(AsBytes(std::string(static_cast<std::size_t>(r.bytes), 'q')), 1));
+        EXPECT_EQ(Steps(s).EncodeAuto(), r.result) << r.mode << " " << r.bytes;
     }
 }
 

@@ -6,14 +6,20 @@
 #include <memory>
 #include <random>
 
+#include "qr/engine/detail/symbol_steps.h"
 #include "qr/engine/mask_planes.h"
 #include "qr/engine/masking.h"
 #include "tests/engine/engine_test_util.h"
+#include "tests/support/plain_penalty.h"
 
 using namespace qr::engine;
 using namespace engine_test;
 
 namespace {
+
+using namespace test_support;
+
+using qr::engine::detail::Steps;
 
 // Recolours data cells one by one, as the mask conditions read: the reference for
 // ApplyMask and the matrix the reference penalty is taken of.
@@ -183,22 +189,22 @@ TEST(ChooseMask, FirstLowestPlainPenaltyForEveryVersion) {
             const int room = VersionTable[version].Levels[e.Eclevel()].ModeCapacity[2];
             e.SetCode(round == 0 ? make.Mixed(make.Uniform(0, room)) : make.Binary(room / 3));
             e.DivideInput();
-            ASSERT_EQ(e.EncodeAuto(), 0);
-            e.MakeErrorCorrection();
-            e.InterleaveCodewords();
-            e.PutFunctionPatterns();
-            e.PlaceCodewords();
+            ASSERT_EQ(Steps(e).EncodeAuto(), 0);
+            Steps(e).MakeErrorCorrection();
+            Steps(e).InterleaveCodewords();
+            Steps(e).PutFunctionPatterns();
+            Steps(e).PlaceCodewords();
             const int n = e.Modules();
-            const auto placed = std::make_unique<TQRMatrix>(e.Matrix());
+            const auto placed = std::make_unique<TQRMatrix>(Steps(e).Matrix());
             int scores[8];
             for (int mask = 0; mask < 8; ++mask)
                 scores[mask] = ReferencePenalty(*placed, n, mask);
             const int best = static_cast<int>(std::min_element(scores, scores + 8) - scores);
-            e.ChooseMask();
+            Steps(e).ChooseMask();
             ASSERT_EQ(e.MasktypeR(), best) << "version " << version << " round " << round;
             auto expected = std::make_unique<TQRMatrix>(*placed);
             RecolourPlainly(*expected, n, best);
-            ASSERT_TRUE(e.Matrix() == *expected) << "version " << version;
+            ASSERT_TRUE(Steps(e).Matrix() == *expected) << "version " << version;
         }
 }
 

@@ -4,13 +4,19 @@
 #include <memory>
 #include <vector>
 
+#include "qr/engine/detail/symbol_steps.h"
 #include "qr/engine/masking.h"
 #include "tests/engine/engine_test_util.h"
+#include "tests/support/plain_penalty.h"
 
 using namespace qr::engine;
 using namespace engine_test;
 
 namespace {
+
+using namespace test_support;
+
+using qr::engine::detail::Steps;
 
 // An n x n picture from rows of '#' (dark) and '.' (light).
 std::unique_ptr<TQRMatrix> Picture(const std::vector<std::string>& rows) {
@@ -115,8 +121,8 @@ TEST(Mask, ApplyRecoloursDataCellsOnlyAndUndoesEarlierMasks) {
                 ASSERT_EQ(e.IsDark(r, c), e.IsDataBit(r, c) != MaskCondition(3, r, c));
             }
 
-    auto m = std::make_unique<TQRMatrix>(e.Matrix());
-    auto direct = std::make_unique<TQRMatrix>(e.Matrix());
+    auto m = std::make_unique<TQRMatrix>(Steps(e).Matrix());
+    auto direct = std::make_unique<TQRMatrix>(Steps(e).Matrix());
     ApplyMask(*m, n, 5);
     ApplyMask(*m, n, 0);
     ApplyMask(*direct, n, 0);
@@ -124,7 +130,7 @@ TEST(Mask, ApplyRecoloursDataCellsOnlyAndUndoesEarlierMasks) {
     for (int r = 0; r < n; ++r)
         for (int c = 0; c < n; ++c)
             if (e.IsFunction(r, c)) {
-                ASSERT_EQ(Cell(*m, r, c), Cell(e.Matrix(), r, c));
+                ASSERT_EQ(Cell(*m, r, c), Cell(Steps(e).Matrix(), r, c));
             }
 }
 
@@ -139,13 +145,13 @@ TEST(Mask, AutomaticChoiceTakesTheFirstLowestScore) {
         e.SetEclevel(round % 4);
         e.SetCode(make.Mixed(make.Uniform(0, 12)));
         e.DivideInput();
-        ASSERT_EQ(e.EncodeAuto(), 0);
-        e.MakeErrorCorrection();
-        e.InterleaveCodewords();
-        e.PutFunctionPatterns();
-        e.PlaceCodewords();
+        ASSERT_EQ(Steps(e).EncodeAuto(), 0);
+        Steps(e).MakeErrorCorrection();
+        Steps(e).InterleaveCodewords();
+        Steps(e).PutFunctionPatterns();
+        Steps(e).PlaceCodewords();
         const int n = e.Modules();
-        auto m = std::make_unique<TQRMatrix>(e.Matrix());
+        auto m = std::make_unique<TQRMatrix>(Steps(e).Matrix());
         int scores[8];
         for (int mask = 0; mask < 8; ++mask) {
             ApplyMask(*m, n, mask);
@@ -153,10 +159,10 @@ TEST(Mask, AutomaticChoiceTakesTheFirstLowestScore) {
         }
         const int best = static_cast<int>(std::min_element(scores, scores + 8) - scores);
         if (std::count(scores, scores + 8, scores[best]) > 1) ++ties;
-        e.ChooseMask();
+        Steps(e).ChooseMask();
         ASSERT_EQ(e.MasktypeR(), best);
         EXPECT_FALSE(e.IsDark(n - 8, 8));
-        e.PutFormatInformation();
+        Steps(e).PutFormatInformation();
         EXPECT_TRUE(e.IsDark(n - 8, 8));
     }
     EXPECT_GE(ties, 3) << "no tie was met: the tie-break went untested";

@@ -122,7 +122,7 @@ TEST(Pbm, StopsAtTheFirstSymbolThatFails) {
     big.DivideInput();
     EXPECT_EQ(big.PBM().size(), 3u);
     EXPECT_EQ(big.PBM()[2], "185 185");
-    EXPECT_EQ(big.BuildSymbol(1), -1);
+    EXPECT_EQ(big.BuildSymbol(1), brNotLoaded);
     big.SetCode(std::string(7089, '1'));
     big.DivideInput();
     EXPECT_EQ(big.PBM().size(), 3u + 2u + 185u);
@@ -137,11 +137,11 @@ TEST(Pbm, StaleDivisionBuildsNothingPastTheInput) {
     e.DivideInput();
     e.CheckDivision();
     e.SetCode("SHORT"); // 5 bytes; the slices still say 0..99, 100..199, ...
-    EXPECT_EQ(e.BuildSymbol(1), -1);
-    EXPECT_EQ(e.BuildSymbol(4), -1);
+    EXPECT_EQ(e.BuildSymbol(1), brNotLoaded);
+    EXPECT_EQ(e.BuildSymbol(4), brNotLoaded);
     EXPECT_EQ(e.PBM().size(), 3u);
     e.SetCount(9); // symbol 5 would start at the old end, 400
-    EXPECT_EQ(e.BuildSymbol(5), -1);
+    EXPECT_EQ(e.BuildSymbol(5), brNotLoaded);
     EXPECT_TRUE(e.Slice(5).empty());
     e.DivideInput();
     EXPECT_EQ(e.BuildSymbol(1), 0);

@@ -6,6 +6,7 @@
 #include <random>
 #include <vector>
 
+#include "qr/engine/detail/symbol_steps.h"
 #include "qr/engine/bitstream.h"
 #include "qr/engine/matrix.h"
 #include "tests/engine/engine_test_util.h"
@@ -14,6 +15,8 @@ using namespace qr::engine;
 using namespace engine_test;
 
 namespace {
+
+using qr::engine::detail::Steps;
 
 TEST(PlainReference, PutBitsWritesEveryValueAtEveryOffset) {
     std::mt19937 rng(31);
@@ -91,22 +94,18 @@ TEST(PlainReference, PlacementOfFullAndShortSequencesForEveryVersion) {
 
 namespace {
 
-// The engine clears only the part of its matrix that earlier builds wrote: whatever ran
-// before, its matrix equals that of a fresh engine, cells outside the symbol included.
-TEST(PlainReference, MatrixEqualsAFreshEnginesAfterAnyEarlierBuild) {
+// Whatever the engine built before, the cells of its new symbol equal a fresh engine's.
+TEST(PlainReference, SymbolEqualsAFreshEnginesAfterAnyEarlierBuild) {
     TInputMaker make(12);
     TQRSymbolEngine used;
     for (int round = 0; round < 60; ++round) {
         const int version = make.Uniform(1, 40);
-        // Steps run one by one with the version changed in between, as a caller may.
+        // An earlier build of another (often larger) version leaves its cells behind.
         used.SetVersion(make.Uniform(1, 40));
-        used.PutFunctionPatterns();
-        used.SetVersion(make.Uniform(1, 40));
-        used.PlaceCodewords();
-        used.SetVersion(make.Uniform(1, 40));
-        used.ChooseMask();
-        used.SetVersion(make.Uniform(1, 40));
-        used.PutFormatInformation();
+        used.SetEclevel(make.Uniform(0, 3));
+        used.SetCode(make.Mixed(make.Uniform(0, 40)));
+        used.DivideInput();
+        used.BuildSymbol(1);
 
         TQRSymbolEngine fresh;
         for (TQRSymbolEngine* e : {&used, &fresh}) {
@@ -114,9 +113,13 @@ TEST(PlainReference, MatrixEqualsAFreshEnginesAfterAnyEarlierBuild) {
             e->SetEclevel(round % 4);
             e->SetCode("ROUND " + std::to_string(round));
             e->DivideInput();
-            ASSERT_EQ(e->BuildSymbol(1), 0);
+            ASSERT_EQ(e->BuildSymbol(1), brBuilt);
         }
-        ASSERT_TRUE(used.Matrix() == fresh.Matrix()) << "round " << round;
+        const int n = fresh.Modules();
+        for (int r = 0; r < n; ++r)
+            for (int c = 0; c < n; ++c)
+                ASSERT_EQ(Cell(Steps(used).Matrix(), r, c), Cell(Steps(fresh).Matrix(), r, c))
+                    << "round " << round << " cell " << r << "," << c;
     }
 }
 

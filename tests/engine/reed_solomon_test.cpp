@@ -28,7 +28,6 @@ int Evaluate(const std::vector<std::uint8_t>& codeword, int x) {
 struct Blocks {
     std::array<std::uint8_t, kMaxDataCodewords> data{};
     std::array<std::uint8_t, kMaxEcCodewords> ec{};
-    std::array<std::uint8_t, kMaxBlockDataCodewords> reg{};
 };
 
 TEST(ReedSolomon, StandardWorkedExample) {
@@ -36,7 +35,7 @@ TEST(ReedSolomon, StandardWorkedExample) {
     const std::vector<std::uint8_t> data{0x10, 0x20, 0x0C, 0x56, 0x61, 0x80, 0xEC, 0x11,
                                          0xEC, 0x11, 0xEC, 0x11, 0xEC, 0x11, 0xEC, 0x11};
     std::copy(data.begin(), data.end(), b.data.begin());
-    MakeErrorCorrection(VersionTable[1].Levels[1], b.data, b.ec, b.reg);
+    MakeErrorCorrection(VersionTable[1].Levels[1], b.data, b.ec);
     const std::vector<std::uint8_t> expected{0xA5, 0x24, 0xD4, 0xC1, 0xED,
                                              0x36, 0xC7, 0x87, 0x2C, 0x55};
     EXPECT_EQ(std::vector<std::uint8_t>(b.ec.begin(), b.ec.begin() + 10), expected);
@@ -71,7 +70,7 @@ TEST(ReedSolomon, EveryBlockOfEveryVersionAndLevelIsACodeword) {
             for (int i = 0; i < level.DataCodewords; ++i)
                 b.data[static_cast<std::size_t>(i)] =
                     static_cast<std::uint8_t>(make.Uniform(0, 255));
-            MakeErrorCorrection(level, b.data, b.ec, b.reg);
+            MakeErrorCorrection(level, b.data, b.ec);
             int p = 0, q = 0;
             for (int g = 0; g < level.GroupCount; ++g) {
                 const TQRBlockGroup& group = level.Groups[g];
@@ -94,7 +93,7 @@ TEST(ReedSolomon, EveryBlockOfEveryVersionAndLevelIsACodeword) {
 TEST(ReedSolomon, ZeroDataGivesZeroCorrection) {
     Blocks b;
     b.ec.fill(0x77);
-    MakeErrorCorrection(VersionTable[1].Levels[3], b.data, b.ec, b.reg);
+    MakeErrorCorrection(VersionTable[1].Levels[3], b.data, b.ec);
     for (int i = 0; i < 17; ++i)
         EXPECT_EQ(b.ec[static_cast<std::size_t>(i)], 0);
 }

@@ -7,6 +7,7 @@
 
 #include "qr/engine/bitstream.h"
 #include "tests/engine/engine_test_util.h"
+#include "qr/engine/detail/char_class.h"
 
 using namespace qr::engine;
 using namespace engine_test;
@@ -103,9 +104,10 @@ TEST(Robustness, RandomPropertyWritesAndBuilds) {
         }
         case 13: {
             const int s = make.Uniform(-1, e->Count() + 2);
-            const int r = e->BuildSymbol(s);
-            ASSERT_TRUE(r == 0 || r == -1);
-            if (r != 0) break;
+            const TQRBuildResult r = e->BuildSymbol(s);
+            ASSERT_TRUE(r == brBuilt || r == brNotEncoded || r == brNotLoaded);
+            if (s < 1 || s > e->Count()) ASSERT_EQ(r, brNotLoaded) << "step " << step;
+            if (r != brBuilt) break;
             ++built;
             const int n = e->Modules();
             EXPECT_FALSE(e->IsDark(-1, 0) || e->IsDark(0, n) || e->IsDark(n, n) ||

@@ -1,6 +1,7 @@
 // Capacities and character-count widths of the symbol table, checked through encoding.
 #include <gtest/gtest.h>
 
+#include "qr/engine/detail/symbol_steps.h"
 #include "qr/engine/bitstream.h"
 #include "tests/engine/engine_test_util.h"
 
@@ -8,6 +9,8 @@ using namespace qr::engine;
 using namespace engine_test;
 
 namespace {
+
+using qr::engine::detail::Steps;
 
 // One byte that every mode accepts in fixed encoding (Kanji counts pairs).
 std::string Filler(int mode, int n) {
@@ -28,8 +31,8 @@ std::string Filler(int mode, int n) {
 }
 
 int EncodeOnly(TQRSymbolEngine& e, const std::string& data) {
-    if (!e.LoadSymbol(AsBytes(data), 1)) return -1;
-    return e.Emode() == -1 ? e.EncodeAuto() : e.EncodeFixed();
+    if (!Steps(e).LoadSymbol(AsBytes(data), 1)) return -1;
+    return e.Emode() == -1 ? Steps(e).EncodeAuto() : Steps(e).EncodeFixed();
 }
 
 // The published capacity fits in one symbol and one character more does not, for every
@@ -100,7 +103,7 @@ TEST(CountBits, WidthChangesAtVersions10And27) {
         e.SetVersion(r.version);
         e.SetEmode(r.mode);
         ASSERT_EQ(EncodeOnly(e, r.data), 0);
-        TBitReader bits(e.DataCodewordBuffer());
+        TBitReader bits(Steps(e).DataCodewordBuffer());
         EXPECT_EQ(bits.Read(4), ModeIndicator[r.mode]);
         EXPECT_EQ(bits.Read(r.countBits), 1) << "version " << r.version << " mode " << r.mode;
         EXPECT_EQ(SegmentBits(VersionTable[r.version], r.mode, 0), 4 + r.countBits);

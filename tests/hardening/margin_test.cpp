@@ -35,7 +35,7 @@ TEST(ErrorMargin, CorrectableCodewordsPerBlockAreRecovered) {
             engine.SetCode(RandomText(rng, 2, info.ModeCapacity[2] * 9 / 10));
             engine.DivideInput();
             engine.CheckDivision();
-            ASSERT_EQ(engine.BuildSymbol(1), 0);
+            ASSERT_EQ(engine.BuildSymbol(1), qr::engine::brBuilt);
             const int n = engine.Modules();
             std::vector<std::uint8_t> dark(static_cast<std::size_t>(n * n));
             for (int r = 0; r < n; ++r)
@@ -112,7 +112,7 @@ TEST(CapacityEdges, EveryVersionLevelAndModeHoldsItsCapacityAndNoMore) {
                     engine.SetCode(full);
                     engine.DivideInput();
                     engine.CheckDivision();
-                    ASSERT_EQ(engine.BuildSymbol(1), 0) << where << " emode " << emode;
+                    ASSERT_EQ(engine.BuildSymbol(1), qr::engine::brBuilt) << where << " emode " << emode;
                     const auto check = CheckBuilt(engine, 1, false);
                     ASSERT_TRUE(check.Ok) << where << ": " << check.Error;
                     EXPECT_EQ(check.Reading.SegmentModes, std::vector<int>{mode}) << where;
@@ -124,7 +124,7 @@ TEST(CapacityEdges, EveryVersionLevelAndModeHoldsItsCapacityAndNoMore) {
                     engine.SetCode(over);
                     engine.DivideInput();
                     engine.CheckDivision();
-                    EXPECT_EQ(engine.BuildSymbol(1), -1) << where << " one character over, emode " << emode;
+                    EXPECT_EQ(engine.BuildSymbol(1), qr::engine::brNotEncoded) << where << " one character over, emode " << emode;
                 }
                 ++held;
             }
@@ -146,7 +146,7 @@ std::vector<std::uint8_t> CarryChunk(const std::string& chunk) {
     engine.SetCode(chunk);
     engine.DivideInput();
     engine.CheckDivision();
-    EXPECT_EQ(engine.BuildSymbol(1), 0);
+    EXPECT_EQ(engine.BuildSymbol(1), qr::engine::brBuilt);
     const auto check = CheckBuilt(engine, 1, false);
     EXPECT_TRUE(check.Ok) << check.Error;
     const auto read = ReadBuilt(engine);
