@@ -184,11 +184,18 @@ int ReadWord(const TQRSymbolEngine& e, bool listA, int bits) {
     return word;
 }
 
+// Remainder of word divided by the generator of degree bits, polynomials over GF(2).
+int PolyRemainder(int word, int generator, int bits) {
+    for (int b = 31 - __builtin_clz(static_cast<unsigned>(word | 1)); b >= bits; --b)
+        if (word & (1 << b)) word ^= generator << (b - bits);
+    return word;
+}
+
 TEST(FormatInformation, WordsInBothCopies) {
     struct Row {
         int eclevel, mask, word;
     };
-    const Row rows[] = {{1, 0, 0x5412}, {0, 0, 0x77C4}, {3, 7, 0x083B}, {2, 5, FormatWord(2, 5)}};
+    const Row rows[] = {{1, 0, 0x5412}, {0, 0, 0x77C4}, {3, 7, 0x083B}, {2, 5, 0x2183}};
     for (const Row& r : rows) {
         TQRSymbolEngine e;
         e.SetEclevel(r.eclevel);
@@ -196,11 +203,18 @@ TEST(FormatInformation, WordsInBothCopies) {
         e.SetCode("FORMAT");
         e.DivideInput();
         ASSERT_EQ(e.BuildSymbol(1), 0);
-        EXPECT_EQ(FormatWord(r.eclevel, r.mask), r.word);
         EXPECT_EQ(ReadWord(e, true, 15), r.word);
         EXPECT_EQ(ReadWord(e, false, 15), r.word);
         EXPECT_TRUE(e.IsDark(e.Modules() - 8, 8));
     }
+    // Every word carries its level and mask in its top five bits (after the XOR mask) and
+    // is a multiple of the generator 0x537 below them.
+    for (int level = 0; level < 4; ++level)
+        for (int mask = 0; mask < 8; ++mask) {
+            const int w = FormatWord(level, mask) ^ 0x5412;
+            EXPECT_EQ(w >> 10, ((level ^ 1) << 3) | mask);
+            EXPECT_EQ(PolyRemainder(w, 0x537, 10), 0) << level << " " << mask;
+        }
     // Any two format words differ in at least 7 bits (BCH(15,5)).
     for (int a = 0; a < 32; ++a)
         for (int b = a + 1; b < 32; ++b)
@@ -210,10 +224,10 @@ TEST(FormatInformation, WordsInBothCopies) {
 }
 
 TEST(VersionInformation, WordsFromVersion7) {
-    EXPECT_EQ(VersionWords[7], 0x07C94);
-    EXPECT_EQ(VersionWords[40], 0x28C69);
     for (int v = 0; v < 7; ++v)
         EXPECT_EQ(VersionWords[v], -1);
+    for (int v = 7; v <= 40; ++v)
+        EXPECT_EQ(PolyRemainder(VersionWords[v], 0x1F25, 12), 0) << v;
     for (int v : {7, 8, 21, 40}) {
         TQRSymbolEngine e;
         e.SetVersion(v);

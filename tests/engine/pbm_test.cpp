@@ -51,7 +51,10 @@ TEST(Pbm, Version1SingleSymbolLayout) {
             ASSERT_EQ(
                 lines[static_cast<std::size_t>(9 + r)][static_cast<std::size_t>(2 * (4 + c) + 1)],
                 e.IsDark(r, c) ? '1' : '0');
-    EXPECT_EQ(&e.PBM(), &lines); // the engine's own list, rebuilt in place
+    // The engine's own list, rebuilt in place: an earlier reference sees the next read.
+    e.SetVersion(2);
+    e.PBM();
+    EXPECT_EQ(lines[2], "33 33");
 }
 
 TEST(Pbm, MagnificationRepeatsEntriesAndLines) {

@@ -58,11 +58,10 @@ TEST(Capacity, PublishedFigures) {
     struct Row {
         int version, level, data, numeric, alnum, bytes, kanji;
     };
+    // Figures the table's static_asserts do not already hold it to.
     const Row rows[] = {
-        {1, 0, 19, 41, 25, 17, 10},           {1, 3, 9, 17, 10, 7, 4},
-        {10, 0, 274, 652, 395, 271, 167},     {10, 1, 216, 513, 311, 213, 131},
-        {27, 2, 808, 1933, 1172, 805, 496},   {40, 0, 2956, 7089, 4296, 2953, 1817},
-        {40, 3, 1276, 3057, 1852, 1273, 784},
+        {10, 1, 216, 513, 311, 213, 131},
+        {27, 2, 808, 1933, 1172, 805, 496},
     };
     for (const Row& r : rows) {
         const TQRLevelInfo& level = VersionTable[r.version].Levels[r.level];
