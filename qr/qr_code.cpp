@@ -32,22 +32,32 @@ private:
 int TextOffset(TLocation location, int cellWidth, int textWidth) {
     int offset = 0;
     switch (location) {
-    case locLeft: offset = 0; break;
-    case locCenter: offset = (cellWidth - textWidth) / 2; break;
-    case locRight: offset = cellWidth - textWidth; break;
+    case locLeft:
+        offset = 0;
+        break;
+    case locCenter:
+        offset = (cellWidth - textWidth) / 2;
+        break;
+    case locRight:
+        offset = cellWidth - textWidth;
+        break;
     }
     return offset < 0 ? 0 : offset;
 }
 
-}  // namespace
+} // namespace
 
 std::string NumberedComment(TNumbering numbering, const std::string& text, int k) {
     const std::string n = std::to_string(k);
     switch (numbering) {
-    case nbrNone: return text;
-    case nbrHead: return text.empty() ? n : n + " " + text;
-    case nbrTail: return text.empty() ? n : text + " " + n;
-    case nbrIfVoid: return text.empty() ? n : text;
+    case nbrNone:
+        return text;
+    case nbrHead:
+        return text.empty() ? n : n + " " + text;
+    case nbrTail:
+        return text.empty() ? n : text + " " + n;
+    case nbrIfVoid:
+        return text.empty() ? n : text;
     }
     return text;
 }
@@ -131,10 +141,18 @@ void TQRCode::SetCommentDownLoc(TLocation location) {
     RepaintIf(!commentDown_.empty());
 }
 
-int TQRCode::SymbolWidth() const { return (engine_.Modules() + 8) * Pxmag(); }
-int TQRCode::SymbolHeight() const { return (engine_.Modules() + 8) * Pxmag(); }
-int TQRCode::SymbolWidthS() const { return SymbolWidth() + spaceLeft_ + spaceRight_; }
-int TQRCode::SymbolHeightS() const { return SymbolHeight() + spaceUp_ + spaceDown_; }
+int TQRCode::SymbolWidth() const {
+    return (engine_.Modules() + 8) * Pxmag();
+}
+int TQRCode::SymbolHeight() const {
+    return (engine_.Modules() + 8) * Pxmag();
+}
+int TQRCode::SymbolWidthS() const {
+    return SymbolWidth() + spaceLeft_ + spaceRight_;
+}
+int TQRCode::SymbolHeightS() const {
+    return SymbolHeight() + spaceUp_ + spaceDown_;
+}
 
 int TQRCode::SymbolWidthA() const {
     return std::min(Column(), Count()) * SymbolWidthS();
@@ -323,7 +341,8 @@ void TQRCode::PaintSymbol() {
             blockLeft = h - top0 - SymbolWidthA();
             blockTop = left0;
             break;
-        default: break;
+        default:
+            break;
         }
         // Undo the final turn-and-mirror on what the picture already shows, so earlier
         // drawing comes back to the same place after this pass.
@@ -400,7 +419,8 @@ void TQRCode::DrawModules(platform::TCanvas& canvas, int cx, int cy) {
                 continue;
             }
             const int c1 = c;
-            while (c < n && engine_.IsDark(r, c)) ++c;
+            while (c < n && engine_.IsDark(r, c))
+                ++c;
             runs[count++] = QRect(x0 + c1 * m, y0 + r * m, (c - c1) * m, m);
         }
         canvas.FillRects(runs.data(), count, symbolColor_);
@@ -533,7 +553,9 @@ void TQRCode::Clear() {
     Invalidate();
 }
 
-void TQRCode::Redraw() { PaintSymbol(); }
+void TQRCode::Redraw() {
+    PaintSymbol();
+}
 
 QImage TQRCode::BitmapImage() {
     if (Picture().GraphicKind() != platform::TPicture::Kind::Bitmap) return {};
@@ -635,4 +657,4 @@ void TQRCode::ClipboardChanged(TQRCode*) {
     PasteFromClipboard();
 }
 
-}  // namespace qr
+} // namespace qr

@@ -18,10 +18,10 @@
 
 namespace qr {
 
-using engine::TQRMode;
-using engine::qrSingle;
 using engine::qrConnect;
 using engine::qrPlus;
+using engine::qrSingle;
+using engine::TQRMode;
 using platform::TColor;
 using platform::TFont;
 
@@ -74,16 +74,16 @@ public:
     const std::string& CommentUp() const { return commentUp_; }
     void SetCommentUp(std::string_view text);
     TLocation CommentUpLoc() const { return commentUpLoc_; }
-    void SetCommentUpLoc(TLocation location);  // repaints only with a caption above
+    void SetCommentUpLoc(TLocation location); // repaints only with a caption above
     const std::string& CommentDown() const { return commentDown_; }
     void SetCommentDown(std::string_view text);
     TLocation CommentDownLoc() const { return commentDownLoc_; }
-    void SetCommentDownLoc(TLocation location);  // repaints only with a caption below
+    void SetCommentDownLoc(TLocation location); // repaints only with a caption below
 
     // Geometry in pixels, from Version, Pxmag, the spaces, Count and Column.
-    int SymbolWidth() const;   // symbol with its quiet zone
-    int SymbolWidthS() const;  // one cell
-    int SymbolWidthA() const;  // the whole block of cells
+    int SymbolWidth() const;  // symbol with its quiet zone
+    int SymbolWidthS() const; // one cell
+    int SymbolWidthA() const; // the whole block of cells
     int SymbolHeight() const;
     int SymbolHeightS() const;
     int SymbolHeightA() const;
@@ -264,4 +264,4 @@ private:
     QMetaObject::Connection clipConnection_;
 };
 
-}  // namespace qr
+} // namespace qr

@@ -4,10 +4,10 @@
 
 #include <vector>
 
-#include "qr/engine/detail/symbol_steps.h"
 #include "qr/engine/bitstream.h"
-#include "tests/engine/engine_test_util.h"
 #include "qr/engine/detail/char_class.h"
+#include "qr/engine/detail/symbol_steps.h"
+#include "tests/engine/engine_test_util.h"
 
 using namespace qr::engine;
 using namespace engine_test;
@@ -302,7 +302,8 @@ TEST(Encoding, StructuredAppendHeaderComesFirst) {
                          Row{qrConnect, 16, -1}, Row{qrPlus, 17, 0}}) {
         TQRSymbolEngine s;
         s.SetMode(r.mode);
-        ASSERT_TRUE(Steps(s).LoadSymbol(AsBytes(std::string(static_cast<std::size_t>(r.bytes), 'q')), 1));
+        ASSERT_TRUE(
+            Steps(s).LoadSymbol(AsBytes(std::string(static_cast<std::size_t>(r.bytes), 'q')), 1));
         EXPECT_EQ(Steps(s).EncodeAuto(), r.result) << r.mode << " " << r.bytes;
     }
 }

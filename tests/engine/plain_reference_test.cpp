@@ -6,8 +6,8 @@
 #include <random>
 #include <vector>
 
-#include "qr/engine/detail/symbol_steps.h"
 #include "qr/engine/bitstream.h"
+#include "qr/engine/detail/symbol_steps.h"
 #include "qr/engine/matrix.h"
 #include "tests/engine/engine_test_util.h"
 

@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "qr/engine/bitstream.h"
-#include "tests/engine/engine_test_util.h"
 #include "qr/engine/detail/char_class.h"
+#include "tests/engine/engine_test_util.h"
 
 using namespace qr::engine;
 using namespace engine_test;

@@ -1,8 +1,8 @@
 // Capacities and character-count widths of the symbol table, checked through encoding.
 #include <gtest/gtest.h>
 
-#include "qr/engine/detail/symbol_steps.h"
 #include "qr/engine/bitstream.h"
+#include "qr/engine/detail/symbol_steps.h"
 #include "tests/engine/engine_test_util.h"
 
 using namespace qr::engine;

@@ -11,8 +11,8 @@ namespace hardening {
 namespace {
 
 // Flips the bits of `error` in codeword `index` of the symbol's final sequence.
-void CorruptCodeword(std::vector<std::uint8_t>& dark, int n, const std::vector<std::pair<int, int>>& cells,
-                     int index, std::uint8_t error) {
+void CorruptCodeword(std::vector<std::uint8_t>& dark, int n,
+                     const std::vector<std::pair<int, int>>& cells, int index, std::uint8_t error) {
     for (int bit = 0; bit < 8; ++bit)
         if (error & (0x80 >> bit)) {
             auto [r, c] = cells[static_cast<std::size_t>(index * 8 + bit)];
@@ -39,28 +39,34 @@ TEST(ErrorMargin, CorrectableCodewordsPerBlockAreRecovered) {
             const int n = engine.Modules();
             std::vector<std::uint8_t> dark(static_cast<std::size_t>(n * n));
             for (int r = 0; r < n; ++r)
-                for (int c = 0; c < n; ++c) dark[r * n + c] = engine.IsDark(r, c);
+                for (int c = 0; c < n; ++c)
+                    dark[r * n + c] = engine.IsDark(r, c);
 
             const auto cells = test_support::DataCellOrder(version);
             const auto owner = test_support::CodewordBlocks(version, level);
             const int firstGroupBlocks = info.Groups[0].Blocks;
             std::vector<std::vector<int>> members(static_cast<std::size_t>(info.BlockCount()));
-            for (int i = 0; i < static_cast<int>(owner.size()); ++i) members[owner[i]].push_back(i);
+            for (int i = 0; i < static_cast<int>(owner.size()); ++i)
+                members[owner[i]].push_back(i);
             for (int b = 0; b < info.BlockCount(); ++b) {
                 const int r = info.Groups[b < firstGroupBlocks ? 0 : 1].Correctable;
                 ASSERT_GT(r, 0);
                 std::shuffle(members[b].begin(), members[b].end(), rng);
                 for (int k = 0; k < r; ++k)
-                    CorruptCodeword(dark, n, cells, members[b][k], static_cast<std::uint8_t>(1 + rng() % 255));
+                    CorruptCodeword(dark, n, cells, members[b][k],
+                                    static_cast<std::uint8_t>(1 + rng() % 255));
             }
             auto at = [&](int r, int c) { return dark[r * n + c] != 0; };
             test_support::TSymbolExpectation expect;
             expect.Version = version;
-            ASSERT_FALSE(test_support::CheckSymbol(expect, at).Ok) << "the corruption did not reach the data";
+            ASSERT_FALSE(test_support::CheckSymbol(expect, at).Ok)
+                << "the corruption did not reach the data";
             const auto read = test_support::ZxingReadModules(n, at, 4, 2, true);
             const auto slice = engine.Slice(1);
-            ASSERT_TRUE(read.Valid) << "version " << version << " level " << level << ": " << read.Error;
-            EXPECT_EQ(read.Bytes, std::string(slice.begin(), slice.end())) << version << "-" << level;
+            ASSERT_TRUE(read.Valid)
+                << "version " << version << " level " << level << ": " << read.Error;
+            EXPECT_EQ(read.Bytes, std::string(slice.begin(), slice.end()))
+                << version << "-" << level;
             ++recovered;
         }
     std::printf("error margin: %d corrupted symbols recovered\n", recovered);
@@ -79,7 +85,9 @@ std::string FullText(int mode, int chars, int seed) {
             s += kLetters[rng() % 35];
         } else {
             const int pick = static_cast<int>(rng() % 3);
-            s += static_cast<char>(pick == 0 ? 'a' + rng() % 26 : pick == 1 ? 0xA1 + rng() % 63 : rng() % 32);
+            s += static_cast<char>(pick == 0   ? 'a' + rng() % 26
+                                   : pick == 1 ? 0xA1 + rng() % 63
+                                               : rng() % 32);
         }
     }
     return s;
@@ -105,14 +113,15 @@ TEST(CapacityEdges, EveryVersionLevelAndModeHoldsItsCapacityAndNoMore) {
                 const int capacity = engine.VersionInfo().Levels[level].ModeCapacity[mode];
                 const std::string full = FullText(mode, capacity, version * 16 + level * 4 + mode);
                 const std::string over = full + OneMore(mode);
-                const std::string where = std::to_string(version) + "-" + "LMQH"[level] + " mode " +
-                                          std::to_string(mode);
+                const std::string where =
+                    std::to_string(version) + "-" + "LMQH"[level] + " mode " + std::to_string(mode);
                 for (int emode : {mode, -1}) {
                     engine.SetEmode(emode);
                     engine.SetCode(full);
                     engine.DivideInput();
                     engine.CheckDivision();
-                    ASSERT_EQ(engine.BuildSymbol(1), qr::engine::brBuilt) << where << " emode " << emode;
+                    ASSERT_EQ(engine.BuildSymbol(1), qr::engine::brBuilt)
+                        << where << " emode " << emode;
                     const auto check = CheckBuilt(engine, 1, false);
                     ASSERT_TRUE(check.Ok) << where << ": " << check.Error;
                     EXPECT_EQ(check.Reading.SegmentModes, std::vector<int>{mode}) << where;
@@ -124,7 +133,8 @@ TEST(CapacityEdges, EveryVersionLevelAndModeHoldsItsCapacityAndNoMore) {
                     engine.SetCode(over);
                     engine.DivideInput();
                     engine.CheckDivision();
-                    EXPECT_EQ(engine.BuildSymbol(1), qr::engine::brNotEncoded) << where << " one character over, emode " << emode;
+                    EXPECT_EQ(engine.BuildSymbol(1), qr::engine::brNotEncoded)
+                        << where << " one character over, emode " << emode;
                 }
                 ++held;
             }
@@ -164,7 +174,8 @@ TEST(KanjiCoverage, EveryTwoBytePairRoundTrips) {
         if (chunk.empty()) return;
         const auto modes = CarryChunk(chunk);
         ASSERT_EQ(modes.size(), chunk.size());
-        for (std::size_t i = 0; i < modes.size(); ++i) ASSERT_EQ(modes[i], 3) << "byte " << i;
+        for (std::size_t i = 0; i < modes.size(); ++i)
+            ASSERT_EQ(modes[i], 3) << "byte " << i;
         chunk.clear();
     };
     for (int lead = 0; lead < 256; ++lead)
@@ -204,5 +215,5 @@ TEST(KanjiCoverage, EveryTwoBytePairRoundTrips) {
     EXPECT_EQ(kanji, 43 * 188 - 61);
 }
 
-}  // namespace
-}  // namespace hardening
+} // namespace
+} // namespace hardening

@@ -44,7 +44,9 @@ private:
 };
 
 // Steps(e).EncodeAuto() and so on.
-inline TSymbolSteps Steps(TQRSymbolEngine& engine) { return TSymbolSteps(engine); }
+inline TSymbolSteps Steps(TQRSymbolEngine& engine) {
+    return TSymbolSteps(engine);
+}
 
 } // namespace detail
 } // namespace qr::engine
