@@ -9,8 +9,8 @@
 #include <optional>
 
 #include "app/main_form.h"
-#include "app/payload.h"
-#include "app/sjis_text.h"
+#include "composer/payload.h"
+#include "composer/shift_jis_text.h"
 #include "platform/alert_notifier.h"
 #include "platform/message_box.h"
 #include "platform/radio_group.h"
@@ -24,10 +24,10 @@ enum ComposeTab { tabMessage = 0, tabCard = 1, tabBookmark = 2 };
 
 }  // namespace
 
-std::string TMainForm1::EditorText() const { return app::EditorTextToSjis(Memo1->toPlainText()); }
+std::string TMainForm1::EditorText() const { return composer::EditorTextToSjis(Memo1->toPlainText()); }
 
 void TMainForm1::SetEditorText(const std::string& text) {
-    Memo1->setPlainText(app::SjisToEditorText(text));
+    Memo1->setPlainText(composer::SjisToEditorText(text));
 }
 
 QStringList TMainForm1::EditorLines() const {
@@ -50,7 +50,7 @@ void TMainForm1::Memo1Change() {
         SetStatusText(0, QStringLiteral("　文字を入力して下さい。"));
         return;
     }
-    const int n = app::CountMbChars(text);
+    const int n = composer::CountMbChars(text);
     Button1->setEnabled(true);
     if (n > kMessageLimit) {
         // Fewer symbols are drawn into the picture of the old ones; start from an empty
@@ -67,16 +67,16 @@ void TMainForm1::Button1Click() {
     QRCode1->SetSymbolEnabled(false);
     QRCode1->SetSymbolColor(platform::clBlack);
     QRCode1->SetBackColor(platform::clWhite);
-    QRCode1->SetPxmag(app::kComposerPxmag);
+    QRCode1->SetPxmag(composer::kComposerPxmag);
     QRCode1->SetMatch(false);
-    QRCode1->SetVersion(app::kComposerVersion);
+    QRCode1->SetVersion(composer::kComposerVersion);
 
     const int carrier = CaraiaGroup1->ItemIndex();
     switch (sPage2->currentIndex()) {
     case tabBookmark: {
-        const app::TBookmarkResult bookmark =
-            app::ComposeBookmark(app::ToSjis(SiteEdit1->text()), app::ToSjis(URLEdit1->text()));
-        const QString shownUrl = app::FromSjis(bookmark.url);
+        const composer::TBookmarkResult bookmark =
+            composer::ComposeBookmark(composer::ToSjis(SiteEdit1->text()), composer::ToSjis(URLEdit1->text()));
+        const QString shownUrl = composer::FromSjis(bookmark.url);
         if (URLEdit1->text() != shownUrl) URLEdit1->setText(shownUrl);
         QRCode1->SetCount(bookmark.count);
         QRCode1->SetCode(bookmark.payload);
@@ -85,27 +85,27 @@ void TMainForm1::Button1Click() {
         break;
     }
     case tabCard: {
-        app::TCardFields card;
-        card.familyName = app::ToSjis(SeiEdit1->text());
-        card.givenName = app::ToSjis(MeiEdit1->text());
-        card.familyKana = app::ToSjis(kanaEdit1->text());
-        card.givenKana = app::ToSjis(kanaEdit2->text());
-        card.tel1 = app::ToSjis(PhoneEdit1->text());
-        card.tel2 = app::ToSjis(PhoneEdit2->text());
-        card.mail1 = app::ToSjis(AddresEdit1->text());
-        card.mail2 = app::ToSjis(AddresEdit2->text());
-        card.memo = app::EditorTextToSjis(Memo2->toPlainText());
-        const app::TCardResult composed = app::ComposeCard(card, carrier);
-        kanaEdit1->setText(app::FromSjis(card.familyKana));
-        kanaEdit2->setText(app::FromSjis(card.givenKana));
+        composer::TCardFields card;
+        card.familyName = composer::ToSjis(SeiEdit1->text());
+        card.givenName = composer::ToSjis(MeiEdit1->text());
+        card.familyKana = composer::ToSjis(kanaEdit1->text());
+        card.givenKana = composer::ToSjis(kanaEdit2->text());
+        card.tel1 = composer::ToSjis(PhoneEdit1->text());
+        card.tel2 = composer::ToSjis(PhoneEdit2->text());
+        card.mail1 = composer::ToSjis(AddresEdit1->text());
+        card.mail2 = composer::ToSjis(AddresEdit2->text());
+        card.memo = composer::EditorTextToSjis(Memo2->toPlainText());
+        const composer::TCardResult composed = composer::ComposeCard(card, carrier);
+        kanaEdit1->setText(composer::FromSjis(card.familyKana));
+        kanaEdit2->setText(composer::FromSjis(card.givenKana));
 
-        const app::TCardProblem problem = composed.problem;
-        if (problem != app::TCardProblem::None) {
-            platform::ShowMessage(QString::fromUtf8(app::CardProblemMessage(problem)),
-                                  QString::fromUtf8(app::kCardProblemCaption),
+        const composer::TCardProblem problem = composed.problem;
+        if (problem != composer::TCardProblem::None) {
+            platform::ShowMessage(QString::fromUtf8(composer::CardProblemMessage(problem)),
+                                  QString::fromUtf8(composer::kCardProblemCaption),
                                   platform::MsgIcon::Error);
-            if (problem == app::TCardProblem::Tel1FullWidth) PhoneEdit1->clear();
-            if (problem == app::TCardProblem::Tel2FullWidth) PhoneEdit2->clear();
+            if (problem == composer::TCardProblem::Tel1FullWidth) PhoneEdit1->clear();
+            if (problem == composer::TCardProblem::Tel2FullWidth) PhoneEdit2->clear();
             return;
         }
         QRCode1->SetCount(composed.count);
@@ -116,20 +116,20 @@ void TMainForm1::Button1Click() {
         break;
     }
     default: {
-        app::TMessageFields fields;
+        composer::TMessageFields fields;
         fields.body = EditorText();
-        fields.address = app::ToSjis(MailComb1->currentText());
-        fields.subject = app::ToSjis(SubjectEdit1->text());
+        fields.address = composer::ToSjis(MailComb1->currentText());
+        fields.subject = composer::ToSjis(SubjectEdit1->text());
         fields.subjectOption = SubjectGroup1->ItemIndex();
-        const std::optional<app::TMessagePayload> composed = app::ComposeMessage(fields, carrier);
+        const std::optional<composer::TMessagePayload> composed = composer::ComposeMessage(fields, carrier);
         if (!composed) {
-            platform::ShowMessage(QString::fromUtf8(app::kEmptyBodyMessage),
-                                  QString::fromUtf8(app::kEmptyBodyCaption), platform::MsgIcon::Error);
+            platform::ShowMessage(QString::fromUtf8(composer::kEmptyBodyMessage),
+                                  QString::fromUtf8(composer::kEmptyBodyCaption), platform::MsgIcon::Error);
             return;
         }
-        const app::TMessagePayload& message = *composed;
+        const composer::TMessagePayload& message = *composed;
         QRCode1->SetCount(message.count);
-        if (message.subjectChanged) SubjectEdit1->setText(app::FromSjis(message.subject));
+        if (message.subjectChanged) SubjectEdit1->setText(composer::FromSjis(message.subject));
         QRCode1->SetCode(message.payload);
         QRCode1->SetSymbolEnabled(true);
 

@@ -8,7 +8,7 @@
 #include <QSpinBox>
 
 #include "app/main_form.h"
-#include "app/sjis_text.h"
+#include "composer/shift_jis_text.h"
 #include "platform/message_box.h"
 
 namespace {
@@ -33,12 +33,12 @@ void ReportNoSelection(const QListWidget* list) {
 }  // namespace
 
 void TMainForm1::LEdit1Change() {
-    const auto length = static_cast<int>(app::ToSjis(LEdit1->text()).size());
+    const auto length = static_cast<int>(composer::ToSjis(LEdit1->text()).size());
     SetStatusText(0, QStringLiteral("半角文字数：%1文字 - 残り：%2文字").arg(length).arg(kPhraseLimit - length));
 }
 
 void TMainForm1::WriteBtn2Click() {
-    if (app::ToSjis(LEdit1->text()).size() > static_cast<size_t>(kPhraseLimit)) {
+    if (composer::ToSjis(LEdit1->text()).size() > static_cast<size_t>(kPhraseLimit)) {
         platform::ShowMessage(QStringLiteral("短文が長すぎます、全角125文字以内で作成して下さい。"),
                               QStringLiteral("エラー"), platform::MsgIcon::Warning);
         return;
@@ -103,7 +103,7 @@ void TMainForm1::DelBtn1Click() {
 void TMainForm1::RpBtn1Click() { InsertIntoEditor(kUserTag); }
 
 void TMainForm1::RepBtn1Click() {
-    const std::string name = app::ToSjis(NameEdit1->text());
+    const std::string name = composer::ToSjis(NameEdit1->text());
     if (name.size() < 2) {
         platform::ShowMessage(QStringLiteral("ユーザー名が入力されていません。\r\n"
                                              "ユーザーを下記のリストから選択するか、ユーザー名をに入力\r\n"
@@ -113,7 +113,7 @@ void TMainForm1::RepBtn1Click() {
     }
     SList1.Clear();
     SList1.SetStrings(EditorLines());
-    SetEditorText(app::ReplaceAllText(EditorText(), app::ToSjis(kUserTag), name));
+    SetEditorText(composer::ReplaceAllText(EditorText(), composer::ToSjis(kUserTag), name));
     RestorePending = true;
 }
 
@@ -125,7 +125,7 @@ void TMainForm1::BitBtn2Click() {
                               QStringLiteral("登録件数オーバー"), platform::MsgIcon::Warning);
         return;
     }
-    if (!app::IsMailAddress(app::ToSjis(typed))) {
+    if (!composer::IsMailAddress(composer::ToSjis(typed))) {
         platform::ShowMessage(QStringLiteral("登録しようとしているメールアドレスは有効ではありません。\r\n"
                                              "有効なアドレスを登録して下さい。"),
                               QStringLiteral("不正なアドレス"), platform::MsgIcon::Warning);

@@ -11,24 +11,20 @@
 #include <QSpinBox>
 #include <QTabWidget>
 
-#include "app/ex_ini_file.h"
-#include "app/file_error.h"
+#include "composer/ex_ini_file.h"
+#include "composer/file_error.h"
 #include "app/main_form.h"
-#include "app/payload.h"
-#include "app/sjis_text.h"
-#include "app/text_files.h"
+#include "composer/payload.h"
+#include "composer/shift_jis_text.h"
+#include "composer/text_files.h"
 #include "platform/app_version.h"
 #include "platform/message_box.h"
 #include "platform/placement_qt.h"
 #include "platform/radio_group.h"
 #include "platform/stay_down_button.h"
 #include "qr/qr_code.h"
-
-#ifdef VAROKU_HAVE_UPDATE
-#include <QPlainTextEdit>
-
 #include "update/update_window.h"
-#endif
+
 
 namespace {
 
@@ -38,13 +34,13 @@ constexpr char kConfig[] = "CONFIG";
 std::vector<std::string> ToSjisList(const QStringList& items) {
     std::vector<std::string> out;
     out.reserve(static_cast<size_t>(items.size()));
-    for (const QString& item : items) out.push_back(app::ToSjis(item));
+    for (const QString& item : items) out.push_back(composer::ToSjis(item));
     return out;
 }
 
 QStringList FromSjisList(const std::vector<std::string>& items) {
     QStringList out;
-    for (const std::string& item : items) out.push_back(app::FromSjis(item));
+    for (const std::string& item : items) out.push_back(composer::FromSjis(item));
     return out;
 }
 
@@ -64,13 +60,13 @@ QStringList Items(const QComboBox* combo) {
 
 void TMainForm1::ConfigureQrCode() {
     QRCode1->SetSymbolEnabled(false);
-    QRCode1->SetColumn(app::kComposerColumn);
+    QRCode1->SetColumn(composer::kComposerColumn);
     QRCode1->SetNumbering(qr::nbrTail);
     QRCode1->SetCommentUpLoc(qr::locLeft);
     QRCode1->SetCommentDown("No.");
     QRCode1->SetCommentDownLoc(qr::locCenter);
-    QRCode1->SetVersion(app::kComposerVersion);
-    QRCode1->SetPxmag(app::kComposerPxmag);
+    QRCode1->SetVersion(composer::kComposerVersion);
+    QRCode1->SetPxmag(composer::kComposerPxmag);
     QRCode1->SetMatch(false);
     QRCode1->SetTransparent(false);
     platform::TFont font;
@@ -132,10 +128,10 @@ void TMainForm1::FormShow() {
     MailComb1->addItems(FromSjisList(list));
     MailComb1->setEditText(typed);
 
-    if (app::MemoWorthLoading()) {
+    if (composer::MemoWorthLoading()) {
         try {
-            SetEditorText(app::LoadTextFile(QString::fromLatin1(app::kMemoFileName)));
-        } catch (const app::EFileError&) {
+            SetEditorText(composer::LoadTextFile(QString::fromLatin1(composer::kMemoFileName)));
+        } catch (const composer::EFileError&) {
             Memo1->clear();
         }
     }
@@ -155,19 +151,19 @@ void TMainForm1::FormShow() {
 
     QRCode1->Clear();
     QRCode1->SetSymbolEnabled(false);
-    QRCode1->SetPxmag(app::kComposerPxmag);
+    QRCode1->SetPxmag(composer::kComposerPxmag);
     QRCode1->SetTransparent(false);
     QRCode1->SetMatch(false);
     QRCode1->SetSymbolColor(platform::clBlack);
     QRCode1->SetBackColor(platform::clWhite);
     QRCode1->SetSymbolLeft(0);
     QRCode1->SetSymbolTop(0);
-    QRCode1->SetVersion(app::kComposerVersion);
+    QRCode1->SetVersion(composer::kComposerVersion);
     QRCode1->SetEmode(-1);
     QRCode1->SetCount(1);
-    QRCode1->SetColumn(app::kComposerColumn);
+    QRCode1->SetColumn(composer::kComposerColumn);
 
-    const QString marker = app::TestKeyboardType() ? QStringLiteral(" J ") : QStringLiteral(" NO ");
+    const QString marker = composer::TestKeyboardType() ? QStringLiteral(" J ") : QStringLiteral(" NO ");
     SetStatusText(1, QStringLiteral("IP: ") + QString() + QStringLiteral(" ") + marker);
 }
 
@@ -192,10 +188,10 @@ bool TMainForm1::FormCloseQuery() {
 
     if (MemoCheck1->isChecked()) {
         try {
-            app::SaveTextFile(QString::fromLatin1(app::kMemoFileName), EditorText());
+            composer::SaveTextFile(QString::fromLatin1(composer::kMemoFileName), EditorText());
         } catch (const std::exception&) {
-            platform::ShowMessage(QString::fromUtf8(app::kMemoSaveFailedMessage),
-                                  QString::fromUtf8(app::kMemoSaveFailedCaption), platform::MsgIcon::Error);
+            platform::ShowMessage(QString::fromUtf8(composer::kMemoSaveFailedMessage),
+                                  QString::fromUtf8(composer::kMemoSaveFailedCaption), platform::MsgIcon::Error);
         }
     }
     return true;
@@ -204,12 +200,7 @@ bool TMainForm1::FormCloseQuery() {
 void TMainForm1::BitBtn1Click() { AboutBoxDlg1.Execute(this); }
 
 void TMainForm1::VchkBtn1Click() {
-#ifdef VAROKU_HAVE_UPDATE
     // Owned by the application rather than this window, and destroyed however it closes.
     auto window = std::make_unique<update::TForm2>(nullptr);
     if (window->exec() == QDialog::Accepted) window->Memo1->clear();
-#else
-    platform::ShowMessage(QStringLiteral("更新情報の確認は、このビルドでは利用できません。"),
-                          QStringLiteral("更新情報"), platform::MsgIcon::Information);
-#endif
 }

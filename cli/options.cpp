@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <string_view>
 
-#include "app/payload.h"
+#include "composer/payload.h"
 
 namespace cli {
 
@@ -288,9 +288,9 @@ std::string Apply(TCliOptions& o, const TOptionInfo& option, const std::string& 
     case TOpt::Subject:
     case TOpt::SubjectFromBody:
     case TOpt::SubjectHello: {
-        const int v = option.Id == TOpt::Subject ? app::soKeep
-                      : option.Id == TOpt::SubjectFromBody ? app::soFromBody
-                                                            : app::soHello;
+        const int v = option.Id == TOpt::Subject ? composer::soKeep
+                      : option.Id == TOpt::SubjectFromBody ? composer::soFromBody
+                                                            : composer::soHello;
         if (f.SubjectChosen && f.SubjectOption != v)
             return "--subject, --subject-from-body and --subject-hello exclude each other";
         f.SubjectChosen = true;
@@ -371,8 +371,8 @@ TParseResult ParseArguments(const std::vector<std::string>& args) {
     const bool payload = o.Command == TCommand::Mail || o.Command == TCommand::Card ||
                          o.Command == TCommand::Bookmark;
     // The window's symbols: version 10 (Pxmag follows the picture type, see ResolvePicture).
-    if (payload) o.Symbols.Version = app::kComposerVersion;
-    o.Drawing.Column = app::kComposerColumn;
+    if (payload) o.Symbols.Version = composer::kComposerVersion;
+    o.Drawing.Column = composer::kComposerColumn;
 
     bool optionsEnded = false;
     for (std::size_t i = first; i < args.size(); ++i) {
@@ -454,7 +454,7 @@ std::string ResolvePicture(TCliOptions& o, bool stdoutIsTerminal) {
     if (!o.PxmagGiven) {
         const bool plain = o.Command == TCommand::Text || o.Command == TCommand::Batch;
         // The first varoku-qr printed PBM at one pixel per module; scripts rely on that.
-        o.Symbols.Pxmag = plain && *o.Type == TPictureType::Pbm ? 1 : app::kComposerPxmag;
+        o.Symbols.Pxmag = plain && *o.Type == TPictureType::Pbm ? 1 : composer::kComposerPxmag;
     }
     if (o.OutputPath.empty() && stdoutIsTerminal && !o.PrintPayload &&
         (*o.Type == TPictureType::Png || *o.Type == TPictureType::Pdf))

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 
-#include "app/sjis_text.h"
+#include "composer/shift_jis_text.h"
 #include "platform/alert_notifier.h"
 #include "platform/radio_group.h"
 #include "qr/qr_code.h"
@@ -64,7 +64,7 @@ TEST_F(Composer, LongBodyIsSplitOverLinkedSymbolsInOrder) {
     Create();
     ASSERT_TRUE(form->QRCode1->SymbolDisped());
     EXPECT_EQ(form->QRCode1->Count(), 2);
-    const std::string expected = "MATMSG:TO:hanako@example.jp;SUB:;BODY:" + app::ToSjis(body) + ";;";
+    const std::string expected = "MATMSG:TO:hanako@example.jp;SUB:;BODY:" + composer::ToSjis(body) + ";;";
     EXPECT_EQ(Joined(2), expected);
 }
 
@@ -90,8 +90,8 @@ TEST_F(Composer, SubjectOptionsRewriteTheSubjectField) {
         form->SubjectGroup1->SetItemIndex(row.option);
         Create();
         // The field holds the ten characters with the editor's line break as CR LF.
-        EXPECT_EQ(app::ToSjis(form->SubjectEdit1->text()),
-                  app::ReplaceAllText(Sjis(row.shown), "\n", "\r\n")) << row.option;
+        EXPECT_EQ(composer::ToSjis(form->SubjectEdit1->text()),
+                  composer::ReplaceAllText(Sjis(row.shown), "\n", "\r\n")) << row.option;
     }
 }
 

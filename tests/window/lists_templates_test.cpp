@@ -13,7 +13,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 
-#include "app/sjis_text.h"
+#include "composer/shift_jis_text.h"
 #include "platform/alert_notifier.h"
 #include "platform/lamp.h"
 #include "platform/radio_group.h"

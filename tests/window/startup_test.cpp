@@ -15,7 +15,7 @@
 #include <QTimer>
 #include <unistd.h>
 
-#include "app/sjis_text.h"
+#include "composer/shift_jis_text.h"
 #include "platform/lamp.h"
 #include "platform/radio_group.h"
 #include "platform/stay_down_button.h"
@@ -72,7 +72,7 @@ TEST_F(Startup, FirstStartGivesEveryDefault) {
     EXPECT_FALSE(form->RestorePending);
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Varoku Ver.2.0.1.0"));
     EXPECT_EQ(form->AboutBoxDlg1.Version, QStringLiteral("Ver. 2.0.1.0"));
-    const QString marker = app::TestKeyboardType() ? QStringLiteral(" J ") : QStringLiteral(" NO ");
+    const QString marker = composer::TestKeyboardType() ? QStringLiteral(" J ") : QStringLiteral(" NO ");
     EXPECT_EQ(form->StatusText(1), QStringLiteral("IP:  ") + marker);
     EXPECT_EQ(form->PageControl1->currentIndex(), 0);
     EXPECT_EQ(form->sPage2->currentIndex(), 0);

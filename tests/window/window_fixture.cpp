@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "app/application.h"
-#include "app/sjis_text.h"
+#include "composer/shift_jis_text.h"
 #include "platform/alert_notifier.h"
 #include "qr/qr_code.h"
 #include "tests/support/qt_picture_reader.h"
@@ -21,7 +21,7 @@ void EnsureApplication() {
     new TApplication(argc, argv);
 }
 
-std::string Sjis(const char* utf8) { return app::ToSjis(QString::fromUtf8(utf8)); }
+std::string Sjis(const char* utf8) { return composer::ToSjis(QString::fromUtf8(utf8)); }
 
 std::string ReadBytes(const QString& path) {
     QFile file(path);

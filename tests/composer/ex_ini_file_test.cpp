@@ -1,4 +1,4 @@
-#include "app/ex_ini_file.h"
+#include "composer/ex_ini_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,16 +10,16 @@
 #include <random>
 #include <sys/resource.h>
 
-#include "app/file_error.h"
-#include "app_test_util.h"
+#include "composer/file_error.h"
+#include "composer_test_util.h"
 
 namespace {
 
-using app_test::ReadAll;
-using app_test::WriteAll;
+using composer_test::ReadAll;
+using composer_test::WriteAll;
 
-using app::TExIniFile;
-using app_test::Sjis;
+using composer::TExIniFile;
+using composer_test::Sjis;
 
 class ExIniFile : public ::testing::Test {
 protected:
@@ -79,14 +79,14 @@ TEST_F(ExIniFile, HandEditedFileReads)
     EXPECT_FALSE(ini.ReadBool("CONFIG", "CLIPBOAD", false));  // only in the second CONFIG
     EXPECT_EQ(ini.ReadInteger("CONFIG", "MISSING", 15), 15);
     EXPECT_EQ(ini.ReadInteger("NOSECTION", "GROVAL", 15), 15);
-    EXPECT_EQ(ini.ReadFencedString("CONFIG", "EQ", "", app::fcNone), "a=b");
-    EXPECT_EQ(ini.ReadFencedString("CONFIG", "a line without equals", "d", app::fcNone), "d");
-    EXPECT_EQ(ini.ReadFencedString("", "stray", "d", app::fcNone), "d");
+    EXPECT_EQ(ini.ReadFencedString("CONFIG", "EQ", "", composer::fcNone), "a=b");
+    EXPECT_EQ(ini.ReadFencedString("CONFIG", "a line without equals", "d", composer::fcNone), "d");
+    EXPECT_EQ(ini.ReadFencedString("", "stray", "d", composer::fcNone), "d");
 
     std::vector<std::string> names;
     ini.ReadStrings("member", "name", names);
     EXPECT_EQ(names, (std::vector<std::string>{Sjis("山田"), "\"quoted\""}));
-    ini.SetFence(app::fcDoubleQuote);
+    ini.SetFence(composer::fcDoubleQuote);
     ini.ReadStrings("MEMBER", "NAME", names);
     EXPECT_EQ(names, (std::vector<std::string>{Sjis("山田"), "quoted"}));
 }
@@ -135,20 +135,20 @@ TEST_F(ExIniFile, IntegerValues)
     };
     for (const auto& [text, expected] : valid) {
         int value = 12345;
-        EXPECT_TRUE(app::ini_detail::ParseIniInteger(text, value)) << text;
+        EXPECT_TRUE(composer::ini_detail::ParseIniInteger(text, value)) << text;
         EXPECT_EQ(value, expected) << text;
     }
     for (const char* text : {"", "0x", "$", "0xG", "$-1", "1.5", "1e3", "2147483648",
                              "0x100000000", "--5", "+-5", "-+5", "5 ", " 5", "yes", "0x 1"}) {
         int value = 12345;
-        EXPECT_FALSE(app::ini_detail::ParseIniInteger(text, value)) << text;
+        EXPECT_FALSE(composer::ini_detail::ParseIniInteger(text, value)) << text;
         EXPECT_EQ(value, 12345) << text;
     }
 }
 
 TEST_F(ExIniFile, LineEndingsAndTrimming)
 {
-    const auto sections = app::ini_detail::ParseIni(
+    const auto sections = composer::ini_detail::ParseIni(
         "[A]\rk1=1\nk2=2\r\n\r\r\n\n k3 \t=\t 3 \x01\r\n;c\r\n[B\x1f]\r\n  ;x=1\r\n[ ]\r\nz");
     ASSERT_EQ(sections.size(), 3u);
     EXPECT_EQ(sections[0].name, "A");
@@ -270,20 +270,20 @@ TEST_F(ExIniFile, FencedStrings)
 {
     TExIniFile ini;
     ini.SetFileName(path);
-    ini.WriteFencedString("S", "D", "two words", app::fcDoubleQuote);
-    ini.WriteFencedString("S", "Q", "it", app::fcSingleQuote);
-    ini.WriteFencedString("S", "One", "\"", app::fcNone);
+    ini.WriteFencedString("S", "D", "two words", composer::fcDoubleQuote);
+    ini.WriteFencedString("S", "Q", "it", composer::fcSingleQuote);
+    ini.WriteFencedString("S", "One", "\"", composer::fcNone);
     EXPECT_NE(ReadAll(path).find("D=\"two words\"\r\nQ='it'\r\nOne=\"\r\n"), std::string::npos);
 
-    EXPECT_EQ(ini.ReadFencedString("S", "D", "", app::fcNone), "\"two words\"");
-    ini.SetFence(app::fcDoubleQuote);
-    EXPECT_EQ(ini.ReadFencedString("S", "D", "", app::fcNone), "two words");
-    EXPECT_EQ(ini.ReadFencedString("S", "Q", "", app::fcNone), "'it'");
-    EXPECT_EQ(ini.ReadFencedString("S", "One", "", app::fcNone), "\"");
-    EXPECT_EQ(ini.ReadFencedString("S", "Missing", "d", app::fcDoubleQuote), "d");
-    EXPECT_EQ(ini.ReadFencedString("S", "Missing", "d", app::fcSingleQuote), "'d'");
-    ini.SetFence(app::fcSingleQuote);
-    EXPECT_EQ(ini.ReadFencedString("S", "Q", "", app::fcNone), "it");
+    EXPECT_EQ(ini.ReadFencedString("S", "D", "", composer::fcNone), "\"two words\"");
+    ini.SetFence(composer::fcDoubleQuote);
+    EXPECT_EQ(ini.ReadFencedString("S", "D", "", composer::fcNone), "two words");
+    EXPECT_EQ(ini.ReadFencedString("S", "Q", "", composer::fcNone), "'it'");
+    EXPECT_EQ(ini.ReadFencedString("S", "One", "", composer::fcNone), "\"");
+    EXPECT_EQ(ini.ReadFencedString("S", "Missing", "d", composer::fcDoubleQuote), "d");
+    EXPECT_EQ(ini.ReadFencedString("S", "Missing", "d", composer::fcSingleQuote), "'d'");
+    ini.SetFence(composer::fcSingleQuote);
+    EXPECT_EQ(ini.ReadFencedString("S", "Q", "", composer::fcNone), "it");
 }
 
 TEST_F(ExIniFile, WithoutAutoUpdateOrFileNameNothingIsWritten)
@@ -304,17 +304,17 @@ TEST_F(ExIniFile, WithoutAutoUpdateOrFileNameNothingIsWritten)
 
 TEST_F(ExIniFile, BaseDirPlacesBareNames)
 {
-    app_test::ScopedCurrentDir here(dir.path());
+    composer_test::ScopedCurrentDir here(dir.path());
     TExIniFile ini;
-    EXPECT_EQ(ini.BaseDir(), app::bdApplication);
+    EXPECT_EQ(ini.BaseDir(), composer::bdApplication);
     ini.SetFileName("a.ini");
     EXPECT_EQ(QFileInfo(ini.Path()).absolutePath(),
               QFileInfo(QFileInfo("/proc/self/exe").canonicalFilePath()).absolutePath());
-    ini.SetBaseDir(app::bdNone);
+    ini.SetBaseDir(composer::bdNone);
     EXPECT_EQ(ini.Path(), QDir(dir.path()).absoluteFilePath("a.ini"));
-    ini.SetBaseDir(app::bdWindows);
+    ini.SetBaseDir(composer::bdWindows);
     EXPECT_EQ(ini.Path(), "/etc/a.ini");
-    ini.SetBaseDir(app::bdAppData);
+    ini.SetBaseDir(composer::bdAppData);
     EXPECT_TRUE(ini.Path().endsWith("/a.ini"));
     ini.SetFileName(dir.filePath("sub/b.ini"));  // a directory part is used as given
     EXPECT_EQ(ini.Path(), dir.filePath("sub/b.ini"));
@@ -349,7 +349,7 @@ TEST_F(ExIniFile, FailedWriteInReadOnlyDirectoryKeepsTheOldFile)
     ASSERT_TRUE(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner |
                                                       QFileDevice::ReadOther | QFileDevice::ExeOther |
                                                       QFileDevice::ReadGroup | QFileDevice::ExeGroup));
-    const int result = app_test::RunUnprivileged([&] {
+    const int result = composer_test::RunUnprivileged([&] {
         TExIniFile ini;
         ini.SetFileName(path);
         if (ini.ReadInteger("CONFIG", "GROVAL", 0) != 30) {
@@ -357,7 +357,7 @@ TEST_F(ExIniFile, FailedWriteInReadOnlyDirectoryKeepsTheOldFile)
         }
         try {
             ini.WriteInteger("CONFIG", "GROVAL", 31);
-        } catch (const app::EFileWriteError&) {
+        } catch (const composer::EFileWriteError&) {
             return 0;
         }
         return 2;
@@ -390,7 +390,7 @@ TEST_F(ExIniFile, WriteFailingHalfWayKeepsTheOldFile)
     bool raised = false;
     try {
         ini.Flush();
-    } catch (const app::EFileWriteError& error) {
+    } catch (const composer::EFileWriteError& error) {
         raised = true;
         EXPECT_NE(std::string(error.what()).find("varoku.ini"), std::string::npos);
     }
@@ -417,7 +417,7 @@ TEST_F(ExIniFile, UnreadableFileIsNotOverwritten)
     ASSERT_TRUE(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                       QFileDevice::ExeOwner | QFileDevice::ReadOther |
                                                       QFileDevice::WriteOther | QFileDevice::ExeOther));
-    const int result = app_test::RunUnprivileged([&] {
+    const int result = composer_test::RunUnprivileged([&] {
         TExIniFile ini;
         ini.SetFileName(path);
         if (ini.ReadInteger("CONFIG", "GROVAL", 15) != 15) {
@@ -425,7 +425,7 @@ TEST_F(ExIniFile, UnreadableFileIsNotOverwritten)
         }
         try {
             ini.WriteInteger("CONFIG", "GROVAL", 31);
-        } catch (const app::EFileWriteError&) {
+        } catch (const composer::EFileWriteError&) {
             return 0;
         }
         return 2;
@@ -463,7 +463,7 @@ TEST_F(ExIniFile, RandomBytesNeverLoseAWellFormedKey)
         again.SetFileName(path);
         ASSERT_EQ(again.ReadInteger("WELLFORMED", "KEEP", -1), round) << round;
         // Whatever the garbage held, the rewrite reads back as the same store.
-        EXPECT_EQ(app::ini_detail::SerializeIni(app::ini_detail::ParseIni(ReadAll(path))),
+        EXPECT_EQ(composer::ini_detail::SerializeIni(composer::ini_detail::ParseIni(ReadAll(path))),
                   ReadAll(path));
     }
 }

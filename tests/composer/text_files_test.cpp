@@ -1,4 +1,4 @@
-#include "app/text_files.h"
+#include "composer/text_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,13 +8,13 @@
 #include <csignal>
 #include <sys/resource.h>
 
-#include "app/file_error.h"
-#include "app_test_util.h"
+#include "composer/file_error.h"
+#include "composer_test_util.h"
 
 namespace {
 
-using app_test::ReadAll;
-using app_test::WriteAll;
+using composer_test::ReadAll;
+using composer_test::WriteAll;
 
 class TextFiles : public ::testing::Test {
 protected:
@@ -25,7 +25,7 @@ protected:
 // Sizes at each threshold, with names resolved against the current directory.
 TEST_F(TextFiles, SizeThresholds)
 {
-    app_test::ScopedCurrentDir here(dir.path());
+    composer_test::ScopedCurrentDir here(dir.path());
     struct Row {
         int size;  // -1: no file
         bool memo;
@@ -44,9 +44,9 @@ TEST_F(TextFiles, SizeThresholds)
             WriteAll("MEMO.txt", std::string(static_cast<size_t>(row.size), 'm'));
             WriteAll("MailDoc3.txt", std::string(static_cast<size_t>(row.size), 't'));
         }
-        EXPECT_EQ(app::MemoWorthLoading(), row.memo) << row.size;
-        EXPECT_EQ(app::TemplateLoadable(app::TemplateFileName(3)), row.loadable) << row.size;
-        EXPECT_EQ(app::TemplateOverwriteNeedsAsking(app::TemplateFileName(3)), row.ask) << row.size;
+        EXPECT_EQ(composer::MemoWorthLoading(), row.memo) << row.size;
+        EXPECT_EQ(composer::TemplateLoadable(composer::TemplateFileName(3)), row.loadable) << row.size;
+        EXPECT_EQ(composer::TemplateOverwriteNeedsAsking(composer::TemplateFileName(3)), row.ask) << row.size;
     }
 }
 
@@ -61,18 +61,18 @@ TEST_F(TextFiles, LoadingMakesEveryLineBreakCrLf)
     for (const auto& [bytes, expected] : rows) {
         const QString path = dir.filePath("MEMO.txt");
         WriteAll(path, bytes);
-        EXPECT_EQ(app::LoadTextFile(path), expected);
+        EXPECT_EQ(composer::LoadTextFile(path), expected);
     }
-    EXPECT_THROW(app::LoadTextFile(dir.filePath("missing.txt")), app::EFileReadError);
+    EXPECT_THROW(composer::LoadTextFile(dir.filePath("missing.txt")), composer::EFileReadError);
 }
 
 TEST_F(TextFiles, SavingWritesTheTextAsItStands)
 {
-    app_test::ScopedCurrentDir here(dir.path());
-    app::SaveTextFile("MailDoc1.txt", "old text that is longer");
-    app::SaveTextFile("MailDoc1.txt", "\x82\xa0\r\nb");
+    composer_test::ScopedCurrentDir here(dir.path());
+    composer::SaveTextFile("MailDoc1.txt", "old text that is longer");
+    composer::SaveTextFile("MailDoc1.txt", "\x82\xa0\r\nb");
     EXPECT_EQ(ReadAll(dir.filePath("MailDoc1.txt")), "\x82\xa0\r\nb");
-    EXPECT_EQ(app::LoadTextFile("MailDoc1.txt"), "\x82\xa0\r\nb");
+    EXPECT_EQ(composer::LoadTextFile("MailDoc1.txt"), "\x82\xa0\r\nb");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"MailDoc1.txt"});
 }
 
@@ -90,8 +90,8 @@ TEST_F(TextFiles, FailedSaveKeepsTheOldFile)
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
     bool raised = false;
     try {
-        app::SaveTextFile(path, std::string(5000, 'x'));
-    } catch (const app::EFileWriteError&) {
+        composer::SaveTextFile(path, std::string(5000, 'x'));
+    } catch (const composer::EFileWriteError&) {
         raised = true;
     }
     setrlimit(RLIMIT_FSIZE, &saved);
@@ -104,10 +104,10 @@ TEST_F(TextFiles, FailedSaveKeepsTheOldFile)
                                     QFileDevice::ReadOther | QFileDevice::WriteOther);
     QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner |
                                           QFileDevice::ReadOther | QFileDevice::ExeOther);
-    const int result = app_test::RunUnprivileged([&] {
+    const int result = composer_test::RunUnprivileged([&] {
         try {
-            app::SaveTextFile(path, "new");
-        } catch (const app::EFileWriteError&) {
+            composer::SaveTextFile(path, "new");
+        } catch (const composer::EFileWriteError&) {
             return 0;
         }
         return 1;

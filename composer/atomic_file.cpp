@@ -1,10 +1,10 @@
-#include "app/atomic_file.h"
+#include "composer/atomic_file.h"
 
 #include <QSaveFile>
 
-#include "app/file_error.h"
+#include "composer/file_error.h"
 
-namespace app {
+namespace composer {
 
 void WriteFileAtomically(const QString& path, std::string_view bytes)
 {
@@ -23,4 +23,4 @@ void WriteFileAtomically(const QString& path, std::string_view bytes)
     }
 }
 
-}  // namespace app
+}  // namespace composer

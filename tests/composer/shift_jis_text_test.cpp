@@ -1,14 +1,14 @@
-#include "app/sjis_text.h"
+#include "composer/shift_jis_text.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include "app_test_util.h"
+#include "composer_test_util.h"
 
 namespace {
 
-using app_test::Sjis;
+using composer_test::Sjis;
 using namespace std::string_literals;
 
 TEST(SjisText, CountMbChars)
@@ -29,7 +29,7 @@ TEST(SjisText, CountMbChars)
         {std::string(3000, 'x') + Sjis("漢") + std::string(999, 'y'), 4000},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(app::CountMbChars(row.text), row.count) << row.text;
+        EXPECT_EQ(composer::CountMbChars(row.text), row.count) << row.text;
     }
 }
 
@@ -55,7 +55,7 @@ TEST(SjisText, CopyMbChars)
         {"ab\x81", 3, 1, "\x81"},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(app::CopyMbChars(row.text, row.start, row.count), row.expected)
+        EXPECT_EQ(composer::CopyMbChars(row.text, row.start, row.count), row.expected)
             << row.text << " " << row.start << " " << row.count;
     }
 }
@@ -77,7 +77,7 @@ TEST(SjisText, HasDoubleByteChar)
         {"\x81", false},          // a lone lead byte is one unreadable character
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(app::HasDoubleByteChar(row.text), row.expected) << row.text;
+        EXPECT_EQ(composer::HasDoubleByteChar(row.text), row.expected) << row.text;
     }
 }
 
@@ -100,21 +100,21 @@ TEST(SjisText, KanaNormalisationOfReadings)
         {"\x85\x40" "\x82\xa0" "\x81", "\x85\x40" "\xb1" "\x81"},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(app::ToHalfWidth(app::ToKatakana(row.reading)), row.expected) << row.reading;
-        EXPECT_EQ(app::CountMbChars(app::ToHalfWidth(app::ToKatakana(row.reading))),
-                  app::CountMbChars(row.expected));
+        EXPECT_EQ(composer::ToHalfWidth(composer::ToKatakana(row.reading)), row.expected) << row.reading;
+        EXPECT_EQ(composer::CountMbChars(composer::ToHalfWidth(composer::ToKatakana(row.reading))),
+                  composer::CountMbChars(row.expected));
     }
-    EXPECT_EQ(app::ToKatakana(Sjis("がぱ漢ＡＢ")), Sjis("ガパ漢ＡＢ"));
-    EXPECT_EQ(app::ToHalfWidth(Sjis("がガ")), Sjis("が") + "\xb6\xde");
+    EXPECT_EQ(composer::ToKatakana(Sjis("がぱ漢ＡＢ")), Sjis("ガパ漢ＡＢ"));
+    EXPECT_EQ(composer::ToHalfWidth(Sjis("がガ")), Sjis("が") + "\xb6\xde");
 }
 
 TEST(SjisText, IsMailAddress)
 {
-    EXPECT_TRUE(app::IsMailAddress("taro@example.jp"));
-    EXPECT_TRUE(app::IsMailAddress("a.b@c"));  // order is not examined
-    EXPECT_FALSE(app::IsMailAddress("taro@example"));
-    EXPECT_FALSE(app::IsMailAddress("example.jp"));
-    EXPECT_FALSE(app::IsMailAddress(""));
+    EXPECT_TRUE(composer::IsMailAddress("taro@example.jp"));
+    EXPECT_TRUE(composer::IsMailAddress("a.b@c"));  // order is not examined
+    EXPECT_FALSE(composer::IsMailAddress("taro@example"));
+    EXPECT_FALSE(composer::IsMailAddress("example.jp"));
+    EXPECT_FALSE(composer::IsMailAddress(""));
 }
 
 TEST(SjisText, ReplaceAllText)
@@ -144,7 +144,7 @@ TEST(SjisText, ReplaceAllText)
         {Sjis("漢字と漢字"), Sjis("漢字"), "K", Sjis("KとK")},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(app::ReplaceAllText(row.text, row.pattern, row.replacement), row.expected)
+        EXPECT_EQ(composer::ReplaceAllText(row.text, row.pattern, row.replacement), row.expected)
             << row.text;
     }
 }
@@ -152,11 +152,11 @@ TEST(SjisText, ReplaceAllText)
 TEST(SjisText, IsNumericText)
 {
     for (const char* text : {"2", "  2", "-2", "+2", "2.0", "2.5E3", "2e-3", "2E+10", "007"}) {
-        EXPECT_TRUE(app::IsNumericText(text)) << text;
+        EXPECT_TRUE(composer::IsNumericText(text)) << text;
     }
     for (const char* text : {"", "   ", "-", "+", "2.", ".5", "2 ", "2.0.1", "1,000", "E3",
                              "2E", "2e+", "0x1F", "\t2", "--2", "2.e3", "2.0a", "2a"}) {
-        EXPECT_FALSE(app::IsNumericText(text)) << text;
+        EXPECT_FALSE(composer::IsNumericText(text)) << text;
     }
 }
 
@@ -176,22 +176,22 @@ TEST(SjisText, FileSizeOf)
     make(".hidden", 5);
     ASSERT_TRUE(QDir(dir.path()).mkdir("folder.txt"));
 
-    EXPECT_EQ(app::FileSizeOf(dir.filePath("missing.txt")), -1);
-    EXPECT_EQ(app::FileSizeOf(dir.filePath("empty.txt")), 0);
-    EXPECT_EQ(app::FileSizeOf(dir.filePath("MailDoc2.txt")), 9);
-    EXPECT_EQ(app::FileSizeOf(dir.filePath("MailDoc?.txt")), 7);  // first by name
-    EXPECT_EQ(app::FileSizeOf(dir.filePath("*2.txt")), 9);
-    EXPECT_EQ(app::FileSizeOf(dir.filePath("[1].txt")), 3);       // "[" is no wildcard
-    EXPECT_EQ(app::FileSizeOf(dir.filePath("[1]?txt")), 3);
-    EXPECT_EQ(app::FileSizeOf(dir.filePath(".hid*")), 5);
-    EXPECT_EQ(app::FileSizeOf(dir.filePath("folder.txt")), 0);
-    EXPECT_EQ(app::FileSizeOf(dir.filePath("*.none")), -1);
-    EXPECT_EQ(app::FileSizeOf(""), -1);
+    EXPECT_EQ(composer::FileSizeOf(dir.filePath("missing.txt")), -1);
+    EXPECT_EQ(composer::FileSizeOf(dir.filePath("empty.txt")), 0);
+    EXPECT_EQ(composer::FileSizeOf(dir.filePath("MailDoc2.txt")), 9);
+    EXPECT_EQ(composer::FileSizeOf(dir.filePath("MailDoc?.txt")), 7);  // first by name
+    EXPECT_EQ(composer::FileSizeOf(dir.filePath("*2.txt")), 9);
+    EXPECT_EQ(composer::FileSizeOf(dir.filePath("[1].txt")), 3);       // "[" is no wildcard
+    EXPECT_EQ(composer::FileSizeOf(dir.filePath("[1]?txt")), 3);
+    EXPECT_EQ(composer::FileSizeOf(dir.filePath(".hid*")), 5);
+    EXPECT_EQ(composer::FileSizeOf(dir.filePath("folder.txt")), 0);
+    EXPECT_EQ(composer::FileSizeOf(dir.filePath("*.none")), -1);
+    EXPECT_EQ(composer::FileSizeOf(""), -1);
     {
-        app_test::ScopedCurrentDir here(dir.path());
-        EXPECT_EQ(app::FileSizeOf("MailDoc2.txt"), 9);
+        composer_test::ScopedCurrentDir here(dir.path());
+        EXPECT_EQ(composer::FileSizeOf("MailDoc2.txt"), 9);
     }
-    EXPECT_EQ(app::FileSizeOf("MailDoc2.txt"), -1);
+    EXPECT_EQ(composer::FileSizeOf("MailDoc2.txt"), -1);
 }
 
 TEST(SjisText, EditorBoundary)
@@ -209,13 +209,13 @@ TEST(SjisText, EditorBoundary)
         {"", ""},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(app::EditorTextToSjis(row.editor), row.sjis);
+        EXPECT_EQ(composer::EditorTextToSjis(row.editor), row.sjis);
     }
-    EXPECT_EQ(app::SjisToEditorText("a\r\nb\rc\nd"), "a\nb\nc\nd");
-    EXPECT_EQ(app::SjisToEditorText(Sjis("～ｱ")), QString::fromUtf8("～ｱ"));
+    EXPECT_EQ(composer::SjisToEditorText("a\r\nb\rc\nd"), "a\nb\nc\nd");
+    EXPECT_EQ(composer::SjisToEditorText(Sjis("～ｱ")), QString::fromUtf8("～ｱ"));
 
     std::vector<platform::Cp932Unmappable> unmappable;
-    EXPECT_EQ(app::EditorTextToSjis(QString::fromUtf8("x\né"), &unmappable), "x\r\n?");
+    EXPECT_EQ(composer::EditorTextToSjis(QString::fromUtf8("x\né"), &unmappable), "x\r\n?");
     ASSERT_EQ(unmappable.size(), 1u);
     EXPECT_EQ(unmappable[0].position, 3);  // the editor's own count: x, break, é
 }
@@ -236,10 +236,10 @@ TEST(SjisText, SplitAndJoinLines)
         {"a\n\rb", {"a", "", "b"}},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(app::SplitLines(row.text), row.lines) << row.text;
+        EXPECT_EQ(composer::SplitLines(row.text), row.lines) << row.text;
     }
-    EXPECT_EQ(app::JoinLines({"a", "", "b"}), "a\r\n\r\nb");
-    EXPECT_EQ(app::JoinLines({}), "");
+    EXPECT_EQ(composer::JoinLines({"a", "", "b"}), "a\r\n\r\nb");
+    EXPECT_EQ(composer::JoinLines({}), "");
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The application's Shift-JIS text utilities, and the one place where the editor's
+// The composer's Shift-JIS text utilities, and the one place where the editor's
 // QString text becomes Shift-JIS bytes and back. Every std::string here holds code
 // page 932 bytes; a character is one byte or a lead byte and the byte after it.
 #pragma once
@@ -11,7 +11,7 @@
 
 #include "platform/cp932.h"
 
-namespace app {
+namespace composer {
 
 // Number of characters; a two-byte character counts once, CR LF twice, and a lead byte
 // that ends the text once.
@@ -78,4 +78,4 @@ std::vector<std::string> SplitLines(std::string_view text);
 // Lines joined with CR LF, no line break after the last.
 std::string JoinLines(const std::vector<std::string>& lines);
 
-}  // namespace app
+}  // namespace composer

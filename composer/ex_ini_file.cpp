@@ -1,4 +1,4 @@
-#include "app/ex_ini_file.h"
+#include "composer/ex_ini_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,11 +9,11 @@
 #include <charconv>
 #include <limits>
 
-#include "app/atomic_file.h"
-#include "app/file_error.h"
+#include "composer/atomic_file.h"
+#include "composer/file_error.h"
 #include "platform/cp932.h"
 
-namespace app {
+namespace composer {
 namespace ini_detail {
 namespace {
 
@@ -432,4 +432,4 @@ void TExIniFile::Flush()
     WriteFileAtomically(path_, ini_detail::SerializeIni(sections_));
 }
 
-}  // namespace app
+}  // namespace composer

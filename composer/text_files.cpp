@@ -1,12 +1,12 @@
-#include "app/text_files.h"
+#include "composer/text_files.h"
 
 #include <QFile>
 
-#include "app/atomic_file.h"
-#include "app/file_error.h"
-#include "app/sjis_text.h"
+#include "composer/atomic_file.h"
+#include "composer/file_error.h"
+#include "composer/shift_jis_text.h"
 
-namespace app {
+namespace composer {
 
 QString TemplateFileName(int n)
 {
@@ -53,4 +53,4 @@ void SaveTextFile(const QString& fileName, std::string_view text)
     WriteFileAtomically(fileName, text);
 }
 
-}  // namespace app
+}  // namespace composer

@@ -1,13 +1,13 @@
-#include "app/payload.h"
+#include "composer/payload.h"
 
 #include <gtest/gtest.h>
 
-#include "app/sjis_text.h"
-#include "app_test_util.h"
+#include "composer/shift_jis_text.h"
+#include "composer_test_util.h"
 
 namespace {
 
-using app_test::Sjis;
+using composer_test::Sjis;
 
 TEST(Payload, SymbolCountThresholds)
 {
@@ -16,7 +16,7 @@ TEST(Payload, SymbolCountThresholds)
         {450, 3}, {451, 4}, {600, 4}, {601, 4}, {5000, 4},
     };
     for (const auto& [characters, count] : rows) {
-        EXPECT_EQ(app::SymbolCountFor(characters), count) << characters;
+        EXPECT_EQ(composer::SymbolCountFor(characters), count) << characters;
     }
 }
 
@@ -36,22 +36,22 @@ TEST(Payload, BookmarkUrl)
         {"ftp://example.jp", "http://ftp://example.jp"},
     };
     for (const auto& [url, expected] : rows) {
-        EXPECT_EQ(app::BookmarkUrl(url), expected) << url;
-        EXPECT_EQ(app::BookmarkUrl(app::BookmarkUrl(url)), expected) << url;
+        EXPECT_EQ(composer::BookmarkUrl(url), expected) << url;
+        EXPECT_EQ(composer::BookmarkUrl(composer::BookmarkUrl(url)), expected) << url;
     }
 }
 
 TEST(Payload, Bookmark)
 {
-    EXPECT_EQ(app::BookmarkPayload("", ""), "MEBKM:TITLE:;URL:http://;;");
-    EXPECT_EQ(app::BookmarkPayload(Sjis("天気;予報"), "https://tenki.jp/a:b"),
+    EXPECT_EQ(composer::BookmarkPayload("", ""), "MEBKM:TITLE:;URL:http://;;");
+    EXPECT_EQ(composer::BookmarkPayload(Sjis("天気;予報"), "https://tenki.jp/a:b"),
               "MEBKM:TITLE:" + Sjis("天気;予報") + ";URL:https://tenki.jp/a:b;;");
-    EXPECT_EQ(app::BookmarkPayload("Site", "example.jp"), "MEBKM:TITLE:Site;URL:http://example.jp;;");
+    EXPECT_EQ(composer::BookmarkPayload("Site", "example.jp"), "MEBKM:TITLE:Site;URL:http://example.jp;;");
 }
 
-app::TCardFields SampleCard()
+composer::TCardFields SampleCard()
 {
-    app::TCardFields card;
+    composer::TCardFields card;
     card.familyName = Sjis("山田");
     card.givenName = Sjis("太郎");
     card.familyKana = "\xd4\xcf\xc0\xde";  // ﾔﾏﾀﾞ
@@ -66,12 +66,12 @@ app::TCardFields SampleCard()
 
 TEST(Payload, DocomoCard)
 {
-    EXPECT_EQ(app::CardPayload(SampleCard(), app::crDocomo),
+    EXPECT_EQ(composer::CardPayload(SampleCard(), composer::crDocomo),
               "MECARD:N:" + Sjis("山田") + " " + Sjis("太郎") +
                   ";SOUND:\xd4\xcf\xc0\xde \xc0\xdb\xb3"
                   ";TEL:090-1234-5678;TEL:03 1234 5678"
                   ";EMAIL:taro@example.jp;EMAIL:t,a;r:o@example.com;;");
-    EXPECT_EQ(app::CardPayload({}, app::crDocomo),
+    EXPECT_EQ(composer::CardPayload({}, composer::crDocomo),
               "MECARD:N: ;SOUND: ;TEL:;TEL:;EMAIL:;EMAIL:;;");
 }
 
@@ -84,56 +84,56 @@ TEST(Payload, SoftbankAndAUCard)
                                  "TEL2:03 1234 5678\r\n"
                                  "MAIL1:taro@example.jp\r\n"
                                  "MAIL2:t,a;r:o@example.com\r\n";
-    EXPECT_EQ(app::CardPayload(SampleCard(), app::crSoftbank), expected);
-    EXPECT_EQ(app::CardPayload(SampleCard(), app::crAU), expected);
-    EXPECT_EQ(app::CardPayload({}, app::crAU),
+    EXPECT_EQ(composer::CardPayload(SampleCard(), composer::crSoftbank), expected);
+    EXPECT_EQ(composer::CardPayload(SampleCard(), composer::crAU), expected);
+    EXPECT_EQ(composer::CardPayload({}, composer::crAU),
               "MEMORY:\r\nNAME1: \r\nNAME2: \r\nTEL1:\r\nTEL2:\r\nMAIL1:\r\nMAIL2:\r\n");
-    EXPECT_EQ(app::CardPayload(SampleCard(), 3), "");
+    EXPECT_EQ(composer::CardPayload(SampleCard(), 3), "");
 }
 
 TEST(Payload, CardReadingsAndRefusals)
 {
     struct Row {
         std::string familyKana, givenKana, tel1, tel2;
-        app::TCardProblem problem;
+        composer::TCardProblem problem;
         std::string normalisedFamily;
     };
     const Row rows[] = {
-        {Sjis("やまだ"), Sjis("たろう"), "090-1", "03 1", app::TCardProblem::None,
+        {Sjis("やまだ"), Sjis("たろう"), "090-1", "03 1", composer::TCardProblem::None,
          "\xd4\xcf\xc0\xde"},
-        {Sjis("ヤマダ"), Sjis("ﾀﾛｳ"), "", "", app::TCardProblem::None, "\xd4\xcf\xc0\xde"},
-        {Sjis("山田"), Sjis("太郎"), Sjis("０９０"), "", app::TCardProblem::FamilyKanaKanji,
+        {Sjis("ヤマダ"), Sjis("ﾀﾛｳ"), "", "", composer::TCardProblem::None, "\xd4\xcf\xc0\xde"},
+        {Sjis("山田"), Sjis("太郎"), Sjis("０９０"), "", composer::TCardProblem::FamilyKanaKanji,
          Sjis("山田")},
-        {Sjis("やまだ"), Sjis("たろう　ゑ"), Sjis("０９０"), "", app::TCardProblem::GivenKanaKanji,
+        {Sjis("やまだ"), Sjis("たろう　ゑ"), Sjis("０９０"), "", composer::TCardProblem::GivenKanaKanji,
          "\xd4\xcf\xc0\xde"},
-        {"", "", Sjis("０９０"), Sjis("－"), app::TCardProblem::Tel1FullWidth, ""},
-        {"", "", "090", "03" + Sjis("ー"), app::TCardProblem::Tel2FullWidth, ""},
+        {"", "", Sjis("０９０"), Sjis("－"), composer::TCardProblem::Tel1FullWidth, ""},
+        {"", "", "090", "03" + Sjis("ー"), composer::TCardProblem::Tel2FullWidth, ""},
     };
     for (const Row& row : rows) {
-        app::TCardFields card;
+        composer::TCardFields card;
         card.familyKana = row.familyKana;
         card.givenKana = row.givenKana;
         card.tel1 = row.tel1;
         card.tel2 = row.tel2;
-        app::NormaliseCardReadings(card);
+        composer::NormaliseCardReadings(card);
         EXPECT_EQ(card.familyKana, row.normalisedFamily);
         EXPECT_EQ(card.tel1, row.tel1);  // telephones are tested as typed
-        EXPECT_EQ(app::CheckCardFields(card), row.problem) << row.familyKana;
+        EXPECT_EQ(composer::CheckCardFields(card), row.problem) << row.familyKana;
     }
-    EXPECT_FALSE(app::CardProblemEmptiesField(app::TCardProblem::GivenKanaKanji));
-    EXPECT_TRUE(app::CardProblemEmptiesField(app::TCardProblem::Tel2FullWidth));
-    EXPECT_STREQ(app::CardProblemMessage(app::TCardProblem::Tel1FullWidth),
+    EXPECT_FALSE(composer::CardProblemEmptiesField(composer::TCardProblem::GivenKanaKanji));
+    EXPECT_TRUE(composer::CardProblemEmptiesField(composer::TCardProblem::Tel2FullWidth));
+    EXPECT_STREQ(composer::CardProblemMessage(composer::TCardProblem::Tel1FullWidth),
                  "電話番号1 に全角文字が含まれています。\r\n半角数字で入力して下さい。");
 }
 
 TEST(Payload, MessageToDocomoAndSoftbank)
 {
-    app::TMessageFields fields;
+    composer::TMessageFields fields;
     fields.body = Sjis("こんにちは") + "\r\n" + Sjis("元気?") + "\r\nok";
     fields.address = "hanako@example.jp";
     fields.subject = Sjis("件名");
 
-    const app::TMessagePayload docomo = app::MessagePayload(fields, app::crDocomo);
+    const composer::TMessagePayload docomo = composer::MessagePayload(fields, composer::crDocomo);
     EXPECT_EQ(docomo.payload, "MATMSG:TO:hanako@example.jp;SUB:" + Sjis("件名") + ";BODY:" +
                                   Sjis("こんにちは元気?") + "ok;;");
     EXPECT_EQ(docomo.count, 1);
@@ -141,36 +141,36 @@ TEST(Payload, MessageToDocomoAndSoftbank)
 
     const std::string mail = "MAILTO:hanako@example.jp\r\nSUBJECT:" + Sjis("件名") +
                              "\r\nBODY:" + Sjis("こんにちは元気?") + "ok";
-    EXPECT_EQ(app::MessagePayload(fields, app::crSoftbank).payload, mail);
-    EXPECT_EQ(app::MessagePayload(fields, app::crAU).payload, mail);
-    EXPECT_EQ(app::MessagePayload(fields, 3).payload, fields.body);
+    EXPECT_EQ(composer::MessagePayload(fields, composer::crSoftbank).payload, mail);
+    EXPECT_EQ(composer::MessagePayload(fields, composer::crAU).payload, mail);
+    EXPECT_EQ(composer::MessagePayload(fields, 3).payload, fields.body);
 
     fields.body = "a\r\nb";
-    EXPECT_EQ(app::MessagePayload(fields, app::crAU).payload,
+    EXPECT_EQ(composer::MessagePayload(fields, composer::crAU).payload,
               "MAILTO:hanako@example.jp\r\nSUBJECT:" + Sjis("件名") + "\r\nBODY:ab");
 }
 
 TEST(Payload, MessageSubjectOptions)
 {
-    app::TMessageFields fields;
+    composer::TMessageFields fields;
     fields.body = "Hi\r\n" + Sjis("今日は晴れです。");
     fields.address = "a@b.c";
     fields.subject = "typed";
 
-    fields.subjectOption = app::soKeep;
-    app::TMessagePayload result = app::MessagePayload(fields, app::crDocomo);
+    fields.subjectOption = composer::soKeep;
+    composer::TMessagePayload result = composer::MessagePayload(fields, composer::crDocomo);
     EXPECT_FALSE(result.subjectChanged);
     EXPECT_EQ(result.subject, "typed");
 
-    fields.subjectOption = app::soFromBody;
-    result = app::MessagePayload(fields, app::crDocomo);
+    fields.subjectOption = composer::soFromBody;
+    result = composer::MessagePayload(fields, composer::crDocomo);
     EXPECT_TRUE(result.subjectChanged);
     EXPECT_EQ(result.subject, "Hi\r\n" + Sjis("今日は晴れで"));  // ten characters, CR LF two
     EXPECT_EQ(result.payload, "MATMSG:TO:a@b.c;SUB:" + result.subject + ";BODY:Hi" +
                                   Sjis("今日は晴れです。") + ";;");
 
-    fields.subjectOption = app::soHello;
-    result = app::MessagePayload(fields, app::crSoftbank);
+    fields.subjectOption = composer::soHello;
+    result = composer::MessagePayload(fields, composer::crSoftbank);
     EXPECT_EQ(result.subject, Sjis("こんにちは!"));
     EXPECT_TRUE(result.payload.find("SUBJECT:" + Sjis("こんにちは!") + "\r\n") !=
                 std::string::npos);
@@ -179,12 +179,12 @@ TEST(Payload, MessageSubjectOptions)
 TEST(Payload, MessageWithoutValidAddressIsTheBody)
 {
     for (const char* address : {"", "taro@example", "example.jp", " "}) {
-        app::TMessageFields fields;
+        composer::TMessageFields fields;
         fields.body = "line1\r\nline2";
         fields.address = address;
         fields.subject = "s";
-        fields.subjectOption = app::soHello;
-        const app::TMessagePayload result = app::MessagePayload(fields, app::crDocomo);
+        fields.subjectOption = composer::soHello;
+        const composer::TMessagePayload result = composer::MessagePayload(fields, composer::crDocomo);
         EXPECT_EQ(result.payload, "line1\r\nline2") << address;
         EXPECT_FALSE(result.subjectChanged);
         EXPECT_EQ(result.subject, "s");
@@ -193,17 +193,17 @@ TEST(Payload, MessageWithoutValidAddressIsTheBody)
 
 TEST(Payload, CountComesFromTheBodyAlone)
 {
-    app::TMessageFields fields;
+    composer::TMessageFields fields;
     fields.body = std::string(200, 'x');
     fields.address = "someone@example.jp";
-    const app::TMessagePayload result = app::MessagePayload(fields, app::crDocomo);
-    EXPECT_GT(app::CountMbChars(result.payload), 200);
+    const composer::TMessagePayload result = composer::MessagePayload(fields, composer::crDocomo);
+    EXPECT_GT(composer::CountMbChars(result.payload), 200);
     EXPECT_EQ(result.count, 2);
 
     fields.body = std::string(150, 'x');
-    EXPECT_EQ(app::MessagePayload(fields, app::crDocomo).count, 1);
+    EXPECT_EQ(composer::MessagePayload(fields, composer::crDocomo).count, 1);
     fields.body = std::string(149, 'x') + Sjis("漢字");  // 151 characters, 153 bytes
-    EXPECT_EQ(app::MessagePayload(fields, app::crDocomo).count, 2);
+    EXPECT_EQ(composer::MessagePayload(fields, composer::crDocomo).count, 2);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "app/sjis_text.h"
+#include "composer/shift_jis_text.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -8,7 +8,7 @@
 #include "platform/kana_mapping.h"
 #include "platform/keyboard_type.h"
 
-namespace app {
+namespace composer {
 namespace {
 
 using platform::IsCp932LeadByte;
@@ -344,4 +344,4 @@ std::string JoinLines(const std::vector<std::string>& lines)
     return joined;
 }
 
-}  // namespace app
+}  // namespace composer

@@ -16,7 +16,7 @@
 
 #include "platform/cp932.h"
 
-namespace app_test {
+namespace composer_test {
 
 // The Shift-JIS bytes of a UTF-8 literal (the converter has tests of its own).
 inline std::string Sjis(std::string_view utf8)
@@ -83,4 +83,4 @@ inline int RunUnprivileged(const std::function<int()>& step)
     return WEXITSTATUS(status);
 }
 
-}  // namespace app_test
+}  // namespace composer_test

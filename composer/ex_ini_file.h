@@ -11,7 +11,7 @@
 
 #include "platform/window_placement.h"
 
-namespace app {
+namespace composer {
 
 // Where a file name without a directory part goes: bdWindows /etc, bdApplication the
 // executable's directory, bdAppData the XDG configuration directory (~/.config),
@@ -124,4 +124,4 @@ private:
     std::vector<Section> sections_;
 };
 
-}  // namespace app
+}  // namespace composer

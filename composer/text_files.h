@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace app {
+namespace composer {
 
 inline constexpr const char* kMemoFileName = "MEMO.txt";
 
@@ -43,4 +43,4 @@ inline constexpr const char* kTemplateOverwriteCaption = "ファイルが存在�
 inline constexpr const char* kMemoSaveFailedMessage = "文章ファイルの保存に失敗しました。";
 inline constexpr const char* kMemoSaveFailedCaption = "書き込みエラー";
 
-}  // namespace app
+}  // namespace composer

@@ -4,11 +4,11 @@
 #include <QString>
 #include <string_view>
 
-namespace app {
+namespace composer {
 
 // Writes `bytes` to a temporary file beside `path`, flushes it to disk and renames it
 // over `path`. Throws EFileWriteError when any step fails; `path` is then untouched
 // and no temporary file is left behind.
 void WriteFileAtomically(const QString& path, std::string_view bytes);
 
-}  // namespace app
+}  // namespace composer
