@@ -22,12 +22,14 @@ constexpr int kMessageLimit = 600;
 
 enum ComposeTab { tabMessage = 0, tabCard = 1, tabBookmark = 2 };
 
-}  // namespace
+} // namespace
 
-std::string TMainForm1::EditorText() const { return composer::EditorTextToSjis(Memo1->toPlainText()); }
+std::string TMainForm1::EditorText() const {
+    return composer::EditorTextToShiftJis(Memo1->toPlainText());
+}
 
 void TMainForm1::SetEditorText(const std::string& text) {
-    Memo1->setPlainText(composer::SjisToEditorText(text));
+    Memo1->setPlainText(composer::ShiftJisToEditorText(text));
 }
 
 QStringList TMainForm1::EditorLines() const {
@@ -39,9 +41,13 @@ void TMainForm1::SetEditorLines(const QStringList& lines) {
     Memo1->setPlainText(lines.join(QLatin1Char('\n')));
 }
 
-void TMainForm1::InsertIntoEditor(const QString& text) { Memo1->textCursor().insertText(text); }
+void TMainForm1::InsertIntoEditor(const QString& text) {
+    Memo1->textCursor().insertText(text);
+}
 
-void TMainForm1::ShowAlert(const QString& text) { Alert1->Show(QString(), text); }
+void TMainForm1::ShowAlert(const QString& text) {
+    Alert1->Show(QString(), text);
+}
 
 void TMainForm1::Memo1Change() {
     const std::string text = EditorText();
@@ -58,7 +64,8 @@ void TMainForm1::Memo1Change() {
         if (QRCode1->Count() != 1) QRCode1->Clear();
         QRCode1->SetCount(1);
     }
-    SetStatusText(0, QStringLiteral("現在の文字数：%1文字 / 残り：%2文字").arg(n).arg(kMessageLimit - n));
+    SetStatusText(
+        0, QStringLiteral("現在の文字数：%1文字 / 残り：%2文字").arg(n).arg(kMessageLimit - n));
 }
 
 void TMainForm1::Button1Click() {
@@ -74,9 +81,9 @@ void TMainForm1::Button1Click() {
     const int carrier = CaraiaGroup1->ItemIndex();
     switch (sPage2->currentIndex()) {
     case tabBookmark: {
-        const composer::TBookmarkResult bookmark =
-            composer::ComposeBookmark(composer::ToSjis(SiteEdit1->text()), composer::ToSjis(URLEdit1->text()));
-        const QString shownUrl = composer::FromSjis(bookmark.url);
+        const composer::TBookmarkResult bookmark = composer::ComposeBookmark(
+            composer::ToShiftJis(SiteEdit1->text()), composer::ToShiftJis(URLEdit1->text()));
+        const QString shownUrl = composer::FromShiftJis(bookmark.url);
         if (URLEdit1->text() != shownUrl) URLEdit1->setText(shownUrl);
         QRCode1->SetCount(bookmark.count);
         QRCode1->SetCode(bookmark.payload);
@@ -86,18 +93,18 @@ void TMainForm1::Button1Click() {
     }
     case tabCard: {
         composer::TCardFields card;
-        card.familyName = composer::ToSjis(SeiEdit1->text());
-        card.givenName = composer::ToSjis(MeiEdit1->text());
-        card.familyKana = composer::ToSjis(kanaEdit1->text());
-        card.givenKana = composer::ToSjis(kanaEdit2->text());
-        card.tel1 = composer::ToSjis(PhoneEdit1->text());
-        card.tel2 = composer::ToSjis(PhoneEdit2->text());
-        card.mail1 = composer::ToSjis(AddresEdit1->text());
-        card.mail2 = composer::ToSjis(AddresEdit2->text());
-        card.memo = composer::EditorTextToSjis(Memo2->toPlainText());
+        card.familyName = composer::ToShiftJis(SeiEdit1->text());
+        card.givenName = composer::ToShiftJis(MeiEdit1->text());
+        card.familyKana = composer::ToShiftJis(kanaEdit1->text());
+        card.givenKana = composer::ToShiftJis(kanaEdit2->text());
+        card.tel1 = composer::ToShiftJis(PhoneEdit1->text());
+        card.tel2 = composer::ToShiftJis(PhoneEdit2->text());
+        card.mail1 = composer::ToShiftJis(AddresEdit1->text());
+        card.mail2 = composer::ToShiftJis(AddresEdit2->text());
+        card.memo = composer::EditorTextToShiftJis(Memo2->toPlainText());
         const composer::TCardResult composed = composer::ComposeCard(card, carrier);
-        kanaEdit1->setText(composer::FromSjis(card.familyKana));
-        kanaEdit2->setText(composer::FromSjis(card.givenKana));
+        kanaEdit1->setText(composer::FromShiftJis(card.familyKana));
+        kanaEdit2->setText(composer::FromShiftJis(card.givenKana));
 
         const composer::TCardProblem problem = composed.problem;
         if (problem != composer::TCardProblem::None) {
@@ -112,24 +119,27 @@ void TMainForm1::Button1Click() {
         QRCode1->SetCode(composed.payload);
         QRCode1->SetSymbolEnabled(true);
         SetStatusText(1, QString::number(QRCode1->EmodeR()));
-        if (QRCode1->SymbolDisped()) ShowAlert(QStringLiteral(" 住所登録用QR コードを作成しました。"));
+        if (QRCode1->SymbolDisped())
+            ShowAlert(QStringLiteral(" 住所登録用QR コードを作成しました。"));
         break;
     }
     default: {
         composer::TMessageFields fields;
         fields.body = EditorText();
-        fields.address = composer::ToSjis(MailComb1->currentText());
-        fields.subject = composer::ToSjis(SubjectEdit1->text());
+        fields.address = composer::ToShiftJis(MailComb1->currentText());
+        fields.subject = composer::ToShiftJis(SubjectEdit1->text());
         fields.subjectOption = SubjectGroup1->ItemIndex();
-        const std::optional<composer::TMessagePayload> composed = composer::ComposeMessage(fields, carrier);
+        const std::optional<composer::TMessagePayload> composed =
+            composer::ComposeMessage(fields, carrier);
         if (!composed) {
             platform::ShowMessage(QString::fromUtf8(composer::kEmptyBodyMessage),
-                                  QString::fromUtf8(composer::kEmptyBodyCaption), platform::MsgIcon::Error);
+                                  QString::fromUtf8(composer::kEmptyBodyCaption),
+                                  platform::MsgIcon::Error);
             return;
         }
         const composer::TMessagePayload& message = *composed;
         QRCode1->SetCount(message.count);
-        if (message.subjectChanged) SubjectEdit1->setText(composer::FromSjis(message.subject));
+        if (message.subjectChanged) SubjectEdit1->setText(composer::FromShiftJis(message.subject));
         QRCode1->SetCode(message.payload);
         QRCode1->SetSymbolEnabled(true);
 

@@ -4,9 +4,9 @@
 
 #include <optional>
 
+#include "cli/input.h"
 #include "composer/payload.h"
 #include "composer/shift_jis_text.h"
-#include "cli/input.h"
 
 namespace cli {
 
@@ -34,9 +34,9 @@ private:
             return {};
         }
         const QString shown = QString::fromStdU16String(text);
-        std::vector<platform::Cp932Unmappable> unmappable;
-        std::string sjis =
-            editor ? composer::EditorTextToSjis(shown, &unmappable) : composer::ToSjis(shown, &unmappable);
+        std::vector<platform::TShiftJisUnmappable> unmappable;
+        std::string sjis = editor ? composer::EditorTextToShiftJis(shown, &unmappable)
+                                  : composer::ToShiftJis(shown, &unmappable);
         if (!unmappable.empty()) {
             result_.Error = std::string(option) + ": " + UnmappableText(unmappable.front());
             result_.Exit = kExitUsage;
@@ -114,7 +114,8 @@ void ComposeCard(const TCliOptions& o, TPayloadResult& r) {
 
     const composer::TCardResult composed = composer::ComposeCard(card, f.Carrier);
     if (composed.problem != composer::TCardProblem::None) {
-        r.Error = Refusal(composer::kCardProblemCaption, composer::CardProblemMessage(composed.problem));
+        r.Error =
+            Refusal(composer::kCardProblemCaption, composer::CardProblemMessage(composed.problem));
         r.Exit = kExitUsage;
         return;
     }

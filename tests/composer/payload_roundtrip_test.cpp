@@ -13,15 +13,14 @@
 
 namespace {
 
-using composer_test::Sjis;
+using composer_test::ShiftJis;
 
 struct Decoded {
     std::string bytes;
     int symbols = 0;
 };
 
-Decoded EncodeAndRead(const std::string& payload, int count)
-{
+Decoded EncodeAndRead(const std::string& payload, int count) {
     qr::engine::TQRSymbolEngine engine;
     engine.SetVersion(10);
     engine.SetCount(count);
@@ -39,9 +38,8 @@ Decoded EncodeAndRead(const std::string& payload, int count)
     Decoded decoded;
     decoded.symbols = engine.Count();
     if (reads.size() > 1) {
-        std::sort(reads.begin(), reads.end(), [](const auto& a, const auto& b) {
-            return a.SequenceIndex < b.SequenceIndex;
-        });
+        std::sort(reads.begin(), reads.end(),
+                  [](const auto& a, const auto& b) { return a.SequenceIndex < b.SequenceIndex; });
         for (size_t i = 0; i < reads.size(); ++i) {
             EXPECT_EQ(reads[i].SequenceIndex, static_cast<int>(i));
             EXPECT_EQ(reads[i].SequenceSize, static_cast<int>(reads.size()));
@@ -54,24 +52,22 @@ Decoded EncodeAndRead(const std::string& payload, int count)
     return decoded;
 }
 
-composer::TCardFields Card()
-{
+composer::TCardFields Card() {
     composer::TCardFields card;
-    card.familyName = Sjis("高橋");
-    card.givenName = Sjis("花子");
-    card.familyKana = Sjis("たかはし");
-    card.givenKana = Sjis("はなこ");
+    card.familyName = ShiftJis("高橋");
+    card.givenName = ShiftJis("花子");
+    card.familyKana = ShiftJis("たかはし");
+    card.givenKana = ShiftJis("はなこ");
     card.tel1 = "090-1111-2222";
     card.tel2 = "";
     card.mail1 = "hanako@example.jp";
     card.mail2 = "h;a:n,a@example.com";
-    card.memo = Sjis("誕生日は５月") + "\r\n" + Sjis("～ｶﾌｪ好き");
+    card.memo = ShiftJis("誕生日は５月") + "\r\n" + ShiftJis("～ｶﾌｪ好き");
     composer::NormaliseCardReadings(card);
     return card;
 }
 
-TEST(PayloadRoundTrip, EveryPayloadReadsBackAsTheSameBytes)
-{
+TEST(PayloadRoundTrip, EveryPayloadReadsBackAsTheSameBytes) {
     struct Row {
         const char* name;
         std::string payload;
@@ -84,7 +80,8 @@ TEST(PayloadRoundTrip, EveryPayloadReadsBackAsTheSameBytes)
     auto byLength = [](const std::string& payload) {
         return composer::SymbolCountFor(composer::CountMbChars(payload));
     };
-    const std::string bookmark = composer::BookmarkPayload(Sjis("天気予報"), "https://tenki.example.jp/");
+    const std::string bookmark =
+        composer::BookmarkPayload(ShiftJis("天気予報"), "https://tenki.example.jp/");
     add("bookmark", bookmark, byLength(bookmark));
     for (int carrier : {composer::crDocomo, composer::crSoftbank}) {
         const std::string card = composer::CardPayload(Card(), carrier);
@@ -92,7 +89,8 @@ TEST(PayloadRoundTrip, EveryPayloadReadsBackAsTheSameBytes)
     }
 
     composer::TMessageFields mail;
-    mail.body = Sjis("明日の会議は１０時からです。") + "\r\n" + Sjis("よろしく!") + "\r\n~ok~";
+    mail.body =
+        ShiftJis("明日の会議は１０時からです。") + "\r\n" + ShiftJis("よろしく!") + "\r\n~ok~";
     mail.address = "taro@example.jp";
     mail.subjectOption = composer::soFromBody;
     for (int carrier : {composer::crDocomo, composer::crAU}) {
@@ -108,7 +106,7 @@ TEST(PayloadRoundTrip, EveryPayloadReadsBackAsTheSameBytes)
     composer::TMessageFields longMail = mail;
     longMail.body.clear();
     while (composer::CountMbChars(longMail.body) < 200) {
-        longMail.body += Sjis("長い本文") + "ABC12";
+        longMail.body += ShiftJis("長い本文") + "ABC12";
     }
     longMail.body = composer::CopyMbChars(longMail.body, 1, 200);
     const composer::TMessagePayload linked = composer::MessagePayload(longMail, composer::crDocomo);
@@ -123,4 +121,4 @@ TEST(PayloadRoundTrip, EveryPayloadReadsBackAsTheSameBytes)
     }
 }
 
-}  // namespace
+} // namespace

@@ -7,12 +7,11 @@
 
 namespace {
 
-using composer_test::Sjis;
+using composer_test::ShiftJis;
 
-TEST(Payload, SymbolCountThresholds)
-{
+TEST(Payload, SymbolCountThresholds) {
     const std::pair<int, int> rows[] = {
-        {0, 4},   {1, 1},   {150, 1}, {151, 2}, {300, 2}, {301, 3},
+        {0, 4},   {1, 1},   {150, 1}, {151, 2}, {300, 2},  {301, 3},
         {450, 3}, {451, 4}, {600, 4}, {601, 4}, {5000, 4},
     };
     for (const auto& [characters, count] : rows) {
@@ -20,17 +19,16 @@ TEST(Payload, SymbolCountThresholds)
     }
 }
 
-TEST(Payload, BookmarkUrl)
-{
+TEST(Payload, BookmarkUrl) {
     const std::pair<const char*, const char*> rows[] = {
         {"example.jp", "http://example.jp"},
         {"", "http://"},
         {"http://example.jp/", "http://example.jp/"},
-        {"jump?to=http://example.jp", "jump?to=http://example.jp"},  // anywhere will do
+        {"jump?to=http://example.jp", "jump?to=http://example.jp"}, // anywhere will do
         {"https://example.jp", "https://example.jp"},
         {"HTTPS://example.jp", "HTTPS://example.jp"},
         {"Https://example.jp", "Https://example.jp"},
-        {"HTTP://example.jp", "http://HTTP://example.jp"},  // the "http://" test is exact
+        {"HTTP://example.jp", "http://HTTP://example.jp"}, // the "http://" test is exact
         {" https://example.jp", "http:// https://example.jp"},
         {"https:/example.jp", "http://https:/example.jp"},
         {"ftp://example.jp", "http://ftp://example.jp"},
@@ -41,33 +39,31 @@ TEST(Payload, BookmarkUrl)
     }
 }
 
-TEST(Payload, Bookmark)
-{
+TEST(Payload, Bookmark) {
     EXPECT_EQ(composer::BookmarkPayload("", ""), "MEBKM:TITLE:;URL:http://;;");
-    EXPECT_EQ(composer::BookmarkPayload(Sjis("天気;予報"), "https://tenki.jp/a:b"),
-              "MEBKM:TITLE:" + Sjis("天気;予報") + ";URL:https://tenki.jp/a:b;;");
-    EXPECT_EQ(composer::BookmarkPayload("Site", "example.jp"), "MEBKM:TITLE:Site;URL:http://example.jp;;");
+    EXPECT_EQ(composer::BookmarkPayload(ShiftJis("天気;予報"), "https://tenki.jp/a:b"),
+              "MEBKM:TITLE:" + ShiftJis("天気;予報") + ";URL:https://tenki.jp/a:b;;");
+    EXPECT_EQ(composer::BookmarkPayload("Site", "example.jp"),
+              "MEBKM:TITLE:Site;URL:http://example.jp;;");
 }
 
-composer::TCardFields SampleCard()
-{
+composer::TCardFields SampleCard() {
     composer::TCardFields card;
-    card.familyName = Sjis("山田");
-    card.givenName = Sjis("太郎");
-    card.familyKana = "\xd4\xcf\xc0\xde";  // ﾔﾏﾀﾞ
-    card.givenKana = "\xc0\xdb\xb3";       // ﾀﾛｳ
+    card.familyName = ShiftJis("山田");
+    card.givenName = ShiftJis("太郎");
+    card.familyKana = "\xd4\xcf\xc0\xde"; // ﾔﾏﾀﾞ
+    card.givenKana = "\xc0\xdb\xb3";      // ﾀﾛｳ
     card.tel1 = "090-1234-5678";
     card.tel2 = "03 1234 5678";
     card.mail1 = "taro@example.jp";
     card.mail2 = "t,a;r:o@example.com";
-    card.memo = Sjis("一行目") + "\r\n" + Sjis("二行目");
+    card.memo = ShiftJis("一行目") + "\r\n" + ShiftJis("二行目");
     return card;
 }
 
-TEST(Payload, DocomoCard)
-{
+TEST(Payload, DocomoCard) {
     EXPECT_EQ(composer::CardPayload(SampleCard(), composer::crDocomo),
-              "MECARD:N:" + Sjis("山田") + " " + Sjis("太郎") +
+              "MECARD:N:" + ShiftJis("山田") + " " + ShiftJis("太郎") +
                   ";SOUND:\xd4\xcf\xc0\xde \xc0\xdb\xb3"
                   ";TEL:090-1234-5678;TEL:03 1234 5678"
                   ";EMAIL:taro@example.jp;EMAIL:t,a;r:o@example.com;;");
@@ -75,10 +71,9 @@ TEST(Payload, DocomoCard)
               "MECARD:N: ;SOUND: ;TEL:;TEL:;EMAIL:;EMAIL:;;");
 }
 
-TEST(Payload, SoftbankAndAUCard)
-{
-    const std::string expected = "MEMORY:" + Sjis("一行目二行目") + "\r\n" +
-                                 "NAME1:" + Sjis("山田 太郎") + "\r\n" +
+TEST(Payload, SoftbankAndAUCard) {
+    const std::string expected = "MEMORY:" + ShiftJis("一行目二行目") + "\r\n" +
+                                 "NAME1:" + ShiftJis("山田 太郎") + "\r\n" +
                                  "NAME2:\xd4\xcf\xc0\xde \xc0\xdb\xb3\r\n"
                                  "TEL1:090-1234-5678\r\n"
                                  "TEL2:03 1234 5678\r\n"
@@ -91,23 +86,23 @@ TEST(Payload, SoftbankAndAUCard)
     EXPECT_EQ(composer::CardPayload(SampleCard(), 3), "");
 }
 
-TEST(Payload, CardReadingsAndRefusals)
-{
+TEST(Payload, CardReadingsAndRefusals) {
     struct Row {
         std::string familyKana, givenKana, tel1, tel2;
         composer::TCardProblem problem;
         std::string normalisedFamily;
     };
     const Row rows[] = {
-        {Sjis("やまだ"), Sjis("たろう"), "090-1", "03 1", composer::TCardProblem::None,
+        {ShiftJis("やまだ"), ShiftJis("たろう"), "090-1", "03 1", composer::TCardProblem::None,
          "\xd4\xcf\xc0\xde"},
-        {Sjis("ヤマダ"), Sjis("ﾀﾛｳ"), "", "", composer::TCardProblem::None, "\xd4\xcf\xc0\xde"},
-        {Sjis("山田"), Sjis("太郎"), Sjis("０９０"), "", composer::TCardProblem::FamilyKanaKanji,
-         Sjis("山田")},
-        {Sjis("やまだ"), Sjis("たろう　ゑ"), Sjis("０９０"), "", composer::TCardProblem::GivenKanaKanji,
+        {ShiftJis("ヤマダ"), ShiftJis("ﾀﾛｳ"), "", "", composer::TCardProblem::None,
          "\xd4\xcf\xc0\xde"},
-        {"", "", Sjis("０９０"), Sjis("－"), composer::TCardProblem::Tel1FullWidth, ""},
-        {"", "", "090", "03" + Sjis("ー"), composer::TCardProblem::Tel2FullWidth, ""},
+        {ShiftJis("山田"), ShiftJis("太郎"), ShiftJis("０９０"), "",
+         composer::TCardProblem::FamilyKanaKanji, ShiftJis("山田")},
+        {ShiftJis("やまだ"), ShiftJis("たろう　ゑ"), ShiftJis("０９０"), "",
+         composer::TCardProblem::GivenKanaKanji, "\xd4\xcf\xc0\xde"},
+        {"", "", ShiftJis("０９０"), ShiftJis("－"), composer::TCardProblem::Tel1FullWidth, ""},
+        {"", "", "090", "03" + ShiftJis("ー"), composer::TCardProblem::Tel2FullWidth, ""},
     };
     for (const Row& row : rows) {
         composer::TCardFields card;
@@ -117,7 +112,7 @@ TEST(Payload, CardReadingsAndRefusals)
         card.tel2 = row.tel2;
         composer::NormaliseCardReadings(card);
         EXPECT_EQ(card.familyKana, row.normalisedFamily);
-        EXPECT_EQ(card.tel1, row.tel1);  // telephones are tested as typed
+        EXPECT_EQ(card.tel1, row.tel1); // telephones are tested as typed
         EXPECT_EQ(composer::CheckCardFields(card), row.problem) << row.familyKana;
     }
     EXPECT_FALSE(composer::CardProblemEmptiesField(composer::TCardProblem::GivenKanaKanji));
@@ -126,34 +121,32 @@ TEST(Payload, CardReadingsAndRefusals)
                  "電話番号1 に全角文字が含まれています。\r\n半角数字で入力して下さい。");
 }
 
-TEST(Payload, MessageToDocomoAndSoftbank)
-{
+TEST(Payload, MessageToDocomoAndSoftbank) {
     composer::TMessageFields fields;
-    fields.body = Sjis("こんにちは") + "\r\n" + Sjis("元気?") + "\r\nok";
+    fields.body = ShiftJis("こんにちは") + "\r\n" + ShiftJis("元気?") + "\r\nok";
     fields.address = "hanako@example.jp";
-    fields.subject = Sjis("件名");
+    fields.subject = ShiftJis("件名");
 
     const composer::TMessagePayload docomo = composer::MessagePayload(fields, composer::crDocomo);
-    EXPECT_EQ(docomo.payload, "MATMSG:TO:hanako@example.jp;SUB:" + Sjis("件名") + ";BODY:" +
-                                  Sjis("こんにちは元気?") + "ok;;");
+    EXPECT_EQ(docomo.payload, "MATMSG:TO:hanako@example.jp;SUB:" + ShiftJis("件名") +
+                                  ";BODY:" + ShiftJis("こんにちは元気?") + "ok;;");
     EXPECT_EQ(docomo.count, 1);
     EXPECT_FALSE(docomo.subjectChanged);
 
-    const std::string mail = "MAILTO:hanako@example.jp\r\nSUBJECT:" + Sjis("件名") +
-                             "\r\nBODY:" + Sjis("こんにちは元気?") + "ok";
+    const std::string mail = "MAILTO:hanako@example.jp\r\nSUBJECT:" + ShiftJis("件名") +
+                             "\r\nBODY:" + ShiftJis("こんにちは元気?") + "ok";
     EXPECT_EQ(composer::MessagePayload(fields, composer::crSoftbank).payload, mail);
     EXPECT_EQ(composer::MessagePayload(fields, composer::crAU).payload, mail);
     EXPECT_EQ(composer::MessagePayload(fields, 3).payload, fields.body);
 
     fields.body = "a\r\nb";
     EXPECT_EQ(composer::MessagePayload(fields, composer::crAU).payload,
-              "MAILTO:hanako@example.jp\r\nSUBJECT:" + Sjis("件名") + "\r\nBODY:ab");
+              "MAILTO:hanako@example.jp\r\nSUBJECT:" + ShiftJis("件名") + "\r\nBODY:ab");
 }
 
-TEST(Payload, MessageSubjectOptions)
-{
+TEST(Payload, MessageSubjectOptions) {
     composer::TMessageFields fields;
-    fields.body = "Hi\r\n" + Sjis("今日は晴れです。");
+    fields.body = "Hi\r\n" + ShiftJis("今日は晴れです。");
     fields.address = "a@b.c";
     fields.subject = "typed";
 
@@ -165,34 +158,33 @@ TEST(Payload, MessageSubjectOptions)
     fields.subjectOption = composer::soFromBody;
     result = composer::MessagePayload(fields, composer::crDocomo);
     EXPECT_TRUE(result.subjectChanged);
-    EXPECT_EQ(result.subject, "Hi\r\n" + Sjis("今日は晴れで"));  // ten characters, CR LF two
+    EXPECT_EQ(result.subject, "Hi\r\n" + ShiftJis("今日は晴れで")); // ten characters, CR LF two
     EXPECT_EQ(result.payload, "MATMSG:TO:a@b.c;SUB:" + result.subject + ";BODY:Hi" +
-                                  Sjis("今日は晴れです。") + ";;");
+                                  ShiftJis("今日は晴れです。") + ";;");
 
     fields.subjectOption = composer::soHello;
     result = composer::MessagePayload(fields, composer::crSoftbank);
-    EXPECT_EQ(result.subject, Sjis("こんにちは!"));
-    EXPECT_TRUE(result.payload.find("SUBJECT:" + Sjis("こんにちは!") + "\r\n") !=
+    EXPECT_EQ(result.subject, ShiftJis("こんにちは!"));
+    EXPECT_TRUE(result.payload.find("SUBJECT:" + ShiftJis("こんにちは!") + "\r\n") !=
                 std::string::npos);
 }
 
-TEST(Payload, MessageWithoutValidAddressIsTheBody)
-{
+TEST(Payload, MessageWithoutValidAddressIsTheBody) {
     for (const char* address : {"", "taro@example", "example.jp", " "}) {
         composer::TMessageFields fields;
         fields.body = "line1\r\nline2";
         fields.address = address;
         fields.subject = "s";
         fields.subjectOption = composer::soHello;
-        const composer::TMessagePayload result = composer::MessagePayload(fields, composer::crDocomo);
+        const composer::TMessagePayload result =
+            composer::MessagePayload(fields, composer::crDocomo);
         EXPECT_EQ(result.payload, "line1\r\nline2") << address;
         EXPECT_FALSE(result.subjectChanged);
         EXPECT_EQ(result.subject, "s");
     }
 }
 
-TEST(Payload, CountComesFromTheBodyAlone)
-{
+TEST(Payload, CountComesFromTheBodyAlone) {
     composer::TMessageFields fields;
     fields.body = std::string(200, 'x');
     fields.address = "someone@example.jp";
@@ -202,8 +194,8 @@ TEST(Payload, CountComesFromTheBodyAlone)
 
     fields.body = std::string(150, 'x');
     EXPECT_EQ(composer::MessagePayload(fields, composer::crDocomo).count, 1);
-    fields.body = std::string(149, 'x') + Sjis("漢字");  // 151 characters, 153 bytes
+    fields.body = std::string(149, 'x') + ShiftJis("漢字"); // 151 characters, 153 bytes
     EXPECT_EQ(composer::MessagePayload(fields, composer::crDocomo).count, 2);
 }
 
-}  // namespace
+} // namespace

@@ -23,18 +23,17 @@ protected:
 };
 
 // Sizes at each threshold, with names resolved against the current directory.
-TEST_F(TextFiles, SizeThresholds)
-{
+TEST_F(TextFiles, SizeThresholds) {
     composer_test::ScopedCurrentDir here(dir.path());
     struct Row {
-        int size;  // -1: no file
+        int size; // -1: no file
         bool memo;
         bool loadable;
         bool ask;
     };
     const Row rows[] = {
-        {-1, false, false, false}, {0, false, false, false},  {4, false, false, false},
-        {5, true, false, false},   {6, true, false, false},   {7, true, true, false},
+        {-1, false, false, false}, {0, false, false, false}, {4, false, false, false},
+        {5, true, false, false},   {6, true, false, false},  {7, true, true, false},
         {12, true, true, false},   {13, true, true, true},
     };
     for (const Row& row : rows) {
@@ -45,13 +44,14 @@ TEST_F(TextFiles, SizeThresholds)
             WriteAll("MailDoc3.txt", std::string(static_cast<size_t>(row.size), 't'));
         }
         EXPECT_EQ(composer::MemoWorthLoading(), row.memo) << row.size;
-        EXPECT_EQ(composer::TemplateLoadable(composer::TemplateFileName(3)), row.loadable) << row.size;
-        EXPECT_EQ(composer::TemplateOverwriteNeedsAsking(composer::TemplateFileName(3)), row.ask) << row.size;
+        EXPECT_EQ(composer::TemplateLoadable(composer::TemplateFileName(3)), row.loadable)
+            << row.size;
+        EXPECT_EQ(composer::TemplateOverwriteNeedsAsking(composer::TemplateFileName(3)), row.ask)
+            << row.size;
     }
 }
 
-TEST_F(TextFiles, LoadingMakesEveryLineBreakCrLf)
-{
+TEST_F(TextFiles, LoadingMakesEveryLineBreakCrLf) {
     const std::pair<std::string, std::string> rows[] = {
         {"a\nb\rc\r\nd\r\n", "a\r\nb\r\nc\r\nd"},
         {"a\r\n\r\n", "a\r\n"},
@@ -66,8 +66,7 @@ TEST_F(TextFiles, LoadingMakesEveryLineBreakCrLf)
     EXPECT_THROW(composer::LoadTextFile(dir.filePath("missing.txt")), composer::EFileReadError);
 }
 
-TEST_F(TextFiles, SavingWritesTheTextAsItStands)
-{
+TEST_F(TextFiles, SavingWritesTheTextAsItStands) {
     composer_test::ScopedCurrentDir here(dir.path());
     composer::SaveTextFile("MailDoc1.txt", "old text that is longer");
     composer::SaveTextFile("MailDoc1.txt", "\x82\xa0\r\nb");
@@ -76,8 +75,7 @@ TEST_F(TextFiles, SavingWritesTheTextAsItStands)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"MailDoc1.txt"});
 }
 
-TEST_F(TextFiles, FailedSaveKeepsTheOldFile)
-{
+TEST_F(TextFiles, FailedSaveKeepsTheOldFile) {
     const QString path = dir.filePath("MEMO.txt");
     WriteAll(path, "previous memo");
 
@@ -112,11 +110,44 @@ TEST_F(TextFiles, FailedSaveKeepsTheOldFile)
         }
         return 1;
     });
-    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                          QFileDevice::ExeOwner);
+    QFile::setPermissions(dir.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     EXPECT_EQ(result, 0);
     EXPECT_EQ(ReadAll(path), "previous memo");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"MEMO.txt"});
 }
 
-}  // namespace
+TEST(TextFiles, FileSizeOf) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    auto make = [&](const QString& name, int size) {
+        QFile file(dir.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(std::string(static_cast<size_t>(size), 'x').c_str(), size);
+    };
+    make("empty.txt", 0);
+    make("MailDoc2.txt", 9);
+    make("MailDoc1.txt", 7);
+    make("[1].txt", 3);
+    make(".hidden", 5);
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.txt"));
+
+    EXPECT_EQ(composer::FileSizeOf(dir.filePath("missing.txt")), -1);
+    EXPECT_EQ(composer::FileSizeOf(dir.filePath("empty.txt")), 0);
+    EXPECT_EQ(composer::FileSizeOf(dir.filePath("MailDoc2.txt")), 9);
+    EXPECT_EQ(composer::FileSizeOf(dir.filePath("MailDoc?.txt")), 7); // first by name
+    EXPECT_EQ(composer::FileSizeOf(dir.filePath("*2.txt")), 9);
+    EXPECT_EQ(composer::FileSizeOf(dir.filePath("[1].txt")), 3); // "[" is no wildcard
+    EXPECT_EQ(composer::FileSizeOf(dir.filePath("[1]?txt")), 3);
+    EXPECT_EQ(composer::FileSizeOf(dir.filePath(".hid*")), 5);
+    EXPECT_EQ(composer::FileSizeOf(dir.filePath("folder.txt")), 0);
+    EXPECT_EQ(composer::FileSizeOf(dir.filePath("*.none")), -1);
+    EXPECT_EQ(composer::FileSizeOf(""), -1);
+    {
+        composer_test::ScopedCurrentDir here(dir.path());
+        EXPECT_EQ(composer::FileSizeOf("MailDoc2.txt"), 9);
+    }
+    EXPECT_EQ(composer::FileSizeOf("MailDoc2.txt"), -1);
+}
+
+} // namespace
