@@ -1,5 +1,7 @@
 #include "composer/shift_jis_text.h"
 
+#include <QList>
+
 #include <algorithm>
 
 #include "platform/kana_mapping.h"

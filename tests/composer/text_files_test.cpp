@@ -117,7 +117,7 @@ TEST_F(TextFiles, FailedSaveKeepsTheOldFile) {
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"MEMO.txt"});
 }
 
-TEST(TextFiles, FileSizeOf) {
+TEST(FileSizeOf, FirstMatchWildcardsAndFolders) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     auto make = [&](const QString& name, int size) {
