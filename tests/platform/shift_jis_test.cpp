@@ -159,8 +159,8 @@ TEST(ShiftJis, UnmappableCharactersBecomeQuestionMarksAndAreReported) {
     EXPECT_EQ(unmappable[0].Position, 2);
     EXPECT_EQ(unmappable[1].Character, U'\u00E9');
     EXPECT_EQ(unmappable[1].Position, 4);
-    EXPECT_EQ(unmappable[2].character, char32_t{0xD800});
-    EXPECT_EQ(unmappable[2].position, 5);
+    EXPECT_EQ(unmappable[2].Character, char32_t{0xD800});
+    EXPECT_EQ(unmappable[2].Position, 5);
 }
 
 TEST(ShiftJis, QStringBoundary) {
