@@ -76,7 +76,7 @@ TEST_F(Placement, ShowStatesOpenTheWindowNeverAsAnIcon) {
         platform::SetWindowPlacement(*owned, p);
         EXPECT_EQ(owned->isMaximized(), row.maximised) << row.showCmd << "/" << row.flags;
         EXPECT_FALSE(owned->isMinimized());
-        EXPECT_EQ(platform::GetWindowPlacement(*owned).showCmd,
+        EXPECT_EQ(platform::GetWindowPlacement(*owned).ShowCmd,
                   row.maximised ? platform::swMaximized : platform::swNormal);
     }
 }
