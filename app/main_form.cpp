@@ -17,7 +17,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "app/ex_ini_file.h"
+#include "composer/ex_ini_file.h"
 #include "platform/alert_notifier.h"
 #include "platform/font_mapping.h"
 #include "platform/lamp.h"
@@ -68,7 +68,7 @@ QLabel* FieldLabel(const QString& text, QWidget* parent) {
 
 TMainForm1::TMainForm1(const QString& settingsFile, QWidget* parent)
     : QMainWindow(parent),
-      IniSet(std::make_unique<app::TExIniFile>()),
+      IniSet(std::make_unique<composer::TExIniFile>()),
       Alert1(std::make_unique<platform::TAlertNotifier>()) {
     setObjectName(QStringLiteral("MainForm1"));
     setWindowTitle(QStringLiteral("Varoku"));

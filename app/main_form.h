@@ -23,7 +23,7 @@ class QSpinBox;
 class QStatusBar;
 class QTabWidget;
 
-namespace app {
+namespace composer {
 class TExIniFile;
 }
 namespace qr {
@@ -106,7 +106,7 @@ public:
     std::array<QLabel*, 2> StatusPanel{};
 
     // --- parts without a face ---
-    std::unique_ptr<app::TExIniFile> IniSet;
+    std::unique_ptr<composer::TExIniFile> IniSet;
     TStringHolder SList1;
     TStringHolder SList2;
     std::unique_ptr<platform::TAlertNotifier> Alert1;

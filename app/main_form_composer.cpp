@@ -9,8 +9,8 @@
 #include <optional>
 
 #include "app/main_form.h"
-#include "app/payload.h"
-#include "app/sjis_text.h"
+#include "composer/payload.h"
+#include "composer/shift_jis_text.h"
 #include "platform/alert_notifier.h"
 #include "platform/message_box.h"
 #include "platform/radio_group.h"
@@ -22,12 +22,14 @@ constexpr int kMessageLimit = 600;
 
 enum ComposeTab { tabMessage = 0, tabCard = 1, tabBookmark = 2 };
 
-}  // namespace
+} // namespace
 
-std::string TMainForm1::EditorText() const { return app::EditorTextToSjis(Memo1->toPlainText()); }
+std::string TMainForm1::EditorText() const {
+    return composer::EditorTextToShiftJis(Memo1->toPlainText());
+}
 
 void TMainForm1::SetEditorText(const std::string& text) {
-    Memo1->setPlainText(app::SjisToEditorText(text));
+    Memo1->setPlainText(composer::ShiftJisToEditorText(text));
 }
 
 QStringList TMainForm1::EditorLines() const {
@@ -39,9 +41,13 @@ void TMainForm1::SetEditorLines(const QStringList& lines) {
     Memo1->setPlainText(lines.join(QLatin1Char('\n')));
 }
 
-void TMainForm1::InsertIntoEditor(const QString& text) { Memo1->textCursor().insertText(text); }
+void TMainForm1::InsertIntoEditor(const QString& text) {
+    Memo1->textCursor().insertText(text);
+}
 
-void TMainForm1::ShowAlert(const QString& text) { Alert1->Show(QString(), text); }
+void TMainForm1::ShowAlert(const QString& text) {
+    Alert1->Show(QString(), text);
+}
 
 void TMainForm1::Memo1Change() {
     const std::string text = EditorText();
@@ -50,7 +56,7 @@ void TMainForm1::Memo1Change() {
         SetStatusText(0, QStringLiteral("　文字を入力して下さい。"));
         return;
     }
-    const int n = app::CountMbChars(text);
+    const int n = composer::CountMbChars(text);
     Button1->setEnabled(true);
     if (n > kMessageLimit) {
         // Fewer symbols are drawn into the picture of the old ones; start from an empty
@@ -58,7 +64,8 @@ void TMainForm1::Memo1Change() {
         if (QRCode1->Count() != 1) QRCode1->Clear();
         QRCode1->SetCount(1);
     }
-    SetStatusText(0, QStringLiteral("現在の文字数：%1文字 / 残り：%2文字").arg(n).arg(kMessageLimit - n));
+    SetStatusText(
+        0, QStringLiteral("現在の文字数：%1文字 / 残り：%2文字").arg(n).arg(kMessageLimit - n));
 }
 
 void TMainForm1::Button1Click() {
@@ -67,16 +74,16 @@ void TMainForm1::Button1Click() {
     QRCode1->SetSymbolEnabled(false);
     QRCode1->SetSymbolColor(platform::clBlack);
     QRCode1->SetBackColor(platform::clWhite);
-    QRCode1->SetPxmag(app::kComposerPxmag);
+    QRCode1->SetPxmag(composer::kComposerPxmag);
     QRCode1->SetMatch(false);
-    QRCode1->SetVersion(app::kComposerVersion);
+    QRCode1->SetVersion(composer::kComposerVersion);
 
     const int carrier = CaraiaGroup1->ItemIndex();
     switch (sPage2->currentIndex()) {
     case tabBookmark: {
-        const app::TBookmarkResult bookmark =
-            app::ComposeBookmark(app::ToSjis(SiteEdit1->text()), app::ToSjis(URLEdit1->text()));
-        const QString shownUrl = app::FromSjis(bookmark.url);
+        const composer::TBookmarkResult bookmark = composer::ComposeBookmark(
+            composer::ToShiftJis(SiteEdit1->text()), composer::ToShiftJis(URLEdit1->text()));
+        const QString shownUrl = composer::FromShiftJis(bookmark.url);
         if (URLEdit1->text() != shownUrl) URLEdit1->setText(shownUrl);
         QRCode1->SetCount(bookmark.count);
         QRCode1->SetCode(bookmark.payload);
@@ -85,51 +92,54 @@ void TMainForm1::Button1Click() {
         break;
     }
     case tabCard: {
-        app::TCardFields card;
-        card.familyName = app::ToSjis(SeiEdit1->text());
-        card.givenName = app::ToSjis(MeiEdit1->text());
-        card.familyKana = app::ToSjis(kanaEdit1->text());
-        card.givenKana = app::ToSjis(kanaEdit2->text());
-        card.tel1 = app::ToSjis(PhoneEdit1->text());
-        card.tel2 = app::ToSjis(PhoneEdit2->text());
-        card.mail1 = app::ToSjis(AddresEdit1->text());
-        card.mail2 = app::ToSjis(AddresEdit2->text());
-        card.memo = app::EditorTextToSjis(Memo2->toPlainText());
-        const app::TCardResult composed = app::ComposeCard(card, carrier);
-        kanaEdit1->setText(app::FromSjis(card.familyKana));
-        kanaEdit2->setText(app::FromSjis(card.givenKana));
+        composer::TCardFields card;
+        card.familyName = composer::ToShiftJis(SeiEdit1->text());
+        card.givenName = composer::ToShiftJis(MeiEdit1->text());
+        card.familyKana = composer::ToShiftJis(kanaEdit1->text());
+        card.givenKana = composer::ToShiftJis(kanaEdit2->text());
+        card.tel1 = composer::ToShiftJis(PhoneEdit1->text());
+        card.tel2 = composer::ToShiftJis(PhoneEdit2->text());
+        card.mail1 = composer::ToShiftJis(AddresEdit1->text());
+        card.mail2 = composer::ToShiftJis(AddresEdit2->text());
+        card.memo = composer::EditorTextToShiftJis(Memo2->toPlainText());
+        const composer::TCardResult composed = composer::ComposeCard(card, carrier);
+        kanaEdit1->setText(composer::FromShiftJis(card.familyKana));
+        kanaEdit2->setText(composer::FromShiftJis(card.givenKana));
 
-        const app::TCardProblem problem = composed.problem;
-        if (problem != app::TCardProblem::None) {
-            platform::ShowMessage(QString::fromUtf8(app::CardProblemMessage(problem)),
-                                  QString::fromUtf8(app::kCardProblemCaption),
+        const composer::TCardProblem problem = composed.problem;
+        if (problem != composer::TCardProblem::None) {
+            platform::ShowMessage(QString::fromUtf8(composer::CardProblemMessage(problem)),
+                                  QString::fromUtf8(composer::kCardProblemCaption),
                                   platform::MsgIcon::Error);
-            if (problem == app::TCardProblem::Tel1FullWidth) PhoneEdit1->clear();
-            if (problem == app::TCardProblem::Tel2FullWidth) PhoneEdit2->clear();
+            if (problem == composer::TCardProblem::Tel1FullWidth) PhoneEdit1->clear();
+            if (problem == composer::TCardProblem::Tel2FullWidth) PhoneEdit2->clear();
             return;
         }
         QRCode1->SetCount(composed.count);
         QRCode1->SetCode(composed.payload);
         QRCode1->SetSymbolEnabled(true);
         SetStatusText(1, QString::number(QRCode1->EmodeR()));
-        if (QRCode1->SymbolDisped()) ShowAlert(QStringLiteral(" 住所登録用QR コードを作成しました。"));
+        if (QRCode1->SymbolDisped())
+            ShowAlert(QStringLiteral(" 住所登録用QR コードを作成しました。"));
         break;
     }
     default: {
-        app::TMessageFields fields;
+        composer::TMessageFields fields;
         fields.body = EditorText();
-        fields.address = app::ToSjis(MailComb1->currentText());
-        fields.subject = app::ToSjis(SubjectEdit1->text());
+        fields.address = composer::ToShiftJis(MailComb1->currentText());
+        fields.subject = composer::ToShiftJis(SubjectEdit1->text());
         fields.subjectOption = SubjectGroup1->ItemIndex();
-        const std::optional<app::TMessagePayload> composed = app::ComposeMessage(fields, carrier);
+        const std::optional<composer::TMessagePayload> composed =
+            composer::ComposeMessage(fields, carrier);
         if (!composed) {
-            platform::ShowMessage(QString::fromUtf8(app::kEmptyBodyMessage),
-                                  QString::fromUtf8(app::kEmptyBodyCaption), platform::MsgIcon::Error);
+            platform::ShowMessage(QString::fromUtf8(composer::kEmptyBodyMessage),
+                                  QString::fromUtf8(composer::kEmptyBodyCaption),
+                                  platform::MsgIcon::Error);
             return;
         }
-        const app::TMessagePayload& message = *composed;
+        const composer::TMessagePayload& message = *composed;
         QRCode1->SetCount(message.count);
-        if (message.subjectChanged) SubjectEdit1->setText(app::FromSjis(message.subject));
+        if (message.subjectChanged) SubjectEdit1->setText(composer::FromShiftJis(message.subject));
         QRCode1->SetCode(message.payload);
         QRCode1->SetSymbolEnabled(true);
 

@@ -8,37 +8,42 @@
 #include <QSpinBox>
 
 #include "app/main_form.h"
-#include "app/sjis_text.h"
+#include "composer/shift_jis_text.h"
 #include "platform/message_box.h"
 
 namespace {
 
-constexpr int kPhraseLimit = 250;  // bytes: 125 full-width characters
+constexpr int kPhraseLimit = 250; // bytes: 125 full-width characters
 const QString kUserTag = QStringLiteral("<User>");
 
 // Trims spaces and control characters, as the address is stored.
 QString TrimControls(const QString& text) {
     qsizetype first = 0;
     qsizetype last = text.size();
-    while (first < last && text[first].unicode() <= 0x20) ++first;
-    while (last > first && text[last - 1].unicode() <= 0x20) --last;
+    while (first < last && text[first].unicode() <= 0x20)
+        ++first;
+    while (last > first && text[last - 1].unicode() <= 0x20)
+        --last;
     return text.mid(first, last - first);
 }
 
 // The list's own complaint when asked for an item while none is selected.
 void ReportNoSelection(const QListWidget* list) {
-    platform::ShowStandardError(QStringLiteral("List index out of bounds (%1)").arg(list->currentRow()));
+    platform::ShowStandardError(
+        QStringLiteral("List index out of bounds (%1)").arg(list->currentRow()));
 }
 
-}  // namespace
+} // namespace
 
 void TMainForm1::LEdit1Change() {
-    const auto length = static_cast<int>(app::ToSjis(LEdit1->text()).size());
-    SetStatusText(0, QStringLiteral("半角文字数：%1文字 - 残り：%2文字").arg(length).arg(kPhraseLimit - length));
+    const auto length = static_cast<int>(composer::ToShiftJis(LEdit1->text()).size());
+    SetStatusText(
+        0,
+        QStringLiteral("半角文字数：%1文字 - 残り：%2文字").arg(length).arg(kPhraseLimit - length));
 }
 
 void TMainForm1::WriteBtn2Click() {
-    if (app::ToSjis(LEdit1->text()).size() > static_cast<size_t>(kPhraseLimit)) {
+    if (composer::ToShiftJis(LEdit1->text()).size() > static_cast<size_t>(kPhraseLimit)) {
         platform::ShowMessage(QStringLiteral("短文が長すぎます、全角125文字以内で作成して下さい。"),
                               QStringLiteral("エラー"), platform::MsgIcon::Warning);
         return;
@@ -86,7 +91,8 @@ void TMainForm1::AddSortedName(const QString& name) {
         return collator;
     }();
     int row = 0;
-    while (row < ListBox1->count() && order.compare(ListBox1->item(row)->text(), name) <= 0) ++row;
+    while (row < ListBox1->count() && order.compare(ListBox1->item(row)->text(), name) <= 0)
+        ++row;
     ListBox1->insertItem(row, name);
 }
 
@@ -100,20 +106,23 @@ void TMainForm1::DelBtn1Click() {
     if (row >= 0) delete ListBox1->takeItem(row);
 }
 
-void TMainForm1::RpBtn1Click() { InsertIntoEditor(kUserTag); }
+void TMainForm1::RpBtn1Click() {
+    InsertIntoEditor(kUserTag);
+}
 
 void TMainForm1::RepBtn1Click() {
-    const std::string name = app::ToSjis(NameEdit1->text());
+    const std::string name = composer::ToShiftJis(NameEdit1->text());
     if (name.size() < 2) {
-        platform::ShowMessage(QStringLiteral("ユーザー名が入力されていません。\r\n"
-                                             "ユーザーを下記のリストから選択するか、ユーザー名をに入力\r\n"
-                                             "して下さい。"),
-                              QStringLiteral("エラー"), platform::MsgIcon::Error);
+        platform::ShowMessage(
+            QStringLiteral("ユーザー名が入力されていません。\r\n"
+                           "ユーザーを下記のリストから選択するか、ユーザー名をに入力\r\n"
+                           "して下さい。"),
+            QStringLiteral("エラー"), platform::MsgIcon::Error);
         return;
     }
     SList1.Clear();
     SList1.SetStrings(EditorLines());
-    SetEditorText(app::ReplaceAllText(EditorText(), app::ToSjis(kUserTag), name));
+    SetEditorText(composer::ReplaceAllText(EditorText(), composer::ToShiftJis(kUserTag), name));
     RestorePending = true;
 }
 
@@ -125,10 +134,11 @@ void TMainForm1::BitBtn2Click() {
                               QStringLiteral("登録件数オーバー"), platform::MsgIcon::Warning);
         return;
     }
-    if (!app::IsMailAddress(app::ToSjis(typed))) {
-        platform::ShowMessage(QStringLiteral("登録しようとしているメールアドレスは有効ではありません。\r\n"
-                                             "有効なアドレスを登録して下さい。"),
-                              QStringLiteral("不正なアドレス"), platform::MsgIcon::Warning);
+    if (!composer::IsMailAddress(composer::ToShiftJis(typed))) {
+        platform::ShowMessage(
+            QStringLiteral("登録しようとしているメールアドレスは有効ではありません。\r\n"
+                           "有効なアドレスを登録して下さい。"),
+            QStringLiteral("不正なアドレス"), platform::MsgIcon::Warning);
         return;
     }
     for (int i = 0; i < MailComb1->count(); ++i) {
@@ -147,4 +157,6 @@ void TMainForm1::mDelbtn1Click() {
     if (index >= 0) MailComb1->removeItem(index);
 }
 
-void TMainForm1::mContEditChange() { mailMax_ = mContEdit->value(); }
+void TMainForm1::mContEditChange() {
+    mailMax_ = mContEdit->value();
+}

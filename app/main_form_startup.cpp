@@ -11,66 +11,66 @@
 #include <QSpinBox>
 #include <QTabWidget>
 
-#include "app/ex_ini_file.h"
-#include "app/file_error.h"
 #include "app/main_form.h"
-#include "app/payload.h"
-#include "app/sjis_text.h"
-#include "app/text_files.h"
+#include "composer/ex_ini_file.h"
+#include "composer/file_error.h"
+#include "composer/payload.h"
+#include "composer/shift_jis_text.h"
+#include "composer/text_files.h"
 #include "platform/app_version.h"
+#include "platform/keyboard_type.h"
 #include "platform/message_box.h"
 #include "platform/placement_qt.h"
 #include "platform/radio_group.h"
 #include "platform/stay_down_button.h"
 #include "qr/qr_code.h"
-
-#ifdef VAROKU_HAVE_UPDATE
-#include <QPlainTextEdit>
-
 #include "update/update_window.h"
-#endif
 
 namespace {
 
 constexpr char kForm[] = "FORM";
 constexpr char kConfig[] = "CONFIG";
 
-std::vector<std::string> ToSjisList(const QStringList& items) {
+std::vector<std::string> ToShiftJisList(const QStringList& items) {
     std::vector<std::string> out;
     out.reserve(static_cast<size_t>(items.size()));
-    for (const QString& item : items) out.push_back(app::ToSjis(item));
+    for (const QString& item : items)
+        out.push_back(composer::ToShiftJis(item));
     return out;
 }
 
-QStringList FromSjisList(const std::vector<std::string>& items) {
+QStringList FromShiftJisList(const std::vector<std::string>& items) {
     QStringList out;
-    for (const std::string& item : items) out.push_back(app::FromSjis(item));
+    for (const std::string& item : items)
+        out.push_back(composer::FromShiftJis(item));
     return out;
 }
 
 QStringList Items(const QListWidget* list) {
     QStringList out;
-    for (int i = 0; i < list->count(); ++i) out.push_back(list->item(i)->text());
+    for (int i = 0; i < list->count(); ++i)
+        out.push_back(list->item(i)->text());
     return out;
 }
 
 QStringList Items(const QComboBox* combo) {
     QStringList out;
-    for (int i = 0; i < combo->count(); ++i) out.push_back(combo->itemText(i));
+    for (int i = 0; i < combo->count(); ++i)
+        out.push_back(combo->itemText(i));
     return out;
 }
 
-}  // namespace
+} // namespace
 
 void TMainForm1::ConfigureQrCode() {
     QRCode1->SetSymbolEnabled(false);
-    QRCode1->SetColumn(app::kComposerColumn);
+    QRCode1->SetColumn(composer::kComposerColumn);
     QRCode1->SetNumbering(qr::nbrTail);
     QRCode1->SetCommentUpLoc(qr::locLeft);
     QRCode1->SetCommentDown("No.");
     QRCode1->SetCommentDownLoc(qr::locCenter);
-    QRCode1->SetVersion(app::kComposerVersion);
-    QRCode1->SetPxmag(app::kComposerPxmag);
+    QRCode1->SetVersion(composer::kComposerVersion);
+    QRCode1->SetPxmag(composer::kComposerPxmag);
     QRCode1->SetMatch(false);
     QRCode1->SetTransparent(false);
     platform::TFont font;
@@ -107,35 +107,37 @@ void TMainForm1::FormShow() {
     mailMax_ = mContEdit->value();
 
     CaraiaGroup1->SetItemIndex(IniSet->ReadInteger(kConfig, "CARRIER", CaraiaGroup1->ItemIndex()));
-    SubjectGroup1->SetItemIndex(IniSet->ReadInteger(kConfig, "NULLSUB", SubjectGroup1->ItemIndex()));
+    SubjectGroup1->SetItemIndex(
+        IniSet->ReadInteger(kConfig, "NULLSUB", SubjectGroup1->ItemIndex()));
     MemoCheck1->setChecked(IniSet->ReadBool(kConfig, "MEMOCHK", false));
     ClipBtn1->setEnabled(IniSet->ReadBool(kConfig, "CLIPBOAD", false));
 
-    std::vector<std::string> list = ToSjisList(Items(ListBox1));
+    std::vector<std::string> list = ToShiftJisList(Items(ListBox1));
     IniSet->ReadStrings("MEMBER", "NAME", list);
     ListBox1->clear();
-    for (const QString& name : FromSjisList(list)) AddSortedName(name);
+    for (const QString& name : FromShiftJisList(list))
+        AddSortedName(name);
 
-    list = ToSjisList(Items(ListBox2));
+    list = ToShiftJisList(Items(ListBox2));
     IniSet->ReadStrings("MWORD", "CONTS", list);
     ListBox2->clear();
-    ListBox2->addItems(FromSjisList(list));
+    ListBox2->addItems(FromShiftJisList(list));
 
-    list = ToSjisList(CaraiaGroup1->Items());
+    list = ToShiftJisList(CaraiaGroup1->Items());
     IniSet->ReadStrings("MAKER", "KEITAI", list);
-    CaraiaGroup1->SetItems(FromSjisList(list));
+    CaraiaGroup1->SetItems(FromShiftJisList(list));
 
-    list = ToSjisList(Items(MailComb1));
+    list = ToShiftJisList(Items(MailComb1));
     IniSet->ReadStrings("MAIL", "E-MAIL", list);
     const QString typed = MailComb1->currentText();
     MailComb1->clear();
-    MailComb1->addItems(FromSjisList(list));
+    MailComb1->addItems(FromShiftJisList(list));
     MailComb1->setEditText(typed);
 
-    if (app::MemoWorthLoading()) {
+    if (composer::MemoWorthLoading()) {
         try {
-            SetEditorText(app::LoadTextFile(QString::fromLatin1(app::kMemoFileName)));
-        } catch (const app::EFileError&) {
+            SetEditorText(composer::LoadTextFile(QString::fromLatin1(composer::kMemoFileName)));
+        } catch (const composer::EFileError&) {
             Memo1->clear();
         }
     }
@@ -155,19 +157,20 @@ void TMainForm1::FormShow() {
 
     QRCode1->Clear();
     QRCode1->SetSymbolEnabled(false);
-    QRCode1->SetPxmag(app::kComposerPxmag);
+    QRCode1->SetPxmag(composer::kComposerPxmag);
     QRCode1->SetTransparent(false);
     QRCode1->SetMatch(false);
     QRCode1->SetSymbolColor(platform::clBlack);
     QRCode1->SetBackColor(platform::clWhite);
     QRCode1->SetSymbolLeft(0);
     QRCode1->SetSymbolTop(0);
-    QRCode1->SetVersion(app::kComposerVersion);
+    QRCode1->SetVersion(composer::kComposerVersion);
     QRCode1->SetEmode(-1);
     QRCode1->SetCount(1);
-    QRCode1->SetColumn(app::kComposerColumn);
+    QRCode1->SetColumn(composer::kComposerColumn);
 
-    const QString marker = app::TestKeyboardType() ? QStringLiteral(" J ") : QStringLiteral(" NO ");
+    const QString marker =
+        platform::TestKeyboardType() ? QStringLiteral(" J ") : QStringLiteral(" NO ");
     SetStatusText(1, QStringLiteral("IP: ") + QString() + QStringLiteral(" ") + marker);
 }
 
@@ -182,34 +185,32 @@ bool TMainForm1::FormCloseQuery() {
         IniSet->WriteInteger(kConfig, "CARRIER", CaraiaGroup1->ItemIndex());
         IniSet->WriteInteger(kConfig, "NULLSUB", SubjectGroup1->ItemIndex());
         IniSet->WriteBool(kConfig, "MEMOCHK", MemoCheck1->isChecked());
-        IniSet->WriteStrings("MEMBER", "NAME", ToSjisList(Items(ListBox1)));
-        IniSet->WriteStrings("MWORD", "CONTS", ToSjisList(Items(ListBox2)));
-        IniSet->WriteStrings("MAKER", "KEITAI", ToSjisList(CaraiaGroup1->Items()));
-        IniSet->WriteStrings("MAIL", "E-MAIL", ToSjisList(Items(MailComb1)));
+        IniSet->WriteStrings("MEMBER", "NAME", ToShiftJisList(Items(ListBox1)));
+        IniSet->WriteStrings("MWORD", "CONTS", ToShiftJisList(Items(ListBox2)));
+        IniSet->WriteStrings("MAKER", "KEITAI", ToShiftJisList(CaraiaGroup1->Items()));
+        IniSet->WriteStrings("MAIL", "E-MAIL", ToShiftJisList(Items(MailComb1)));
     } catch (const std::exception& error) {
         platform::ShowStandardError(QString::fromUtf8(error.what()));
     }
 
     if (MemoCheck1->isChecked()) {
         try {
-            app::SaveTextFile(QString::fromLatin1(app::kMemoFileName), EditorText());
+            composer::SaveTextFile(QString::fromLatin1(composer::kMemoFileName), EditorText());
         } catch (const std::exception&) {
-            platform::ShowMessage(QString::fromUtf8(app::kMemoSaveFailedMessage),
-                                  QString::fromUtf8(app::kMemoSaveFailedCaption), platform::MsgIcon::Error);
+            platform::ShowMessage(QString::fromUtf8(composer::kMemoSaveFailedMessage),
+                                  QString::fromUtf8(composer::kMemoSaveFailedCaption),
+                                  platform::MsgIcon::Error);
         }
     }
     return true;
 }
 
-void TMainForm1::BitBtn1Click() { AboutBoxDlg1.Execute(this); }
+void TMainForm1::BitBtn1Click() {
+    AboutBoxDlg1.Execute(this);
+}
 
 void TMainForm1::VchkBtn1Click() {
-#ifdef VAROKU_HAVE_UPDATE
     // Owned by the application rather than this window, and destroyed however it closes.
     auto window = std::make_unique<update::TForm2>(nullptr);
     if (window->exec() == QDialog::Accepted) window->Memo1->clear();
-#else
-    platform::ShowMessage(QStringLiteral("更新情報の確認は、このビルドでは利用できません。"),
-                          QStringLiteral("更新情報"), platform::MsgIcon::Information);
-#endif
 }

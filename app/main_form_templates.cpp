@@ -7,8 +7,8 @@
 #include <QTabWidget>
 
 #include "app/main_form.h"
-#include "app/sjis_text.h"
-#include "app/text_files.h"
+#include "composer/shift_jis_text.h"
+#include "composer/text_files.h"
 #include "platform/lamp.h"
 #include "platform/message_box.h"
 #include "platform/radio_group.h"
@@ -45,32 +45,32 @@ void TMainForm1::DocBtnClick(int digit) {
 }
 
 void TMainForm1::LoadTemplate(int digit) {
-    const QString file = app::TemplateFileName(digit);
-    if (!app::TemplateLoadable(file)) {
-        platform::ShowMessage(QString::fromUtf8(app::kTemplateMissingMessage),
-                              QString::fromUtf8(app::kTemplateMissingCaption), platform::MsgIcon::Error);
+    const QString file = composer::TemplateFileName(digit);
+    if (!composer::TemplateLoadable(file)) {
+        platform::ShowMessage(QString::fromUtf8(composer::kTemplateMissingMessage),
+                              QString::fromUtf8(composer::kTemplateMissingCaption), platform::MsgIcon::Error);
         return;
     }
     // Read before the editor is touched: a file that cannot be read goes on to the
     // standard error box and leaves the user's text where it was.
-    const std::string text = app::LoadTextFile(file);
+    const std::string text = composer::LoadTextFile(file);
     Memo1->clear();
     SList1.Clear();
     SetEditorText(text);
     SList1.SetStrings(EditorLines());
     ModeLED->SetLit(true);
-    ShowAlert(QString::fromUtf8(app::kTemplateLoadedAlert));
+    ShowAlert(QString::fromUtf8(composer::kTemplateLoadedAlert));
 }
 
 void TMainForm1::SaveTemplate(int digit) {
-    const QString file = app::TemplateFileName(digit);
-    if (app::TemplateOverwriteNeedsAsking(file) &&
-        platform::ShowMessage(QString::fromUtf8(app::kTemplateOverwriteQuestion),
-                              QString::fromUtf8(app::kTemplateOverwriteCaption), platform::MsgIcon::Warning,
+    const QString file = composer::TemplateFileName(digit);
+    if (composer::TemplateOverwriteNeedsAsking(file) &&
+        platform::ShowMessage(QString::fromUtf8(composer::kTemplateOverwriteQuestion),
+                              QString::fromUtf8(composer::kTemplateOverwriteCaption), platform::MsgIcon::Warning,
                               platform::MsgButtons::YesNo) != platform::MsgResult::Yes) {
         return;
     }
-    app::SaveTextFile(file, EditorText());
+    composer::SaveTextFile(file, EditorText());
     RWFlgBtn1->SetDown(false);
     ModeLED->SetLit(true);
 }

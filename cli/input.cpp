@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/cp932.h"
+#include "platform/shift_jis.h"
 
 namespace cli {
 
@@ -78,7 +78,7 @@ std::size_t DecodeUtf8(std::string_view in, std::u16string& out) {
     return std::string_view::npos;
 }
 
-}  // namespace
+} // namespace
 
 TInputResult ReadAll(int fd, const std::string& name) {
     TInputResult r;
@@ -132,12 +132,12 @@ std::string Utf8ToUtf16(std::string_view utf8, std::u16string& out) {
     return {};
 }
 
-std::string UnmappableText(const platform::Cp932Unmappable& u) {
+std::string UnmappableText(const platform::TShiftJisUnmappable& u) {
     std::string shown;
-    AppendUtf8(shown, u.character);
-    if (u.character >= 0xD800 && u.character <= 0xDFFF) shown.clear();
-    return "character " + Hex(u.character) + (shown.empty() ? "" : " '" + shown + "'") +
-           " at position " + std::to_string(u.position) + " has no Shift-JIS form";
+    AppendUtf8(shown, u.Character);
+    if (u.Character >= 0xD800 && u.Character <= 0xDFFF) shown.clear();
+    return "character " + Hex(u.Character) + (shown.empty() ? "" : " '" + shown + "'") +
+           " at position " + std::to_string(u.Position) + " has no Shift-JIS form";
 }
 
 TInputResult Utf8ToShiftJis(std::string_view utf8) {
@@ -150,8 +150,8 @@ TInputResult Utf8ToShiftJis(std::string_view utf8) {
                   " (use --input-encoding sjis for Shift-JIS bytes)";
         return r;
     }
-    std::vector<platform::Cp932Unmappable> unmappable;
-    r.Bytes = platform::Utf16ToCp932(text, &unmappable);
+    std::vector<platform::TShiftJisUnmappable> unmappable;
+    r.Bytes = platform::Utf16ToShiftJis(text, &unmappable);
     if (!unmappable.empty()) {
         r.Error = UnmappableText(unmappable.front());
         r.Bytes.clear();
@@ -159,4 +159,4 @@ TInputResult Utf8ToShiftJis(std::string_view utf8) {
     return r;
 }
 
-}  // namespace cli
+} // namespace cli

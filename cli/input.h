@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "cli/options.h"
-#include "platform/cp932.h"
+#include "platform/shift_jis.h"
 
 namespace cli {
 
@@ -16,7 +16,7 @@ inline constexpr std::size_t kMaxInputBytes = std::size_t{16} << 20;
 
 struct TInputResult {
     std::string Bytes;
-    std::string Error;  // empty on success
+    std::string Error; // empty on success
     bool TooLong = false;
 };
 
@@ -30,11 +30,11 @@ TInputResult ReadFileOrStdin(const std::string& path);
 std::string Utf8ToUtf16(std::string_view utf8, std::u16string& out);
 
 // "character U+.... 'c' at position N has no Shift-JIS form"
-std::string UnmappableText(const platform::Cp932Unmappable& unmappable);
+std::string UnmappableText(const platform::TShiftJisUnmappable& unmappable);
 
 // Converts UTF-8 text to code page 932. A leading byte-order mark is dropped. Refuses
 // malformed UTF-8 (naming the byte offset) and characters without a Shift-JIS form
 // (naming the character and its 1-based position in characters).
 TInputResult Utf8ToShiftJis(std::string_view utf8);
 
-}  // namespace cli
+} // namespace cli

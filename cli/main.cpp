@@ -19,7 +19,7 @@
 #include "cli/picture.h"
 #include "cli/produce.h"
 #include "platform/app_version.h"
-#include "platform/cp932.h"
+#include "platform/shift_jis.h"
 
 namespace {
 
@@ -68,7 +68,7 @@ int Run(const std::vector<std::string>& args) {
             Warn(warning);
         if (payload.Exit != cli::kExitOk) return Fail(payload.Exit, payload.Error);
         if (options.PrintPayload) {
-            const QByteArray utf8 = platform::Cp932ToQString(payload.Payload).toUtf8();
+            const QByteArray utf8 = platform::ShiftJisToQString(payload.Payload).toUtf8();
             const std::string shown =
                 std::string(utf8.constData(), static_cast<std::size_t>(utf8.size())) + "\n";
             if (const auto error = cli::WriteBytes(options.OutputPath, shown); !error.empty())

@@ -5,17 +5,55 @@
 #include <cstddef>
 #include <string_view>
 
-#include "app/payload.h"
+#include "composer/payload.h"
 
 namespace cli {
 
 namespace {
 
 enum class TOpt {
-    Version, Level, Mode, Mask, Count, Split, Binary, Pxmag, InputEncoding, Output, ReadFrom,
-    Type, Columns, Angle, Mirror, Fg, Bg, CommentUp, CommentDown, CommentLoc, Numbering, Invert,
-    PrintPayload, Carrier, To, Subject, SubjectFromBody, SubjectHello, Body, Family, Given,
-    FamilyKana, GivenKana, Tel1, Tel2, Mail1, Mail2, Memo, Title, Url, ProgramVersion, Help
+    Version,
+    Level,
+    Mode,
+    Mask,
+    Count,
+    Split,
+    Binary,
+    Pxmag,
+    InputEncoding,
+    Output,
+    ReadFrom,
+    Type,
+    Columns,
+    Angle,
+    Mirror,
+    Fg,
+    Bg,
+    CommentUp,
+    CommentDown,
+    CommentLoc,
+    Numbering,
+    Invert,
+    PrintPayload,
+    Carrier,
+    To,
+    Subject,
+    SubjectFromBody,
+    SubjectHello,
+    Body,
+    Family,
+    Given,
+    FamilyKana,
+    GivenKana,
+    Tel1,
+    Tel2,
+    Mail1,
+    Mail2,
+    Memo,
+    Title,
+    Url,
+    ProgramVersion,
+    Help
 };
 
 // Which commands take an option.
@@ -31,11 +69,11 @@ enum : unsigned {
 
 struct TOptionInfo {
     std::string_view Long;
-    char Short;  // 0: none
+    char Short; // 0: none
     bool TakesValue;
     TOpt Id;
     unsigned Commands;
-    bool Drawing = false;  // a drawing option, which some picture types ignore
+    bool Drawing = false; // a drawing option, which some picture types ignore
 };
 
 // Short forms and names follow qrencode where the meaning is the same (-v version, -l
@@ -117,15 +155,16 @@ std::string Lower(std::string_view s) {
 }
 
 // Index of word in words (case-insensitive), or -1.
-template <std::size_t N>
-int Pick(std::string_view value, const std::string_view (&words)[N]) {
+template <std::size_t N> int Pick(std::string_view value, const std::string_view (&words)[N]) {
     const std::string v = Lower(value);
     for (std::size_t i = 0; i < N; ++i)
         if (v == words[i]) return static_cast<int>(i);
     return -1;
 }
 
-std::string Quote(std::string_view s) { return "'" + std::string(s) + "'"; }
+std::string Quote(std::string_view s) {
+    return "'" + std::string(s) + "'";
+}
 
 // "#rrggbb" or "rrggbb", as colour pickers and zint write them.
 std::optional<std::uint32_t> ParseColour(std::string_view s) {
@@ -211,7 +250,7 @@ std::string Apply(TCliOptions& o, const TOptionInfo& option, const std::string& 
         if (Lower(value) == "utf-8") v = 0;
         if (Lower(value) == "shift-jis" || Lower(value) == "cp932") v = 1;
         if (v < 0) return name + " takes utf8 or sjis, not " + Quote(value);
-        o.InputEncoding = v == 0 ? TInputEncoding::Utf8 : TInputEncoding::Sjis;
+        o.InputEncoding = v == 0 ? TInputEncoding::Utf8 : TInputEncoding::ShiftJis;
         return {};
     }
     case TOpt::Output:
@@ -288,9 +327,9 @@ std::string Apply(TCliOptions& o, const TOptionInfo& option, const std::string& 
     case TOpt::Subject:
     case TOpt::SubjectFromBody:
     case TOpt::SubjectHello: {
-        const int v = option.Id == TOpt::Subject ? app::soKeep
-                      : option.Id == TOpt::SubjectFromBody ? app::soFromBody
-                                                            : app::soHello;
+        const int v = option.Id == TOpt::Subject           ? composer::soKeep
+                      : option.Id == TOpt::SubjectFromBody ? composer::soFromBody
+                                                           : composer::soHello;
         if (f.SubjectChosen && f.SubjectOption != v)
             return "--subject, --subject-from-body and --subject-hello exclude each other";
         f.SubjectChosen = true;
@@ -298,19 +337,45 @@ std::string Apply(TCliOptions& o, const TOptionInfo& option, const std::string& 
         if (option.Id == TOpt::Subject) f.Subject = value;
         return {};
     }
-    case TOpt::To: f.To = value; return {};
-    case TOpt::Body: f.Body = std::string(value); return {};
-    case TOpt::Family: f.FamilyName = value; return {};
-    case TOpt::Given: f.GivenName = value; return {};
-    case TOpt::FamilyKana: f.FamilyKana = value; return {};
-    case TOpt::GivenKana: f.GivenKana = value; return {};
-    case TOpt::Tel1: f.Tel1 = value; return {};
-    case TOpt::Tel2: f.Tel2 = value; return {};
-    case TOpt::Mail1: f.Mail1 = value; return {};
-    case TOpt::Mail2: f.Mail2 = value; return {};
-    case TOpt::Memo: f.Memo = value; return {};
-    case TOpt::Title: f.Title = value; return {};
-    case TOpt::Url: f.Url = value; return {};
+    case TOpt::To:
+        f.To = value;
+        return {};
+    case TOpt::Body:
+        f.Body = std::string(value);
+        return {};
+    case TOpt::Family:
+        f.FamilyName = value;
+        return {};
+    case TOpt::Given:
+        f.GivenName = value;
+        return {};
+    case TOpt::FamilyKana:
+        f.FamilyKana = value;
+        return {};
+    case TOpt::GivenKana:
+        f.GivenKana = value;
+        return {};
+    case TOpt::Tel1:
+        f.Tel1 = value;
+        return {};
+    case TOpt::Tel2:
+        f.Tel2 = value;
+        return {};
+    case TOpt::Mail1:
+        f.Mail1 = value;
+        return {};
+    case TOpt::Mail2:
+        f.Mail2 = value;
+        return {};
+    case TOpt::Memo:
+        f.Memo = value;
+        return {};
+    case TOpt::Title:
+        f.Title = value;
+        return {};
+    case TOpt::Url:
+        f.Url = value;
+        return {};
     case TOpt::Binary:
         s.BinaryOperation = true;
         return {};
@@ -355,7 +420,7 @@ std::string Finish(TCliOptions& o) {
     return {};
 }
 
-}  // namespace
+} // namespace
 
 TParseResult ParseArguments(const std::vector<std::string>& args) {
     TParseResult r;
@@ -371,8 +436,8 @@ TParseResult ParseArguments(const std::vector<std::string>& args) {
     const bool payload = o.Command == TCommand::Mail || o.Command == TCommand::Card ||
                          o.Command == TCommand::Bookmark;
     // The window's symbols: version 10 (Pxmag follows the picture type, see ResolvePicture).
-    if (payload) o.Symbols.Version = app::kComposerVersion;
-    o.Drawing.Column = app::kComposerColumn;
+    if (payload) o.Symbols.Version = composer::kComposerVersion;
+    o.Drawing.Column = composer::kComposerColumn;
 
     bool optionsEnded = false;
     for (std::size_t i = first; i < args.size(); ++i) {
@@ -390,7 +455,8 @@ TParseResult ParseArguments(const std::vector<std::string>& args) {
         std::string shown;
         if (a.starts_with("--")) {
             const auto eq = a.find('=');
-            const auto name = a.substr(2, eq == std::string_view::npos ? std::string_view::npos : eq - 2);
+            const auto name =
+                a.substr(2, eq == std::string_view::npos ? std::string_view::npos : eq - 2);
             option = FindLong(name);
             shown = "--" + std::string(name);
             if (option && eq != std::string_view::npos) {
@@ -417,8 +483,9 @@ TParseResult ParseArguments(const std::vector<std::string>& args) {
         }
         if ((option->Commands & (1u << static_cast<int>(o.Command))) == 0) {
             const std::string_view command = kCommandNames[static_cast<int>(o.Command)];
-            r.Error = shown + (command.empty() ? std::string(" belongs to a command")
-                                               : " is not an option of " + std::string(command)) +
+            r.Error = shown +
+                      (command.empty() ? std::string(" belongs to a command")
+                                       : " is not an option of " + std::string(command)) +
                       " (see --help)";
             return r;
         }
@@ -431,9 +498,8 @@ TParseResult ParseArguments(const std::vector<std::string>& args) {
         }
         r.Error = Apply(o, *option, shown, value.value_or(""));
         if (!r.Error.empty()) return r;
-        if (option->Drawing &&
-            std::find(o.DrawingGiven.begin(), o.DrawingGiven.end(), "--" + std::string(option->Long)) ==
-                o.DrawingGiven.end())
+        if (option->Drawing && std::find(o.DrawingGiven.begin(), o.DrawingGiven.end(),
+                                         "--" + std::string(option->Long)) == o.DrawingGiven.end())
             o.DrawingGiven.push_back("--" + std::string(option->Long));
     }
     if (!o.Help && !o.ProgramVersion) r.Error = Finish(o);
@@ -447,14 +513,15 @@ std::string ResolvePicture(TCliOptions& o, bool stdoutIsTerminal) {
                      ? TPictureType::Utf8
                      : TPictureType::Pbm;
         if (o.Command != TCommand::Batch) {
-            for (auto t : {TPictureType::Pbm, TPictureType::Png, TPictureType::Svg, TPictureType::Pdf})
+            for (auto t :
+                 {TPictureType::Pbm, TPictureType::Png, TPictureType::Svg, TPictureType::Pdf})
                 if (path.ends_with(PictureExtension(t))) o.Type = t;
         }
     }
     if (!o.PxmagGiven) {
         const bool plain = o.Command == TCommand::Text || o.Command == TCommand::Batch;
         // The first varoku-qr printed PBM at one pixel per module; scripts rely on that.
-        o.Symbols.Pxmag = plain && *o.Type == TPictureType::Pbm ? 1 : app::kComposerPxmag;
+        o.Symbols.Pxmag = plain && *o.Type == TPictureType::Pbm ? 1 : composer::kComposerPxmag;
     }
     if (o.OutputPath.empty() && stdoutIsTerminal && !o.PrintPayload &&
         (*o.Type == TPictureType::Png || *o.Type == TPictureType::Pdf))
@@ -473,7 +540,8 @@ std::vector<std::string> IgnoredDrawingOptions(const TCliOptions& o) {
             used = name == "--pxmag";
             break;
         case TPictureType::Utf8:
-            used = name == "--angle" || name == "--rotate" || name == "--mirror" || name == "--invert";
+            used =
+                name == "--angle" || name == "--rotate" || name == "--mirror" || name == "--invert";
             break;
         default:
             used = name != "--invert";
@@ -486,22 +554,32 @@ std::vector<std::string> IgnoredDrawingOptions(const TCliOptions& o) {
 
 const char* PictureExtension(TPictureType type) {
     switch (type) {
-    case TPictureType::Pbm: return ".pbm";
-    case TPictureType::Png: return ".png";
-    case TPictureType::Svg: return ".svg";
-    case TPictureType::Pdf: return ".pdf";
-    case TPictureType::Utf8: return ".txt";
+    case TPictureType::Pbm:
+        return ".pbm";
+    case TPictureType::Png:
+        return ".png";
+    case TPictureType::Svg:
+        return ".svg";
+    case TPictureType::Pdf:
+        return ".pdf";
+    case TPictureType::Utf8:
+        return ".txt";
     }
     return "";
 }
 
 const char* PictureTypeName(TPictureType type) {
     switch (type) {
-    case TPictureType::Pbm: return "PBM";
-    case TPictureType::Png: return "PNG";
-    case TPictureType::Svg: return "SVG";
-    case TPictureType::Pdf: return "PDF";
-    case TPictureType::Utf8: return "utf8";
+    case TPictureType::Pbm:
+        return "PBM";
+    case TPictureType::Png:
+        return "PNG";
+    case TPictureType::Svg:
+        return "SVG";
+    case TPictureType::Pdf:
+        return "PDF";
+    case TPictureType::Utf8:
+        return "utf8";
     }
     return "";
 }
@@ -595,4 +673,4 @@ line failed), 2 for a usage or input error. On failure nothing is written.
 )";
 }
 
-}  // namespace cli
+} // namespace cli

@@ -20,47 +20,47 @@ inline constexpr int kExitUsage = 2;
 // Plain text, the window's three payloads, or one text per line of a file.
 enum class TCommand { Text, Mail, Card, Bookmark, Batch };
 
-enum class TInputEncoding { Utf8, Sjis };
+enum class TInputEncoding { Utf8, ShiftJis };
 
 enum class TPictureType { Pbm, Png, Svg, Pdf, Utf8 };
 
 // What the engine is asked for; the same for every text of a batch.
 struct TSymbolRequest {
-    int Version = 0;  // 1..40; 0 chooses the smallest that holds every symbol
-    int Eclevel = 0;  // 0 L, 1 M, 2 Q, 3 H
-    int Emode = -1;   // -1 automatic, 0 numeric, 1 alphanumeric, 2 8-bit, 3 Kanji
-    int Masktype = -1;         // -1 automatic, 0..7
-    std::optional<int> Count;  // 1..1024; written after Split so the engine's rules apply
-    bool CountAuto = false;    // the fewest symbols that carry the text (Version fixed)
+    int Version = 0;          // 1..40; 0 chooses the smallest that holds every symbol
+    int Eclevel = 0;          // 0 L, 1 M, 2 Q, 3 H
+    int Emode = -1;           // -1 automatic, 0 numeric, 1 alphanumeric, 2 8-bit, 3 Kanji
+    int Masktype = -1;        // -1 automatic, 0..7
+    std::optional<int> Count; // 1..1024; written after Split so the engine's rules apply
+    bool CountAuto = false;   // the fewest symbols that carry the text (Version fixed)
     std::optional<qr::engine::TQRMode> Split;
     bool BinaryOperation = false;
-    int Pxmag = 1;  // 1..10
+    int Pxmag = 1; // 1..10
 };
 
 // How the component draws the symbols (PNG, SVG, PDF) and how the terminal preview
 // looks (utf8).
 struct TDrawing {
-    int Column = 4;  // cells per row of the grid, 1..1024
-    int Angle = 0;   // clockwise: 0, 90, 180 or 270
+    int Column = 4; // cells per row of the grid, 1..1024
+    int Angle = 0;  // clockwise: 0, 90, 180 or 270
     bool Mirror = false;
-    std::uint32_t Foreground = 0x000000;  // 0xRRGGBB
+    std::uint32_t Foreground = 0x000000; // 0xRRGGBB
     std::uint32_t Background = 0xFFFFFF;
-    std::optional<std::string> CommentUp;  // UTF-8 as typed
+    std::optional<std::string> CommentUp; // UTF-8 as typed
     std::optional<std::string> CommentDown;
     int CommentLoc = 0;  // 0 left, 1 centre, 2 right
     int Numbering = 0;   // 0 none, 1 head, 2 tail, 3 if void
-    bool Invert = false;  // utf8 for a dark terminal
+    bool Invert = false; // utf8 for a dark terminal
 };
 
 // The fields of the window's composer, UTF-8 as typed.
 struct TPayloadFields {
-    int Carrier = 0;  // 0 Docomo, 1 Softbank, 2 AU
+    int Carrier = 0; // 0 Docomo, 1 Softbank, 2 AU
     // mail
     std::string To;
     std::string Subject;
-    int SubjectOption = 0;  // 0 keep, 1 from the body, 2 "こんにちは!"
+    int SubjectOption = 0; // 0 keep, 1 from the body, 2 "こんにちは!"
     bool SubjectChosen = false;
-    std::optional<std::string> Body;  // "-" reads standard input
+    std::optional<std::string> Body; // "-" reads standard input
     // card
     std::string FamilyName, GivenName, FamilyKana, GivenKana;
     std::string Tel1, Tel2, Mail1, Mail2, Memo;
@@ -75,8 +75,8 @@ struct TCliOptions {
     TDrawing Drawing;
     std::optional<TPictureType> Type;
     TInputEncoding InputEncoding = TInputEncoding::Utf8;
-    std::string OutputPath;  // empty: standard output (a directory for batch)
-    std::string ReadPath;    // -r: the text comes from this file
+    std::string OutputPath; // empty: standard output (a directory for batch)
+    std::string ReadPath;   // -r: the text comes from this file
     bool Help = false;
     bool ProgramVersion = false;
     bool PrintPayload = false;
@@ -84,14 +84,14 @@ struct TCliOptions {
     // The text operands; none (or a lone "-") means standard input.
     std::vector<std::string> Text;
     bool TextFromStdin = true;
-    std::string BatchFile;  // "-": standard input
+    std::string BatchFile; // "-": standard input
     // Long names of the drawing options given, for the warning that a type ignores one.
     std::vector<std::string> DrawingGiven;
 };
 
 struct TParseResult {
     TCliOptions Options;
-    std::string Error;  // empty when the command line is sound
+    std::string Error; // empty when the command line is sound
 };
 
 // Parses the arguments after the program name. A first argument "mail", "card",
@@ -115,4 +115,4 @@ const char* PictureTypeName(TPictureType type);
 // The --help text, ending in a newline.
 std::string UsageText();
 
-}  // namespace cli
+} // namespace cli

@@ -4,9 +4,9 @@
 
 #include <optional>
 
-#include "app/payload.h"
-#include "app/sjis_text.h"
 #include "cli/input.h"
+#include "composer/payload.h"
+#include "composer/shift_jis_text.h"
 
 namespace cli {
 
@@ -34,9 +34,9 @@ private:
             return {};
         }
         const QString shown = QString::fromStdU16String(text);
-        std::vector<platform::Cp932Unmappable> unmappable;
-        std::string sjis =
-            editor ? app::EditorTextToSjis(shown, &unmappable) : app::ToSjis(shown, &unmappable);
+        std::vector<platform::TShiftJisUnmappable> unmappable;
+        std::string sjis = editor ? composer::EditorTextToShiftJis(shown, &unmappable)
+                                  : composer::ToShiftJis(shown, &unmappable);
         if (!unmappable.empty()) {
             result_.Error = std::string(option) + ": " + UnmappableText(unmappable.front());
             result_.Exit = kExitUsage;
@@ -75,20 +75,20 @@ void ComposeMail(const TCliOptions& o, TPayloadResult& r) {
         if (body.ends_with('\r')) body.pop_back();
     }
     TFieldReader read(r);
-    app::TMessageFields fields;
+    composer::TMessageFields fields;
     fields.body = read.Lines("--body", body);
     fields.address = read.Line("--to", f.To);
     fields.subject = read.Line("--subject", f.Subject);
     fields.subjectOption = f.SubjectOption;
     if (!r.Error.empty()) return;
 
-    const auto composed = app::ComposeMessage(fields, f.Carrier);
+    const auto composed = composer::ComposeMessage(fields, f.Carrier);
     if (!composed) {
-        r.Error = Refusal(app::kEmptyBodyCaption, app::kEmptyBodyMessage);
+        r.Error = Refusal(composer::kEmptyBodyCaption, composer::kEmptyBodyMessage);
         r.Exit = kExitUsage;
         return;
     }
-    if (!app::IsMailAddress(fields.address) && (!f.To.empty() || f.SubjectChosen))
+    if (!composer::IsMailAddress(fields.address) && (!f.To.empty() || f.SubjectChosen))
         r.Warnings.push_back(
             (f.To.empty() ? std::string("without --to,")
                           : "'" + f.To + "' is no mail address (it needs \"@\" and \".\"),") +
@@ -100,7 +100,7 @@ void ComposeMail(const TCliOptions& o, TPayloadResult& r) {
 void ComposeCard(const TCliOptions& o, TPayloadResult& r) {
     const auto& f = o.Fields;
     TFieldReader read(r);
-    app::TCardFields card;
+    composer::TCardFields card;
     card.familyName = read.Line("--family", f.FamilyName);
     card.givenName = read.Line("--given", f.GivenName);
     card.familyKana = read.Line("--family-kana", f.FamilyKana);
@@ -112,9 +112,10 @@ void ComposeCard(const TCliOptions& o, TPayloadResult& r) {
     card.memo = read.Lines("--memo", f.Memo);
     if (!r.Error.empty()) return;
 
-    const app::TCardResult composed = app::ComposeCard(card, f.Carrier);
-    if (composed.problem != app::TCardProblem::None) {
-        r.Error = Refusal(app::kCardProblemCaption, app::CardProblemMessage(composed.problem));
+    const composer::TCardResult composed = composer::ComposeCard(card, f.Carrier);
+    if (composed.problem != composer::TCardProblem::None) {
+        r.Error =
+            Refusal(composer::kCardProblemCaption, composer::CardProblemMessage(composed.problem));
         r.Exit = kExitUsage;
         return;
     }
@@ -127,7 +128,7 @@ void ComposeBookmark(const TCliOptions& o, TPayloadResult& r) {
     const std::string title = read.Line("--title", o.Fields.Title);
     const std::string url = read.Line("--url", o.Fields.Url);
     if (!r.Error.empty()) return;
-    const app::TBookmarkResult composed = app::ComposeBookmark(title, url);
+    const composer::TBookmarkResult composed = composer::ComposeBookmark(title, url);
     r.Payload = composed.payload;
     r.Count = composed.count;
 }

@@ -1,7 +1,6 @@
 #include "cli/picture.h"
 
 #include <QApplication>
-#include <QTransform>
 
 #include <charconv>
 #include <cstdlib>
@@ -10,8 +9,9 @@
 #include <vector>
 
 #include "cli/input.h"
-#include "platform/cp932.h"
+#include "platform/shift_jis.h"
 #include "qr/picture_output.h"
+#include "qr/picture_transform.h"
 #include "qr/qr_code.h"
 
 namespace cli {
@@ -39,20 +39,20 @@ platform::TColor ToColor(std::uint32_t rgb) {
     return ((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16);
 }
 
-struct TSjis {
+struct TShiftJis {
     std::string Bytes;
     std::string Error;
 };
 
-TSjis ToSjis(const char* option, const std::string& utf8) {
-    TSjis r;
+TShiftJis ToShiftJis(const char* option, const std::string& utf8) {
+    TShiftJis r;
     std::u16string text;
     if (auto error = Utf8ToUtf16(utf8, text); !error.empty()) {
         r.Error = std::string(option) + ": " + error;
         return r;
     }
-    std::vector<platform::Cp932Unmappable> unmappable;
-    r.Bytes = platform::Utf16ToCp932(text, &unmappable);
+    std::vector<platform::TShiftJisUnmappable> unmappable;
+    r.Bytes = platform::Utf16ToShiftJis(text, &unmappable);
     if (!unmappable.empty())
         r.Error = std::string(option) + ": " + UnmappableText(unmappable.front());
     return r;
@@ -61,36 +61,6 @@ TSjis ToSjis(const char* option, const std::string& utf8) {
 // Whether any symbol of a set of `count` gets a caption from this text.
 bool HasCaption(qr::TNumbering numbering, const std::string& text, int count) {
     return !(count > 1 ? qr::NumberedComment(numbering, text, 1) : text).empty();
-}
-
-// The component turns and mirrors only bitmaps; a vector picture is replayed through
-// the same turn (clockwise) and then the same mirror.
-std::unique_ptr<platform::TMetafile> Turned(const platform::TMetafile& source, int width,
-                                            int height, int angle, bool mirror) {
-    const bool quarter = angle == 90 || angle == 270;
-    QTransform t;
-    switch (angle) {
-    case 90:
-        t = QTransform(0, 1, -1, 0, height, 0);
-        break;
-    case 180:
-        t = QTransform(-1, 0, 0, -1, width, height);
-        break;
-    case 270:
-        t = QTransform(0, -1, 1, 0, 0, width);
-        break;
-    default:
-        break;
-    }
-    if (mirror) t = t * QTransform(-1, 0, 0, 1, quarter ? height : width, 0);
-    auto turned = std::make_unique<platform::TMetafile>();
-    turned->SetWidth(quarter ? source.Height() : source.Width());
-    turned->SetHeight(quarter ? source.Width() : source.Height());
-    QPainter* painter = turned->BeginRecording().Painter();
-    painter->setTransform(t);
-    painter->drawPicture(0, 0, source.Picture());
-    turned->EndRecording();
-    return turned;
 }
 
 // "M4,4 L11,4 L11,5 L4,5 L4,4" (a rectangle as the SVG generator writes it) as
@@ -142,9 +112,9 @@ TPictureResult DrawPicture(TPictureType type, const TSymbolRequest& request,
         r.Error = std::move(error);
         return r;
     };
-    const TSjis up = ToSjis("--comment-up", drawing.CommentUp.value_or(""));
+    const TShiftJis up = ToShiftJis("--comment-up", drawing.CommentUp.value_or(""));
     if (!up.Error.empty()) return refuse(up.Error);
-    const TSjis down = ToSjis("--comment-down", drawing.CommentDown.value_or(""));
+    const TShiftJis down = ToShiftJis("--comment-down", drawing.CommentDown.value_or(""));
     if (!down.Error.empty()) return refuse(down.Error);
 
     qr::TQRCode qr;
@@ -215,7 +185,8 @@ TPictureResult DrawPicture(TPictureType type, const TSymbolRequest& request,
         if (!picture) return refuse("the component drew no vector picture");
         std::unique_ptr<platform::TMetafile> turned;
         if (drawing.Angle != 0 || drawing.Mirror) {
-            turned = Turned(*picture, qr.Width(), qr.Height(), drawing.Angle, drawing.Mirror);
+            turned =
+                qr::TurnMetafile(*picture, qr.Width(), qr.Height(), drawing.Angle, drawing.Mirror);
             picture = turned.get();
         }
         const QString title = QStringLiteral("QR code");
@@ -239,22 +210,9 @@ std::string Utf8Picture(qr::engine::TQRSymbolEngine& engine, const TDrawing& dra
         // Module (r, c) of the picture with its quiet zone, after the turn and the mirror.
         auto dark = [&](int r, int c) {
             if (r >= n) return drawing.Invert;
-            if (drawing.Mirror) c = n - 1 - c;
-            int sr = r, sc = c;
-            switch (drawing.Angle) {
-            case 90:
-                sr = n - 1 - c, sc = r;
-                break;
-            case 180:
-                sr = n - 1 - r, sc = n - 1 - c;
-                break;
-            case 270:
-                sr = c, sc = n - 1 - r;
-                break;
-            default:
-                break;
-            }
-            return engine.IsDark(sr - 4, sc - 4) != drawing.Invert;
+            const qr::TPixelSource from =
+                qr::TurnedPixelSource(c, r, n, n, drawing.Angle, drawing.Mirror);
+            return engine.IsDark(from.Y - 4, from.X - 4) != drawing.Invert;
         };
         if (s > 1) out += '\n';
         for (int r = 0; r < n; r += 2) {

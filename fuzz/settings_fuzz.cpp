@@ -8,9 +8,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/ex_ini_file.h"
+#include "composer/ex_ini_file.h"
 
-using namespace app;
+using namespace composer;
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/payload.h"
-#include "app/sjis_text.h"
+#include "composer/payload.h"
+#include "composer/shift_jis_text.h"
 
-using namespace app;
+using namespace composer;
 
 namespace {
 

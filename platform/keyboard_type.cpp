@@ -10,8 +10,7 @@ namespace {
 constexpr int kTypeEnhanced = 4;
 constexpr int kTypeJapanese = 7;
 
-std::string_view Trim(std::string_view text)
-{
+std::string_view Trim(std::string_view text) {
     const auto first = text.find_first_not_of(" \t\r");
     if (first == std::string_view::npos) {
         return {};
@@ -20,10 +19,9 @@ std::string_view Trim(std::string_view text)
     return text.substr(first, last - first + 1);
 }
 
-}  // namespace
+} // namespace
 
-int KeyboardTypeFromXkbConfig(std::string_view config)
-{
+int KeyboardTypeFromXkbConfig(std::string_view config) {
     std::string_view layouts;
     bool found = false;
     while (!config.empty()) {
@@ -51,8 +49,7 @@ int KeyboardTypeFromXkbConfig(std::string_view config)
     return first == "jp" ? kTypeJapanese : kTypeEnhanced;
 }
 
-int KeyboardTypeCode()
-{
+int KeyboardTypeCode() {
     std::ifstream file("/etc/default/keyboard", std::ios::binary);
     if (!file) {
         return 0;
@@ -62,4 +59,8 @@ int KeyboardTypeCode()
     return KeyboardTypeFromXkbConfig(contents.str());
 }
 
-}  // namespace platform
+bool TestKeyboardType() {
+    return (KeyboardTypeCode() & 7) != 0;
+}
+
+} // namespace platform

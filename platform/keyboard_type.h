@@ -14,4 +14,8 @@ int KeyboardTypeCode();
 // of XKBLAYOUT decides.
 int KeyboardTypeFromXkbConfig(std::string_view config);
 
-}  // namespace platform
+// True unless KeyboardTypeCode reports no type in its low three bits; the status bar
+// shows " J " for True.
+bool TestKeyboardType();
+
+} // namespace platform

@@ -13,54 +13,73 @@ MessageHandler& Handler() {
 
 QMessageBox::Icon ToQt(MsgIcon icon) {
     switch (icon) {
-    case MsgIcon::Information: return QMessageBox::Information;
-    case MsgIcon::Warning: return QMessageBox::Warning;
-    case MsgIcon::Error: return QMessageBox::Critical;
-    case MsgIcon::Question: return QMessageBox::Question;
-    case MsgIcon::None: break;
+    case MsgIcon::Information:
+        return QMessageBox::Information;
+    case MsgIcon::Warning:
+        return QMessageBox::Warning;
+    case MsgIcon::Error:
+        return QMessageBox::Critical;
+    case MsgIcon::Question:
+        return QMessageBox::Question;
+    case MsgIcon::None:
+        break;
     }
     return QMessageBox::NoIcon;
 }
 
-MsgResult RunDialog(const MessageRequest& request) {
-    QMessageBox box(ToQt(request.icon), request.caption, request.text, QMessageBox::NoButton,
+MsgResult RunDialog(const TMessageRequest& request) {
+    QMessageBox box(ToQt(request.Icon), request.Caption, request.Text, QMessageBox::NoButton,
                     QApplication::activeWindow());
-    switch (request.buttons) {
-    case MsgButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
-    case MsgButtons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
-    case MsgButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    switch (request.Buttons) {
+    case MsgButtons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case MsgButtons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+    case MsgButtons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
     case MsgButtons::YesNoCancel:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
     }
     switch (box.exec()) {
-    case QMessageBox::Ok: return MsgResult::Ok;
-    case QMessageBox::Yes: return MsgResult::Yes;
-    case QMessageBox::No: return MsgResult::No;
-    case QMessageBox::Cancel: return MsgResult::Cancel;
-    default: break;
+    case QMessageBox::Ok:
+        return MsgResult::Ok;
+    case QMessageBox::Yes:
+        return MsgResult::Yes;
+    case QMessageBox::No:
+        return MsgResult::No;
+    case QMessageBox::Cancel:
+        return MsgResult::Cancel;
+    default:
+        break;
     }
-    switch (request.buttons) {
-    case MsgButtons::Ok: return MsgResult::Ok;
-    case MsgButtons::YesNo: return MsgResult::No;
-    default: return MsgResult::Cancel;
+    switch (request.Buttons) {
+    case MsgButtons::Ok:
+        return MsgResult::Ok;
+    case MsgButtons::YesNo:
+        return MsgResult::No;
+    default:
+        return MsgResult::Cancel;
     }
 }
 
-}  // namespace
+} // namespace
 
 MsgResult ShowMessage(const QString& text, const QString& caption, MsgIcon icon,
                       MsgButtons buttons) {
-    MessageRequest request{text, caption, icon, buttons, false};
+    TMessageRequest request{text, caption, icon, buttons, false};
     if (Handler()) return Handler()(request);
     return RunDialog(request);
 }
 
 void ShowStandardError(const QString& text) {
-    const QString caption =
-        QApplication::applicationName().isEmpty() ? QStringLiteral("Varoku")
-                                                  : QApplication::applicationName();
-    MessageRequest request{text, caption, MsgIcon::Error, MsgButtons::Ok, true};
+    const QString caption = QApplication::applicationName().isEmpty()
+                                ? QStringLiteral("Varoku")
+                                : QApplication::applicationName();
+    TMessageRequest request{text, caption, MsgIcon::Error, MsgButtons::Ok, true};
     if (Handler()) {
         Handler()(request);
         return;
@@ -74,4 +93,4 @@ MessageHandler SetMessageHandler(MessageHandler handler) {
     return previous;
 }
 
-}  // namespace platform
+} // namespace platform

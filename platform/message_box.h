@@ -12,15 +12,15 @@ enum class MsgIcon { None, Information, Warning, Error, Question };
 enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MsgResult { Ok, Cancel, Yes, No };
 
-struct MessageRequest {
-    QString text;
-    QString caption;
-    MsgIcon icon = MsgIcon::None;
-    MsgButtons buttons = MsgButtons::Ok;
-    bool standardError = false;  // raised by the standard error box, not by a handler
+struct TMessageRequest {
+    QString Text;
+    QString Caption;
+    MsgIcon Icon = MsgIcon::None;
+    MsgButtons Buttons = MsgButtons::Ok;
+    bool StandardError = false; // raised by the standard error box, not by a handler
 };
 
-using MessageHandler = std::function<MsgResult(const MessageRequest&)>;
+using MessageHandler = std::function<MsgResult(const TMessageRequest&)>;
 
 // Shows a modal message box and returns the button pressed. Closing the box without a
 // button counts as Cancel, or as No when there is no Cancel button, or Ok for Ok alone.
@@ -48,4 +48,4 @@ private:
     MessageHandler previous_;
 };
 
-}  // namespace platform
+} // namespace platform

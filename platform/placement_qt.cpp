@@ -21,39 +21,40 @@ bool OnSomeScreen(const QRect& frame) {
     return false;
 }
 
-}  // namespace
+} // namespace
 
 TWindowPlacement GetWindowPlacement(const QWidget& window) {
     TWindowPlacement placement;
     const Qt::WindowStates state = window.windowState();
     if (state & Qt::WindowMinimized) {
-        placement.showCmd = swMinimized;
-        if (state & Qt::WindowMaximized) placement.flags |= kPlacementRestoreToMaximized;
+        placement.ShowCmd = swMinimized;
+        if (state & Qt::WindowMaximized) placement.Flags |= kPlacementRestoreToMaximized;
     } else if (state & (Qt::WindowMaximized | Qt::WindowFullScreen)) {
-        placement.showCmd = swMaximized;
+        placement.ShowCmd = swMaximized;
     } else {
-        placement.showCmd = window.isVisible() ? swNormal : swHide;
+        placement.ShowCmd = window.isVisible() ? swNormal : swHide;
     }
 
     // pos() is the frame's corner while size() is the client's; the normal geometry is
     // the client rectangle of the restored window.
-    const bool normal = !(state & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
+    const bool normal =
+        !(state & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
     const QRect client = normal ? window.geometry() : window.normalGeometry();
     const QPoint frameOffset = window.geometry().topLeft() - window.frameGeometry().topLeft();
     const QPoint corner = normal ? window.pos() : client.topLeft() - frameOffset;
     const QSize frame = client.size() + FrameExtra(window);
-    placement.left = corner.x();
-    placement.top = corner.y();
-    placement.right = corner.x() + frame.width();
-    placement.bottom = corner.y() + frame.height();
+    placement.Left = corner.x();
+    placement.Top = corner.y();
+    placement.Right = corner.x() + frame.width();
+    placement.Bottom = corner.y() + frame.height();
     return placement;
 }
 
 void SetWindowPlacement(QWidget& window, const TWindowPlacement& placement) {
-    if (placement.right > placement.left && placement.bottom > placement.top) {
+    if (placement.Right > placement.Left && placement.Bottom > placement.Top) {
         const QSize extra = FrameExtra(window);
-        QRect frame(placement.left, placement.top, placement.right - placement.left,
-                    placement.bottom - placement.top);
+        QRect frame(placement.Left, placement.Top, placement.Right - placement.Left,
+                    placement.Bottom - placement.Top);
         if (!OnSomeScreen(frame)) {
             if (const QScreen* screen = QGuiApplication::primaryScreen()) {
                 frame.moveCenter(screen->availableGeometry().center());
@@ -63,10 +64,11 @@ void SetWindowPlacement(QWidget& window, const TWindowPlacement& placement) {
         window.resize(frame.size() - extra);
         window.move(frame.topLeft());
     }
-    const bool maximise = placement.showCmd == swMaximized ||
-                          (placement.showCmd == swMinimized &&
-                           (placement.flags & kPlacementRestoreToMaximized) != 0);
-    if (maximise) window.setWindowState((window.windowState() & ~Qt::WindowMinimized) | Qt::WindowMaximized);
+    const bool maximise =
+        placement.ShowCmd == swMaximized ||
+        (placement.ShowCmd == swMinimized && (placement.Flags & kPlacementRestoreToMaximized) != 0);
+    if (maximise)
+        window.setWindowState((window.windowState() & ~Qt::WindowMinimized) | Qt::WindowMaximized);
 }
 
-}  // namespace platform
+} // namespace platform

@@ -17,14 +17,14 @@ enum TShowState : int {
 constexpr int kPlacementRestoreToMaximized = 0x0002;
 
 struct TWindowPlacement {
-    int flags = 0;
-    int showCmd = swNormal;
-    int maxX = -1;    // position of the maximised window; -1 for "wherever it lands"
-    int maxY = -1;
-    int left = 0;     // the restored (normal) frame geometry as edges, not a size:
-    int top = 0;      // right = left + width, bottom = top + height
-    int right = 0;
-    int bottom = 0;
+    int Flags = 0;
+    int ShowCmd = swNormal;
+    int MaxX = -1; // position of the maximised window; -1 for "wherever it lands"
+    int MaxY = -1;
+    int Left = 0; // the restored (normal) frame geometry as edges, not a size:
+    int Top = 0;  // right = left + width, bottom = top + height
+    int Right = 0;
+    int Bottom = 0;
 };
 
-}  // namespace platform
+} // namespace platform

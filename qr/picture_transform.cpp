@@ -3,6 +3,9 @@
 #include <cstdint>
 #include <cstring>
 
+#include <QPainter>
+#include <QTransform>
+
 namespace qr {
 namespace {
 
@@ -39,64 +42,90 @@ QImage SameKind(const QImage& source, int width, int height) {
     return image;
 }
 
-}  // namespace
+QImage Transformed(const QImage& original, int angle, bool mirror);
+
+} // namespace
 
 QImage NormalizedForTransform(const QImage& source) {
     switch (source.format()) {
-    case QImage::Format_Invalid: return source;
-    case QImage::Format_MonoLSB: return source.convertToFormat(QImage::Format_Mono);
-    default: break;
+    case QImage::Format_Invalid:
+        return source;
+    case QImage::Format_MonoLSB:
+        return source.convertToFormat(QImage::Format_Mono);
+    default:
+        break;
     }
     switch (source.depth()) {
     case 1:
     case 8:
     case 16:
     case 24:
-    case 32: return source;
-    default: return source.convertToFormat(QImage::Format_RGB888);
+    case 32:
+        return source;
+    default:
+        return source.convertToFormat(QImage::Format_RGB888);
     }
 }
 
-QImage RotateBitmap(const QImage& original, int angle) {
-    if (original.isNull() || (angle != 90 && angle != 180 && angle != 270)) return original;
+namespace {
+
+// Every pixel of the result fetched through TurnedPixelSource, the one statement of
+// the geometry.
+QImage Transformed(const QImage& original, int angle, bool mirror) {
     const QImage source = NormalizedForTransform(original);
     const int w = source.width();
     const int h = source.height();
-    QImage result = angle == 180 ? SameKind(source, w, h) : SameKind(source, h, w);
+    const bool quarter = angle == 90 || angle == 270;
+    QImage result = quarter ? SameKind(source, h, w) : SameKind(source, w, h);
     const PixelCopier copier(source.depth());
-    const int nw = result.width();
-    const int nh = result.height();
-    for (int y = 0; y < nh; ++y) {
+    for (int y = 0; y < result.height(); ++y) {
         std::uint8_t* row = result.scanLine(y);
-        switch (angle) {
-        case 90:
-            for (int x = 0; x < nw; ++x) copier.Copy(row, x, source.constScanLine(h - 1 - x), y);
-            break;
-        case 180: {
-            const std::uint8_t* src = source.constScanLine(h - 1 - y);
-            for (int x = 0; x < nw; ++x) copier.Copy(row, x, src, w - 1 - x);
-            break;
-        }
-        default:  // 270
-            for (int x = 0; x < nw; ++x) copier.Copy(row, x, source.constScanLine(x), w - 1 - y);
-            break;
+        for (int x = 0; x < result.width(); ++x) {
+            const TPixelSource from = TurnedPixelSource(x, y, w, h, angle, mirror);
+            copier.Copy(row, x, source.constScanLine(from.Y), from.X);
         }
     }
     return result;
+}
+
+} // namespace
+
+QImage RotateBitmap(const QImage& original, int angle) {
+    if (original.isNull() || (angle != 90 && angle != 180 && angle != 270)) return original;
+    return Transformed(original, angle, false);
 }
 
 QImage MirrorBitmap(const QImage& original) {
     if (original.isNull()) return original;
-    const QImage source = NormalizedForTransform(original);
-    const int w = source.width();
-    QImage result = SameKind(source, w, source.height());
-    const PixelCopier copier(source.depth());
-    for (int y = 0; y < source.height(); ++y) {
-        const std::uint8_t* src = source.constScanLine(y);
-        std::uint8_t* row = result.scanLine(y);
-        for (int x = 0; x < w; ++x) copier.Copy(row, x, src, w - 1 - x);
-    }
-    return result;
+    return Transformed(original, 0, true);
 }
 
-}  // namespace qr
+std::unique_ptr<platform::TMetafile> TurnMetafile(const platform::TMetafile& source, int width,
+                                                  int height, int angle, bool mirror) {
+    const bool quarter = angle == 90 || angle == 270;
+    QTransform t;
+    switch (angle) {
+    case 90:
+        t = QTransform(0, 1, -1, 0, height, 0);
+        break;
+    case 180:
+        t = QTransform(-1, 0, 0, -1, width, height);
+        break;
+    case 270:
+        t = QTransform(0, -1, 1, 0, 0, width);
+        break;
+    default:
+        break;
+    }
+    if (mirror) t = t * QTransform(-1, 0, 0, 1, quarter ? height : width, 0);
+    auto turned = std::make_unique<platform::TMetafile>();
+    turned->SetWidth(quarter ? source.Height() : source.Width());
+    turned->SetHeight(quarter ? source.Width() : source.Height());
+    QPainter* painter = turned->BeginRecording().Painter();
+    painter->setTransform(t);
+    painter->drawPicture(0, 0, source.Picture());
+    turned->EndRecording();
+    return turned;
+}
+
+} // namespace qr

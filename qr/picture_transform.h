@@ -4,8 +4,37 @@
 #pragma once
 
 #include <QImage>
+#include <memory>
+
+#include "platform/image_control.h"
 
 namespace qr {
+
+// A pixel position in the source picture.
+struct TPixelSource {
+    int X = 0;
+    int Y = 0;
+};
+
+// Where pixel (x, y) of a W x H picture turned clockwise by `angle` (0, 90, 180 or 270;
+// anything else counts as 0) and then, when `mirror` is set, mirrored left to right
+// comes from. The one statement of the turn and the mirror: bitmaps, vector pictures
+// and varoku-qr's terminal text all follow it.
+constexpr TPixelSource TurnedPixelSource(int x, int y, int width, int height, int angle,
+                                         bool mirror) {
+    const bool quarter = angle == 90 || angle == 270;
+    if (mirror) x = (quarter ? height : width) - 1 - x;
+    switch (angle) {
+    case 90:
+        return {y, height - 1 - x};
+    case 180:
+        return {width - 1 - x, height - 1 - y};
+    case 270:
+        return {width - 1 - y, x};
+    default:
+        return {x, y};
+    }
+}
 
 // The bitmap turned clockwise by 90, 180 or 270 degrees: W x H becomes H x W for the
 // quarter turns. For 90, new(x, y) = old(y, H - 1 - x); for 180, old(W - 1 - x,
@@ -16,8 +45,13 @@ QImage RotateBitmap(const QImage& source, int angle);
 // The bitmap mirrored left to right: new(x, y) = old(W - 1 - x, y).
 QImage MirrorBitmap(const QImage& source);
 
+// A vector picture replayed through the same turn and mirror; `width` x `height` is the
+// drawing's extent before the turn.
+std::unique_ptr<platform::TMetafile> TurnMetafile(const platform::TMetafile& source, int width,
+                                                  int height, int angle, bool mirror);
+
 // Pixel formats with 1 (most significant bit leftmost), 8, 16, 24 or 32 bits per
 // pixel are kept; anything else is turned into 24-bit RGB first.
 QImage NormalizedForTransform(const QImage& source);
 
-}  // namespace qr
+} // namespace qr

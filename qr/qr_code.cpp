@@ -8,7 +8,7 @@
 #include <array>
 #include <exception>
 
-#include "platform/cp932.h"
+#include "platform/shift_jis.h"
 #include "platform/message_box.h"
 #include "qr/picture_output.h"
 #include "qr/picture_transform.h"
@@ -428,8 +428,8 @@ void TQRCode::DrawModules(platform::TCanvas& canvas, int cx, int cy) {
 }
 
 void TQRCode::DrawComments(platform::TCanvas& canvas, int cx, int cy) {
-    const QString up = platform::Cp932ToQString(commentUp_);
-    const QString down = platform::Cp932ToQString(commentDown_);
+    const QString up = platform::ShiftJisToQString(commentUp_);
+    const QString down = platform::ShiftJisToQString(commentDown_);
     const QSize upExtent = canvas.TextExtent(up);
     const QSize downExtent = canvas.TextExtent(down);
     if (!up.isEmpty()) {
@@ -606,7 +606,7 @@ void TQRCode::CopyToClipboard() {
 void TQRCode::PasteFromClipboard() {
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     if (!data || !data->hasText()) return;
-    SetCode(platform::QStringToCp932(data->text()));
+    SetCode(platform::QStringToShiftJis(data->text()));
 }
 
 // ---- Clipboard watch --------------------------------------------------------------

@@ -12,7 +12,7 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
-#include "app/sjis_text.h"
+#include "composer/shift_jis_text.h"
 #include "platform/app_version.h"
 #include "platform/font_mapping.h"
 #include "platform/link_label.h"
@@ -175,7 +175,7 @@ void TForm2::HTTPGet1DoneString(QObject*, const std::string& Result) {
     Memo1->clear();
     if (Result.find("Varoku") == std::string::npos) return;
     SetPublishedVersion(TagText(Result, "<SoftVer>", "</SoftVer>"));
-    URLLabel1->SetURL(app::FromSjis(TagText(Result, "<SoftURL>", "</SoftURL>")));
+    URLLabel1->SetURL(composer::FromShiftJis(TagText(Result, "<SoftURL>", "</SoftURL>")));
     const std::string& running = platform::AppVersion();
     const bool newer = IsNewerVersion(PublishedVersion(), running);
 
@@ -184,8 +184,8 @@ void TForm2::HTTPGet1DoneString(QObject*, const std::string& Result) {
     Memo1->appendPlainText(newer ? QStringLiteral("新しいバージョンが公開されています。")
                                  : QStringLiteral("現在のバージョンは最新版です。"));
     Memo1->appendPlainText(QStringLiteral("----------------------------------"));
-    Memo1->appendPlainText(QStringLiteral("現在のバージョン: ") + app::FromSjis(running));
-    Memo1->appendPlainText(QStringLiteral("新バージョン: ") + app::FromSjis(PublishedVersion()));
+    Memo1->appendPlainText(QStringLiteral("現在のバージョン: ") + composer::FromShiftJis(running));
+    Memo1->appendPlainText(QStringLiteral("新バージョン: ") + composer::FromShiftJis(PublishedVersion()));
     Memo1->appendPlainText(QStringLiteral("************* PC Info *************"));
     Memo1->appendPlainText(QStringLiteral("CPU : ") + PCInfo1->ProcessorName());
     Memo1->appendPlainText(QStringLiteral("Freq : ") + QString::number(PCInfo1->ProcessorMHz()));

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/sjis_text.h"
+#include "composer/shift_jis_text.h"
 
 namespace update {
 namespace {
@@ -81,7 +81,7 @@ std::vector<std::string> RunningFields(std::string_view text) {
 }  // namespace
 
 bool IsNewerVersion(std::string_view published, std::string_view running) {
-    if (!app::IsNumericText(published)) return false;
+    if (!composer::IsNumericText(published)) return false;
     const std::vector<std::string> offered = PublishedFields(published);
     if (offered.empty()) return false;
     const std::vector<std::string> current = RunningFields(running);

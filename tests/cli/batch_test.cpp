@@ -23,58 +23,68 @@ std::string Padded(int n) {
 
 int Count(const std::string& text, const std::string& part) {
     int n = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
     return n;
 }
 
 TEST(VarokuQrBatch, FiveHundredLinesOneTooLong) {
     TScratchDir dir;
     std::string input;
-    for (int n = 1; n <= 500; ++n) input += n == 250 ? std::string(30, 'x') + "\n" : "line " + std::to_string(n) + "\n";
+    for (int n = 1; n <= 500; ++n)
+        input += n == 250 ? std::string(30, 'x') + "\n" : "line " + std::to_string(n) + "\n";
     cli_test::WriteFile(dir.Path() + "/texts.txt", input);
     const std::string out = dir.Path() + "/codes";
 
     const auto r = RunQr({"batch", dir.Path() + "/texts.txt", "-o", out, "-v", "1", "-t", "png"});
     EXPECT_EQ(r.Exit, 1);
     EXPECT_EQ(Count(r.Err, ": line "), 1) << r.Err;
-    EXPECT_NE(r.Err.find("varoku-qr: line 250: symbol 1 of 1 does not fit: 30 bytes at version 1-L\n"),
-              std::string::npos)
+    EXPECT_NE(
+        r.Err.find("varoku-qr: line 250: symbol 1 of 1 does not fit: 30 bytes at version 1-L\n"),
+        std::string::npos)
         << r.Err;
     // Progress for a long batch, then the summary.
     EXPECT_NE(r.Err.find("varoku-qr: 250 of 500 lines\n"), std::string::npos) << r.Err;
     EXPECT_NE(r.Err.find("varoku-qr: 500 of 500 lines\n"), std::string::npos) << r.Err;
-    EXPECT_TRUE(r.Err.ends_with("varoku-qr: 1 of 500 lines failed; the others are in " + out + "\n")) << r.Err;
+    EXPECT_TRUE(
+        r.Err.ends_with("varoku-qr: 1 of 500 lines failed; the others are in " + out + "\n"))
+        << r.Err;
     EXPECT_TRUE(r.Out.empty());
 
     std::vector<std::string> expected;
     for (int n = 1; n <= 500; ++n)
         if (n != 250) expected.push_back(Padded(n) + ".png");
     std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(out)) names.push_back(e.path().filename());
+    for (const auto& e : std::filesystem::directory_iterator(out))
+        names.push_back(e.path().filename());
     std::sort(names.begin(), names.end());
-    ASSERT_EQ(names, expected);  // nothing else: no temporary file, no file for line 250
+    ASSERT_EQ(names, expected); // nothing else: no temporary file, no file for line 250
 
     for (int n = 1; n <= 500; ++n) {
         if (n == 250) continue;
-        const auto picture = cli_test::PictureOf("png", cli_test::ReadFile(out + "/" + Padded(n) + ".png"));
+        const auto picture =
+            cli_test::PictureOf("png", cli_test::ReadFile(out + "/" + Padded(n) + ".png"));
         const auto read = test_support::ReadPicture(picture);
         ASSERT_TRUE(read.Valid) << "line " << n << ": " << read.Error;
         ASSERT_EQ(read.Bytes, "line " + std::to_string(n));
-        ASSERT_EQ(picture.width(), (21 + 8) * 2);  // version 1 at the default module size
+        ASSERT_EQ(picture.width(), (21 + 8) * 2); // version 1 at the default module size
     }
 }
 
 TEST(VarokuQrBatch, LinesFromStandardInput) {
     TScratchDir dir;
     // CR LF line breaks, empty lines skipped but counted, one line that is no UTF-8.
-    const std::string input = "\xEF\xBB\xBF" "first\r\n\r\nテスト\r\nbad \xC3(\r\n\nlast";
+    const std::string input = "\xEF\xBB\xBF"
+                              "first\r\n\r\nテスト\r\nbad \xC3(\r\n\nlast";
     const auto r = RunQr({"batch", "-", "-o", dir.Path(), "-t", "utf8"}, input);
     EXPECT_EQ(r.Exit, 1);
-    EXPECT_EQ(r.Err,
-              "varoku-qr: line 4: the text is not valid UTF-8 at byte 5 (use --input-encoding sjis for Shift-JIS bytes)\n"
-              "varoku-qr: 1 of 4 lines failed; the others are in " + dir.Path() + "\n");
+    EXPECT_EQ(r.Err, "varoku-qr: line 4: the text is not valid UTF-8 at byte 5 (use "
+                     "--input-encoding sjis for Shift-JIS bytes)\n"
+                     "varoku-qr: 1 of 4 lines failed; the others are in " +
+                         dir.Path() + "\n");
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"1.txt", "3.txt", "6.txt"}));
-    const std::pair<const char*, std::string> files[] = {{"1.txt", "first"}, {"3.txt", cli_test::Sjis("テスト")}, {"6.txt", "last"}};
+    const std::pair<const char*, std::string> files[] = {
+        {"1.txt", "first"}, {"3.txt", cli_test::ShiftJis("テスト")}, {"6.txt", "last"}};
     for (const auto& [name, bytes] : files) {
         const auto one = RunQr({"-t", "utf8", "--input-encoding", "sjis"}, bytes);
         EXPECT_EQ(cli_test::ReadFile(dir.Path() + "/" + name), one.Out) << name;
@@ -87,8 +97,9 @@ TEST(VarokuQrBatch, AFailedWriteLeavesNoPartialFile) {
     const std::string input = "short\n" + std::string(100, 'y') + "\nalso short\n";
     const auto r = RunQr({"batch", "-", "-o", dir.Path()}, input, "", 4096);
     EXPECT_EQ(r.Exit, 1);
-    EXPECT_NE(r.Err.find("varoku-qr: line 2: cannot write " + dir.Path() + "/2.pbm: File too large\n"),
-              std::string::npos)
+    EXPECT_NE(
+        r.Err.find("varoku-qr: line 2: cannot write " + dir.Path() + "/2.pbm: File too large\n"),
+        std::string::npos)
         << r.Err;
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"1.pbm", "3.pbm"}));
     EXPECT_EQ(cli_test::ReadFile(dir.Path() + "/1.pbm"), RunQr({"short"}).Out);
@@ -116,4 +127,4 @@ TEST(VarokuQrBatch, Refusals) {
     EXPECT_TRUE(dir.Entries().empty());
 }
 
-}  // namespace
+} // namespace

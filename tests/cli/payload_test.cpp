@@ -27,7 +27,7 @@
 namespace {
 
 using cli_test::RunQr;
-using cli_test::Sjis;
+using cli_test::ShiftJis;
 
 enum TTab { tabMail = 0, tabCard = 1, tabBookmark = 2 };
 
@@ -39,7 +39,8 @@ struct TCase {
     std::string To{}, Subject{};
     int SubjectOption = 0;
     std::string Body{};
-    std::string Family{}, Given{}, FamilyKana{}, GivenKana{}, Tel1{}, Tel2{}, Mail1{}, Mail2{}, Memo{};
+    std::string Family{}, Given{}, FamilyKana{}, GivenKana{}, Tel1{}, Tel2{}, Mail1{}, Mail2{},
+        Memo{};
     std::string Title{}, Url{};
     // The window refuses: varoku-qr must refuse with the window's words.
     bool Refused = false;
@@ -89,7 +90,7 @@ struct TWindowResult {
     int Count = 0;
     bool Drawn = false;
     QImage Picture;
-    std::vector<platform::MessageRequest> Boxes;
+    std::vector<platform::TMessageRequest> Boxes;
 };
 
 // Fills the window's fields as a user would and presses "作成".
@@ -100,7 +101,7 @@ TWindowResult RunWindow(const TCase& c) {
     const QString previous = QDir::currentPath();
     QDir::setCurrent(dir.path());
     {
-        platform::ScopedMessageHandler boxes([&](const platform::MessageRequest& request) {
+        platform::ScopedMessageHandler boxes([&](const platform::TMessageRequest& request) {
             result.Boxes.push_back(request);
             return platform::MsgResult::Ok;
         });
@@ -145,48 +146,103 @@ TWindowResult RunWindow(const TCase& c) {
 
 std::string Repeat(const std::string& s, int n) {
     std::string out;
-    for (int i = 0; i < n; ++i) out += s;
+    for (int i = 0; i < n; ++i)
+        out += s;
     return out;
 }
 
 std::vector<TCase> Cases() {
-    const std::string longBody = Repeat("あいうえおかきくけ0", 20);  // 200 characters: 2 symbols
+    const std::string longBody = Repeat("あいうえおかきくけ0", 20); // 200 characters: 2 symbols
     std::vector<TCase> cases = {
-        {.Name = "Docomo mail", .To = "taro@example.jp", .Subject = "ご案内", .Body = "一行目\n二行目"},
-        {.Name = "Softbank mail, subject from the body", .Carrier = 1, .To = "hanako@example.jp",
-         .SubjectOption = 1, .Body = "あいう\nえおかきくけこさしす"},
-        {.Name = "AU mail, hello", .Carrier = 2, .To = "a@b.jp", .SubjectOption = 2, .Body = "本文; semi:colon"},
-        {.Name = "no address: the body alone", .To = "no-at-sign.example.jp", .Subject = "件名",
+        {.Name = "Docomo mail",
+         .To = "taro@example.jp",
+         .Subject = "ご案内",
+         .Body = "一行目\n二行目"},
+        {.Name = "Softbank mail, subject from the body",
+         .Carrier = 1,
+         .To = "hanako@example.jp",
+         .SubjectOption = 1,
+         .Body = "あいう\nえおかきくけこさしす"},
+        {.Name = "AU mail, hello",
+         .Carrier = 2,
+         .To = "a@b.jp",
+         .SubjectOption = 2,
+         .Body = "本文; semi:colon"},
+        {.Name = "no address: the body alone",
+         .To = "no-at-sign.example.jp",
+         .Subject = "件名",
          .Body = "行1\n行2"},
         {.Name = "long body: two linked symbols", .To = "hanako@example.jp", .Body = longBody},
-        {.Name = "long message without address: four symbols", .Carrier = 2,
+        {.Name = "long message without address: four symbols",
+         .Carrier = 2,
          .Body = Repeat("a line of the message\n", 22)},
-        {.Name = "too long for four symbols of version 10", .Carrier = 1,
-         .Body = Repeat("長い本文の行です。\n", 60), .Fits = false},
+        {.Name = "too long for four symbols of version 10",
+         .Carrier = 1,
+         .Body = Repeat("長い本文の行です。\n", 60),
+         .Fits = false},
         {.Name = "empty body", .To = "taro@example.jp", .Refused = true},
-        {.Name = "Docomo card, readings normalised", .Tab = tabCard, .Family = "山田", .Given = "太郎",
-         .FamilyKana = "やまだ", .GivenKana = "タロウ", .Tel1 = "090-1234-5678", .Mail1 = "taro@example.jp",
+        {.Name = "Docomo card, readings normalised",
+         .Tab = tabCard,
+         .Family = "山田",
+         .Given = "太郎",
+         .FamilyKana = "やまだ",
+         .GivenKana = "タロウ",
+         .Tel1 = "090-1234-5678",
+         .Mail1 = "taro@example.jp",
          .Memo = "メモ"},
-        {.Name = "Softbank card with memo", .Tab = tabCard, .Carrier = 1, .Family = "佐藤", .Given = "花子",
-         .FamilyKana = "さとう", .GivenKana = "はなこ", .Tel1 = "03 1234 5678", .Tel2 = "090-0000-1111",
-         .Mail1 = "hanako@example.jp", .Mail2 = "h@example.com", .Memo = "メモ一\nメモ二"},
+        {.Name = "Softbank card with memo",
+         .Tab = tabCard,
+         .Carrier = 1,
+         .Family = "佐藤",
+         .Given = "花子",
+         .FamilyKana = "さとう",
+         .GivenKana = "はなこ",
+         .Tel1 = "03 1234 5678",
+         .Tel2 = "090-0000-1111",
+         .Mail1 = "hanako@example.jp",
+         .Mail2 = "h@example.com",
+         .Memo = "メモ一\nメモ二"},
         {.Name = "AU card, every field empty", .Tab = tabCard, .Carrier = 2},
         {.Name = "Docomo card, every field empty", .Tab = tabCard},
-        {.Name = "family reading in kanji", .Tab = tabCard, .Family = "山田", .FamilyKana = "山田",
-         .GivenKana = "漢字", .Refused = true},
-        {.Name = "given reading in kanji", .Tab = tabCard, .Carrier = 1, .FamilyKana = "やまだ",
-         .GivenKana = "太郎", .Refused = true},
-        {.Name = "full-width telephone", .Tab = tabCard, .Tel1 = "０９０", .Tel2 = "０３", .Refused = true},
-        {.Name = "full-width second telephone", .Tab = tabCard, .Carrier = 2, .Tel1 = "090", .Tel2 = "０３",
+        {.Name = "family reading in kanji",
+         .Tab = tabCard,
+         .Family = "山田",
+         .FamilyKana = "山田",
+         .GivenKana = "漢字",
          .Refused = true},
-        {.Name = "bookmark without a scheme", .Tab = tabBookmark, .Title = "天気", .Url = "tenki.jp/a:b"},
-        {.Name = "bookmark with https", .Tab = tabBookmark, .Title = "Site;", .Url = "https://example.jp/"},
+        {.Name = "given reading in kanji",
+         .Tab = tabCard,
+         .Carrier = 1,
+         .FamilyKana = "やまだ",
+         .GivenKana = "太郎",
+         .Refused = true},
+        {.Name = "full-width telephone",
+         .Tab = tabCard,
+         .Tel1 = "０９０",
+         .Tel2 = "０３",
+         .Refused = true},
+        {.Name = "full-width second telephone",
+         .Tab = tabCard,
+         .Carrier = 2,
+         .Tel1 = "090",
+         .Tel2 = "０３",
+         .Refused = true},
+        {.Name = "bookmark without a scheme",
+         .Tab = tabBookmark,
+         .Title = "天気",
+         .Url = "tenki.jp/a:b"},
+        {.Name = "bookmark with https",
+         .Tab = tabBookmark,
+         .Title = "Site;",
+         .Url = "https://example.jp/"},
         {.Name = "empty bookmark", .Tab = tabBookmark},
     };
     return cases;
 }
 
-std::string Utf8(const QString& s) { return s.toStdString(); }
+std::string Utf8(const QString& s) {
+    return s.toStdString();
+}
 
 TEST(VarokuQrPayloads, AreTheWindowsBytesSymbolsAndRefusals) {
     for (const TCase& c : Cases()) {
@@ -201,10 +257,11 @@ TEST(VarokuQrPayloads, AreTheWindowsBytesSymbolsAndRefusals) {
         if (c.Refused) {
             ASSERT_EQ(window.Boxes.size(), 1u);
             const auto& box = window.Boxes.front();
-            std::string message = Utf8(box.text);
-            for (std::size_t at; (at = message.find("\r\n")) != std::string::npos;) message.replace(at, 2, "\n");
+            std::string message = Utf8(box.Text);
+            for (std::size_t at; (at = message.find("\r\n")) != std::string::npos;)
+                message.replace(at, 2, "\n");
             EXPECT_EQ(printed.Exit, 2);
-            EXPECT_EQ(printed.Err, "varoku-qr: " + Utf8(box.caption) + ": " + message + "\n");
+            EXPECT_EQ(printed.Err, "varoku-qr: " + Utf8(box.Caption) + ": " + message + "\n");
             EXPECT_TRUE(printed.Out.empty());
             const auto drawn = RunQr(args);
             EXPECT_EQ(drawn.Exit, 2);
@@ -215,7 +272,7 @@ TEST(VarokuQrPayloads, AreTheWindowsBytesSymbolsAndRefusals) {
         ASSERT_TRUE(window.Boxes.empty());
         ASSERT_EQ(printed.Exit, 0) << printed.Err;
         ASSERT_TRUE(printed.Out.ends_with("\n"));
-        EXPECT_EQ(Sjis(printed.Out.substr(0, printed.Out.size() - 1)), window.Code);
+        EXPECT_EQ(ShiftJis(printed.Out.substr(0, printed.Out.size() - 1)), window.Code);
 
         // The picture: the window's symbols, in the same place, pixel for pixel.
         auto pngArgs = args;
@@ -234,14 +291,16 @@ TEST(VarokuQrPayloads, AreTheWindowsBytesSymbolsAndRefusals) {
         ASSERT_FALSE(picture.isNull());
         ASSERT_GE(window.Picture.width(), picture.width());
         ASSERT_GE(window.Picture.height(), picture.height());
-        EXPECT_TRUE(window.Picture.copy(0, 0, picture.width(), picture.height()).convertToFormat(QImage::Format_RGB32) ==
+        EXPECT_TRUE(window.Picture.copy(0, 0, picture.width(), picture.height())
+                        .convertToFormat(QImage::Format_RGB32) ==
                     picture.convertToFormat(QImage::Format_RGB32));
         auto symbols = test_support::ReadPictureAll(picture);
         ASSERT_EQ(static_cast<int>(symbols.size()), window.Count);
         std::sort(symbols.begin(), symbols.end(),
                   [](const auto& a, const auto& b) { return a.SequenceIndex < b.SequenceIndex; });
         std::string joined;
-        for (const auto& s : symbols) joined += s.Bytes;
+        for (const auto& s : symbols)
+            joined += s.Bytes;
         EXPECT_EQ(joined, window.Code);
     }
 }
@@ -250,7 +309,8 @@ TEST(VarokuQrPayloads, BodyFromStandardInputLosesItsLastLineBreakOnly) {
     const auto r = RunQr({"mail", "--to", "a@b.jp", "--body", "-", "--print-payload"}, "一\n二\n");
     ASSERT_EQ(r.Exit, 0) << r.Err;
     EXPECT_EQ(r.Out, "MATMSG:TO:a@b.jp;SUB:;BODY:一二;;\n");
-    const auto plain = RunQr({"mail", "--carrier", "au", "--body", "-", "--print-payload"}, "一\r\n二\r\n");
+    const auto plain =
+        RunQr({"mail", "--carrier", "au", "--body", "-", "--print-payload"}, "一\r\n二\r\n");
     EXPECT_EQ(plain.Out, "一\r\n二\n");
 }
 
@@ -260,10 +320,12 @@ TEST(VarokuQrPayloads, RefuseWhatTheWindowCannotTake) {
         std::string Message;
     };
     const Row rows[] = {
-        {{"card", "--family", "a\xF0\x9F\x98\x80"}, "--family: character U+1F600 '\xF0\x9F\x98\x80' at position 2 has no Shift-JIS form"},
+        {{"card", "--family", "a\xF0\x9F\x98\x80"},
+         "--family: character U+1F600 '\xF0\x9F\x98\x80' at position 2 has no Shift-JIS form"},
         {{"mail", "--body", "x", "--subject", "s", "--subject-hello"},
          "--subject, --subject-from-body and --subject-hello exclude each other"},
-        {{"mail", "--carrier", "willcom", "--body", "x"}, "--carrier takes docomo, softbank or au, not 'willcom'"},
+        {{"mail", "--carrier", "willcom", "--body", "x"},
+         "--carrier takes docomo, softbank or au, not 'willcom'"},
         {{"bookmark", "--carrier", "au"}, "--carrier is not an option of bookmark (see --help)"},
         {{"card", "--count", "2"}, "--count is not an option of card (see --help)"},
         {{"mail", "--to", "a@b.jp", "extra"},
@@ -284,4 +346,4 @@ TEST(VarokuQrPayloads, RefuseWhatTheWindowCannotTake) {
     EXPECT_NE(r.Err.find("warning: 'nobody' is no mail address"), std::string::npos) << r.Err;
 }
 
-}  // namespace
+} // namespace

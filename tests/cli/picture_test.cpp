@@ -20,7 +20,7 @@ namespace {
 
 using cli_test::PictureOf;
 using cli_test::RunQr;
-using cli_test::Sjis;
+using cli_test::ShiftJis;
 using cli_test::TScratchDir;
 
 const std::string kText = "Varoku テスト 0123456789";
@@ -49,14 +49,15 @@ TEST(VarokuQrPictures, EveryTypeDecodesTurnedAndMirroredAsAsked) {
     };
     TScratchDir dir;
     for (const Row& row : rows) {
-        SCOPED_TRACE(std::string(row.Type) + " angle " + std::to_string(row.Angle) + (row.Mirror ? " mirrored" : ""));
+        SCOPED_TRACE(std::string(row.Type) + " angle " + std::to_string(row.Angle) +
+                     (row.Mirror ? " mirrored" : ""));
         std::vector<std::string> args = {"--angle", std::to_string(row.Angle), "-s", "3", kText};
         if (row.Mirror) args.insert(args.begin(), "--mirror");
         const QImage picture = Draw(dir, row.Type, args);
         ASSERT_FALSE(picture.isNull());
         const auto read = test_support::ReadPicture(picture);
         ASSERT_TRUE(read.Valid) << read.Error;
-        EXPECT_EQ(read.Bytes, Sjis(kText));
+        EXPECT_EQ(read.Bytes, ShiftJis(kText));
         EXPECT_EQ(read.Orientation, row.Angle);
         EXPECT_EQ(read.Mirrored, row.Mirror);
     }
@@ -66,8 +67,9 @@ TEST(VarokuQrPictures, SetsStandInTheirGridInReadingOrder) {
     TScratchDir dir;
     for (const char* type : {"png", "svg", "pdf"}) {
         SCOPED_TRACE(type);
-        const QImage picture =
-            Draw(dir, type, {"--split", "connect", "--count", "3", "--columns", "2", "-v", "2", kText + kText});
+        const QImage picture = Draw(
+            dir, type,
+            {"--split", "connect", "--count", "3", "--columns", "2", "-v", "2", kText + kText});
         auto symbols = test_support::ReadPictureAll(picture);
         ASSERT_EQ(symbols.size(), 3u);
         std::sort(symbols.begin(), symbols.end(),
@@ -78,7 +80,7 @@ TEST(VarokuQrPictures, SetsStandInTheirGridInReadingOrder) {
             EXPECT_EQ(symbols[i].SequenceSize, 3);
             joined += symbols[i].Bytes;
         }
-        EXPECT_EQ(joined, Sjis(kText + kText));
+        EXPECT_EQ(joined, ShiftJis(kText + kText));
         // Two side by side, the third under the first.
         EXPECT_NEAR(symbols[0].CenterY, symbols[1].CenterY, 4);
         EXPECT_GT(symbols[1].CenterX, symbols[0].CenterX);
@@ -92,12 +94,13 @@ TEST(VarokuQrPictures, ColoursAreTheOnesAskedFor) {
     const QImage picture = Draw(dir, "png", {"--fg", "#203080", "--bg", "F0E8D0", kText});
     std::set<QRgb> colours;
     for (int y = 0; y < picture.height(); ++y)
-        for (int x = 0; x < picture.width(); ++x) colours.insert(picture.pixel(x, y) & 0xFFFFFF);
+        for (int x = 0; x < picture.width(); ++x)
+            colours.insert(picture.pixel(x, y) & 0xFFFFFF);
     EXPECT_EQ(colours, (std::set<QRgb>{0x203080, 0xF0E8D0}));
     EXPECT_EQ(picture.pixel(0, 0) & 0xFFFFFF, 0xF0E8D0u);
     const auto read = test_support::ReadPicture(picture);
     ASSERT_TRUE(read.Valid) << read.Error;
-    EXPECT_EQ(read.Bytes, Sjis(kText));
+    EXPECT_EQ(read.Bytes, ShiftJis(kText));
 
     const auto r = RunQr({"-t", "svg", "--fg", "#203080", "--bg", "#f0e8d0", kText});
     EXPECT_NE(r.Out.find("fill=\"#203080\""), std::string::npos);
@@ -106,23 +109,36 @@ TEST(VarokuQrPictures, ColoursAreTheOnesAskedFor) {
 
 TEST(VarokuQrPictures, CaptionsGetTheirOwnBandAndNeverCoverAModule) {
     TScratchDir dir;
-    const std::vector<std::string> args = {"--split",       "connect", "--count",      "2",
-                                           "--comment-up",  "上",      "--comment-down", "No.",
-                                           "--numbering",   "tail",    "--comment-loc",  "center",
-                                           "-v",            "3",       kText};
+    const std::vector<std::string> args = {"--split",
+                                           "connect",
+                                           "--count",
+                                           "2",
+                                           "--comment-up",
+                                           "上",
+                                           "--comment-down",
+                                           "No.",
+                                           "--numbering",
+                                           "tail",
+                                           "--comment-loc",
+                                           "center",
+                                           "-v",
+                                           "3",
+                                           kText};
     for (const char* type : {"png", "svg", "pdf"}) {
         SCOPED_TRACE(type);
         const QImage picture = Draw(dir, type, args);
-        const QImage plain = Draw(dir, type, {"--split", "connect", "--count", "2", "-v", "3", kText});
+        const QImage plain =
+            Draw(dir, type, {"--split", "connect", "--count", "2", "-v", "3", kText});
         // Same width, taller by the two bands.
         EXPECT_EQ(picture.width(), plain.width());
         EXPECT_GT(picture.height(), plain.height() + 10);
         const auto symbols = test_support::ReadPictureAll(picture);
         ASSERT_EQ(symbols.size(), 2u);
-        for (const auto& s : symbols) EXPECT_EQ(s.SequenceSize, 2);
+        for (const auto& s : symbols)
+            EXPECT_EQ(s.SequenceSize, 2);
     }
-    const auto svg = RunQr({"-t", "svg", "--split", "connect", "--count", "2", "--comment-down", "No.",
-                            "--numbering", "tail", kText});
+    const auto svg = RunQr({"-t", "svg", "--split", "connect", "--count", "2", "--comment-down",
+                            "No.", "--numbering", "tail", kText});
     EXPECT_NE(svg.Out.find(">No. 1<"), std::string::npos);
     EXPECT_NE(svg.Out.find(">No. 2<"), std::string::npos);
 }
@@ -135,7 +151,9 @@ TEST(VarokuQrPictures, SvgIsOnePathPerColour) {
         const auto r = RunQr({"-t", "svg", "-v", version, "-s", "3", "HELLO"});
         ASSERT_EQ(r.Exit, 0) << r.Err;
         std::size_t paths = 0;
-        for (std::size_t at = r.Out.find("<path"); at != std::string::npos; at = r.Out.find("<path", at + 1)) ++paths;
+        for (std::size_t at = r.Out.find("<path"); at != std::string::npos;
+             at = r.Out.find("<path", at + 1))
+            ++paths;
         EXPECT_LE(paths, most) << "version " << version;
         EXPECT_EQ(r.Out.find("<rect"), std::string::npos);
         const auto read = test_support::ReadPicture(PictureOf("svg", r.Out));
@@ -174,7 +192,8 @@ TEST(VarokuQrPictures, TerminalTextHoldsThePbmMatrix) {
                     ASSERT_EQ(rowsOfText[y].size(), picture.size());
                     for (std::size_t x = 0; x < picture.size(); ++x) {
                         const bool dark = y < picture.size() && picture[y][x];
-                        ASSERT_EQ(rowsOfText[y][x], dark != invert) << "symbol " << k + 1 << " at " << y << "," << x;
+                        ASSERT_EQ(rowsOfText[y][x], dark != invert)
+                            << "symbol " << k + 1 << " at " << y << "," << x;
                     }
                 }
             }
@@ -186,23 +205,26 @@ TEST(VarokuQrPictures, TerminalTextTurnsAndMirrors) {
     for (int angle : {0, 90, 180, 270}) {
         for (bool mirror : {false, true}) {
             SCOPED_TRACE("angle " + std::to_string(angle) + (mirror ? " mirrored" : ""));
-            std::vector<std::string> args = {"-t", "utf8", "--rotate", std::to_string(angle), kText};
+            std::vector<std::string> args = {"-t", "utf8", "--rotate", std::to_string(angle),
+                                             kText};
             if (mirror) args.insert(args.begin(), "--mirror");
             const auto r = RunQr(args);
             ASSERT_EQ(r.Exit, 0) << r.Err;
             const auto text = cli_test::ParseUtf8Picture(r.Out);
             ASSERT_EQ(text.Symbols.size(), 1u) << text.Problem;
             const auto& m = text.Symbols[0];
-            QImage image(static_cast<int>(m[0].size()) * 4, static_cast<int>(m.size()) * 4, QImage::Format_RGB32);
+            QImage image(static_cast<int>(m[0].size()) * 4, static_cast<int>(m.size()) * 4,
+                         QImage::Format_RGB32);
             for (int y = 0; y < image.height(); ++y)
-                for (int x = 0; x < image.width(); ++x) image.setPixel(x, y, m[y / 4][x / 4] ? 0xFF000000 : 0xFFFFFFFF);
+                for (int x = 0; x < image.width(); ++x)
+                    image.setPixel(x, y, m[y / 4][x / 4] ? 0xFF000000 : 0xFFFFFFFF);
             const auto read = test_support::ReadPicture(image);
             ASSERT_TRUE(read.Valid) << read.Error;
-            EXPECT_EQ(read.Bytes, Sjis(kText));
+            EXPECT_EQ(read.Bytes, ShiftJis(kText));
             EXPECT_EQ(read.Orientation, angle);
             EXPECT_EQ(read.Mirrored, mirror);
         }
     }
 }
 
-}  // namespace
+} // namespace

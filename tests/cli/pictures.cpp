@@ -4,7 +4,7 @@
 #include <QPainter>
 #include <QPdfDocument>
 
-#include "platform/cp932.h"
+#include "platform/shift_jis.h"
 #include "tests/support/qt_app.h"
 #include "tests/support/qt_picture_reader.h"
 
@@ -24,7 +24,8 @@ QImage PictureOf(const std::string& type, const std::string& bytes, double scale
     if (document.status() != QPdfDocument::Status::Ready || document.pageCount() != 1) return {};
     // A point is 1/72 inch and the picture was laid out at 96 pixels to the inch.
     const QSizeF points = document.pagePointSize(0);
-    const QSize size(qRound(points.width() * 96 / 72 * scale), qRound(points.height() * 96 / 72 * scale));
+    const QSize size(qRound(points.width() * 96 / 72 * scale),
+                     qRound(points.height() * 96 / 72 * scale));
     QImage page = document.render(0, size);
     // The page is rendered with transparency; a viewer shows it on white.
     QImage onWhite(page.size(), QImage::Format_RGB32);
@@ -77,8 +78,9 @@ TTextPicture ParseUtf8Picture(const std::string& text) {
     return p;
 }
 
-std::string Sjis(const std::string& utf8) {
-    return platform::QStringToCp932(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+std::string ShiftJis(const std::string& utf8) {
+    return platform::QStringToShiftJis(
+        QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
 }
 
-}  // namespace cli_test
+} // namespace cli_test

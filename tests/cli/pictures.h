@@ -24,6 +24,6 @@ struct TTextPicture {
 TTextPicture ParseUtf8Picture(const std::string& text);
 
 // Shift-JIS bytes of UTF-8 text, for expected payloads.
-std::string Sjis(const std::string& utf8);
+std::string ShiftJis(const std::string& utf8);
 
-}  // namespace cli_test
+} // namespace cli_test

@@ -12,9 +12,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "app/ex_ini_file.h"
-#include "app/file_error.h"
-#include "app/text_files.h"
+#include "composer/ex_ini_file.h"
+#include "composer/file_error.h"
+#include "composer/text_files.h"
 
 namespace hardening {
 namespace {
@@ -78,11 +78,11 @@ TEST_F(CrashSafeFiles, KilledTextWritersLeaveTheOldOrTheNewFile) {
     const std::string a = BigText('a', 4000), b = BigText('b', 3000);
     for (const char* name : {"MEMO.txt", "MailDoc3.txt"}) {
         const QString path = Path(name);
-        app::SaveTextFile(path, a);
+        composer::SaveTextFile(path, a);
         KillWhileWriting(path, a, b, 333, [&] {
             for (;;) {
-                app::SaveTextFile(path, b);
-                app::SaveTextFile(path, a);
+                composer::SaveTextFile(path, b);
+                composer::SaveTextFile(path, a);
             }
         }, rng);
     }
@@ -95,21 +95,21 @@ TEST_F(CrashSafeFiles, KilledSettingsWritersLeaveTheOldOrTheNewFile) {
     const std::string valueA = BigText('a', 4000), valueB = BigText('b', 3000);
     std::string a, b;
     {
-        app::TExIniFile ini;
+        composer::TExIniFile ini;
         ini.SetFileName(path);
         ini.WriteInteger("CONFIG", "Caraia", 1);
-        ini.WriteFencedString("MWORD", "Big", Flat(valueB), app::fcNone);
+        ini.WriteFencedString("MWORD", "Big", Flat(valueB), composer::fcNone);
         b = ReadFile(path);
-        ini.WriteFencedString("MWORD", "Big", Flat(valueA), app::fcNone);
+        ini.WriteFencedString("MWORD", "Big", Flat(valueA), composer::fcNone);
         a = ReadFile(path);
     }
     ASSERT_NE(a, b);
     KillWhileWriting(path, a, b, 334, [&] {
-        app::TExIniFile ini;
+        composer::TExIniFile ini;
         ini.SetFileName(path);
         for (;;) {
-            ini.WriteFencedString("MWORD", "Big", Flat(valueB), app::fcNone);
-            ini.WriteFencedString("MWORD", "Big", Flat(valueA), app::fcNone);
+            ini.WriteFencedString("MWORD", "Big", Flat(valueB), composer::fcNone);
+            ini.WriteFencedString("MWORD", "Big", Flat(valueA), composer::fcNone);
         }
     }, rng);
 }
@@ -132,11 +132,11 @@ int WriteUnderSizeLimit(const std::function<int()>& attempt) {
 TEST_F(CrashSafeFiles, AFullDiskLeavesTheOldFileAndReportsTheError) {
     const QString memo = Path("MEMO.txt");
     const std::string old = "old memo \x82\xA0";
-    app::SaveTextFile(memo, old);
+    composer::SaveTextFile(memo, old);
     EXPECT_EQ(WriteUnderSizeLimit([&] {
         try {
-            app::SaveTextFile(memo, BigText('x', 2000));
-        } catch (const app::EFileWriteError&) {
+            composer::SaveTextFile(memo, BigText('x', 2000));
+        } catch (const composer::EFileWriteError&) {
             return 0;
         }
         return 1;  // the failure was not reported
@@ -146,17 +146,17 @@ TEST_F(CrashSafeFiles, AFullDiskLeavesTheOldFileAndReportsTheError) {
     const QString settings = Path("Varoku.ini");
     std::string before;
     {
-        app::TExIniFile ini;
+        composer::TExIniFile ini;
         ini.SetFileName(settings);
         ini.WriteInteger("CONFIG", "Caraia", 2);
         before = ReadFile(settings);
     }
     EXPECT_EQ(WriteUnderSizeLimit([&] {
-        app::TExIniFile ini;
+        composer::TExIniFile ini;
         ini.SetFileName(settings);
         try {
-            ini.WriteFencedString("MWORD", "Big", Flat(BigText('z', 2000)), app::fcNone);
-        } catch (const app::EFileWriteError&) {
+            ini.WriteFencedString("MWORD", "Big", Flat(BigText('z', 2000)), composer::fcNone);
+        } catch (const composer::EFileWriteError&) {
             return 0;
         }
         return 1;

@@ -2,14 +2,13 @@
 #include <QApplication>
 #include <QScreen>
 #include <QWidget>
-#include <memory>
 #include <gtest/gtest.h>
+#include <memory>
 
 #include "platform/placement_qt.h"
 #include "tests/support/qt_app.h"
 
 namespace {
-
 
 class Placement : public ::testing::Test {
 protected:
@@ -26,31 +25,31 @@ TEST_F(Placement, RoundTripsTheNormalFrameAsEdges) {
     owned->resize(550, 640);
     owned->move(100, 120);
     platform::TWindowPlacement p = platform::GetWindowPlacement(*owned);
-    EXPECT_EQ(p.showCmd, platform::swNormal);
-    EXPECT_EQ(p.left, 100);
-    EXPECT_EQ(p.top, 120);
-    EXPECT_EQ(p.right - p.left, owned->frameGeometry().width());
-    EXPECT_EQ(p.bottom - p.top, owned->frameGeometry().height());
+    EXPECT_EQ(p.ShowCmd, platform::swNormal);
+    EXPECT_EQ(p.Left, 100);
+    EXPECT_EQ(p.Top, 120);
+    EXPECT_EQ(p.Right - p.Left, owned->frameGeometry().width());
+    EXPECT_EQ(p.Bottom - p.Top, owned->frameGeometry().height());
 
     platform::TWindowPlacement moved = p;
-    moved.left = 40;
-    moved.top = 50;
-    moved.right = 40 + (p.right - p.left) + 30;
-    moved.bottom = 50 + (p.bottom - p.top) + 20;
+    moved.Left = 40;
+    moved.Top = 50;
+    moved.Right = 40 + (p.Right - p.Left) + 30;
+    moved.Bottom = 50 + (p.Bottom - p.Top) + 20;
     platform::SetWindowPlacement(*owned, moved);
     const platform::TWindowPlacement back = platform::GetWindowPlacement(*owned);
-    EXPECT_EQ(back.left, moved.left);
-    EXPECT_EQ(back.top, moved.top);
-    EXPECT_EQ(back.right, moved.right);
-    EXPECT_EQ(back.bottom, moved.bottom);
+    EXPECT_EQ(back.Left, moved.Left);
+    EXPECT_EQ(back.Top, moved.Top);
+    EXPECT_EQ(back.Right, moved.Right);
+    EXPECT_EQ(back.Bottom, moved.Bottom);
 }
 
 TEST_F(Placement, FrameOnNoScreenIsBroughtBack) {
     platform::TWindowPlacement p = platform::GetWindowPlacement(*owned);
-    p.left = -30000;
-    p.top = -30000;
-    p.right = p.left + 300;
-    p.bottom = p.top + 200;
+    p.Left = -30000;
+    p.Top = -30000;
+    p.Right = p.Left + 300;
+    p.Bottom = p.Top + 200;
     platform::SetWindowPlacement(*owned, p);
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_TRUE(area.intersects(owned->frameGeometry()));
@@ -58,7 +57,11 @@ TEST_F(Placement, FrameOnNoScreenIsBroughtBack) {
 }
 
 TEST_F(Placement, ShowStatesOpenTheWindowNeverAsAnIcon) {
-    struct Row { int showCmd; int flags; bool maximised; };
+    struct Row {
+        int showCmd;
+        int flags;
+        bool maximised;
+    };
     const Row rows[] = {
         {platform::swNormal, 0, false},
         {platform::swMaximized, 0, true},
@@ -68,12 +71,12 @@ TEST_F(Placement, ShowStatesOpenTheWindowNeverAsAnIcon) {
     };
     for (const Row& row : rows) {
         platform::TWindowPlacement p = platform::GetWindowPlacement(*owned);
-        p.showCmd = row.showCmd;
-        p.flags = row.flags;
+        p.ShowCmd = row.showCmd;
+        p.Flags = row.flags;
         platform::SetWindowPlacement(*owned, p);
         EXPECT_EQ(owned->isMaximized(), row.maximised) << row.showCmd << "/" << row.flags;
         EXPECT_FALSE(owned->isMinimized());
-        EXPECT_EQ(platform::GetWindowPlacement(*owned).showCmd,
+        EXPECT_EQ(platform::GetWindowPlacement(*owned).ShowCmd,
                   row.maximised ? platform::swMaximized : platform::swNormal);
     }
 }
@@ -81,10 +84,10 @@ TEST_F(Placement, ShowStatesOpenTheWindowNeverAsAnIcon) {
 TEST_F(Placement, EmptyFrameKeepsTheGeometry) {
     owned->resize(333, 222);
     const QRect before = owned->geometry();
-    platform::TWindowPlacement p{};  // a settings file without the keys
-    p.right = p.left;
+    platform::TWindowPlacement p{}; // a settings file without the keys
+    p.Right = p.Left;
     platform::SetWindowPlacement(*owned, p);
     EXPECT_EQ(owned->geometry(), before);
 }
 
-}  // namespace
+} // namespace

@@ -178,8 +178,8 @@ protected:
 };
 
 TEST_F(ClipboardTest, AnErrorInsideANotificationIsShownAndWatchingGoesOn) {
-    std::vector<platform::MessageRequest> shown;
-    platform::ScopedMessageHandler answer([&](const platform::MessageRequest& request) {
+    std::vector<platform::TMessageRequest> shown;
+    platform::ScopedMessageHandler answer([&](const platform::TMessageRequest& request) {
         shown.push_back(request);
         return platform::MsgResult::Ok;
     });
@@ -191,8 +191,8 @@ TEST_F(ClipboardTest, AnErrorInsideANotificationIsShownAndWatchingGoesOn) {
     failing.Armed = true;
     Clipboard()->setText(QStringLiteral("FAILS"));
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].text, QStringLiteral("Illegal Offset[3] : 120"));
-    EXPECT_TRUE(shown[0].standardError);
+    EXPECT_EQ(shown[0].Text, QStringLiteral("Illegal Offset[3] : 120"));
+    EXPECT_TRUE(shown[0].StandardError);
     EXPECT_EQ(failing.Code(), "");
 
     failing.Armed = false;

@@ -7,7 +7,7 @@
 #include <random>
 #include <string>
 
-#include "platform/cp932.h"
+#include "platform/shift_jis.h"
 #include "qr/picture_output.h"
 #include "qr/picture_transform.h"
 #include "tests/qr/qr_test_util.h"
@@ -363,7 +363,7 @@ TEST_F(Drawing, CaptionsArePlacedByLocationAndSpace) {
         probe.SetSize(10, 10);
         probe.Canvas().SetFont(captioned.ComFont());
         const QSize extent =
-            probe.Canvas().TextExtent(platform::Cp932ToQString(row.text));
+            probe.Canvas().TextExtent(platform::ShiftJisToQString(row.text));
         const int w = extent.width();
         const int h = extent.height();
         ASSERT_GT(w, 0);

@@ -55,7 +55,7 @@ protected:
         Watch(get, outcome, progress);
         get.StartDownload();
         EXPECT_TRUE(ProcessEventsUntil([&] { return outcome.Ended(); }));
-        ProcessEventsFor(20);  // anything delivered twice would arrive now
+        ProcessEventsFor(20); // anything delivered twice would arrive now
         return outcome;
     }
 
@@ -121,7 +121,8 @@ TEST_F(HttpGetTest, PostQueryIsSentAsAForm) {
 
 TEST_F(HttpGetTest, LongBodyArrivesInPiecesAndIsDeliveredOnceWhole) {
     std::string body;
-    for (int i = 0; body.size() < 7000; ++i) body += "line " + std::to_string(i) + " <SoftVer>\r\n";
+    for (int i = 0; body.size() < 7000; ++i)
+        body += "line " + std::to_string(i) + " <SoftVer>\r\n";
     for (const bool withLength : {true, false}) {
         SCOPED_TRACE(withLength ? "Content-Length" : "no Content-Length");
         LocalHttpServer server;
@@ -161,8 +162,8 @@ TEST_F(HttpGetTest, ReplyRules) {
         {"length", "HTTP/1.0 200 OK\r\nContent-Length: 7\r\n\r\nVaroku!", false, true, "Varoku!"},
         {"no length, text", "HTTP/1.0 200 OK\r\n\r\nVaroku!", false, true, "Varoku!"},
         {"no length, binary", "HTTP/1.0 200 OK\r\n\r\nVaroku!", true, false, ""},
-        {"length, binary", "HTTP/1.0 200 OK\r\nContent-Length: 3\r\n\r\n\x01\x00\x02"s, true,
-         true, "\x01\x00\x02"s},
+        {"length, binary", "HTTP/1.0 200 OK\r\nContent-Length: 3\r\n\r\n\x01\x00\x02"s, true, true,
+         "\x01\x00\x02"s},
         {"empty", "HTTP/1.0 200 OK\r\nContent-Length: 0\r\n\r\n", false, false, ""},
         {"empty without length", "HTTP/1.0 200 OK\r\n\r\n", false, false, ""},
         {"cut short", "HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\nVaroku <SoftVer>2.1", false,
@@ -228,9 +229,9 @@ TEST_F(HttpGetTest, AddressForms) {
         std::string url;
         std::string text;
     };
-    for (const Row& row : {Row{"HTTP://" + hostPort + "/software/update/Varoku.txt", "Varoku"},
-                           Row{hostPort + "/software/update/Varoku.txt", "Varoku"},
-                           Row{hostPort, "root"}}) {
+    for (const Row& row :
+         {Row{"HTTP://" + hostPort + "/software/update/Varoku.txt", "Varoku"},
+          Row{hostPort + "/software/update/Varoku.txt", "Varoku"}, Row{hostPort, "root"}}) {
         SCOPED_TRACE(row.url);
         EXPECT_EQ(Download(row.url).text, row.text);
     }
@@ -336,8 +337,8 @@ TEST_F(HttpGetTest, WaitThreadRunsWaitingEventsBeforeReturning) {
 TEST_F(HttpGetTest, HandlerErrorsReachTheStandardErrorBox) {
     LocalHttpServer server;
     server.Serve("/quick", "Varoku");
-    std::vector<platform::MessageRequest> shown;
-    platform::ScopedMessageHandler answer([&](const platform::MessageRequest& request) {
+    std::vector<platform::TMessageRequest> shown;
+    platform::ScopedMessageHandler answer([&](const platform::TMessageRequest& request) {
         shown.push_back(request);
         return platform::MsgResult::Ok;
     });
@@ -351,10 +352,10 @@ TEST_F(HttpGetTest, HandlerErrorsReachTheStandardErrorBox) {
     get.StartDownload();
     ASSERT_TRUE(ProcessEventsUntil([&] { return called; }));
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_TRUE(shown[0].standardError);
-    EXPECT_EQ(shown[0].text, QStringLiteral("壊れた"));
+    EXPECT_TRUE(shown[0].StandardError);
+    EXPECT_EQ(shown[0].Text, QStringLiteral("壊れた"));
     EXPECT_FALSE(get.Busy());
 }
 
-}  // namespace
-}  // namespace update
+} // namespace
+} // namespace update

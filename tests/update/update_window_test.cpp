@@ -34,7 +34,9 @@ public:
         if (memoryFails_) throw std::runtime_error("メモリ情報なし");
         return 140737488355328ull;
     }
-    QString OSProductName() const override { return QStringLiteral("Debian GNU/Linux 12 (bookworm)"); }
+    QString OSProductName() const override {
+        return QStringLiteral("Debian GNU/Linux 12 (bookworm)");
+    }
     QString RegisteredOrganization() const override { return QStringLiteral("ヴァロク工房"); }
 
 private:
@@ -141,8 +143,9 @@ TEST_F(UpdateWindowTest, HowTheReplyIsRead) {
          QStringLiteral("3<SoftVer>4"), QString()},
         {"same release", "Varoku <SoftVer>2.0</SoftVer>", true, latest, QStringLiteral("2.0"),
          QString()},
-        {"Shift-JIS text", "Varoku <SoftVer>\x82\x52</SoftVer><SoftURL>http://a.jp/\x83\x5f</SoftURL>",
-         true, latest, QStringLiteral("３"), QStringLiteral("http://a.jp/ダ")},
+        {"Shift-JIS text",
+         "Varoku <SoftVer>\x82\x52</SoftVer><SoftURL>http://a.jp/\x83\x5f</SoftURL>", true, latest,
+         QStringLiteral("３"), QStringLiteral("http://a.jp/ダ")},
         {"not ours", "varoku <SoftVer>9</SoftVer>", false, {}, {}, {}},
         {"error page", "<html><body>404 Not Found</body></html>", false, {}, {}, {}},
     };
@@ -172,7 +175,7 @@ TEST_F(UpdateWindowTest, FailedDownloadKeepsTheAccessLine) {
     const std::string nobody =
         "http://127.0.0.1:" + std::to_string(update_test::ClosedPort()) + "/Varoku.txt";
     int boxes = 0;
-    platform::ScopedMessageHandler answer([&](const platform::MessageRequest&) {
+    platform::ScopedMessageHandler answer([&](const platform::TMessageRequest&) {
         ++boxes;
         return platform::MsgResult::Ok;
     });
@@ -189,7 +192,7 @@ TEST_F(UpdateWindowTest, ClosingDuringTheDownloadReportsNothing) {
     LocalHttpServer server;
     server.ServeHeld("/Varoku.txt", "Varoku <SoftVer>9</SoftVer>");
     int boxes = 0;
-    platform::ScopedMessageHandler answer([&](const platform::MessageRequest&) {
+    platform::ScopedMessageHandler answer([&](const platform::TMessageRequest&) {
         ++boxes;
         return platform::MsgResult::Ok;
     });
@@ -225,7 +228,7 @@ TEST_F(UpdateWindowTest, HostileAddressesAreNotOpened) {
         {"JavaScript://%0Aalert(1)", false},
         {"mailto:someone@example.jp", false},
         {"/usr/bin/xterm", false},
-        {"", false},  // the caption is taken, and it is no address
+        {"", false}, // the caption is taken, and it is no address
         {"www.example.jp/software/", true},
         {"https://www.example.jp/software/", true},
     };
@@ -238,15 +241,16 @@ TEST_F(UpdateWindowTest, HostileAddressesAreNotOpened) {
         ASSERT_EQ(Report(*form).size(), 11);
         Click(form->URLLabel1);
         EXPECT_EQ(opened_.size(), row.opens ? 1u : 0u);
-        for (const QUrl& url : opened_) EXPECT_TRUE(url.scheme() == "http" || url.scheme() == "https");
+        for (const QUrl& url : opened_)
+            EXPECT_TRUE(url.scheme() == "http" || url.scheme() == "https");
     }
 }
 
 TEST_F(UpdateWindowTest, AFactThatFailsLeavesTheLinesBeforeIt) {
     LocalHttpServer server;
     server.Serve("/Varoku.txt", "Varoku <SoftVer>2.1</SoftVer>");
-    std::vector<platform::MessageRequest> shown;
-    platform::ScopedMessageHandler answer([&](const platform::MessageRequest& request) {
+    std::vector<platform::TMessageRequest> shown;
+    platform::ScopedMessageHandler answer([&](const platform::TMessageRequest& request) {
         shown.push_back(request);
         return platform::MsgResult::Ok;
     });
@@ -255,8 +259,8 @@ TEST_F(UpdateWindowTest, AFactThatFailsLeavesTheLinesBeforeIt) {
     ASSERT_EQ(lines.size(), 8);
     EXPECT_EQ(lines.last(), QStringLiteral("Freq : 2400"));
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_TRUE(shown[0].standardError);
-    EXPECT_EQ(shown[0].text, QStringLiteral("メモリ情報なし"));
+    EXPECT_TRUE(shown[0].StandardError);
+    EXPECT_EQ(shown[0].Text, QStringLiteral("メモリ情報なし"));
 }
 
 TEST_F(UpdateWindowTest, EveryShowingChecksAgainWithTheMachinesOwnFacts) {
@@ -283,5 +287,5 @@ TEST_F(UpdateWindowTest, EveryShowingChecksAgainWithTheMachinesOwnFacts) {
     EXPECT_EQ(lines[10], QStringLiteral("Company: ") + facts.RegisteredOrganization());
 }
 
-}  // namespace
-}  // namespace update
+} // namespace
+} // namespace update

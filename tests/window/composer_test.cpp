@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 
-#include "app/sjis_text.h"
+#include "composer/shift_jis_text.h"
 #include "platform/alert_notifier.h"
 #include "platform/radio_group.h"
 #include "qr/qr_code.h"
@@ -47,7 +47,7 @@ TEST_F(Composer, MailPayloadsDecodeToTheCarriersBytes) {
         const int alertsBefore = form->Alert1->ShownCount();
         Create();
         EXPECT_TRUE(form->QRCode1->SymbolDisped()) << row.carrier;
-        EXPECT_EQ(Joined(1), Sjis(row.expected)) << row.carrier;
+        EXPECT_EQ(Joined(1), ShiftJis(row.expected)) << row.carrier;
         EXPECT_EQ(form->Alert1->ShownCount(), alertsBefore + 1);
         EXPECT_EQ(form->Alert1->Text(), QStringLiteral(" QR コードを作成しました。"));
         EXPECT_EQ(form->PageControl1->currentIndex(), 0);
@@ -58,13 +58,15 @@ TEST_F(Composer, MailPayloadsDecodeToTheCarriersBytes) {
 TEST_F(Composer, LongBodyIsSplitOverLinkedSymbolsInOrder) {
     // 200 characters of body: two symbols, although the mail around it is longer.
     QString body;
-    for (int i = 0; i < 20; ++i) body += QStringLiteral("あいうえおかきくけ%1").arg(i % 10);
+    for (int i = 0; i < 20; ++i)
+        body += QStringLiteral("あいうえおかきくけ%1").arg(i % 10);
     Type(body);
     Mail(0, "hanako@example.jp");
     Create();
     ASSERT_TRUE(form->QRCode1->SymbolDisped());
     EXPECT_EQ(form->QRCode1->Count(), 2);
-    const std::string expected = "MATMSG:TO:hanako@example.jp;SUB:;BODY:" + app::ToSjis(body) + ";;";
+    const std::string expected =
+        "MATMSG:TO:hanako@example.jp;SUB:;BODY:" + composer::ToShiftJis(body) + ";;";
     EXPECT_EQ(Joined(2), expected);
 }
 
@@ -73,15 +75,19 @@ TEST_F(Composer, WithoutAValidAddressTheBodyGoesAsItIs) {
     Mail(0, "no-at-sign.example.jp", "件名");
     form->SubjectGroup1->SetItemIndex(2);
     Create();
-    EXPECT_EQ(Joined(1), Sjis("行1\r\n行2"));
-    EXPECT_EQ(form->SubjectEdit1->text(), QStringLiteral("件名"));  // untouched
+    EXPECT_EQ(Joined(1), ShiftJis("行1\r\n行2"));
+    EXPECT_EQ(form->SubjectEdit1->text(), QStringLiteral("件名")); // untouched
 }
 
 TEST_F(Composer, SubjectOptionsRewriteTheSubjectField) {
-    struct Row { int option; const char* typed; const char* shown; };
+    struct Row {
+        int option;
+        const char* typed;
+        const char* shown;
+    };
     const Row rows[] = {
         {0, "そのまま", "そのまま"},
-        {1, "", "あいう\nえおかきく"},  // the first ten characters, line break included
+        {1, "", "あいう\nえおかきく"}, // the first ten characters, line break included
         {2, "入力済み", "こんにちは!"},
     };
     for (const Row& row : rows) {
@@ -90,16 +96,22 @@ TEST_F(Composer, SubjectOptionsRewriteTheSubjectField) {
         form->SubjectGroup1->SetItemIndex(row.option);
         Create();
         // The field holds the ten characters with the editor's line break as CR LF.
-        EXPECT_EQ(app::ToSjis(form->SubjectEdit1->text()),
-                  app::ReplaceAllText(Sjis(row.shown), "\n", "\r\n")) << row.option;
+        EXPECT_EQ(composer::ToShiftJis(form->SubjectEdit1->text()),
+                  composer::ReplaceAllText(ShiftJis(row.shown), "\n", "\r\n"))
+            << row.option;
     }
 }
 
 TEST_F(Composer, AddressCardsDecodeAfterKanaNormalisation) {
-    struct Row { int carrier; const char* expected; };
+    struct Row {
+        int carrier;
+        const char* expected;
+    };
     const Row rows[] = {
-        {0, "MECARD:N:山田 太郎;SOUND:ﾔﾏﾀﾞ ﾀﾛｳ;TEL:090-1234-5678;TEL:;EMAIL:taro@example.jp;EMAIL:;;"},
-        {1, "MEMORY:メモ一メモ二\r\nNAME1:山田 太郎\r\nNAME2:ﾔﾏﾀﾞ ﾀﾛｳ\r\nTEL1:090-1234-5678\r\nTEL2:\r\n"
+        {0,
+         "MECARD:N:山田 太郎;SOUND:ﾔﾏﾀﾞ ﾀﾛｳ;TEL:090-1234-5678;TEL:;EMAIL:taro@example.jp;EMAIL:;;"},
+        {1, "MEMORY:メモ一メモ二\r\nNAME1:山田 太郎\r\nNAME2:ﾔﾏﾀﾞ "
+            "ﾀﾛｳ\r\nTEL1:090-1234-5678\r\nTEL2:\r\n"
             "MAIL1:taro@example.jp\r\nMAIL2:\r\n"},
     };
     for (const Row& row : rows) {
@@ -116,7 +128,7 @@ TEST_F(Composer, AddressCardsDecodeAfterKanaNormalisation) {
         EXPECT_EQ(form->kanaEdit1->text(), QStringLiteral("ﾔﾏﾀﾞ"));
         EXPECT_EQ(form->kanaEdit2->text(), QStringLiteral("ﾀﾛｳ"));
         ASSERT_TRUE(form->QRCode1->SymbolDisped()) << row.carrier;
-        EXPECT_EQ(Joined(1), Sjis(row.expected)) << row.carrier;
+        EXPECT_EQ(Joined(1), ShiftJis(row.expected)) << row.carrier;
         EXPECT_EQ(form->Alert1->Text(), QStringLiteral(" 住所登録用QR コードを作成しました。"));
         // Both payloads end in bytes only the 8-bit mode carries.
         EXPECT_EQ(form->StatusText(1), QStringLiteral("2"));
@@ -124,7 +136,10 @@ TEST_F(Composer, AddressCardsDecodeAfterKanaNormalisation) {
 }
 
 TEST_F(Composer, BookmarkDecodesWithItsAddressCompleted) {
-    struct Row { const char* typed; const char* field; };
+    struct Row {
+        const char* typed;
+        const char* field;
+    };
     const Row rows[] = {
         {"example.jp/top", "http://example.jp/top"},
         {"https://example.jp/", "https://example.jp/"},
@@ -138,9 +153,9 @@ TEST_F(Composer, BookmarkDecodesWithItsAddressCompleted) {
         form->SetStatusText(1, QString());
         Create();
         EXPECT_EQ(form->URLEdit1->text(), QString::fromUtf8(row.field));
-        EXPECT_EQ(Joined(1), Sjis("MEBKM:TITLE:ニュース;URL:") + row.field + ";;");
+        EXPECT_EQ(Joined(1), ShiftJis("MEBKM:TITLE:ニュース;URL:") + row.field + ";;");
         EXPECT_EQ(form->StatusText(1), QStringLiteral("2"));
-        EXPECT_EQ(form->Alert1->ShownCount(), alertsBefore);  // a bookmark gets no alert
+        EXPECT_EQ(form->Alert1->ShownCount(), alertsBefore); // a bookmark gets no alert
     }
 }
 
@@ -160,9 +175,11 @@ TEST_F(Composer, RefusalsNameTheProblemAndDrawNothing) {
         {1, "山田", "たろう", "", "", "名前（姓）に漢字が含まれています。", "入力エラー", "", ""},
         {1, "やまだ", "太郎", "", "", "名前（名）に漢字が含まれています。", "入力エラー", "", ""},
         {1, "やまだ", "たろう", "０９０", "03-1111",
-         "電話番号1 に全角文字が含まれています。\r\n半角数字で入力して下さい。", "入力エラー", "", "03-1111"},
+         "電話番号1 に全角文字が含まれています。\r\n半角数字で入力して下さい。", "入力エラー", "",
+         "03-1111"},
         {1, "やまだ", "たろう", "090", "０３",
-         "電話番号2 に全角文字が含まれています。\r\n半角数字で入力して下さい。", "入力エラー", "090", ""},
+         "電話番号2 に全角文字が含まれています。\r\n半角数字で入力して下さい。", "入力エラー",
+         "090", ""},
         {0, "", "", "", "", "メール本文が入力されていません、\r\n入力してからやり直してください。",
          "メッセージエラー", "", ""},
     };
@@ -176,11 +193,11 @@ TEST_F(Composer, RefusalsNameTheProblemAndDrawNothing) {
         form->kanaEdit2->setText(QString::fromUtf8(row.kana2));
         form->PhoneEdit1->setText(QString::fromUtf8(row.phone1));
         form->PhoneEdit2->setText(QString::fromUtf8(row.phone2));
-        form->Button1Click();  // the button itself is disabled with an empty editor
+        form->Button1Click(); // the button itself is disabled with an empty editor
         ASSERT_EQ(Boxes().size(), 1u) << row.text;
-        EXPECT_EQ(Boxes()[0].text, QString::fromUtf8(row.text));
-        EXPECT_EQ(Boxes()[0].caption, QString::fromUtf8(row.caption));
-        EXPECT_EQ(Boxes()[0].icon, MsgIcon::Error);
+        EXPECT_EQ(Boxes()[0].Text, QString::fromUtf8(row.text));
+        EXPECT_EQ(Boxes()[0].Caption, QString::fromUtf8(row.caption));
+        EXPECT_EQ(Boxes()[0].Icon, MsgIcon::Error);
         EXPECT_FALSE(form->QRCode1->SymbolDisped());
         EXPECT_TRUE(form->QRCode1->BitmapImage().isNull());
         EXPECT_EQ(form->StatusText(1), QStringLiteral("before"));
@@ -200,13 +217,18 @@ TEST_F(Composer, KanjiReadingIsKeptInItsField) {
 }
 
 TEST_F(Composer, MessageCounterFollowsTheEditorOnEveryTab) {
-    struct Row { int page; const char* text; bool enabled; const char* status; };
+    struct Row {
+        int page;
+        const char* text;
+        bool enabled;
+        const char* status;
+    };
     const Row rows[] = {
         {0, "abcd", false, "　文字を入力して下さい。"},
         {0, "abcde", true, "現在の文字数：5文字 / 残り：595文字"},
-        {1, "あい", false, "　文字を入力して下さい。"},       // 4 bytes
+        {1, "あい", false, "　文字を入力して下さい。"},              // 4 bytes
         {2, "あいう", true, "現在の文字数：3文字 / 残り：597文字"},  // 6 bytes, 3 characters
-        {0, "a\nb\nc", true, "現在の文字数：7文字 / 残り：593文字"},  // CR LF counts twice
+        {0, "a\nb\nc", true, "現在の文字数：7文字 / 残り：593文字"}, // CR LF counts twice
         {0, "", false, "　文字を入力して下さい。"},
     };
     for (const Row& row : rows) {
@@ -248,7 +270,7 @@ TEST_F(Composer, UserTagIsReplacedAndTheTemplateComesBackAfterADrawing) {
     EXPECT_TRUE(form->RestorePending);
 
     Create();
-    EXPECT_EQ(Joined(1), Sjis("こんにちは、太郎さん。\r\nまた太郎さんへ"));
+    EXPECT_EQ(Joined(1), ShiftJis("こんにちは、太郎さん。\r\nまた太郎さんへ"));
     EXPECT_EQ(form->Memo1->toPlainText(), withTags);
     EXPECT_FALSE(form->RestorePending);
     EXPECT_TRUE(form->SList1.Strings().isEmpty());
@@ -274,7 +296,10 @@ TEST_F(Composer, PendingRestoreSurvivesARunThatCouldNotBeDrawn) {
 }
 
 TEST_F(Composer, NameOfOneByteCannotReplaceTheTag) {
-    struct Row { const char* name; bool refused; };
+    struct Row {
+        const char* name;
+        bool refused;
+    };
     const Row rows[] = {{"", true}, {"a", true}, {"ab", false}, {"太", false}};
     for (const Row& row : rows) {
         ForgetBoxes();
@@ -284,15 +309,17 @@ TEST_F(Composer, NameOfOneByteCannotReplaceTheTag) {
         form->RepBtn1->click();
         if (row.refused) {
             ASSERT_EQ(Boxes().size(), 1u) << row.name;
-            EXPECT_EQ(Boxes()[0].text, QStringLiteral("ユーザー名が入力されていません。\r\n"
-                                                      "ユーザーを下記のリストから選択するか、ユーザー名をに入力\r\n"
-                                                      "して下さい。"));
-            EXPECT_EQ(Boxes()[0].caption, QStringLiteral("エラー"));
+            EXPECT_EQ(Boxes()[0].Text,
+                      QStringLiteral("ユーザー名が入力されていません。\r\n"
+                                     "ユーザーを下記のリストから選択するか、ユーザー名をに入力\r\n"
+                                     "して下さい。"));
+            EXPECT_EQ(Boxes()[0].Caption, QStringLiteral("エラー"));
             EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("<User>へ"));
             EXPECT_FALSE(form->RestorePending);
         } else {
             EXPECT_TRUE(Boxes().empty()) << row.name;
-            EXPECT_EQ(form->Memo1->toPlainText(), QString::fromUtf8(row.name) + QStringLiteral("へ"));
+            EXPECT_EQ(form->Memo1->toPlainText(),
+                      QString::fromUtf8(row.name) + QStringLiteral("へ"));
             EXPECT_TRUE(form->RestorePending);
         }
     }
@@ -303,14 +330,14 @@ TEST_F(Composer, AFourthCarrierSendsTheBodyAndAnEmptyCard) {
     Type(QStringLiteral("本文です"));
     Mail(3, "a@b.jp");
     Create();
-    EXPECT_EQ(Joined(1), Sjis("本文です"));
+    EXPECT_EQ(Joined(1), ShiftJis("本文です"));
 
     form->sPage2->setCurrentIndex(1);
     form->CaraiaGroup1->SetItemIndex(3);
     Create();
-    EXPECT_EQ(form->QRCode1->Count(), 1);  // an empty code is one symbol
+    EXPECT_EQ(form->QRCode1->Count(), 1); // an empty code is one symbol
     EXPECT_TRUE(form->QRCode1->Code().empty());
 }
 
-}  // namespace
-}  // namespace window_test
+} // namespace
+} // namespace window_test

@@ -13,7 +13,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 
-#include "app/sjis_text.h"
+#include "composer/shift_jis_text.h"
 #include "platform/alert_notifier.h"
 #include "platform/lamp.h"
 #include "platform/radio_group.h"
@@ -40,13 +40,14 @@ protected:
     }
     QStringList Addresses() const {
         QStringList out;
-        for (int i = 0; i < form->MailComb1->count(); ++i) out << form->MailComb1->itemText(i);
+        for (int i = 0; i < form->MailComb1->count(); ++i)
+            out << form->MailComb1->itemText(i);
         return out;
     }
 };
 
 TEST_F(Lists, PhraseCounterAndLengthLimit) {
-    const QString exact(125, QChar(0x3042));  // 250 bytes
+    const QString exact(125, QChar(0x3042)); // 250 bytes
     form->LEdit1->setText(exact);
     EXPECT_EQ(form->StatusText(0), QStringLiteral("半角文字数：250文字 - 残り：0文字"));
     form->WriteBtn2->click();
@@ -60,9 +61,10 @@ TEST_F(Lists, PhraseCounterAndLengthLimit) {
     EXPECT_EQ(form->StatusText(0), QStringLiteral("半角文字数：251文字 - 残り：-1文字"));
     form->WriteBtn2->click();
     ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0].text, QStringLiteral("短文が長すぎます、全角125文字以内で作成して下さい。"));
-    EXPECT_EQ(Boxes()[0].caption, QStringLiteral("エラー"));
-    EXPECT_EQ(Boxes()[0].icon, MsgIcon::Warning);
+    EXPECT_EQ(Boxes()[0].Text,
+              QStringLiteral("短文が長すぎます、全角125文字以内で作成して下さい。"));
+    EXPECT_EQ(Boxes()[0].Caption, QStringLiteral("エラー"));
+    EXPECT_EQ(Boxes()[0].Icon, MsgIcon::Warning);
     EXPECT_EQ(form->ListBox2->count(), 1);
     EXPECT_EQ(form->LEdit1->text(), exact + QLatin1Char('x'));
 }
@@ -95,7 +97,7 @@ TEST_F(Lists, InsertingWithoutASelectionIsReportedAndInsertsNothing) {
     Type(QStringLiteral("本文"));
     form->InsBtn2->click();
     ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_TRUE(Boxes()[0].standardError);
+    EXPECT_TRUE(Boxes()[0].StandardError);
     EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("本文"));
 }
 
@@ -106,7 +108,8 @@ TEST_F(Lists, NamesStaySortedAndAClickCopiesOne) {
         EXPECT_TRUE(form->NameEdit1->text().isEmpty());
     }
     QStringList names;
-    for (int i = 0; i < form->ListBox1->count(); ++i) names << form->ListBox1->item(i)->text();
+    for (int i = 0; i < form->ListBox1->count(); ++i)
+        names << form->ListBox1->item(i)->text();
     // Japanese order, letter case ignored; equal names keep the order they came in.
     EXPECT_EQ(names, (QStringList{"", "Abe", "abe", "kato", "yamada", "佐藤"}));
     const int row = static_cast<int>(names.indexOf(QStringLiteral("kato")));
@@ -121,14 +124,12 @@ TEST_F(Lists, NamesStaySortedAndAClickCopiesOne) {
 TEST_F(Lists, AddressesAreCheckedBeforeTheyAreStored) {
     struct Row {
         const char* typed;
-        const char* caption;  // nullptr: stored
+        const char* caption; // nullptr: stored
     };
     const Row rows[] = {
-        {"taro@example.jp", nullptr},
-        {"taro.example.jp", "不正なアドレス"},
-        {"taro@example", "不正なアドレス"},
-        {"TARO@EXAMPLE.JP", "登録済みです。"},
-        {" taro@example.jp", nullptr},  // passes the test, stored trimmed: now twice
+        {"taro@example.jp", nullptr},       {"taro.example.jp", "不正なアドレス"},
+        {"taro@example", "不正なアドレス"}, {"TARO@EXAMPLE.JP", "登録済みです。"},
+        {" taro@example.jp", nullptr}, // passes the test, stored trimmed: now twice
     };
     for (const Row& row : rows) {
         ForgetBoxes();
@@ -136,8 +137,8 @@ TEST_F(Lists, AddressesAreCheckedBeforeTheyAreStored) {
         Store(QString::fromUtf8(row.typed));
         if (row.caption) {
             ASSERT_EQ(Boxes().size(), 1u) << row.typed;
-            EXPECT_EQ(Boxes()[0].caption, QString::fromUtf8(row.caption));
-            EXPECT_EQ(Boxes()[0].icon, MsgIcon::Warning);
+            EXPECT_EQ(Boxes()[0].Caption, QString::fromUtf8(row.caption));
+            EXPECT_EQ(Boxes()[0].Icon, MsgIcon::Warning);
             EXPECT_EQ(form->MailComb1->count(), before);
         } else {
             EXPECT_TRUE(Boxes().empty()) << row.typed;
@@ -149,10 +150,11 @@ TEST_F(Lists, AddressesAreCheckedBeforeTheyAreStored) {
     Store(QStringLiteral("x@y.z"));
     Store(QStringLiteral("TARO@example.jp"));
     ASSERT_FALSE(Boxes().empty());
-    EXPECT_EQ(Boxes().back().text, QStringLiteral("登録しようとしているメールアドレスは\r\nすでに登録されています。"));
+    EXPECT_EQ(Boxes().back().Text,
+              QStringLiteral("登録しようとしているメールアドレスは\r\nすでに登録されています。"));
     Store(QStringLiteral("bad"));
-    EXPECT_EQ(Boxes().back().text,
-              QStringLiteral("登録しようとしているメールアドレスは有効ではありません。\r\n有効なアドレスを登録して下さい。"));
+    EXPECT_EQ(Boxes().back().Text, QStringLiteral("登録しようとしているメールアドレスは有効ではあり"
+                                                  "ません。\r\n有効なアドレスを登録して下さい。"));
 }
 
 TEST_F(Lists, AddressLimitFollowsTheSpinBox) {
@@ -163,8 +165,11 @@ TEST_F(Lists, AddressLimitFollowsTheSpinBox) {
     ASSERT_TRUE(Boxes().empty());
     Store(QStringLiteral("e@f.jp"));
     ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0].text, QStringLiteral("既定の登録件数が登録されています。\r\n不要なアドレスを削除して登録して下さい。"));
-    EXPECT_EQ(Boxes()[0].caption, QStringLiteral("登録件数オーバー"));
+    EXPECT_EQ(
+        Boxes()[0].Text,
+        QStringLiteral(
+            "既定の登録件数が登録されています。\r\n不要なアドレスを削除して登録して下さい。"));
+    EXPECT_EQ(Boxes()[0].Caption, QStringLiteral("登録件数オーバー"));
 
     // Lowering the limit below what is stored keeps them all and refuses new ones.
     form->mContEdit->setValue(1);
@@ -194,8 +199,8 @@ TEST_F(Lists, TemplatesAreSavedAskingBeforeOverwritingAndLoaded) {
     Type(QStringLiteral("一行目\n二行目"));
     form->RWFlgBtn1->click();
     form->DocBtn[2]->click();
-    EXPECT_EQ(ReadBytes(file), Sjis("一行目\r\n二行目"));
-    EXPECT_TRUE(Boxes().empty());  // no file yet: nothing to ask
+    EXPECT_EQ(ReadBytes(file), ShiftJis("一行目\r\n二行目"));
+    EXPECT_TRUE(Boxes().empty()); // no file yet: nothing to ask
     EXPECT_FALSE(form->RWFlgBtn1->Down());
     EXPECT_TRUE(form->ModeLED->Lit());
     EXPECT_EQ(form->StatusText(0), QStringLiteral(" 書込みモードです。 "));
@@ -206,15 +211,16 @@ TEST_F(Lists, TemplatesAreSavedAskingBeforeOverwritingAndLoaded) {
     Answer(MsgResult::No);
     form->DocBtn[2]->click();
     ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0].text, QStringLiteral("文書がすでに保存されています。\r\nこの文書の上に上書きしますか?"));
-    EXPECT_EQ(Boxes()[0].caption, QStringLiteral("ファイルが存在します。"));
-    EXPECT_EQ(Boxes()[0].icon, MsgIcon::Warning);
-    EXPECT_EQ(Boxes()[0].buttons, platform::MsgButtons::YesNo);
-    EXPECT_EQ(ReadBytes(file), Sjis("一行目\r\n二行目"));
+    EXPECT_EQ(Boxes()[0].Text,
+              QStringLiteral("文書がすでに保存されています。\r\nこの文書の上に上書きしますか?"));
+    EXPECT_EQ(Boxes()[0].Caption, QStringLiteral("ファイルが存在します。"));
+    EXPECT_EQ(Boxes()[0].Icon, MsgIcon::Warning);
+    EXPECT_EQ(Boxes()[0].Buttons, platform::MsgButtons::YesNo);
+    EXPECT_EQ(ReadBytes(file), ShiftJis("一行目\r\n二行目"));
     EXPECT_TRUE(form->RWFlgBtn1->Down());
     Answer(MsgResult::Yes);
     form->DocBtn[2]->click();
-    EXPECT_EQ(ReadBytes(file), Sjis("別の文章です"));
+    EXPECT_EQ(ReadBytes(file), ShiftJis("別の文章です"));
 
     // 12 bytes or fewer are overwritten without asking.
     WriteBytes(FilePath(QStringLiteral("MailDoc4.txt")), "123456789012");
@@ -222,10 +228,10 @@ TEST_F(Lists, TemplatesAreSavedAskingBeforeOverwritingAndLoaded) {
     form->RWFlgBtn1->click();
     form->DocBtn[3]->click();
     EXPECT_TRUE(Boxes().empty());
-    EXPECT_EQ(ReadBytes(FilePath(QStringLiteral("MailDoc4.txt"))), Sjis("別の文章です"));
+    EXPECT_EQ(ReadBytes(FilePath(QStringLiteral("MailDoc4.txt"))), ShiftJis("別の文章です"));
 
     // Loading, with any line breaks on disk.
-    WriteBytes(FilePath(QStringLiteral("MailDoc5.txt")), Sjis("上\n中\r下"));
+    WriteBytes(FilePath(QStringLiteral("MailDoc5.txt")), ShiftJis("上\n中\r下"));
     Type(QStringLiteral("消える"));
     form->ModeLED->SetLit(false);
     form->DocBtn[4]->click();
@@ -236,7 +242,10 @@ TEST_F(Lists, TemplatesAreSavedAskingBeforeOverwritingAndLoaded) {
 }
 
 TEST_F(Lists, TemplateOfSixBytesOrFewerCountsAsMissing) {
-    struct Row { const char* bytes; bool loads; };
+    struct Row {
+        const char* bytes;
+        bool loads;
+    };
     const Row rows[] = {{nullptr, false}, {"", false}, {"123456", false}, {"1234567", true}};
     for (const Row& row : rows) {
         const QString file = FilePath(QStringLiteral("MailDoc1.txt"));
@@ -250,9 +259,10 @@ TEST_F(Lists, TemplateOfSixBytesOrFewerCountsAsMissing) {
             EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("1234567"));
         } else {
             ASSERT_EQ(Boxes().size(), 1u);
-            EXPECT_EQ(Boxes()[0].text, QStringLiteral("文書ファイルがありません。\r\n先に作成後保存して下さい。"));
-            EXPECT_EQ(Boxes()[0].caption, QStringLiteral("文書エラー"));
-            EXPECT_EQ(Boxes()[0].icon, MsgIcon::Error);
+            EXPECT_EQ(Boxes()[0].Text,
+                      QStringLiteral("文書ファイルがありません。\r\n先に作成後保存して下さい。"));
+            EXPECT_EQ(Boxes()[0].Caption, QStringLiteral("文書エラー"));
+            EXPECT_EQ(Boxes()[0].Icon, MsgIcon::Error);
             EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("そのまま"));
         }
     }
@@ -269,9 +279,10 @@ TEST_F(Lists, ClearingAsksFirst) {
         Answer(answer);
         form->MemClear1->click();
         ASSERT_EQ(Boxes().size(), 1u);
-        EXPECT_EQ(Boxes()[0].text, QStringLiteral("文章を削除しようとしています。\r\nこのまま削除を行いますか？"));
-        EXPECT_EQ(Boxes()[0].caption, QStringLiteral("入力画面の消去"));
-        EXPECT_EQ(Boxes()[0].icon, MsgIcon::Question);
+        EXPECT_EQ(Boxes()[0].Text,
+                  QStringLiteral("文章を削除しようとしています。\r\nこのまま削除を行いますか？"));
+        EXPECT_EQ(Boxes()[0].Caption, QStringLiteral("入力画面の消去"));
+        EXPECT_EQ(Boxes()[0].Icon, MsgIcon::Question);
         const bool cleared = answer == MsgResult::Yes;
         EXPECT_EQ(form->Memo1->toPlainText().isEmpty(), cleared);
         EXPECT_EQ(form->SubjectEdit1->text().isEmpty(), cleared);
@@ -286,7 +297,7 @@ TEST_F(Lists, ClipboardButtonCopiesOnlyAFullDrawing) {
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->setText(QStringLiteral("before"));
 
-    form->ClipBtn1->click();  // nothing drawn yet
+    form->ClipBtn1->click(); // nothing drawn yet
     EXPECT_TRUE(Boxes().empty());
     EXPECT_EQ(clipboard->text(), QStringLiteral("before"));
 
@@ -294,12 +305,12 @@ TEST_F(Lists, ClipboardButtonCopiesOnlyAFullDrawing) {
     Create();
     form->ClipBtn1->click();
     ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0].text, QStringLiteral("QRコードをクリップボードへ保存しました。"));
-    EXPECT_EQ(Boxes()[0].caption, QStringLiteral("QRコードを保存"));
-    EXPECT_EQ(Boxes()[0].icon, MsgIcon::Information);
+    EXPECT_EQ(Boxes()[0].Text, QStringLiteral("QRコードをクリップボードへ保存しました。"));
+    EXPECT_EQ(Boxes()[0].Caption, QStringLiteral("QRコードを保存"));
+    EXPECT_EQ(Boxes()[0].Icon, MsgIcon::Information);
     const QImage copied = clipboard->image();
     ASSERT_FALSE(copied.isNull());
-    EXPECT_EQ(test_support::ReadPicture(copied).Bytes, Sjis("クリップボードへ"));
+    EXPECT_EQ(test_support::ReadPicture(copied).Bytes, ShiftJis("クリップボードへ"));
 }
 
 TEST_F(Lists, CarrierDecidesTheBookmarkFieldsOnAnyTab) {
@@ -317,7 +328,12 @@ TEST_F(Lists, CarrierDecidesTheBookmarkFieldsOnAnyTab) {
 }
 
 TEST_F(Lists, ChangingTheCompositionTabAnnouncesTheMode) {
-    struct Row { int page; const char* status; bool subjectKept; bool addressKept; };
+    struct Row {
+        int page;
+        const char* status;
+        bool subjectKept;
+        bool addressKept;
+    };
     const Row rows[] = {
         {1, " アドレス登録モードです。", false, true},
         {2, " ブックマーク登録モードです。docomo 専用", true, true},
@@ -333,5 +349,5 @@ TEST_F(Lists, ChangingTheCompositionTabAnnouncesTheMode) {
     }
 }
 
-}  // namespace
-}  // namespace window_test
+} // namespace
+} // namespace window_test

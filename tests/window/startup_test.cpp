@@ -15,7 +15,8 @@
 #include <QTimer>
 #include <unistd.h>
 
-#include "app/sjis_text.h"
+#include "composer/shift_jis_text.h"
+#include "platform/keyboard_type.h"
 #include "platform/lamp.h"
 #include "platform/radio_group.h"
 #include "platform/stay_down_button.h"
@@ -28,13 +29,15 @@ namespace {
 
 QStringList ListItems(const QListWidget* list) {
     QStringList out;
-    for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
+    for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text();
     return out;
 }
 
 QStringList ComboItems(const QComboBox* combo) {
     QStringList out;
-    for (int i = 0; i < combo->count(); ++i) out << combo->itemText(i);
+    for (int i = 0; i < combo->count(); ++i)
+        out << combo->itemText(i);
     return out;
 }
 
@@ -63,7 +66,7 @@ TEST_F(Startup, FirstStartGivesEveryDefault) {
     EXPECT_EQ(form->CaraiaGroup1->ItemIndex(), 0);
     EXPECT_EQ(form->CaraiaGroup1->Items(), (QStringList{"Docomo", "Softbank", "AU"}));
     EXPECT_EQ(form->SubjectGroup1->ItemIndex(), 0);
-    EXPECT_FALSE(form->MemoCheck1->isChecked());  // designed checked, read as unchecked
+    EXPECT_FALSE(form->MemoCheck1->isChecked()); // designed checked, read as unchecked
     EXPECT_FALSE(form->ClipBtn1->isEnabled());
     EXPECT_EQ(form->ListBox1->count(), 0);
     EXPECT_EQ(form->ListBox2->count(), 0);
@@ -72,7 +75,9 @@ TEST_F(Startup, FirstStartGivesEveryDefault) {
     EXPECT_FALSE(form->RestorePending);
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Varoku Ver.2.0.1.0"));
     EXPECT_EQ(form->AboutBoxDlg1.Version, QStringLiteral("Ver. 2.0.1.0"));
-    const QString marker = app::TestKeyboardType() ? QStringLiteral(" J ") : QStringLiteral(" NO ");
+    // Every code the keyboard file gives (7, 4, 0) is shown by whether it is zero.
+    const QString marker =
+        platform::KeyboardTypeCode() != 0 ? QStringLiteral(" J ") : QStringLiteral(" NO ");
     EXPECT_EQ(form->StatusText(1), QStringLiteral("IP:  ") + marker);
     EXPECT_EQ(form->PageControl1->currentIndex(), 0);
     EXPECT_EQ(form->sPage2->currentIndex(), 0);
@@ -109,11 +114,14 @@ TEST_F(Startup, CloseWritesTheSectionsInOrder) {
             if (current == "[FORM]") form.push_back(key);
         }
     }
-    EXPECT_EQ(sections, (std::vector<std::string>{"[FORM]", "[CONFIG]", "[MEMBER]", "[MWORD]", "[MAKER]", "[MAIL]"}));
-    EXPECT_EQ(config, (std::vector<std::string>{"BTN01", "GROVAL", "CARRIER", "NULLSUB", "MEMOCHK"}));
-    EXPECT_EQ(form, (std::vector<std::string>{"MAINFORM.Flags", "MAINFORM.Show", "MAINFORM.MaxX", "MAINFORM.MaxY",
-                                              "MAINFORM.X", "MAINFORM.Y", "MAINFORM.XSize", "MAINFORM.YSize"}));
-    EXPECT_FALSE(QFile::exists(FilePath(QStringLiteral("MEMO.txt"))));  // the box was unchecked
+    EXPECT_EQ(sections, (std::vector<std::string>{"[FORM]", "[CONFIG]", "[MEMBER]", "[MWORD]",
+                                                  "[MAKER]", "[MAIL]"}));
+    EXPECT_EQ(config,
+              (std::vector<std::string>{"BTN01", "GROVAL", "CARRIER", "NULLSUB", "MEMOCHK"}));
+    EXPECT_EQ(form, (std::vector<std::string>{"MAINFORM.Flags", "MAINFORM.Show", "MAINFORM.MaxX",
+                                              "MAINFORM.MaxY", "MAINFORM.X", "MAINFORM.Y",
+                                              "MAINFORM.XSize", "MAINFORM.YSize"}));
+    EXPECT_FALSE(QFile::exists(FilePath(QStringLiteral("MEMO.txt")))); // the box was unchecked
 }
 
 TEST_F(Startup, SecondStartRestoresWhatTheFirstLeft) {
@@ -133,20 +141,20 @@ TEST_F(Startup, SecondStartRestoresWhatTheFirstLeft) {
     form->resize(550, 700);
     Type(QStringLiteral("最後の\n文章"));
     CloseWindow();
-    EXPECT_EQ(ReadBytes(FilePath(QStringLiteral("MEMO.txt"))), Sjis("最後の\r\n文章"));
+    EXPECT_EQ(ReadBytes(FilePath(QStringLiteral("MEMO.txt"))), ShiftJis("最後の\r\n文章"));
 
     Start();
     EXPECT_EQ(ListItems(form->ListBox1), (QStringList{"abe", "鈴木"}));
     EXPECT_EQ(ListItems(form->ListBox2), (QStringList{"よろしく", "またね"}));
     EXPECT_EQ(ComboItems(form->MailComb1), (QStringList{"a@b.jp", "c@d.jp"}));
     EXPECT_EQ(form->CaraiaGroup1->ItemIndex(), 1);
-    EXPECT_FALSE(form->SiteEdit1->isEnabled());  // Softbank: no bookmarks from the start
+    EXPECT_FALSE(form->SiteEdit1->isEnabled()); // Softbank: no bookmarks from the start
     EXPECT_TRUE(form->BokLabel1->isEnabled());
     EXPECT_EQ(form->SubjectGroup1->ItemIndex(), 2);
     EXPECT_TRUE(form->MemoCheck1->isChecked());
     EXPECT_EQ(form->MailMax(), 20);
     EXPECT_TRUE(form->RWFlgBtn1->Down());
-    EXPECT_TRUE(form->ModeLED->Lit());  // the lamp starts on whatever the mode
+    EXPECT_TRUE(form->ModeLED->Lit()); // the lamp starts on whatever the mode
     EXPECT_FALSE(form->StatusText(0).contains(QStringLiteral("モード")));
     EXPECT_EQ(form->pos(), QPoint(37, 41));
     EXPECT_EQ(form->height(), 700);
@@ -157,18 +165,21 @@ TEST_F(Startup, SecondStartRestoresWhatTheFirstLeft) {
 }
 
 TEST_F(Startup, SettingsFileFromWindowsIsReadAsItStands) {
-    const std::string ini = Sjis(
+    const std::string ini = ShiftJis(
         "; written by the Windows program\r\n"
         "[FORM]\r\nMAINFORM.Flags=0\r\nMAINFORM.Show=1\r\nMAINFORM.MaxX=-1\r\nMAINFORM.MaxY=-1\r\n"
         "MAINFORM.X=120\r\nMAINFORM.Y=80\r\nMAINFORM.XSize=670\r\nMAINFORM.YSize=730\r\n\r\n"
-        "[config]\r\nBTN01 = 0\r\ngroval=0x14\r\nCARRIER=3\r\nNULLSUB=1\r\nMEMOCHK=yes\r\nCLIPBOAD=1\r\n\r\n"
+        "[config]\r\nBTN01 = "
+        "0\r\ngroval=0x14\r\nCARRIER=3\r\nNULLSUB=1\r\nMEMOCHK=yes\r\nCLIPBOAD=1\r\n\r\n"
         "[MEMBER]\r\nNAME.Count=2\r\nNAME.0=山田\r\nNAME.1=ｶﾀｶﾅ\r\n\r\n"
         "[MWORD]\r\nCONTS.Count=1\r\nCONTS.0=お世話になります。\r\n\r\n"
-        "[MAKER]\r\nKEITAI.Count=4\r\nKEITAI.0=ドコモ\r\nKEITAI.1=ソフトバンク\r\nKEITAI.2=au\r\nKEITAI.3=ウィルコム\r\n\r\n"
-        "[MAIL]\r\nE-MAIL.Count=3\r\nE-MAIL.0=x@y.jp\r\nE-MAIL.1=z@w.jp\r\nE-MAIL.2=stale@old.jp\r\n\r\n");
+        "[MAKER]\r\nKEITAI.Count=4\r\nKEITAI.0=ドコモ\r\nKEITAI.1=ソフトバンク\r\nKEITAI.2="
+        "au\r\nKEITAI.3=ウィルコム\r\n\r\n"
+        "[MAIL]\r\nE-MAIL.Count=3\r\nE-MAIL.0=x@y.jp\r\nE-MAIL.1=z@w.jp\r\nE-MAIL.2=stale@old."
+        "jp\r\n\r\n");
     WriteBytes(SettingsPath(), ini);
     Start();
-    EXPECT_EQ(ListItems(form->ListBox1), (QStringList{"ｶﾀｶﾅ", "山田"}));  // kana before kanji
+    EXPECT_EQ(ListItems(form->ListBox1), (QStringList{"ｶﾀｶﾅ", "山田"})); // kana before kanji
     EXPECT_EQ(ListItems(form->ListBox2), QStringList{"お世話になります。"});
     EXPECT_EQ(form->CaraiaGroup1->Items(),
               (QStringList{"ドコモ", "ソフトバンク", "au", "ウィルコム"}));
@@ -185,13 +196,16 @@ TEST_F(Startup, SettingsFileFromWindowsIsReadAsItStands) {
     // CLIPBOAD is read, never written; comments go at the first write.
     CloseWindow();
     const std::string written = ReadBytes(SettingsPath());
-    EXPECT_NE(written.find("CLIPBOAD=1\r\n"), std::string::npos);  // kept as it was read
+    EXPECT_NE(written.find("CLIPBOAD=1\r\n"), std::string::npos); // kept as it was read
     EXPECT_EQ(written.find("; written"), std::string::npos);
-    EXPECT_NE(written.find(Sjis("KEITAI.3=ウィルコム\r\n")), std::string::npos);
+    EXPECT_NE(written.find(ShiftJis("KEITAI.3=ウィルコム\r\n")), std::string::npos);
 }
 
 TEST_F(Startup, AddressLimitIsClampedToTheSpinBox) {
-    struct Row { const char* stored; int max; };
+    struct Row {
+        const char* stored;
+        int max;
+    };
     const Row rows[] = {{"30", 25}, {"0", 1}, {"-4", 1}, {"7", 7}, {"word", 15}};
     for (const Row& row : rows) {
         WriteBytes(SettingsPath(), std::string("[CONFIG]\r\nGROVAL=") + row.stored + "\r\n");
@@ -202,7 +216,10 @@ TEST_F(Startup, AddressLimitIsClampedToTheSpinBox) {
 }
 
 TEST_F(Startup, MemoFileOfFourBytesOrFewerIsIgnored) {
-    struct Row { const char* bytes; const char* editor; };
+    struct Row {
+        const char* bytes;
+        const char* editor;
+    };
     const Row rows[] = {
         {"abcd", "~ メッセージを入力して下さい。 ~"},
         {"abcde", "abcde"},
@@ -238,23 +255,24 @@ TEST_F(Startup, UnwritableSettingsAreReportedAndTheWindowClosesAnyway) {
     form->close();
     EXPECT_FALSE(form->isVisible());
     ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_TRUE(Boxes()[0].standardError);
-    EXPECT_FALSE(Boxes()[0].text.isEmpty());
+    EXPECT_TRUE(Boxes()[0].StandardError);
+    EXPECT_FALSE(Boxes()[0].Text.isEmpty());
     // The message is still saved, and the settings on disk are as they were.
-    EXPECT_EQ(ReadBytes(FilePath(QStringLiteral("MEMO.txt"))), Sjis("失いたくない文章"));
+    EXPECT_EQ(ReadBytes(FilePath(QStringLiteral("MEMO.txt"))), ShiftJis("失いたくない文章"));
     EXPECT_EQ(ReadBytes(ini), before);
-    QFile::setPermissions(blocked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(blocked,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 TEST_F(Startup, FailedMemoSaveIsReportedAndClosingGoesOn) {
-    ASSERT_TRUE(QDir().mkpath(FilePath(QStringLiteral("MEMO.txt"))));  // a directory in the way
+    ASSERT_TRUE(QDir().mkpath(FilePath(QStringLiteral("MEMO.txt")))); // a directory in the way
     Start();
     form->MemoCheck1->setChecked(true);
     form->close();
     EXPECT_FALSE(form->isVisible());
     ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0].text, QStringLiteral("文章ファイルの保存に失敗しました。"));
-    EXPECT_EQ(Boxes()[0].caption, QStringLiteral("書き込みエラー"));
+    EXPECT_EQ(Boxes()[0].Text, QStringLiteral("文章ファイルの保存に失敗しました。"));
+    EXPECT_EQ(Boxes()[0].Caption, QStringLiteral("書き込みエラー"));
     EXPECT_NE(ReadBytes(SettingsPath()).find("MEMOCHK=1"), std::string::npos);
 }
 
@@ -262,8 +280,10 @@ TEST_F(Startup, AboutBoxShowsTheVersionCentredInTheWorkArea) {
     Start();
     std::unique_ptr<QDialog> about = form->AboutBoxDlg1.Create(form);
     EXPECT_EQ(about->windowTitle(), QStringLiteral("Varoku のバージョン情報"));
-    EXPECT_EQ(about->findChild<QLabel*>(QStringLiteral("ProgramName"))->text(), QStringLiteral("Varoku"));
-    EXPECT_EQ(about->findChild<QLabel*>(QStringLiteral("Version"))->text(), QStringLiteral("Ver. 2.0.1.0"));
+    EXPECT_EQ(about->findChild<QLabel*>(QStringLiteral("ProgramName"))->text(),
+              QStringLiteral("Varoku"));
+    EXPECT_EQ(about->findChild<QLabel*>(QStringLiteral("Version"))->text(),
+              QStringLiteral("Ver. 2.0.1.0"));
     EXPECT_FALSE(about->findChild<QLabel*>(QStringLiteral("Copyright"))->text().isEmpty());
     EXPECT_TRUE(about->findChild<QLabel*>(QStringLiteral("Notes"))->wordWrap());
     auto* ok = about->findChild<QPushButton*>(QStringLiteral("OK"));
@@ -283,7 +303,8 @@ TEST_F(Startup, AboutBoxShowsTheVersionCentredInTheWorkArea) {
     QTimer::singleShot(0, [] {
         auto* shown = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(shown, nullptr);
-        EXPECT_EQ(shown->findChild<QLabel*>(QStringLiteral("Version"))->text(), QStringLiteral("Ver. 2.0.1.0"));
+        EXPECT_EQ(shown->findChild<QLabel*>(QStringLiteral("Version"))->text(),
+                  QStringLiteral("Ver. 2.0.1.0"));
         shown->findChild<QPushButton*>(QStringLiteral("OK"))->click();
     });
     form->BitBtn1->click();
@@ -306,16 +327,17 @@ TEST_F(Startup, UpdateButtonOpensTheUpdateWindowModally) {
 
 TEST_F(Startup, ErrorsNoHandlerCatchesReachTheStandardErrorBox) {
     Start();
-    QMetaObject::invokeMethod(form, [] { throw std::runtime_error("Illegal Count : 5"); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        form, [] { throw std::runtime_error("Illegal Count : 5"); }, Qt::QueuedConnection);
     QCoreApplication::processEvents();
     ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_TRUE(Boxes()[0].standardError);
-    EXPECT_EQ(Boxes()[0].text, QStringLiteral("Illegal Count : 5"));
+    EXPECT_TRUE(Boxes()[0].StandardError);
+    EXPECT_EQ(Boxes()[0].Text, QStringLiteral("Illegal Count : 5"));
     // The program goes on.
     Type(QStringLiteral("まだ動く"));
     Create();
     EXPECT_TRUE(form->QRCode1->SymbolDisped());
 }
 
-}  // namespace
-}  // namespace window_test
+} // namespace
+} // namespace window_test

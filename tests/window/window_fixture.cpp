@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "app/application.h"
-#include "app/sjis_text.h"
+#include "composer/shift_jis_text.h"
 #include "platform/alert_notifier.h"
 #include "qr/qr_code.h"
 #include "tests/support/qt_picture_reader.h"
@@ -21,7 +21,9 @@ void EnsureApplication() {
     new TApplication(argc, argv);
 }
 
-std::string Sjis(const char* utf8) { return app::ToSjis(QString::fromUtf8(utf8)); }
+std::string ShiftJis(const char* utf8) {
+    return composer::ToShiftJis(QString::fromUtf8(utf8));
+}
 
 std::string ReadBytes(const QString& path) {
     QFile file(path);
@@ -42,15 +44,15 @@ void WindowTest::SetUp() {
     previousDir_ = QDir::currentPath();
     QDir::setCurrent(dir_.path());
     handler_ = std::make_unique<platform::ScopedMessageHandler>(
-        [this](const platform::MessageRequest& request) {
+        [this](const platform::TMessageRequest& request) {
             boxes_.push_back(request);
             if (!answers_.empty()) {
                 const platform::MsgResult answer = answers_.front();
                 answers_.pop_front();
                 return answer;
             }
-            return request.buttons == platform::MsgButtons::YesNo ? platform::MsgResult::Yes
-                                                                   : platform::MsgResult::Ok;
+            return request.Buttons == platform::MsgButtons::YesNo ? platform::MsgResult::Yes
+                                                                  : platform::MsgResult::Ok;
         });
 }
 
@@ -65,7 +67,7 @@ TMainForm1& WindowTest::Start() {
     owned_.reset();
     owned_ = std::make_unique<TMainForm1>(SettingsPath());
     form = owned_.get();
-    form->Alert1->SetDuration(60000);  // an alert must still be there when the test looks
+    form->Alert1->SetDuration(60000); // an alert must still be there when the test looks
     form->show();
     return *form;
 }
@@ -77,9 +79,13 @@ void WindowTest::CloseWindow() {
     form = nullptr;
 }
 
-void WindowTest::Type(const QString& text) { form->Memo1->setPlainText(text); }
+void WindowTest::Type(const QString& text) {
+    form->Memo1->setPlainText(text);
+}
 
-void WindowTest::Create() { form->Button1->click(); }
+void WindowTest::Create() {
+    form->Button1->click();
+}
 
 std::vector<test_support::TZxingResult> WindowTest::Symbols() {
     const QImage image = form->QRCode1->BitmapImage();
@@ -112,4 +118,4 @@ std::string WindowTest::Joined(int expectedCount) {
     return joined;
 }
 
-}  // namespace window_test
+} // namespace window_test

@@ -21,7 +21,7 @@ namespace window_test {
 void EnsureApplication();
 
 // Shift-JIS bytes of a UTF-8 literal, for expected payloads.
-std::string Sjis(const char* utf8);
+std::string ShiftJis(const char* utf8);
 
 // Bytes of a file, empty when missing.
 std::string ReadBytes(const QString& path);
@@ -46,7 +46,7 @@ protected:
 
     // Answers given to the next message boxes; Ok / Yes when the queue is empty.
     void Answer(platform::MsgResult result) { answers_.push_back(result); }
-    const std::vector<platform::MessageRequest>& Boxes() const { return boxes_; }
+    const std::vector<platform::TMessageRequest>& Boxes() const { return boxes_; }
     void ForgetBoxes() { boxes_.clear(); }
 
     // Types into the message editor (replacing its text).
@@ -68,7 +68,7 @@ private:
     std::unique_ptr<TMainForm1> owned_;
     std::unique_ptr<platform::ScopedMessageHandler> handler_;
     std::deque<platform::MsgResult> answers_;
-    std::vector<platform::MessageRequest> boxes_;
+    std::vector<platform::TMessageRequest> boxes_;
 };
 
-}  // namespace window_test
+} // namespace window_test

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace app {
+namespace composer {
 
 // What "作成" sets on the QR code before each payload, besides the count: the window
 // and varoku-qr's payload commands start from the same symbols.
@@ -128,4 +128,4 @@ TMessagePayload MessagePayload(const TMessageFields& fields, int carrier);
 // kEmptyBodyMessage), MessagePayload otherwise.
 std::optional<TMessagePayload> ComposeMessage(const TMessageFields& fields, int carrier);
 
-}  // namespace app
+}  // namespace composer

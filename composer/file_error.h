@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace app {
+namespace composer {
 
 class EFileError : public std::runtime_error {
 public:
@@ -24,4 +24,4 @@ public:
     using EFileError::EFileError;
 };
 
-}  // namespace app
+}  // namespace composer

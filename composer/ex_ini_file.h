@@ -11,7 +11,7 @@
 
 #include "platform/window_placement.h"
 
-namespace app {
+namespace composer {
 
 // Where a file name without a directory part goes: bdWindows /etc, bdApplication the
 // executable's directory, bdAppData the XDG configuration directory (~/.config),
@@ -23,14 +23,14 @@ enum TFence { fcNone, fcDoubleQuote, fcSingleQuote };
 
 // The store's lines for a file's bytes and back; tests reach the rules through these.
 namespace ini_detail {
-struct IniSection {
-    std::string name;
-    std::vector<std::string> lines;  // "key=value", or a line without "=" as read
+struct TIniSection {
+    std::string Name;
+    std::vector<std::string> Lines; // "key=value", or a line without "=" as read
 };
-std::vector<IniSection> ParseIni(std::string_view bytes);
-std::string SerializeIni(const std::vector<IniSection>& sections);
+std::vector<TIniSection> ParseIni(std::string_view bytes);
+std::string SerializeIni(const std::vector<TIniSection>& sections);
 bool ParseIniInteger(std::string_view text, int& value);
-}  // namespace ini_detail
+} // namespace ini_detail
 
 class TExIniFile {
 public:
@@ -94,8 +94,8 @@ public:
     std::string ReadFencedString(std::string_view section, std::string_view key,
                                  std::string_view defaultValue, TFence fence) const;
     // Writes the text quoted as `fence` says.
-    void WriteFencedString(std::string_view section, std::string_view key,
-                           std::string_view text, TFence fence);
+    void WriteFencedString(std::string_view section, std::string_view key, std::string_view text,
+                           TFence fence);
 
     // With AutoUpdate, rewrites the whole file from the store: every section as
     // "[name]", its entries, one empty line; CR LF line ends. Throws EFileWriteError
@@ -103,11 +103,10 @@ public:
     void Flush();
 
     // The value stored for the key (the text after its first "="), if there is one.
-    std::optional<std::string_view> FindValue(std::string_view section,
-                                              std::string_view key) const;
+    std::optional<std::string_view> FindValue(std::string_view section, std::string_view key) const;
 
 private:
-    using Section = ini_detail::IniSection;
+    using Section = ini_detail::TIniSection;
 
     void Reload();
     void WriteValue(std::string_view section, std::string_view key, std::string_view value);
@@ -120,8 +119,8 @@ private:
     TFence fence_ = fcNone;
     bool caseSensitive_ = false;
     bool autoUpdate_ = true;
-    bool unreadable_ = false;  // the file exists but could not be read: never overwrite it
+    bool unreadable_ = false; // the file exists but could not be read: never overwrite it
     std::vector<Section> sections_;
 };
 
-}  // namespace app
+} // namespace composer

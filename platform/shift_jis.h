@@ -7,44 +7,43 @@
 #include <string_view>
 #include <vector>
 
-struct UConverter;  // ICU's, kept out of this header
+struct UConverter; // ICU's, kept out of this header
 
 namespace platform {
 
 // True for 0x81-0x9F and 0xE0-0xFC, the bytes that start a two-byte character.
-constexpr bool IsCp932LeadByte(unsigned char byte)
-{
+constexpr bool IsShiftJisLeadByte(unsigned char byte) {
     return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
 // A character of the input that code page 932 cannot hold.
-struct Cp932Unmappable {
-    char32_t character = 0;  // a lone surrogate is reported as itself
-    int position = 0;        // 1-based, counted in characters (code points) of the input
+struct TShiftJisUnmappable {
+    char32_t Character = 0; // a lone surrogate is reported as itself
+    int Position = 0;       // 1-based, counted in characters (code points) of the input
 };
 
 // Decodes Shift-JIS bytes. Each byte sequence that is no character of the code page
 // (a lone lead byte, a bad trail byte, an unassigned pair, 0x80, 0xA0, 0xFD-0xFF)
 // becomes one U+FFFD. Bytes below 0x80 are always their ASCII character.
-std::u16string Cp932ToUtf16(std::string_view bytes);
-QString Cp932ToQString(std::string_view bytes);
+std::u16string ShiftJisToUtf16(std::string_view bytes);
+QString ShiftJisToQString(std::string_view bytes);
 
 // Encodes to Shift-JIS. The forms Windows picks for characters outside the code page
 // are taken too (U+301C wave dash -> 0x8160, yen sign -> 0x5C, em dash -> 0x815C);
 // any other character becomes "?" and, when `unmappable` is given, is appended there.
-std::string Utf16ToCp932(std::u16string_view text,
-                         std::vector<Cp932Unmappable>* unmappable = nullptr);
-std::string QStringToCp932(const QString& text,
-                           std::vector<Cp932Unmappable>* unmappable = nullptr);
+std::string Utf16ToShiftJis(std::u16string_view text,
+                            std::vector<TShiftJisUnmappable>* unmappable = nullptr);
+std::string QStringToShiftJis(const QString& text,
+                              std::vector<TShiftJisUnmappable>* unmappable = nullptr);
 
 // One open converter, for work that goes character by character (the kana mappings
 // must leave bytes they cannot read exactly as they were). Not copyable.
-class Cp932Codec {
+class ShiftJisCodec {
 public:
-    Cp932Codec();
-    ~Cp932Codec();
-    Cp932Codec(const Cp932Codec&) = delete;
-    Cp932Codec& operator=(const Cp932Codec&) = delete;
+    ShiftJisCodec();
+    ~ShiftJisCodec();
+    ShiftJisCodec(const ShiftJisCodec&) = delete;
+    ShiftJisCodec& operator=(const ShiftJisCodec&) = delete;
 
     // Decodes exactly one character of one or two bytes; false when the bytes are not
     // one character of the code page.
@@ -58,4 +57,4 @@ private:
     ::UConverter* converter_;
 };
 
-}  // namespace platform
+} // namespace platform

@@ -1,4 +1,4 @@
-#include "app/ex_ini_file.h"
+#include "composer/ex_ini_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,27 +10,25 @@
 #include <random>
 #include <sys/resource.h>
 
-#include "app/file_error.h"
-#include "app_test_util.h"
+#include "composer/file_error.h"
+#include "composer_test_util.h"
 
 namespace {
 
-using app_test::ReadAll;
-using app_test::WriteAll;
+using composer_test::ReadAll;
+using composer_test::WriteAll;
 
-using app::TExIniFile;
-using app_test::Sjis;
+using composer::TExIniFile;
+using composer_test::ShiftJis;
 
 class ExIniFile : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         path = dir.filePath("varoku.ini");
     }
     // A store on `path` after the file holds `bytes`.
-    void Open(TExIniFile& ini, std::string_view bytes)
-    {
+    void Open(TExIniFile& ini, std::string_view bytes) {
         WriteAll(path, bytes);
         ini.SetFileName(path);
     }
@@ -41,128 +39,128 @@ protected:
 
 // A file kept by hand: lower case, blanks around "=", comments, junk before the first
 // section, a repeated section, lines without "=", values that are not integers.
-const char kHandEdited[] =
-    "; settings\r\n"
-    "stray=line before any section\r\n"
-    "[ config ]\r\n"
-    "  groval = 0x14  \r\n"
-    "MEMOCHK=yes\n"
-    "\tbtn01 =1\r"
-    "a line without equals\r\n"
-    "; CARRIER=1\r\n"
-    "CARRIER=$0A\r\n"
-    "NULLSUB=-2\r\n"
-    "BAD=12abc\r\n"
-    "EMPTY=\r\n"
-    "EQ=a=b\r\n"
-    "\r\n"
-    "[MEMBER]\r\n"
-    "NAME.Count=2\r\n"
-    "NAME.0=\x8e\x52\x93\x63\r\n"  // 山田
-    "NAME.1=\"quoted\"\r\n"
-    "[CONFIG]\r\n"
-    "GROVAL=99\r\n"
-    "CLIPBOAD=1\r\n";
+const char kHandEdited[] = "; settings\r\n"
+                           "stray=line before any section\r\n"
+                           "[ config ]\r\n"
+                           "  groval = 0x14  \r\n"
+                           "MEMOCHK=yes\n"
+                           "\tbtn01 =1\r"
+                           "a line without equals\r\n"
+                           "; CARRIER=1\r\n"
+                           "CARRIER=$0A\r\n"
+                           "NULLSUB=-2\r\n"
+                           "BAD=12abc\r\n"
+                           "EMPTY=\r\n"
+                           "EQ=a=b\r\n"
+                           "\r\n"
+                           "[MEMBER]\r\n"
+                           "NAME.Count=2\r\n"
+                           "NAME.0=\x8e\x52\x93\x63\r\n" // 山田
+                           "NAME.1=\"quoted\"\r\n"
+                           "[CONFIG]\r\n"
+                           "GROVAL=99\r\n"
+                           "CLIPBOAD=1\r\n";
 
-TEST_F(ExIniFile, HandEditedFileReads)
-{
+TEST_F(ExIniFile, HandEditedFileReads) {
     TExIniFile ini;
     Open(ini, kHandEdited);
-    EXPECT_EQ(ini.ReadInteger("CONFIG", "GROVAL", 15), 20);  // the first CONFIG wins
+    EXPECT_EQ(ini.ReadInteger("CONFIG", "GROVAL", 15), 20); // the first CONFIG wins
     EXPECT_FALSE(ini.ReadBool("CONFIG", "MEMOCHK", false));
-    EXPECT_TRUE(ini.ReadBool("CONFIG", "MEMOCHK", true));    // "yes" is no number
+    EXPECT_TRUE(ini.ReadBool("CONFIG", "MEMOCHK", true)); // "yes" is no number
     EXPECT_TRUE(ini.ReadBool("Config", "BTN01", false));
     EXPECT_EQ(ini.ReadInteger("CONFIG", "CARRIER", 0), 10);
     EXPECT_EQ(ini.ReadInteger("CONFIG", "NULLSUB", 0), -2);
     EXPECT_EQ(ini.ReadInteger("CONFIG", "BAD", 7), 7);
     EXPECT_EQ(ini.ReadInteger("CONFIG", "EMPTY", 7), 7);
-    EXPECT_FALSE(ini.ReadBool("CONFIG", "CLIPBOAD", false));  // only in the second CONFIG
+    EXPECT_FALSE(ini.ReadBool("CONFIG", "CLIPBOAD", false)); // only in the second CONFIG
     EXPECT_EQ(ini.ReadInteger("CONFIG", "MISSING", 15), 15);
     EXPECT_EQ(ini.ReadInteger("NOSECTION", "GROVAL", 15), 15);
-    EXPECT_EQ(ini.ReadFencedString("CONFIG", "EQ", "", app::fcNone), "a=b");
-    EXPECT_EQ(ini.ReadFencedString("CONFIG", "a line without equals", "d", app::fcNone), "d");
-    EXPECT_EQ(ini.ReadFencedString("", "stray", "d", app::fcNone), "d");
+    EXPECT_EQ(ini.ReadFencedString("CONFIG", "EQ", "", composer::fcNone), "a=b");
+    EXPECT_EQ(ini.ReadFencedString("CONFIG", "a line without equals", "d", composer::fcNone), "d");
+    EXPECT_EQ(ini.ReadFencedString("", "stray", "d", composer::fcNone), "d");
 
     std::vector<std::string> names;
     ini.ReadStrings("member", "name", names);
-    EXPECT_EQ(names, (std::vector<std::string>{Sjis("山田"), "\"quoted\""}));
-    ini.SetFence(app::fcDoubleQuote);
+    EXPECT_EQ(names, (std::vector<std::string>{ShiftJis("山田"), "\"quoted\""}));
+    ini.SetFence(composer::fcDoubleQuote);
     ini.ReadStrings("MEMBER", "NAME", names);
-    EXPECT_EQ(names, (std::vector<std::string>{Sjis("山田"), "quoted"}));
+    EXPECT_EQ(names, (std::vector<std::string>{ShiftJis("山田"), "quoted"}));
 }
 
-TEST_F(ExIniFile, HandEditedFileRewrites)
-{
+TEST_F(ExIniFile, HandEditedFileRewrites) {
     TExIniFile ini;
     Open(ini, kHandEdited);
-    ini.WriteInteger("CONFIG", "groVAL", 25);  // replaced in place, in the writer's spelling
-    ini.WriteInteger("Config", "NEWKEY", 1);    // appended to the first CONFIG
-    ini.WriteBool("MAIL", "X", true);           // a new section at the end
-    EXPECT_EQ(ReadAll(path),
-              "[config]\r\n"
-              "groVAL=25\r\n"
-              "MEMOCHK=yes\r\n"
-              "btn01=1\r\n"
-              "a line without equals\r\n"
-              "CARRIER=$0A\r\n"
-              "NULLSUB=-2\r\n"
-              "BAD=12abc\r\n"
-              "EMPTY=\r\n"
-              "EQ=a=b\r\n"
-              "NEWKEY=1\r\n"
-              "\r\n"
-              "[MEMBER]\r\n"
-              "NAME.Count=2\r\n"
-              "NAME.0=\x8e\x52\x93\x63\r\n"
-              "NAME.1=\"quoted\"\r\n"
-              "\r\n"
-              "[CONFIG]\r\n"
-              "GROVAL=99\r\n"
-              "CLIPBOAD=1\r\n"
-              "\r\n"
-              "[MAIL]\r\n"
-              "X=1\r\n"
-              "\r\n");
+    ini.WriteInteger("CONFIG", "groVAL", 25); // replaced in place, in the writer's spelling
+    ini.WriteInteger("Config", "NEWKEY", 1);  // appended to the first CONFIG
+    ini.WriteBool("MAIL", "X", true);         // a new section at the end
+    EXPECT_EQ(ReadAll(path), "[config]\r\n"
+                             "groVAL=25\r\n"
+                             "MEMOCHK=yes\r\n"
+                             "btn01=1\r\n"
+                             "a line without equals\r\n"
+                             "CARRIER=$0A\r\n"
+                             "NULLSUB=-2\r\n"
+                             "BAD=12abc\r\n"
+                             "EMPTY=\r\n"
+                             "EQ=a=b\r\n"
+                             "NEWKEY=1\r\n"
+                             "\r\n"
+                             "[MEMBER]\r\n"
+                             "NAME.Count=2\r\n"
+                             "NAME.0=\x8e\x52\x93\x63\r\n"
+                             "NAME.1=\"quoted\"\r\n"
+                             "\r\n"
+                             "[CONFIG]\r\n"
+                             "GROVAL=99\r\n"
+                             "CLIPBOAD=1\r\n"
+                             "\r\n"
+                             "[MAIL]\r\n"
+                             "X=1\r\n"
+                             "\r\n");
 }
 
-TEST_F(ExIniFile, IntegerValues)
-{
+TEST_F(ExIniFile, IntegerValues) {
     const std::pair<const char*, int> valid[] = {
-        {"20", 20},           {"-5", -5},          {"+7", 7},
-        {"0x14", 20},         {"0X1f", 31},        {"$FF", 255},
-        {"$ffffffff", -1},    {"0x80000000", INT32_MIN},
-        {"2147483647", INT32_MAX}, {"-2147483648", INT32_MIN}, {"000", 0},
+        {"20", 20},
+        {"-5", -5},
+        {"+7", 7},
+        {"0x14", 20},
+        {"0X1f", 31},
+        {"$FF", 255},
+        {"$ffffffff", -1},
+        {"0x80000000", INT32_MIN},
+        {"2147483647", INT32_MAX},
+        {"-2147483648", INT32_MIN},
+        {"000", 0},
     };
     for (const auto& [text, expected] : valid) {
         int value = 12345;
-        EXPECT_TRUE(app::ini_detail::ParseIniInteger(text, value)) << text;
+        EXPECT_TRUE(composer::ini_detail::ParseIniInteger(text, value)) << text;
         EXPECT_EQ(value, expected) << text;
     }
-    for (const char* text : {"", "0x", "$", "0xG", "$-1", "1.5", "1e3", "2147483648",
-                             "0x100000000", "--5", "+-5", "-+5", "5 ", " 5", "yes", "0x 1"}) {
+    for (const char* text : {"", "0x", "$", "0xG", "$-1", "1.5", "1e3", "2147483648", "0x100000000",
+                             "--5", "+-5", "-+5", "5 ", " 5", "yes", "0x 1"}) {
         int value = 12345;
-        EXPECT_FALSE(app::ini_detail::ParseIniInteger(text, value)) << text;
+        EXPECT_FALSE(composer::ini_detail::ParseIniInteger(text, value)) << text;
         EXPECT_EQ(value, 12345) << text;
     }
 }
 
-TEST_F(ExIniFile, LineEndingsAndTrimming)
-{
-    const auto sections = app::ini_detail::ParseIni(
+TEST_F(ExIniFile, LineEndingsAndTrimming) {
+    const auto sections = composer::ini_detail::ParseIni(
         "[A]\rk1=1\nk2=2\r\n\r\r\n\n k3 \t=\t 3 \x01\r\n;c\r\n[B\x1f]\r\n  ;x=1\r\n[ ]\r\nz");
     ASSERT_EQ(sections.size(), 3u);
-    EXPECT_EQ(sections[0].name, "A");
-    EXPECT_EQ(sections[0].lines, (std::vector<std::string>{"k1=1", "k2=2", "k3=3"}));
-    EXPECT_EQ(sections[1].name, "B");
-    EXPECT_TRUE(sections[1].lines.empty());
-    EXPECT_EQ(sections[2].name, "");
-    EXPECT_EQ(sections[2].lines, (std::vector<std::string>{"z"}));
+    EXPECT_EQ(sections[0].Name, "A");
+    EXPECT_EQ(sections[0].Lines, (std::vector<std::string>{"k1=1", "k2=2", "k3=3"}));
+    EXPECT_EQ(sections[1].Name, "B");
+    EXPECT_TRUE(sections[1].Lines.empty());
+    EXPECT_EQ(sections[2].Name, "");
+    EXPECT_EQ(sections[2].Lines, (std::vector<std::string>{"z"}));
 }
 
 // The trail byte of a two-byte character is no letter: ア (0x83 0x41) and ヂ (0x83 0x61)
 // differ only in a byte that case folding would wrongly make equal.
-TEST_F(ExIniFile, NamesMatchWithoutCaseButTwoByteCharactersExactly)
-{
+TEST_F(ExIniFile, NamesMatchWithoutCaseButTwoByteCharactersExactly) {
     TExIniFile ini;
     Open(ini, "[\x83\x41]\r\nKey=1\r\n[S]\r\n\x83\x41=2\r\n");
     EXPECT_EQ(ini.ReadInteger("\x83\x41", "key", 0), 1);
@@ -173,29 +171,28 @@ TEST_F(ExIniFile, NamesMatchWithoutCaseButTwoByteCharactersExactly)
     ini.SetCaseSensitive(true);
     EXPECT_EQ(ini.ReadInteger("\x83\x41", "key", 0), 0);
     EXPECT_EQ(ini.ReadInteger("\x83\x41", "Key", 0), 1);
-    ini.SetFileName(path);  // a new store starts case-insensitive
+    ini.SetFileName(path); // a new store starts case-insensitive
     EXPECT_FALSE(ini.CaseSensitive());
     EXPECT_EQ(ini.ReadInteger("\x83\x41", "key", 0), 1);
 }
 
-TEST_F(ExIniFile, FirstWrittenFileHasTheClosingOrder)
-{
+TEST_F(ExIniFile, FirstWrittenFileHasTheClosingOrder) {
     TExIniFile ini;
     ini.SetFileName(path);
     platform::TWindowPlacement placement;
-    placement.flags = 0;
-    placement.showCmd = platform::swNormal;
-    placement.left = 10;
-    placement.top = 20;
-    placement.right = 560;
-    placement.bottom = 720;
+    placement.Flags = 0;
+    placement.ShowCmd = platform::swNormal;
+    placement.Left = 10;
+    placement.Top = 20;
+    placement.Right = 560;
+    placement.Bottom = 720;
     ini.WritePlacement("FORM", "MAINFORM", placement);
     ini.WriteBool("CONFIG", "BTN01", false);
     ini.WriteInteger("CONFIG", "GROVAL", 15);
     ini.WriteInteger("CONFIG", "CARRIER", 1);
     ini.WriteInteger("CONFIG", "NULLSUB", 2);
     ini.WriteBool("CONFIG", "MEMOCHK", true);
-    ini.WriteStrings("MEMBER", "NAME", {Sjis("佐藤"), "Bob"});
+    ini.WriteStrings("MEMBER", "NAME", {ShiftJis("佐藤"), "Bob"});
     ini.WriteStrings("MWORD", "CONTS", {});
     ini.WriteStrings("MAKER", "KEITAI", {"Docomo", "Softbank", "AU"});
     ini.WriteStrings("MAIL", "E-MAIL", {"a@b.jp"});
@@ -204,25 +201,26 @@ TEST_F(ExIniFile, FirstWrittenFileHasTheClosingOrder)
               "MAINFORM.MaxY=-1\r\nMAINFORM.X=10\r\nMAINFORM.Y=20\r\nMAINFORM.XSize=560\r\n"
               "MAINFORM.YSize=720\r\n\r\n"
               "[CONFIG]\r\nBTN01=0\r\nGROVAL=15\r\nCARRIER=1\r\nNULLSUB=2\r\nMEMOCHK=1\r\n\r\n"
-              "[MEMBER]\r\nNAME.Count=2\r\nNAME.0=" + Sjis("佐藤") + "\r\nNAME.1=Bob\r\n\r\n"
-              "[MWORD]\r\nCONTS.Count=0\r\n\r\n"
-              "[MAKER]\r\nKEITAI.Count=3\r\nKEITAI.0=Docomo\r\nKEITAI.1=Softbank\r\n"
-              "KEITAI.2=AU\r\n\r\n"
-              "[MAIL]\r\nE-MAIL.Count=1\r\nE-MAIL.0=a@b.jp\r\n\r\n");
+              "[MEMBER]\r\nNAME.Count=2\r\nNAME.0=" +
+                  ShiftJis("佐藤") +
+                  "\r\nNAME.1=Bob\r\n\r\n"
+                  "[MWORD]\r\nCONTS.Count=0\r\n\r\n"
+                  "[MAKER]\r\nKEITAI.Count=3\r\nKEITAI.0=Docomo\r\nKEITAI.1=Softbank\r\n"
+                  "KEITAI.2=AU\r\n\r\n"
+                  "[MAIL]\r\nE-MAIL.Count=1\r\nE-MAIL.0=a@b.jp\r\n\r\n");
 
     TExIniFile again;
     again.SetFileName(path);
     platform::TWindowPlacement restored;
-    restored.maxX = 5;
+    restored.MaxX = 5;
     again.ReadPlacement("FORM", "MAINFORM", restored);
-    EXPECT_EQ(restored.left, 10);
-    EXPECT_EQ(restored.bottom, 720);
-    EXPECT_EQ(restored.maxX, -1);
+    EXPECT_EQ(restored.Left, 10);
+    EXPECT_EQ(restored.Bottom, 720);
+    EXPECT_EQ(restored.MaxX, -1);
     EXPECT_EQ(again.ReadInteger("CONFIG", "NULLSUB", 0), 2);
 }
 
-TEST_F(ExIniFile, ShrinkingListKeepsStaleKeysButReadsTheCount)
-{
+TEST_F(ExIniFile, ShrinkingListKeepsStaleKeysButReadsTheCount) {
     TExIniFile ini;
     ini.SetFileName(path);
     ini.WriteStrings("MEMBER", "NAME", {"a", "b", "c", "d", "e"});
@@ -238,8 +236,7 @@ TEST_F(ExIniFile, ShrinkingListKeepsStaleKeysButReadsTheCount)
     EXPECT_EQ(names, (std::vector<std::string>{"x", "y", "z"}));
 }
 
-TEST_F(ExIniFile, ListDefaults)
-{
+TEST_F(ExIniFile, ListDefaults) {
     TExIniFile ini;
     Open(ini, "[L]\r\nA.Count=4\r\nA.0=one\r\nA.2=three\r\n"
               "B.Count=0\r\nC.Count=-3\r\nD.Count=x\r\nE.Count=2147483647\r\n");
@@ -253,7 +250,7 @@ TEST_F(ExIniFile, ListDefaults)
         {"A", {"t0", "t1"}, {"one", "t1", "three", ""}},
         {"B", {"t0"}, {}},
         {"C", {"t0"}, {}},
-        {"D", {"t0", "t1"}, {"t0", "t1"}},  // unreadable count: the target's own
+        {"D", {"t0", "t1"}, {"t0", "t1"}}, // unreadable count: the target's own
         {"MISSING", {"t0"}, {"t0"}},
     };
     for (const Row& row : rows) {
@@ -262,34 +259,32 @@ TEST_F(ExIniFile, ListDefaults)
         EXPECT_EQ(list, row.after) << row.key;
     }
     std::vector<std::string> huge;
-    ini.ReadStrings("L", "E", huge);  // a hand-edited count does not exhaust memory
+    ini.ReadStrings("L", "E", huge); // a hand-edited count does not exhaust memory
     EXPECT_EQ(huge.size(), 100000u);
 }
 
-TEST_F(ExIniFile, FencedStrings)
-{
+TEST_F(ExIniFile, FencedStrings) {
     TExIniFile ini;
     ini.SetFileName(path);
-    ini.WriteFencedString("S", "D", "two words", app::fcDoubleQuote);
-    ini.WriteFencedString("S", "Q", "it", app::fcSingleQuote);
-    ini.WriteFencedString("S", "One", "\"", app::fcNone);
+    ini.WriteFencedString("S", "D", "two words", composer::fcDoubleQuote);
+    ini.WriteFencedString("S", "Q", "it", composer::fcSingleQuote);
+    ini.WriteFencedString("S", "One", "\"", composer::fcNone);
     EXPECT_NE(ReadAll(path).find("D=\"two words\"\r\nQ='it'\r\nOne=\"\r\n"), std::string::npos);
 
-    EXPECT_EQ(ini.ReadFencedString("S", "D", "", app::fcNone), "\"two words\"");
-    ini.SetFence(app::fcDoubleQuote);
-    EXPECT_EQ(ini.ReadFencedString("S", "D", "", app::fcNone), "two words");
-    EXPECT_EQ(ini.ReadFencedString("S", "Q", "", app::fcNone), "'it'");
-    EXPECT_EQ(ini.ReadFencedString("S", "One", "", app::fcNone), "\"");
-    EXPECT_EQ(ini.ReadFencedString("S", "Missing", "d", app::fcDoubleQuote), "d");
-    EXPECT_EQ(ini.ReadFencedString("S", "Missing", "d", app::fcSingleQuote), "'d'");
-    ini.SetFence(app::fcSingleQuote);
-    EXPECT_EQ(ini.ReadFencedString("S", "Q", "", app::fcNone), "it");
+    EXPECT_EQ(ini.ReadFencedString("S", "D", "", composer::fcNone), "\"two words\"");
+    ini.SetFence(composer::fcDoubleQuote);
+    EXPECT_EQ(ini.ReadFencedString("S", "D", "", composer::fcNone), "two words");
+    EXPECT_EQ(ini.ReadFencedString("S", "Q", "", composer::fcNone), "'it'");
+    EXPECT_EQ(ini.ReadFencedString("S", "One", "", composer::fcNone), "\"");
+    EXPECT_EQ(ini.ReadFencedString("S", "Missing", "d", composer::fcDoubleQuote), "d");
+    EXPECT_EQ(ini.ReadFencedString("S", "Missing", "d", composer::fcSingleQuote), "'d'");
+    ini.SetFence(composer::fcSingleQuote);
+    EXPECT_EQ(ini.ReadFencedString("S", "Q", "", composer::fcNone), "it");
 }
 
-TEST_F(ExIniFile, WithoutAutoUpdateOrFileNameNothingIsWritten)
-{
+TEST_F(ExIniFile, WithoutAutoUpdateOrFileNameNothingIsWritten) {
     TExIniFile ini;
-    ini.WriteInteger("A", "B", 1);  // no file name: a store in memory only
+    ini.WriteInteger("A", "B", 1); // no file name: a store in memory only
     EXPECT_EQ(ini.ReadInteger("A", "B", 0), 1);
 
     ini.SetFileName(path);
@@ -302,36 +297,34 @@ TEST_F(ExIniFile, WithoutAutoUpdateOrFileNameNothingIsWritten)
     EXPECT_EQ(ReadAll(path), "[A]\r\nB=2\r\n\r\n");
 }
 
-TEST_F(ExIniFile, BaseDirPlacesBareNames)
-{
-    app_test::ScopedCurrentDir here(dir.path());
+TEST_F(ExIniFile, BaseDirPlacesBareNames) {
+    composer_test::ScopedCurrentDir here(dir.path());
     TExIniFile ini;
-    EXPECT_EQ(ini.BaseDir(), app::bdApplication);
+    EXPECT_EQ(ini.BaseDir(), composer::bdApplication);
     ini.SetFileName("a.ini");
     EXPECT_EQ(QFileInfo(ini.Path()).absolutePath(),
               QFileInfo(QFileInfo("/proc/self/exe").canonicalFilePath()).absolutePath());
-    ini.SetBaseDir(app::bdNone);
+    ini.SetBaseDir(composer::bdNone);
     EXPECT_EQ(ini.Path(), QDir(dir.path()).absoluteFilePath("a.ini"));
-    ini.SetBaseDir(app::bdWindows);
+    ini.SetBaseDir(composer::bdWindows);
     EXPECT_EQ(ini.Path(), "/etc/a.ini");
-    ini.SetBaseDir(app::bdAppData);
+    ini.SetBaseDir(composer::bdAppData);
     EXPECT_TRUE(ini.Path().endsWith("/a.ini"));
-    ini.SetFileName(dir.filePath("sub/b.ini"));  // a directory part is used as given
+    ini.SetFileName(dir.filePath("sub/b.ini")); // a directory part is used as given
     EXPECT_EQ(ini.Path(), dir.filePath("sub/b.ini"));
 
     TExIniFile designed;
-    designed.Loaded();  // no name: the executable's, with ".ini"
+    designed.Loaded(); // no name: the executable's, with ".ini"
     EXPECT_EQ(QFileInfo(designed.FileName()).fileName(),
               QFileInfo(QFileInfo("/proc/self/exe").canonicalFilePath()).completeBaseName() +
                   ".ini");
 }
 
-TEST_F(ExIniFile, ReloadDiscardsTheStore)
-{
+TEST_F(ExIniFile, ReloadDiscardsTheStore) {
     TExIniFile ini;
     Open(ini, "[A]\r\nB=1\r\n");
     WriteAll(path, "[A]\r\nB=2\r\n");
-    EXPECT_EQ(ini.ReadInteger("A", "B", 0), 1);  // reads never touch the disk
+    EXPECT_EQ(ini.ReadInteger("A", "B", 0), 1); // reads never touch the disk
     ini.SetFileName(path);
     EXPECT_EQ(ini.ReadInteger("A", "B", 0), 2);
     ini.SetFileName(dir.filePath("none.ini"));
@@ -339,17 +332,16 @@ TEST_F(ExIniFile, ReloadDiscardsTheStore)
 }
 
 // A write that cannot finish leaves the previous file as it was and raises.
-TEST_F(ExIniFile, FailedWriteInReadOnlyDirectoryKeepsTheOldFile)
-{
+TEST_F(ExIniFile, FailedWriteInReadOnlyDirectoryKeepsTheOldFile) {
     const std::string before = "; mine\r\n[CONFIG]\r\nGROVAL=30\r\n";
     WriteAll(path, before);
     // The file itself stays writable: only a write in place could succeed.
     ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                 QFileDevice::ReadOther | QFileDevice::WriteOther));
-    ASSERT_TRUE(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner |
-                                                      QFileDevice::ReadOther | QFileDevice::ExeOther |
-                                                      QFileDevice::ReadGroup | QFileDevice::ExeGroup));
-    const int result = app_test::RunUnprivileged([&] {
+    ASSERT_TRUE(QFile::setPermissions(
+        dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                        QFileDevice::ExeOther | QFileDevice::ReadGroup | QFileDevice::ExeGroup));
+    const int result = composer_test::RunUnprivileged([&] {
         TExIniFile ini;
         ini.SetFileName(path);
         if (ini.ReadInteger("CONFIG", "GROVAL", 0) != 30) {
@@ -357,21 +349,20 @@ TEST_F(ExIniFile, FailedWriteInReadOnlyDirectoryKeepsTheOldFile)
         }
         try {
             ini.WriteInteger("CONFIG", "GROVAL", 31);
-        } catch (const app::EFileWriteError&) {
+        } catch (const composer::EFileWriteError&) {
             return 0;
         }
         return 2;
     });
-    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                          QFileDevice::ExeOwner);
+    QFile::setPermissions(dir.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     EXPECT_EQ(result, 0);
     EXPECT_EQ(ReadAll(path), before);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"varoku.ini"});
 }
 
 // The disk filling up half-way through the rewrite (a file size limit stands in for it).
-TEST_F(ExIniFile, WriteFailingHalfWayKeepsTheOldFile)
-{
+TEST_F(ExIniFile, WriteFailingHalfWayKeepsTheOldFile) {
     const std::string before = "[CONFIG]\r\nGROVAL=30\r\n";
     WriteAll(path, before);
     TExIniFile ini;
@@ -390,7 +381,7 @@ TEST_F(ExIniFile, WriteFailingHalfWayKeepsTheOldFile)
     bool raised = false;
     try {
         ini.Flush();
-    } catch (const app::EFileWriteError& error) {
+    } catch (const composer::EFileWriteError& error) {
         raised = true;
         EXPECT_NE(std::string(error.what()).find("varoku.ini"), std::string::npos);
     }
@@ -400,7 +391,7 @@ TEST_F(ExIniFile, WriteFailingHalfWayKeepsTheOldFile)
     EXPECT_EQ(ReadAll(path), before);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"varoku.ini"});
 
-    ini.Flush();  // room again: the whole store goes out
+    ini.Flush(); // room again: the whole store goes out
     TExIniFile again;
     again.SetFileName(path);
     std::vector<std::string> names;
@@ -409,15 +400,14 @@ TEST_F(ExIniFile, WriteFailingHalfWayKeepsTheOldFile)
 }
 
 // A file that exists but cannot be read is never replaced by an empty store.
-TEST_F(ExIniFile, UnreadableFileIsNotOverwritten)
-{
+TEST_F(ExIniFile, UnreadableFileIsNotOverwritten) {
     const std::string before = "[CONFIG]\r\nGROVAL=30\r\n";
     WriteAll(path, before);
     ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::WriteOwner | QFileDevice::WriteOther));
-    ASSERT_TRUE(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                      QFileDevice::ExeOwner | QFileDevice::ReadOther |
-                                                      QFileDevice::WriteOther | QFileDevice::ExeOther));
-    const int result = app_test::RunUnprivileged([&] {
+    ASSERT_TRUE(QFile::setPermissions(
+        dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                        QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther));
+    const int result = composer_test::RunUnprivileged([&] {
         TExIniFile ini;
         ini.SetFileName(path);
         if (ini.ReadInteger("CONFIG", "GROVAL", 15) != 15) {
@@ -425,13 +415,13 @@ TEST_F(ExIniFile, UnreadableFileIsNotOverwritten)
         }
         try {
             ini.WriteInteger("CONFIG", "GROVAL", 31);
-        } catch (const app::EFileWriteError&) {
+        } catch (const composer::EFileWriteError&) {
             return 0;
         }
         return 2;
     });
-    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                          QFileDevice::ExeOwner);
+    QFile::setPermissions(dir.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     EXPECT_EQ(result, 0);
     EXPECT_EQ(ReadAll(path), before);
@@ -439,10 +429,10 @@ TEST_F(ExIniFile, UnreadableFileIsNotOverwritten)
 
 // Random bytes around a well-formed section: loading never fails, and the section's key
 // reads the same before and after a rewrite.
-TEST_F(ExIniFile, RandomBytesNeverLoseAWellFormedKey)
-{
+TEST_F(ExIniFile, RandomBytesNeverLoseAWellFormedKey) {
     std::mt19937 random(20240601);
-    const std::string alphabet = "[]=; \t\r\n\x81\x83\x41\x5d\x00" "abcAB0x$";
+    const std::string alphabet = "[]=; \t\r\n\x81\x83\x41\x5d\x00"
+                                 "abcAB0x$";
     for (int round = 0; round < 300; ++round) {
         auto garbage = [&] {
             std::string bytes(random() % 400, '\0');
@@ -453,8 +443,8 @@ TEST_F(ExIniFile, RandomBytesNeverLoseAWellFormedKey)
             }
             return bytes;
         };
-        const std::string file = garbage() + "\r\n[WELLFORMED]\r\nKEEP=" +
-                                 std::to_string(round) + "\r\n" + garbage();
+        const std::string file =
+            garbage() + "\r\n[WELLFORMED]\r\nKEEP=" + std::to_string(round) + "\r\n" + garbage();
         TExIniFile ini;
         Open(ini, file);
         ASSERT_EQ(ini.ReadInteger("WELLFORMED", "KEEP", -1), round) << round;
@@ -463,9 +453,9 @@ TEST_F(ExIniFile, RandomBytesNeverLoseAWellFormedKey)
         again.SetFileName(path);
         ASSERT_EQ(again.ReadInteger("WELLFORMED", "KEEP", -1), round) << round;
         // Whatever the garbage held, the rewrite reads back as the same store.
-        EXPECT_EQ(app::ini_detail::SerializeIni(app::ini_detail::ParseIni(ReadAll(path))),
+        EXPECT_EQ(composer::ini_detail::SerializeIni(composer::ini_detail::ParseIni(ReadAll(path))),
                   ReadAll(path));
     }
 }
 
-}  // namespace
+} // namespace

@@ -1,4 +1,4 @@
-#include "app/ex_ini_file.h"
+#include "composer/ex_ini_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,16 +9,15 @@
 #include <charconv>
 #include <limits>
 
-#include "app/atomic_file.h"
-#include "app/file_error.h"
-#include "platform/cp932.h"
+#include "composer/atomic_file.h"
+#include "composer/file_error.h"
+#include "platform/shift_jis.h"
 
-namespace app {
+namespace composer {
 namespace ini_detail {
 namespace {
 
-std::string_view TrimControls(std::string_view text)
-{
+std::string_view TrimControls(std::string_view text) {
     size_t first = 0;
     size_t last = text.size();
     while (first < last && static_cast<unsigned char>(text[first]) <= 0x20) {
@@ -30,8 +29,7 @@ std::string_view TrimControls(std::string_view text)
     return text.substr(first, last - first);
 }
 
-bool ParseHex(std::string_view digits, int& value)
-{
+bool ParseHex(std::string_view digits, int& value) {
     if (digits.empty()) {
         return false;
     }
@@ -46,11 +44,10 @@ bool ParseHex(std::string_view digits, int& value)
     return true;
 }
 
-}  // namespace
+} // namespace
 
-std::vector<IniSection> ParseIni(std::string_view bytes)
-{
-    std::vector<IniSection> sections;
+std::vector<TIniSection> ParseIni(std::string_view bytes) {
+    std::vector<TIniSection> sections;
     size_t start = 0;
     while (start <= bytes.size()) {
         size_t end = start;
@@ -76,25 +73,24 @@ std::vector<IniSection> ParseIni(std::string_view bytes)
         }
         const size_t equals = line.find('=');
         if (equals == std::string_view::npos) {
-            sections.back().lines.emplace_back(line);
+            sections.back().Lines.emplace_back(line);
             continue;
         }
         std::string entry(TrimControls(line.substr(0, equals)));
         entry += '=';
         entry += TrimControls(line.substr(equals + 1));
-        sections.back().lines.push_back(std::move(entry));
+        sections.back().Lines.push_back(std::move(entry));
     }
     return sections;
 }
 
-std::string SerializeIni(const std::vector<IniSection>& sections)
-{
+std::string SerializeIni(const std::vector<TIniSection>& sections) {
     std::string text;
-    for (const IniSection& section : sections) {
+    for (const TIniSection& section : sections) {
         text += '[';
-        text += section.name;
+        text += section.Name;
         text += "]\r\n";
-        for (const std::string& line : section.lines) {
+        for (const std::string& line : section.Lines) {
             text += line;
             text += "\r\n";
         }
@@ -103,8 +99,7 @@ std::string SerializeIni(const std::vector<IniSection>& sections)
     return text;
 }
 
-bool ParseIniInteger(std::string_view text, int& value)
-{
+bool ParseIniInteger(std::string_view text, int& value) {
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
         return ParseHex(text.substr(2), value);
     }
@@ -129,7 +124,7 @@ bool ParseIniInteger(std::string_view text, int& value)
     return true;
 }
 
-}  // namespace ini_detail
+} // namespace ini_detail
 
 namespace {
 
@@ -140,37 +135,36 @@ constexpr std::array<std::string_view, 8> kPlacementSuffixes = {
     ".Flags", ".Show", ".MaxX", ".MaxY", ".X", ".Y", ".XSize", ".YSize",
 };
 
-std::string Joined(std::string_view a, std::string_view b)
-{
+std::string Joined(std::string_view a, std::string_view b) {
     std::string joined(a);
     joined += b;
     return joined;
 }
 
-std::string Quoted(std::string_view text, TFence fence)
-{
+std::string Quoted(std::string_view text, TFence fence) {
     switch (fence) {
-    case fcDoubleQuote: return "\"" + std::string(text) + "\"";
-    case fcSingleQuote: return "'" + std::string(text) + "'";
-    case fcNone: break;
+    case fcDoubleQuote:
+        return "\"" + std::string(text) + "\"";
+    case fcSingleQuote:
+        return "'" + std::string(text) + "'";
+    case fcNone:
+        break;
     }
     return std::string(text);
 }
 
-char FoldAscii(char c)
-{
+char FoldAscii(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
 // Case folding touches single-byte characters only: the trail byte of a two-byte
 // character may look like a letter (ア is 0x83 0x41) without being one.
-bool SameTextIgnoringCase(std::string_view a, std::string_view b)
-{
+bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {
         return false;
     }
     for (size_t i = 0; i < a.size(); ++i) {
-        if (platform::IsCp932LeadByte(static_cast<unsigned char>(a[i])) && i + 1 < a.size()) {
+        if (platform::IsShiftJisLeadByte(static_cast<unsigned char>(a[i])) && i + 1 < a.size()) {
             if (a[i] != b[i] || a[i + 1] != b[i + 1]) {
                 return false;
             }
@@ -182,13 +176,11 @@ bool SameTextIgnoringCase(std::string_view a, std::string_view b)
     return true;
 }
 
-QString ExecutablePath()
-{
+QString ExecutablePath() {
     return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
 }
 
-QString BaseDirectory(TBaseDir baseDir)
-{
+QString BaseDirectory(TBaseDir baseDir) {
     switch (baseDir) {
     case bdWindows:
         return QStringLiteral("/etc");
@@ -202,12 +194,11 @@ QString BaseDirectory(TBaseDir baseDir)
     return QDir::currentPath();
 }
 
-}  // namespace
+} // namespace
 
 TExIniFile::TExIniFile() = default;
 
-void TExIniFile::Loaded()
-{
+void TExIniFile::Loaded() {
     if (!fileName_.isEmpty()) {
         return;
     }
@@ -219,8 +210,7 @@ void TExIniFile::Loaded()
     SetFileName(name + QStringLiteral(".ini"));
 }
 
-void TExIniFile::SetBaseDir(TBaseDir value)
-{
+void TExIniFile::SetBaseDir(TBaseDir value) {
     if (value < bdWindows || value > bdNone) {
         return;
     }
@@ -228,14 +218,12 @@ void TExIniFile::SetBaseDir(TBaseDir value)
     Reload();
 }
 
-void TExIniFile::SetFileName(const QString& value)
-{
+void TExIniFile::SetFileName(const QString& value) {
     fileName_ = value;
     Reload();
 }
 
-void TExIniFile::Reload()
-{
+void TExIniFile::Reload() {
     sections_.clear();
     caseSensitive_ = false;
     unreadable_ = false;
@@ -261,19 +249,17 @@ void TExIniFile::Reload()
         unreadable_ = true;
         return;
     }
-    sections_ = ini_detail::ParseIni(std::string_view(bytes.constData(),
-                                                      static_cast<size_t>(bytes.size())));
+    sections_ = ini_detail::ParseIni(
+        std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
 }
 
-bool TExIniFile::SameName(std::string_view a, std::string_view b) const
-{
+bool TExIniFile::SameName(std::string_view a, std::string_view b) const {
     return caseSensitive_ ? a == b : SameTextIgnoringCase(a, b);
 }
 
-const TExIniFile::Section* TExIniFile::FindSection(std::string_view name) const
-{
+const TExIniFile::Section* TExIniFile::FindSection(std::string_view name) const {
     for (const Section& section : sections_) {
-        if (SameName(section.name, name)) {
+        if (SameName(section.Name, name)) {
             return &section;
         }
     }
@@ -281,15 +267,15 @@ const TExIniFile::Section* TExIniFile::FindSection(std::string_view name) const
 }
 
 std::optional<std::string_view> TExIniFile::FindValue(std::string_view section,
-                                                      std::string_view key) const
-{
+                                                      std::string_view key) const {
     const Section* found = FindSection(section);
     if (!found) {
         return std::nullopt;
     }
-    for (const std::string& line : found->lines) {
+    for (const std::string& line : found->Lines) {
         const size_t equals = line.find('=');
-        if (equals != std::string::npos && SameName(std::string_view(line).substr(0, equals), key)) {
+        if (equals != std::string::npos &&
+            SameName(std::string_view(line).substr(0, equals), key)) {
             return std::string_view(line).substr(equals + 1);
         }
     }
@@ -297,8 +283,7 @@ std::optional<std::string_view> TExIniFile::FindValue(std::string_view section,
 }
 
 void TExIniFile::WriteValue(std::string_view section, std::string_view key,
-                            std::string_view value)
-{
+                            std::string_view value) {
     Section* target = const_cast<Section*>(FindSection(section));
     if (!target) {
         sections_.push_back({std::string(section), {}});
@@ -307,19 +292,19 @@ void TExIniFile::WriteValue(std::string_view section, std::string_view key,
     std::string entry(key);
     entry += '=';
     entry += value;
-    for (std::string& line : target->lines) {
+    for (std::string& line : target->Lines) {
         const size_t equals = line.find('=');
-        if (equals != std::string::npos && SameName(std::string_view(line).substr(0, equals), key)) {
+        if (equals != std::string::npos &&
+            SameName(std::string_view(line).substr(0, equals), key)) {
             line = std::move(entry);
             return;
         }
     }
-    target->lines.push_back(std::move(entry));
+    target->Lines.push_back(std::move(entry));
 }
 
 int TExIniFile::ReadInteger(std::string_view section, std::string_view key,
-                            int defaultValue) const
-{
+                            int defaultValue) const {
     const std::optional<std::string_view> text = FindValue(section, key);
     int value = 0;
     if (text && ini_detail::ParseIniInteger(*text, value)) {
@@ -328,27 +313,22 @@ int TExIniFile::ReadInteger(std::string_view section, std::string_view key,
     return defaultValue;
 }
 
-void TExIniFile::WriteInteger(std::string_view section, std::string_view key, int value)
-{
+void TExIniFile::WriteInteger(std::string_view section, std::string_view key, int value) {
     WriteValue(section, key, std::to_string(value));
     Flush();
 }
 
-bool TExIniFile::ReadBool(std::string_view section, std::string_view key,
-                          bool defaultValue) const
-{
+bool TExIniFile::ReadBool(std::string_view section, std::string_view key, bool defaultValue) const {
     return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
 }
 
-void TExIniFile::WriteBool(std::string_view section, std::string_view key, bool value)
-{
+void TExIniFile::WriteBool(std::string_view section, std::string_view key, bool value) {
     WriteValue(section, key, value ? "1" : "0");
     Flush();
 }
 
 std::string TExIniFile::ReadFencedString(std::string_view section, std::string_view key,
-                                         std::string_view defaultValue, TFence fence) const
-{
+                                         std::string_view defaultValue, TFence fence) const {
     const std::optional<std::string_view> stored = FindValue(section, key);
     std::string text = stored ? std::string(*stored) : Quoted(defaultValue, fence);
     if (text.size() >= 2) {
@@ -361,15 +341,13 @@ std::string TExIniFile::ReadFencedString(std::string_view section, std::string_v
 }
 
 void TExIniFile::WriteFencedString(std::string_view section, std::string_view key,
-                                   std::string_view text, TFence fence)
-{
+                                   std::string_view text, TFence fence) {
     WriteValue(section, key, Quoted(text, fence));
     Flush();
 }
 
 void TExIniFile::ReadStrings(std::string_view section, std::string_view key,
-                             std::vector<std::string>& target) const
-{
+                             std::vector<std::string>& target) const {
     const int current = static_cast<int>(std::min<size_t>(target.size(), kMaxListItems));
     const int count = std::min(ReadInteger(section, Joined(key, ".Count"), current), kMaxListItems);
     std::vector<std::string> items;
@@ -377,17 +355,17 @@ void TExIniFile::ReadStrings(std::string_view section, std::string_view key,
         items.reserve(static_cast<size_t>(count));
     }
     for (int i = 0; i < count; ++i) {
-        const std::string_view fallback =
-            static_cast<size_t>(i) < target.size() ? std::string_view(target[i]) : std::string_view();
-        items.push_back(ReadFencedString(section, Joined(key, "." + std::to_string(i)), fallback,
-                                         fcNone));
+        const std::string_view fallback = static_cast<size_t>(i) < target.size()
+                                              ? std::string_view(target[i])
+                                              : std::string_view();
+        items.push_back(
+            ReadFencedString(section, Joined(key, "." + std::to_string(i)), fallback, fcNone));
     }
     target = std::move(items);
 }
 
 void TExIniFile::WriteStrings(std::string_view section, std::string_view key,
-                              const std::vector<std::string>& source)
-{
+                              const std::vector<std::string>& source) {
     WriteInteger(section, Joined(key, ".Count"), static_cast<int>(source.size()));
     for (size_t i = 0; i < source.size(); ++i) {
         WriteFencedString(section, Joined(key, "." + std::to_string(i)), source[i], fcNone);
@@ -395,11 +373,10 @@ void TExIniFile::WriteStrings(std::string_view section, std::string_view key,
 }
 
 void TExIniFile::ReadPlacement(std::string_view section, std::string_view key,
-                               platform::TWindowPlacement& placement) const
-{
+                               platform::TWindowPlacement& placement) const {
     const std::array<int*, 8> fields = {
-        &placement.flags, &placement.showCmd, &placement.maxX, &placement.maxY,
-        &placement.left,  &placement.top,     &placement.right, &placement.bottom,
+        &placement.Flags, &placement.ShowCmd, &placement.MaxX,  &placement.MaxY,
+        &placement.Left,  &placement.Top,     &placement.Right, &placement.Bottom,
     };
     for (size_t i = 0; i < fields.size(); ++i) {
         *fields[i] = ReadInteger(section, Joined(key, kPlacementSuffixes[i]), *fields[i]);
@@ -407,19 +384,17 @@ void TExIniFile::ReadPlacement(std::string_view section, std::string_view key,
 }
 
 void TExIniFile::WritePlacement(std::string_view section, std::string_view key,
-                                const platform::TWindowPlacement& placement)
-{
+                                const platform::TWindowPlacement& placement) {
     const std::array<int, 8> fields = {
-        placement.flags, placement.showCmd, placement.maxX,  placement.maxY,
-        placement.left,  placement.top,     placement.right, placement.bottom,
+        placement.Flags, placement.ShowCmd, placement.MaxX,  placement.MaxY,
+        placement.Left,  placement.Top,     placement.Right, placement.Bottom,
     };
     for (size_t i = 0; i < fields.size(); ++i) {
         WriteInteger(section, Joined(key, kPlacementSuffixes[i]), fields[i]);
     }
 }
 
-void TExIniFile::Flush()
-{
+void TExIniFile::Flush() {
     if (!autoUpdate_ || path_.isEmpty()) {
         return;
     }
@@ -429,7 +404,7 @@ void TExIniFile::Flush()
     }
     // Written beside the old file and renamed over it: a write that fails half-way
     // must not cost the user every setting.
-    WriteFileAtomically(path_, ini_detail::SerializeIni(sections_));
+    SaveFileAtomically(path_, ini_detail::SerializeIni(sections_));
 }
 
-}  // namespace app
+} // namespace composer

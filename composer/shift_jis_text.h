@@ -1,17 +1,16 @@
-// The application's Shift-JIS text utilities, and the one place where the editor's
+// The composer's Shift-JIS text utilities, and the one place where the editor's
 // QString text becomes Shift-JIS bytes and back. Every std::string here holds code
 // page 932 bytes; a character is one byte or a lead byte and the byte after it.
 #pragma once
 
 #include <QString>
-#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "platform/cp932.h"
+#include "platform/shift_jis.h"
 
-namespace app {
+namespace composer {
 
 // Number of characters; a two-byte character counts once, CR LF twice, and a lead byte
 // that ends the text once.
@@ -46,31 +45,22 @@ std::string ReplaceAllText(std::string_view text, std::string_view pattern,
 // may follow (no trailing spaces, no thousands separators, no hexadecimal).
 bool IsNumericText(std::string_view text);
 
-// Size in bytes of the first entry (sorted by name) matching `fileName`, whose last
-// part may hold the wildcards "*" and "?"; directories count as 0 bytes. -1 when
-// nothing matches. A name without a directory part is looked up in the current directory.
-std::int64_t FileSizeOf(const QString& fileName);
-
-// True unless the platform reports no keyboard type in its low three bits (see
-// platform/keyboard_type.h); the status bar shows " J " for True.
-bool TestKeyboardType();
-
 // --- the widget boundary ---
 
 // A one-line field's text as Shift-JIS. Characters code page 932 cannot hold become
 // "?" and are listed in `unmappable` when it is given.
-std::string ToSjis(const QString& text,
-                   std::vector<platform::Cp932Unmappable>* unmappable = nullptr);
-QString FromSjis(std::string_view text);
+std::string ToShiftJis(const QString& text,
+                       std::vector<platform::TShiftJisUnmappable>* unmappable = nullptr);
+QString FromShiftJis(std::string_view text);
 
 // The editor's text as the logic sees it: its lines joined with CR LF, no line break
 // after the last line. Any line break of the editor (LF, CR, CR LF, U+2028, U+2029)
 // becomes CR LF.
-std::string EditorTextToSjis(const QString& text,
-                             std::vector<platform::Cp932Unmappable>* unmappable = nullptr);
+std::string EditorTextToShiftJis(const QString& text,
+                                 std::vector<platform::TShiftJisUnmappable>* unmappable = nullptr);
 
 // Shift-JIS text for the editor: any line break (CR LF, CR, LF) becomes "\n".
-QString SjisToEditorText(std::string_view text);
+QString ShiftJisToEditorText(std::string_view text);
 
 // Splits at CR LF, CR or LF into lines; a final line break does not start an empty line.
 std::vector<std::string> SplitLines(std::string_view text);
@@ -78,4 +68,4 @@ std::vector<std::string> SplitLines(std::string_view text);
 // Lines joined with CR LF, no line break after the last.
 std::string JoinLines(const std::vector<std::string>& lines);
 
-}  // namespace app
+} // namespace composer

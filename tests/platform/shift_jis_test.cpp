@@ -1,4 +1,4 @@
-#include "platform/cp932.h"
+#include "platform/shift_jis.h"
 
 #include <gtest/gtest.h>
 #include <iconv.h>
@@ -8,19 +8,18 @@
 
 namespace {
 
-using platform::Cp932ToUtf16;
-using platform::Utf16ToCp932;
+using platform::ShiftJisToUtf16;
+using platform::Utf16ToShiftJis;
 
 // glibc's own CP932 table, an oracle that shares no code with ours.
-class GlibcCp932 {
+class GlibcShiftJis {
 public:
-    GlibcCp932() : toUtf16_(iconv_open("UTF-16LE", "CP932")) {}
-    ~GlibcCp932() { iconv_close(toUtf16_); }
+    GlibcShiftJis() : toUtf16_(iconv_open("UTF-16LE", "CP932")) {}
+    ~GlibcShiftJis() { iconv_close(toUtf16_); }
     bool ok() const { return toUtf16_ != reinterpret_cast<iconv_t>(-1); }
 
     // The one UTF-16 unit glibc reads from `bytes`, or 0 when it reads none.
-    char16_t Decode(std::string bytes)
-    {
+    char16_t Decode(std::string bytes) {
         char out[8];
         char* in = bytes.data();
         size_t inLeft = bytes.size();
@@ -39,59 +38,58 @@ private:
     iconv_t toUtf16_;
 };
 
-TEST(Cp932, LeadBytesAreExactlyTheTwoRanges)
-{
+// The lead-byte test agrees with the converter: a lead byte and "@" (a valid trail byte)
+// decode as one character, any other byte and "@" as two.
+TEST(ShiftJis, LeadBytesAgreeWithTheConverter) {
     for (int b = 0; b < 256; ++b) {
-        const bool expected = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-        EXPECT_EQ(platform::IsCp932LeadByte(static_cast<unsigned char>(b)), expected) << b;
+        const std::string bytes{static_cast<char>(b), '@'};
+        const bool oneCharacter = ShiftJisToUtf16(bytes).size() == 1;
+        EXPECT_EQ(platform::IsShiftJisLeadByte(static_cast<unsigned char>(b)), oneCharacter) << b;
     }
 }
 
 // Every byte below 0x80 is its ASCII character both ways, control codes included.
-TEST(Cp932, SingleBytesBelow0x80AreAsciiBothWays)
-{
+TEST(ShiftJis, SingleBytesBelow0x80AreAsciiBothWays) {
     std::string bytes;
     std::u16string units;
     for (int b = 0; b < 0x80; ++b) {
         bytes.push_back(static_cast<char>(b));
         units.push_back(static_cast<char16_t>(b));
     }
-    EXPECT_EQ(Cp932ToUtf16(bytes), units);
-    EXPECT_EQ(Utf16ToCp932(units), bytes);
+    EXPECT_EQ(ShiftJisToUtf16(bytes), units);
+    EXPECT_EQ(Utf16ToShiftJis(units), bytes);
 }
 
-TEST(Cp932, KnownCharacters)
-{
+TEST(ShiftJis, KnownCharacters) {
     struct Row {
         const char* bytes;
         char16_t unit;
     };
     const Row rows[] = {
-        {"\x82\xa0", u'あ'},     {"\x8a\xbf", u'漢'},     {"\xb1", u'ｱ'},
-        {"\xdf", u'ﾟ'},          {"\x81\x60", u'～'},     // FULLWIDTH TILDE, not WAVE DASH
-        {"\x81\x7c", u'－'},     // FULLWIDTH HYPHEN-MINUS, not MINUS SIGN
-        {"\x81\x5f", u'＼'},     {"\x81\x91", u'￠'},     {"\x81\xca", u'￢'},
-        {"\x87\x40", u'①'},     // NEC special row
-        {"\xfa\x40", u'ⅰ'},     // IBM extension
-        {"\xfb\xfc", u'髙'},     {"\x81\x40", u'\u3000'}, {"\x5c", u'\\'},
+        {"\x82\xa0", u'あ'}, {"\x8a\xbf", u'漢'},     {"\xb1", u'ｱ'},
+        {"\xdf", u'ﾟ'},      {"\x81\x60", u'～'}, // FULLWIDTH TILDE, not WAVE DASH
+        {"\x81\x7c", u'－'},                      // FULLWIDTH HYPHEN-MINUS, not MINUS SIGN
+        {"\x81\x5f", u'＼'}, {"\x81\x91", u'￠'},     {"\x81\xca", u'￢'},
+        {"\x87\x40", u'①'}, // NEC special row
+        {"\xfa\x40", u'ⅰ'}, // IBM extension
+        {"\xfb\xfc", u'髙'}, {"\x81\x40", u'\u3000'}, {"\x5c", u'\\'},
         {"\x7e", u'~'},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(Cp932ToUtf16(row.bytes), std::u16string(1, row.unit)) << row.bytes;
-        EXPECT_EQ(Utf16ToCp932(std::u16string(1, row.unit)), row.bytes) << row.bytes;
+        EXPECT_EQ(ShiftJisToUtf16(row.bytes), std::u16string(1, row.unit)) << row.bytes;
+        EXPECT_EQ(Utf16ToShiftJis(std::u16string(1, row.unit)), row.bytes) << row.bytes;
     }
 }
 
 // Every two-byte code decodes as glibc's CP932 does, and encoding what it decodes gives
 // bytes that decode to the same character again (duplicated codes collapse onto one).
-TEST(Cp932, EveryDoubleByteCodeAgreesWithGlibc)
-{
-    GlibcCp932 glibc;
+TEST(ShiftJis, EveryDoubleByteCodeAgreesWithGlibc) {
+    GlibcShiftJis glibc;
     ASSERT_TRUE(glibc.ok());
     int assigned = 0;
     int duplicates = 0;
     for (int lead = 0x81; lead <= 0xFC; ++lead) {
-        if (!platform::IsCp932LeadByte(static_cast<unsigned char>(lead))) {
+        if (!platform::IsShiftJisLeadByte(static_cast<unsigned char>(lead))) {
             continue;
         }
         for (int trail = 0x40; trail <= 0xFC; ++trail) {
@@ -100,7 +98,7 @@ TEST(Cp932, EveryDoubleByteCodeAgreesWithGlibc)
             }
             const std::string bytes{static_cast<char>(lead), static_cast<char>(trail)};
             const char16_t expected = glibc.Decode(bytes);
-            const std::u16string decoded = Cp932ToUtf16(bytes);
+            const std::u16string decoded = ShiftJisToUtf16(bytes);
             ASSERT_EQ(decoded.size(), 1u);
             if (expected == 0) {
                 EXPECT_EQ(decoded[0], u'\uFFFD') << std::hex << lead << trail;
@@ -108,19 +106,18 @@ TEST(Cp932, EveryDoubleByteCodeAgreesWithGlibc)
             }
             ++assigned;
             EXPECT_EQ(decoded[0], expected) << std::hex << lead << trail;
-            std::vector<platform::Cp932Unmappable> unmappable;
-            const std::string encoded = Utf16ToCp932(decoded, &unmappable);
+            std::vector<platform::TShiftJisUnmappable> unmappable;
+            const std::string encoded = Utf16ToShiftJis(decoded, &unmappable);
             EXPECT_TRUE(unmappable.empty());
-            EXPECT_EQ(Cp932ToUtf16(encoded), decoded) << std::hex << lead << trail;
+            EXPECT_EQ(ShiftJisToUtf16(encoded), decoded) << std::hex << lead << trail;
             duplicates += encoded != bytes;
         }
     }
     EXPECT_EQ(assigned, 9604);  // 7724 characters and 1880 user-defined codes
-    EXPECT_EQ(duplicates, 398);  // NEC/IBM codes that Windows writes in one place only
+    EXPECT_EQ(duplicates, 398); // NEC/IBM codes that Windows writes in one place only
 }
 
-TEST(Cp932, IllFormedBytesDecodeToOneReplacementEach)
-{
+TEST(ShiftJis, IllFormedBytesDecodeToOneReplacementEach) {
     struct Row {
         std::string bytes;
         std::u16string expected;
@@ -128,53 +125,53 @@ TEST(Cp932, IllFormedBytesDecodeToOneReplacementEach)
     const Row rows[] = {
         {"\x81", u"\uFFFD"},
         {"a\x81", u"a\uFFFD"},
-        {"\x85\x40", u"\uFFFD"},         // unassigned pair
+        {"\x85\x40", u"\uFFFD"}, // unassigned pair
         {"\x80", u"\uFFFD"},
-        {"\xa0" "A", u"\uFFFDA"},
+        {"\xa0"
+         "A",
+         u"\uFFFDA"},
         {"\xfd\xfe\xff", u"\uFFFD\uFFFD\uFFFD"},
-        {"\x81\x20" "b", u"\uFFFD b"},   // bad trail byte: the space survives
+        {"\x81\x20"
+         "b",
+         u"\uFFFD b"}, // bad trail byte: the space survives
         {std::string("\x81\x7f", 2), u"\uFFFD\x7f"},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(Cp932ToUtf16(row.bytes), row.expected);
+        EXPECT_EQ(ShiftJisToUtf16(row.bytes), row.expected);
     }
 }
 
 // Characters outside the code page take the form Windows gives them.
-TEST(Cp932, BestFitForms)
-{
-    EXPECT_EQ(Utf16ToCp932(u"\u301C"), "\x81\x60");  // WAVE DASH, as typed on Linux
-    EXPECT_EQ(Utf16ToCp932(u"\u00A5"), "\x5c");      // YEN SIGN
-    EXPECT_EQ(Utf16ToCp932(u"\u2212"), "\x81\x7c");  // MINUS SIGN
-    EXPECT_EQ(Utf16ToCp932(u"\u2014"), "\x81\x5c");  // EM DASH
+TEST(ShiftJis, BestFitForms) {
+    EXPECT_EQ(Utf16ToShiftJis(u"\u301C"), "\x81\x60"); // WAVE DASH, as typed on Linux
+    EXPECT_EQ(Utf16ToShiftJis(u"\u00A5"), "\x5c");     // YEN SIGN
+    EXPECT_EQ(Utf16ToShiftJis(u"\u2212"), "\x81\x7c"); // MINUS SIGN
+    EXPECT_EQ(Utf16ToShiftJis(u"\u2014"), "\x81\x5c"); // EM DASH
 }
 
-TEST(Cp932, UnmappableCharactersBecomeQuestionMarksAndAreReported)
-{
-    std::vector<platform::Cp932Unmappable> unmappable;
+TEST(ShiftJis, UnmappableCharactersBecomeQuestionMarksAndAreReported) {
+    std::vector<platform::TShiftJisUnmappable> unmappable;
     // a, an emoji (a surrogate pair), b, e-acute, a lone high surrogate, kanji
     const std::u16string text = u"a\U0001F600b\u00E9\xD800漢";
-    EXPECT_EQ(Utf16ToCp932(text, &unmappable), "a?b??\x8a\xbf");
+    EXPECT_EQ(Utf16ToShiftJis(text, &unmappable), "a?b??\x8a\xbf");
     ASSERT_EQ(unmappable.size(), 3u);
-    EXPECT_EQ(unmappable[0].character, U'\U0001F600');
-    EXPECT_EQ(unmappable[0].position, 2);
-    EXPECT_EQ(unmappable[1].character, U'\u00E9');
-    EXPECT_EQ(unmappable[1].position, 4);
-    EXPECT_EQ(unmappable[2].character, char32_t{0xD800});
-    EXPECT_EQ(unmappable[2].position, 5);
+    EXPECT_EQ(unmappable[0].Character, U'\U0001F600');
+    EXPECT_EQ(unmappable[0].Position, 2);
+    EXPECT_EQ(unmappable[1].Character, U'\u00E9');
+    EXPECT_EQ(unmappable[1].Position, 4);
+    EXPECT_EQ(unmappable[2].Character, char32_t{0xD800});
+    EXPECT_EQ(unmappable[2].Position, 5);
 }
 
-TEST(Cp932, QStringBoundary)
-{
+TEST(ShiftJis, QStringBoundary) {
     const QString text = QString::fromUtf8("ｶﾞ漢字 ~");
-    EXPECT_EQ(platform::QStringToCp932(text), "\xb6\xde\x8a\xbf\x8e\x9a ~");
-    EXPECT_EQ(platform::Cp932ToQString("\xb6\xde\x8a\xbf\x8e\x9a ~"), text);
-    EXPECT_EQ(platform::QStringToCp932(QString()), "");
+    EXPECT_EQ(platform::QStringToShiftJis(text), "\xb6\xde\x8a\xbf\x8e\x9a ~");
+    EXPECT_EQ(platform::ShiftJisToQString("\xb6\xde\x8a\xbf\x8e\x9a ~"), text);
+    EXPECT_EQ(platform::QStringToShiftJis(QString()), "");
 }
 
-TEST(Cp932, CodecOneCharacterAtATime)
-{
-    platform::Cp932Codec codec;
+TEST(ShiftJis, CodecOneCharacterAtATime) {
+    platform::ShiftJisCodec codec;
     char16_t ch = 0;
     EXPECT_TRUE(codec.DecodeChar("\x82\xaa", ch));
     EXPECT_EQ(ch, u'が');
@@ -197,4 +194,4 @@ TEST(Cp932, CodecOneCharacterAtATime)
     EXPECT_EQ(out, "\x83\x90\x7f\x5c");
 }
 
-}  // namespace
+} // namespace

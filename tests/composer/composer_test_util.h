@@ -4,9 +4,9 @@
 
 #include <QDir>
 #include <QFile>
-#include <gtest/gtest.h>
 #include <QString>
 #include <functional>
+#include <gtest/gtest.h>
 #include <string>
 #include <string_view>
 
@@ -14,20 +14,18 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "platform/cp932.h"
+#include "platform/shift_jis.h"
 
-namespace app_test {
+namespace composer_test {
 
 // The Shift-JIS bytes of a UTF-8 literal (the converter has tests of its own).
-inline std::string Sjis(std::string_view utf8)
-{
-    return platform::QStringToCp932(
+inline std::string ShiftJis(std::string_view utf8) {
+    return platform::QStringToShiftJis(
         QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
 }
 
 // A file's bytes, or "<unreadable>".
-inline std::string ReadAll(const QString& path)
-{
+inline std::string ReadAll(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         return "<unreadable>";
@@ -36,8 +34,7 @@ inline std::string ReadAll(const QString& path)
     return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
 }
 
-inline void WriteAll(const QString& path, std::string_view bytes)
-{
+inline void WriteAll(const QString& path, std::string_view bytes) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     ASSERT_EQ(file.write(bytes.data(), static_cast<qint64>(bytes.size())),
@@ -46,8 +43,7 @@ inline void WriteAll(const QString& path, std::string_view bytes)
 
 class ScopedCurrentDir {
 public:
-    explicit ScopedCurrentDir(const QString& dir) : previous_(QDir::currentPath())
-    {
+    explicit ScopedCurrentDir(const QString& dir) : previous_(QDir::currentPath()) {
         QDir::setCurrent(dir);
     }
     ~ScopedCurrentDir() { QDir::setCurrent(previous_); }
@@ -61,8 +57,7 @@ private:
 // Runs `step` where file permissions hold: directly for an ordinary user, in a child
 // process that has become "nobody" when the tests run as root. Returns the step's
 // result (0..255), or -1 when the child could not be run.
-inline int RunUnprivileged(const std::function<int()>& step)
-{
+inline int RunUnprivileged(const std::function<int()>& step) {
     if (geteuid() != 0) {
         return step();
     }
@@ -83,4 +78,4 @@ inline int RunUnprivileged(const std::function<int()>& step)
     return WEXITSTATUS(status);
 }
 
-}  // namespace app_test
+} // namespace composer_test

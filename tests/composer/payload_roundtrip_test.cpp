@@ -5,23 +5,22 @@
 
 #include <algorithm>
 
-#include "app/payload.h"
-#include "app/sjis_text.h"
-#include "app_test_util.h"
+#include "composer/payload.h"
+#include "composer/shift_jis_text.h"
+#include "composer_test_util.h"
 #include "qr/engine/symbol_engine.h"
 #include "tests/support/zxing_reader.h"
 
 namespace {
 
-using app_test::Sjis;
+using composer_test::ShiftJis;
 
 struct Decoded {
     std::string bytes;
     int symbols = 0;
 };
 
-Decoded EncodeAndRead(const std::string& payload, int count)
-{
+Decoded EncodeAndRead(const std::string& payload, int count) {
     qr::engine::TQRSymbolEngine engine;
     engine.SetVersion(10);
     engine.SetCount(count);
@@ -39,9 +38,8 @@ Decoded EncodeAndRead(const std::string& payload, int count)
     Decoded decoded;
     decoded.symbols = engine.Count();
     if (reads.size() > 1) {
-        std::sort(reads.begin(), reads.end(), [](const auto& a, const auto& b) {
-            return a.SequenceIndex < b.SequenceIndex;
-        });
+        std::sort(reads.begin(), reads.end(),
+                  [](const auto& a, const auto& b) { return a.SequenceIndex < b.SequenceIndex; });
         for (size_t i = 0; i < reads.size(); ++i) {
             EXPECT_EQ(reads[i].SequenceIndex, static_cast<int>(i));
             EXPECT_EQ(reads[i].SequenceSize, static_cast<int>(reads.size()));
@@ -54,24 +52,22 @@ Decoded EncodeAndRead(const std::string& payload, int count)
     return decoded;
 }
 
-app::TCardFields Card()
-{
-    app::TCardFields card;
-    card.familyName = Sjis("高橋");
-    card.givenName = Sjis("花子");
-    card.familyKana = Sjis("たかはし");
-    card.givenKana = Sjis("はなこ");
+composer::TCardFields Card() {
+    composer::TCardFields card;
+    card.familyName = ShiftJis("高橋");
+    card.givenName = ShiftJis("花子");
+    card.familyKana = ShiftJis("たかはし");
+    card.givenKana = ShiftJis("はなこ");
     card.tel1 = "090-1111-2222";
     card.tel2 = "";
     card.mail1 = "hanako@example.jp";
     card.mail2 = "h;a:n,a@example.com";
-    card.memo = Sjis("誕生日は５月") + "\r\n" + Sjis("～ｶﾌｪ好き");
-    app::NormaliseCardReadings(card);
+    card.memo = ShiftJis("誕生日は５月") + "\r\n" + ShiftJis("～ｶﾌｪ好き");
+    composer::NormaliseCardReadings(card);
     return card;
 }
 
-TEST(PayloadRoundTrip, EveryPayloadReadsBackAsTheSameBytes)
-{
+TEST(PayloadRoundTrip, EveryPayloadReadsBackAsTheSameBytes) {
     struct Row {
         const char* name;
         std::string payload;
@@ -82,36 +78,38 @@ TEST(PayloadRoundTrip, EveryPayloadReadsBackAsTheSameBytes)
         rows.push_back({name, std::move(payload), count});
     };
     auto byLength = [](const std::string& payload) {
-        return app::SymbolCountFor(app::CountMbChars(payload));
+        return composer::SymbolCountFor(composer::CountMbChars(payload));
     };
-    const std::string bookmark = app::BookmarkPayload(Sjis("天気予報"), "https://tenki.example.jp/");
+    const std::string bookmark =
+        composer::BookmarkPayload(ShiftJis("天気予報"), "https://tenki.example.jp/");
     add("bookmark", bookmark, byLength(bookmark));
-    for (int carrier : {app::crDocomo, app::crSoftbank}) {
-        const std::string card = app::CardPayload(Card(), carrier);
-        add(carrier == app::crDocomo ? "MECARD" : "MEMORY", card, byLength(card));
+    for (int carrier : {composer::crDocomo, composer::crSoftbank}) {
+        const std::string card = composer::CardPayload(Card(), carrier);
+        add(carrier == composer::crDocomo ? "MECARD" : "MEMORY", card, byLength(card));
     }
 
-    app::TMessageFields mail;
-    mail.body = Sjis("明日の会議は１０時からです。") + "\r\n" + Sjis("よろしく!") + "\r\n~ok~";
+    composer::TMessageFields mail;
+    mail.body =
+        ShiftJis("明日の会議は１０時からです。") + "\r\n" + ShiftJis("よろしく!") + "\r\n~ok~";
     mail.address = "taro@example.jp";
-    mail.subjectOption = app::soFromBody;
-    for (int carrier : {app::crDocomo, app::crAU}) {
-        const app::TMessagePayload message = app::MessagePayload(mail, carrier);
-        add(carrier == app::crDocomo ? "MATMSG" : "MAILTO", message.payload, message.count);
+    mail.subjectOption = composer::soFromBody;
+    for (int carrier : {composer::crDocomo, composer::crAU}) {
+        const composer::TMessagePayload message = composer::MessagePayload(mail, carrier);
+        add(carrier == composer::crDocomo ? "MATMSG" : "MAILTO", message.payload, message.count);
     }
-    app::TMessageFields plain = mail;
+    composer::TMessageFields plain = mail;
     plain.address = "no address";
-    const app::TMessagePayload body = app::MessagePayload(plain, app::crDocomo);
+    const composer::TMessagePayload body = composer::MessagePayload(plain, composer::crDocomo);
     add("body", body.payload, body.count);
 
     // 200 characters of body: two linked symbols, though the mail around it is longer.
-    app::TMessageFields longMail = mail;
+    composer::TMessageFields longMail = mail;
     longMail.body.clear();
-    while (app::CountMbChars(longMail.body) < 200) {
-        longMail.body += Sjis("長い本文") + "ABC12";
+    while (composer::CountMbChars(longMail.body) < 200) {
+        longMail.body += ShiftJis("長い本文") + "ABC12";
     }
-    longMail.body = app::CopyMbChars(longMail.body, 1, 200);
-    const app::TMessagePayload linked = app::MessagePayload(longMail, app::crDocomo);
+    longMail.body = composer::CopyMbChars(longMail.body, 1, 200);
+    const composer::TMessagePayload linked = composer::MessagePayload(longMail, composer::crDocomo);
     ASSERT_EQ(linked.count, 2);
     add("MATMSG, 200 characters", linked.payload, linked.count);
 
@@ -123,4 +121,4 @@ TEST(PayloadRoundTrip, EveryPayloadReadsBackAsTheSameBytes)
     }
 }
 
-}  // namespace
+} // namespace

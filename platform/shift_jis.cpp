@@ -1,4 +1,4 @@
-#include "platform/cp932.h"
+#include "platform/shift_jis.h"
 
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>
@@ -13,8 +13,7 @@ namespace {
 // 0x7F, which Windows maps straight through. Every byte below 0x80 is put back to
 // itself after conversion, using the offsets ICU reports for each output unit.
 
-UConverter* OpenConverter()
-{
+UConverter* OpenConverter() {
     UErrorCode status = U_ZERO_ERROR;
     UConverter* converter = ucnv_open("windows-31j", &status);
     if (U_FAILURE(status) || !converter) {
@@ -36,10 +35,10 @@ struct Converter {
 };
 
 void U_CALLCONV ReplacementOnBadBytes(const void*, UConverterToUnicodeArgs* args, const char*,
-                                      int32_t, UConverterCallbackReason reason, UErrorCode* status)
-{
+                                      int32_t, UConverterCallbackReason reason,
+                                      UErrorCode* status) {
     if (reason > UCNV_IRREGULAR) {
-        return;  // reset, close, clone: nothing to write
+        return; // reset, close, clone: nothing to write
     }
     static const UChar replacement = 0xFFFD;
     *status = U_ZERO_ERROR;
@@ -48,13 +47,12 @@ void U_CALLCONV ReplacementOnBadBytes(const void*, UConverterToUnicodeArgs* args
 
 struct FromUnicodeContext {
     const UChar* start = nullptr;
-    std::vector<int>* offsets = nullptr;  // UTF-16 offsets of unmappable characters
+    std::vector<int>* offsets = nullptr; // UTF-16 offsets of unmappable characters
 };
 
 void U_CALLCONV NoteUnmappable(const void* context, UConverterFromUnicodeArgs* args,
                                const UChar* codeUnits, int32_t length, UChar32,
-                               UConverterCallbackReason reason, UErrorCode* status)
-{
+                               UConverterCallbackReason reason, UErrorCode* status) {
     if (reason > UCNV_IRREGULAR) {
         return;
     }
@@ -65,8 +63,7 @@ void U_CALLCONV NoteUnmappable(const void* context, UConverterFromUnicodeArgs* a
     UCNV_FROM_U_CALLBACK_SUBSTITUTE(nullptr, args, codeUnits, length, 0, reason, status);
 }
 
-char32_t CodePointAt(std::u16string_view text, size_t index)
-{
+char32_t CodePointAt(std::u16string_view text, size_t index) {
     const char16_t first = text[index];
     if (first >= 0xD800 && first <= 0xDBFF && index + 1 < text.size()) {
         const char16_t second = text[index + 1];
@@ -77,10 +74,9 @@ char32_t CodePointAt(std::u16string_view text, size_t index)
     return first;
 }
 
-}  // namespace
+} // namespace
 
-std::u16string Cp932ToUtf16(std::string_view bytes)
-{
+std::u16string ShiftJisToUtf16(std::string_view bytes) {
     std::u16string result;
     if (bytes.empty()) {
         return result;
@@ -109,14 +105,13 @@ std::u16string Cp932ToUtf16(std::string_view bytes)
     return result;
 }
 
-QString Cp932ToQString(std::string_view bytes)
-{
-    const std::u16string text = Cp932ToUtf16(bytes);
+QString ShiftJisToQString(std::string_view bytes) {
+    const std::u16string text = ShiftJisToUtf16(bytes);
     return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-std::string Utf16ToCp932(std::u16string_view text, std::vector<Cp932Unmappable>* unmappable)
-{
+std::string Utf16ToShiftJis(std::u16string_view text,
+                            std::vector<TShiftJisUnmappable>* unmappable) {
     std::string result;
     if (text.empty()) {
         return result;
@@ -160,16 +155,13 @@ std::string Utf16ToCp932(std::u16string_view text, std::vector<Cp932Unmappable>*
     return result;
 }
 
-std::string QStringToCp932(const QString& text, std::vector<Cp932Unmappable>* unmappable)
-{
-    return Utf16ToCp932(
-        std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
-                            static_cast<size_t>(text.size())),
-        unmappable);
+std::string QStringToShiftJis(const QString& text, std::vector<TShiftJisUnmappable>* unmappable) {
+    return Utf16ToShiftJis(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                               static_cast<size_t>(text.size())),
+                           unmappable);
 }
 
-Cp932Codec::Cp932Codec() : converter_(OpenConverter())
-{
+ShiftJisCodec::ShiftJisCodec() : converter_(OpenConverter()) {
     UErrorCode status = U_ZERO_ERROR;
     ucnv_setToUCallBack(converter_, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
     status = U_ZERO_ERROR;
@@ -177,13 +169,11 @@ Cp932Codec::Cp932Codec() : converter_(OpenConverter())
                           &status);
 }
 
-Cp932Codec::~Cp932Codec()
-{
+ShiftJisCodec::~ShiftJisCodec() {
     ucnv_close(converter_);
 }
 
-bool Cp932Codec::DecodeChar(std::string_view bytes, char16_t& out)
-{
+bool ShiftJisCodec::DecodeChar(std::string_view bytes, char16_t& out) {
     if (bytes.empty() || bytes.size() > 2) {
         return false;
     }
@@ -207,8 +197,7 @@ bool Cp932Codec::DecodeChar(std::string_view bytes, char16_t& out)
     return true;
 }
 
-bool Cp932Codec::EncodeChar(char16_t ch, std::string& out)
-{
+bool ShiftJisCodec::EncodeChar(char16_t ch, std::string& out) {
     if (ch < 0x80) {
         out.push_back(static_cast<char>(ch));
         return true;
@@ -228,4 +217,4 @@ bool Cp932Codec::EncodeChar(char16_t ch, std::string& out)
     return true;
 }
 
-}  // namespace platform
+} // namespace platform

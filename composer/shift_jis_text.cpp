@@ -1,31 +1,26 @@
-#include "app/sjis_text.h"
+#include "composer/shift_jis_text.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include <QList>
 
 #include <algorithm>
 
 #include "platform/kana_mapping.h"
-#include "platform/keyboard_type.h"
 
-namespace app {
+namespace composer {
 namespace {
 
-using platform::IsCp932LeadByte;
+using platform::IsShiftJisLeadByte;
 
-size_t CharLength(std::string_view text, size_t at)
-{
-    return IsCp932LeadByte(static_cast<unsigned char>(text[at])) && at + 1 < text.size() ? 2 : 1;
+size_t CharLength(std::string_view text, size_t at) {
+    return IsShiftJisLeadByte(static_cast<unsigned char>(text[at])) && at + 1 < text.size() ? 2 : 1;
 }
 
 // Runs `map` over every character that decodes; anything the code page cannot read,
 // or a result it cannot write back, keeps its original bytes.
-template <typename Map>
-std::string MapCharacters(std::string_view text, Map map)
-{
+template <typename Map> std::string MapCharacters(std::string_view text, Map map) {
     std::string result;
     result.reserve(text.size() + text.size() / 2);
-    platform::Cp932Codec codec;
+    platform::ShiftJisCodec codec;
     std::u16string mapped;
     for (size_t at = 0; at < text.size();) {
         const size_t length = CharLength(text, at);
@@ -54,56 +49,21 @@ std::string MapCharacters(std::string_view text, Map map)
     return result;
 }
 
-bool IsDigit(char c)
-{
+bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// Windows-style wildcard match, "*" and "?" only, case as the file system has it.
-bool MatchesWildcard(const QString& name, const QString& pattern)
-{
-    qsizetype n = 0;
-    qsizetype p = 0;
-    qsizetype starAt = -1;
-    qsizetype starName = 0;
-    while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == u'?' || pattern[p] == name[n])) {
-            ++n;
-            ++p;
-        } else if (p < pattern.size() && pattern[p] == u'*') {
-            starAt = p++;
-            starName = n;
-        } else if (starAt >= 0) {
-            p = starAt + 1;
-            n = ++starName;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == u'*') {
-        ++p;
-    }
-    return p == pattern.size();
-}
+} // namespace
 
-std::int64_t SizeOfEntry(const QFileInfo& info)
-{
-    return info.isDir() ? 0 : info.size();
-}
-
-}  // namespace
-
-int CountMbChars(std::string_view text)
-{
+int CountMbChars(std::string_view text) {
     int count = 0;
     for (size_t at = 0; at < text.size(); ++count) {
-        at += IsCp932LeadByte(static_cast<unsigned char>(text[at])) ? 2 : 1;
+        at += IsShiftJisLeadByte(static_cast<unsigned char>(text[at])) ? 2 : 1;
     }
     return count;
 }
 
-std::string CopyMbChars(std::string_view text, int start, int count)
-{
+std::string CopyMbChars(std::string_view text, int start, int count) {
     if (start < 1 || count < 1) {
         return {};
     }
@@ -118,40 +78,34 @@ std::string CopyMbChars(std::string_view text, int start, int count)
     return std::string(text.substr(begin, at - begin));
 }
 
-bool HasDoubleByteChar(std::string_view text)
-{
-    return platform::Cp932ToUtf16(text).size() != text.size();
+bool HasDoubleByteChar(std::string_view text) {
+    return platform::ShiftJisToUtf16(text).size() != text.size();
 }
 
-std::string ToKatakana(std::string_view text)
-{
+std::string ToKatakana(std::string_view text) {
     return MapCharacters(text, [](char16_t ch, std::u16string& out) {
         out.push_back(platform::HiraganaToKatakana(ch));
     });
 }
 
-std::string ToHalfWidth(std::string_view text)
-{
-    return MapCharacters(text, [](char16_t ch, std::u16string& out) {
-        platform::AppendHalfWidth(ch, out);
-    });
+std::string ToHalfWidth(std::string_view text) {
+    return MapCharacters(
+        text, [](char16_t ch, std::u16string& out) { platform::AppendHalfWidth(ch, out); });
 }
 
-bool IsMailAddress(std::string_view text)
-{
+bool IsMailAddress(std::string_view text) {
     return text.find('@') != std::string_view::npos && text.find('.') != std::string_view::npos;
 }
 
 std::string ReplaceAllText(std::string_view text, std::string_view pattern,
-                           std::string_view replacement)
-{
+                           std::string_view replacement) {
     if (pattern.empty()) {
         return std::string(text);
     }
     std::string result;
     result.reserve(text.size());
-    size_t copied = 0;    // everything before this is already in the result
-    size_t boundary = 0;  // a character boundary at or after `copied`
+    size_t copied = 0;   // everything before this is already in the result
+    size_t boundary = 0; // a character boundary at or after `copied`
     size_t from = 0;
     while (true) {
         const size_t found = text.find(pattern, from);
@@ -174,8 +128,7 @@ std::string ReplaceAllText(std::string_view text, std::string_view pattern,
     return result;
 }
 
-bool IsNumericText(std::string_view text)
-{
+bool IsNumericText(std::string_view text) {
     size_t at = 0;
     const size_t end = text.size();
     while (at < end && text[at] == ' ') {
@@ -226,50 +179,21 @@ bool IsNumericText(std::string_view text)
     return false;
 }
 
-std::int64_t FileSizeOf(const QString& fileName)
-{
-    if (fileName.isEmpty()) {
-        return -1;
-    }
-    const QFileInfo named(fileName);
-    const QString pattern = named.fileName();
-    if (!pattern.contains(u'*') && !pattern.contains(u'?')) {
-        return named.exists() ? SizeOfEntry(named) : -1;
-    }
-    // "*" and "?" only: QDir's own filters would also read "[" as a wildcard.
-    const QDir directory = named.dir();
-    const QStringList entries = directory.entryList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-    for (const QString& entry : entries) {
-        if (MatchesWildcard(entry, pattern)) {
-            return SizeOfEntry(QFileInfo(directory, entry));
-        }
-    }
-    return -1;
+std::string ToShiftJis(const QString& text,
+                       std::vector<platform::TShiftJisUnmappable>* unmappable) {
+    return platform::QStringToShiftJis(text, unmappable);
 }
 
-bool TestKeyboardType()
-{
-    return (platform::KeyboardTypeCode() & 7) != 0;
+QString FromShiftJis(std::string_view text) {
+    return platform::ShiftJisToQString(text);
 }
 
-std::string ToSjis(const QString& text, std::vector<platform::Cp932Unmappable>* unmappable)
-{
-    return platform::QStringToCp932(text, unmappable);
-}
-
-QString FromSjis(std::string_view text)
-{
-    return platform::Cp932ToQString(text);
-}
-
-std::string EditorTextToSjis(const QString& text,
-                             std::vector<platform::Cp932Unmappable>* unmappable)
-{
+std::string EditorTextToShiftJis(const QString& text,
+                                 std::vector<platform::TShiftJisUnmappable>* unmappable) {
     // Line by line, so that reported positions count the editor's own characters.
     std::string joined;
-    std::vector<platform::Cp932Unmappable> lineUnmappable;
-    int charactersBefore = 0;  // code points of `text` before the current line
+    std::vector<platform::TShiftJisUnmappable> lineUnmappable;
+    int charactersBefore = 0; // code points of `text` before the current line
     qsizetype lineStart = 0;
     for (qsizetype i = 0; i <= text.size(); ++i) {
         const bool atEnd = i == text.size();
@@ -280,12 +204,12 @@ std::string EditorTextToSjis(const QString& text,
         }
         const QStringView line = QStringView(text).mid(lineStart, i - lineStart);
         lineUnmappable.clear();
-        joined += platform::Utf16ToCp932(
+        joined += platform::Utf16ToShiftJis(
             std::u16string_view(reinterpret_cast<const char16_t*>(line.utf16()),
                                 static_cast<size_t>(line.size())),
             unmappable ? &lineUnmappable : nullptr);
-        for (platform::Cp932Unmappable found : lineUnmappable) {
-            found.position += charactersBefore;
+        for (platform::TShiftJisUnmappable found : lineUnmappable) {
+            found.Position += charactersBefore;
             unmappable->push_back(found);
         }
         if (atEnd) {
@@ -305,16 +229,14 @@ std::string EditorTextToSjis(const QString& text,
     return joined;
 }
 
-QString SjisToEditorText(std::string_view text)
-{
-    QString decoded = platform::Cp932ToQString(text);
+QString ShiftJisToEditorText(std::string_view text) {
+    QString decoded = platform::ShiftJisToQString(text);
     decoded.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     decoded.replace(u'\r', u'\n');
     return decoded;
 }
 
-std::vector<std::string> SplitLines(std::string_view text)
-{
+std::vector<std::string> SplitLines(std::string_view text) {
     std::vector<std::string> lines;
     size_t start = 0;
     for (size_t at = 0; at < text.size(); ++at) {
@@ -332,8 +254,7 @@ std::vector<std::string> SplitLines(std::string_view text)
     return lines;
 }
 
-std::string JoinLines(const std::vector<std::string>& lines)
-{
+std::string JoinLines(const std::vector<std::string>& lines) {
     std::string joined;
     for (size_t i = 0; i < lines.size(); ++i) {
         if (i > 0) {
@@ -344,4 +265,4 @@ std::string JoinLines(const std::vector<std::string>& lines)
     return joined;
 }
 
-}  // namespace app
+} // namespace composer

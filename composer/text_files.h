@@ -4,10 +4,11 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
-namespace app {
+namespace composer {
 
 inline constexpr const char* kMemoFileName = "MEMO.txt";
 
@@ -16,6 +17,11 @@ inline constexpr const char* kDefaultMemoText = "~ メッセージを入力し�
 
 // "MailDoc" + n + ".txt" for n in 1..5; empty for any other n.
 QString TemplateFileName(int n);
+
+// Size in bytes of the first entry (sorted by name) matching `fileName`, whose last
+// part may hold the wildcards "*" and "?"; directories count as 0 bytes. -1 when
+// nothing matches. A name without a directory part is looked up in the current directory.
+std::int64_t FileSizeOf(const QString& fileName);
 
 // Thresholds on FileSizeOf: a memo of 4 bytes or fewer is ignored at start-up, a
 // template of 6 bytes or fewer counts as missing, and one of 12 bytes or fewer is
@@ -43,4 +49,4 @@ inline constexpr const char* kTemplateOverwriteCaption = "ファイルが存在�
 inline constexpr const char* kMemoSaveFailedMessage = "文章ファイルの保存に失敗しました。";
 inline constexpr const char* kMemoSaveFailedCaption = "書き込みエラー";
 
-}  // namespace app
+} // namespace composer

@@ -1,8 +1,8 @@
-#include "app/payload.h"
+#include "composer/payload.h"
 
-#include "app/sjis_text.h"
+#include "composer/shift_jis_text.h"
 
-namespace app {
+namespace composer {
 namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
@@ -205,4 +205,4 @@ std::optional<TMessagePayload> ComposeMessage(const TMessageFields& fields, int 
     return MessagePayload(fields, carrier);
 }
 
-}  // namespace app
+}  // namespace composer

@@ -1,0 +1,106 @@
+#include "composer/text_files.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "composer/atomic_file.h"
+#include "composer/file_error.h"
+#include "composer/shift_jis_text.h"
+
+namespace composer {
+namespace {
+
+// Windows-style wildcard match, "*" and "?" only, case as the file system has it.
+bool MatchesWildcard(const QString& name, const QString& pattern) {
+    qsizetype n = 0;
+    qsizetype p = 0;
+    qsizetype starAt = -1;
+    qsizetype starName = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == u'?' || pattern[p] == name[n])) {
+            ++n;
+            ++p;
+        } else if (p < pattern.size() && pattern[p] == u'*') {
+            starAt = p++;
+            starName = n;
+        } else if (starAt >= 0) {
+            p = starAt + 1;
+            n = ++starName;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == u'*') {
+        ++p;
+    }
+    return p == pattern.size();
+}
+
+std::int64_t SizeOfEntry(const QFileInfo& info) {
+    return info.isDir() ? 0 : info.size();
+}
+
+} // namespace
+
+std::int64_t FileSizeOf(const QString& fileName) {
+    if (fileName.isEmpty()) {
+        return -1;
+    }
+    const QFileInfo named(fileName);
+    const QString pattern = named.fileName();
+    if (!pattern.contains(u'*') && !pattern.contains(u'?')) {
+        return named.exists() ? SizeOfEntry(named) : -1;
+    }
+    // "*" and "?" only: QDir's own filters would also read "[" as a wildcard.
+    const QDir directory = named.dir();
+    const QStringList entries = directory.entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QString& entry : entries) {
+        if (MatchesWildcard(entry, pattern)) {
+            return SizeOfEntry(QFileInfo(directory, entry));
+        }
+    }
+    return -1;
+}
+
+QString TemplateFileName(int n) {
+    if (n < 1 || n > 5) {
+        return {};
+    }
+    return QStringLiteral("MailDoc%1.txt").arg(n);
+}
+
+bool MemoWorthLoading(const QString& fileName) {
+    return FileSizeOf(fileName) > 4;
+}
+
+bool TemplateLoadable(const QString& fileName) {
+    return FileSizeOf(fileName) > 6;
+}
+
+bool TemplateOverwriteNeedsAsking(const QString& fileName) {
+    return FileSizeOf(fileName) > 12;
+}
+
+std::string LoadTextFile(const QString& fileName) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw EFileReadError("Cannot open file \"" + fileName.toStdString() + "\". " +
+                             file.errorString().toStdString());
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        throw EFileReadError("Cannot read file \"" + fileName.toStdString() + "\". " +
+                             file.errorString().toStdString());
+    }
+    return JoinLines(
+        SplitLines(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size()))));
+}
+
+void SaveTextFile(const QString& fileName, std::string_view text) {
+    // A save that fails half-way must leave the previous text readable.
+    SaveFileAtomically(fileName, text);
+}
+
+} // namespace composer

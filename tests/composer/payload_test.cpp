@@ -1,0 +1,201 @@
+#include "composer/payload.h"
+
+#include <gtest/gtest.h>
+
+#include "composer/shift_jis_text.h"
+#include "composer_test_util.h"
+
+namespace {
+
+using composer_test::ShiftJis;
+
+TEST(Payload, SymbolCountThresholds) {
+    const std::pair<int, int> rows[] = {
+        {0, 4},   {1, 1},   {150, 1}, {151, 2}, {300, 2},  {301, 3},
+        {450, 3}, {451, 4}, {600, 4}, {601, 4}, {5000, 4},
+    };
+    for (const auto& [characters, count] : rows) {
+        EXPECT_EQ(composer::SymbolCountFor(characters), count) << characters;
+    }
+}
+
+TEST(Payload, BookmarkUrl) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"example.jp", "http://example.jp"},
+        {"", "http://"},
+        {"http://example.jp/", "http://example.jp/"},
+        {"jump?to=http://example.jp", "jump?to=http://example.jp"}, // anywhere will do
+        {"https://example.jp", "https://example.jp"},
+        {"HTTPS://example.jp", "HTTPS://example.jp"},
+        {"Https://example.jp", "Https://example.jp"},
+        {"HTTP://example.jp", "http://HTTP://example.jp"}, // the "http://" test is exact
+        {" https://example.jp", "http:// https://example.jp"},
+        {"https:/example.jp", "http://https:/example.jp"},
+        {"ftp://example.jp", "http://ftp://example.jp"},
+    };
+    for (const auto& [url, expected] : rows) {
+        EXPECT_EQ(composer::BookmarkUrl(url), expected) << url;
+        EXPECT_EQ(composer::BookmarkUrl(composer::BookmarkUrl(url)), expected) << url;
+    }
+}
+
+TEST(Payload, Bookmark) {
+    EXPECT_EQ(composer::BookmarkPayload("", ""), "MEBKM:TITLE:;URL:http://;;");
+    EXPECT_EQ(composer::BookmarkPayload(ShiftJis("天気;予報"), "https://tenki.jp/a:b"),
+              "MEBKM:TITLE:" + ShiftJis("天気;予報") + ";URL:https://tenki.jp/a:b;;");
+    EXPECT_EQ(composer::BookmarkPayload("Site", "example.jp"),
+              "MEBKM:TITLE:Site;URL:http://example.jp;;");
+}
+
+composer::TCardFields SampleCard() {
+    composer::TCardFields card;
+    card.familyName = ShiftJis("山田");
+    card.givenName = ShiftJis("太郎");
+    card.familyKana = "\xd4\xcf\xc0\xde"; // ﾔﾏﾀﾞ
+    card.givenKana = "\xc0\xdb\xb3";      // ﾀﾛｳ
+    card.tel1 = "090-1234-5678";
+    card.tel2 = "03 1234 5678";
+    card.mail1 = "taro@example.jp";
+    card.mail2 = "t,a;r:o@example.com";
+    card.memo = ShiftJis("一行目") + "\r\n" + ShiftJis("二行目");
+    return card;
+}
+
+TEST(Payload, DocomoCard) {
+    EXPECT_EQ(composer::CardPayload(SampleCard(), composer::crDocomo),
+              "MECARD:N:" + ShiftJis("山田") + " " + ShiftJis("太郎") +
+                  ";SOUND:\xd4\xcf\xc0\xde \xc0\xdb\xb3"
+                  ";TEL:090-1234-5678;TEL:03 1234 5678"
+                  ";EMAIL:taro@example.jp;EMAIL:t,a;r:o@example.com;;");
+    EXPECT_EQ(composer::CardPayload({}, composer::crDocomo),
+              "MECARD:N: ;SOUND: ;TEL:;TEL:;EMAIL:;EMAIL:;;");
+}
+
+TEST(Payload, SoftbankAndAUCard) {
+    const std::string expected = "MEMORY:" + ShiftJis("一行目二行目") + "\r\n" +
+                                 "NAME1:" + ShiftJis("山田 太郎") + "\r\n" +
+                                 "NAME2:\xd4\xcf\xc0\xde \xc0\xdb\xb3\r\n"
+                                 "TEL1:090-1234-5678\r\n"
+                                 "TEL2:03 1234 5678\r\n"
+                                 "MAIL1:taro@example.jp\r\n"
+                                 "MAIL2:t,a;r:o@example.com\r\n";
+    EXPECT_EQ(composer::CardPayload(SampleCard(), composer::crSoftbank), expected);
+    EXPECT_EQ(composer::CardPayload(SampleCard(), composer::crAU), expected);
+    EXPECT_EQ(composer::CardPayload({}, composer::crAU),
+              "MEMORY:\r\nNAME1: \r\nNAME2: \r\nTEL1:\r\nTEL2:\r\nMAIL1:\r\nMAIL2:\r\n");
+    EXPECT_EQ(composer::CardPayload(SampleCard(), 3), "");
+}
+
+TEST(Payload, CardReadingsAndRefusals) {
+    struct Row {
+        std::string familyKana, givenKana, tel1, tel2;
+        composer::TCardProblem problem;
+        std::string normalisedFamily;
+    };
+    const Row rows[] = {
+        {ShiftJis("やまだ"), ShiftJis("たろう"), "090-1", "03 1", composer::TCardProblem::None,
+         "\xd4\xcf\xc0\xde"},
+        {ShiftJis("ヤマダ"), ShiftJis("ﾀﾛｳ"), "", "", composer::TCardProblem::None,
+         "\xd4\xcf\xc0\xde"},
+        {ShiftJis("山田"), ShiftJis("太郎"), ShiftJis("０９０"), "",
+         composer::TCardProblem::FamilyKanaKanji, ShiftJis("山田")},
+        {ShiftJis("やまだ"), ShiftJis("たろう　ゑ"), ShiftJis("０９０"), "",
+         composer::TCardProblem::GivenKanaKanji, "\xd4\xcf\xc0\xde"},
+        {"", "", ShiftJis("０９０"), ShiftJis("－"), composer::TCardProblem::Tel1FullWidth, ""},
+        {"", "", "090", "03" + ShiftJis("ー"), composer::TCardProblem::Tel2FullWidth, ""},
+    };
+    for (const Row& row : rows) {
+        composer::TCardFields card;
+        card.familyKana = row.familyKana;
+        card.givenKana = row.givenKana;
+        card.tel1 = row.tel1;
+        card.tel2 = row.tel2;
+        composer::NormaliseCardReadings(card);
+        EXPECT_EQ(card.familyKana, row.normalisedFamily);
+        EXPECT_EQ(card.tel1, row.tel1); // telephones are tested as typed
+        EXPECT_EQ(composer::CheckCardFields(card), row.problem) << row.familyKana;
+    }
+    EXPECT_FALSE(composer::CardProblemEmptiesField(composer::TCardProblem::GivenKanaKanji));
+    EXPECT_TRUE(composer::CardProblemEmptiesField(composer::TCardProblem::Tel2FullWidth));
+    EXPECT_STREQ(composer::CardProblemMessage(composer::TCardProblem::Tel1FullWidth),
+                 "電話番号1 に全角文字が含まれています。\r\n半角数字で入力して下さい。");
+}
+
+TEST(Payload, MessageToDocomoAndSoftbank) {
+    composer::TMessageFields fields;
+    fields.body = ShiftJis("こんにちは") + "\r\n" + ShiftJis("元気?") + "\r\nok";
+    fields.address = "hanako@example.jp";
+    fields.subject = ShiftJis("件名");
+
+    const composer::TMessagePayload docomo = composer::MessagePayload(fields, composer::crDocomo);
+    EXPECT_EQ(docomo.payload, "MATMSG:TO:hanako@example.jp;SUB:" + ShiftJis("件名") +
+                                  ";BODY:" + ShiftJis("こんにちは元気?") + "ok;;");
+    EXPECT_EQ(docomo.count, 1);
+    EXPECT_FALSE(docomo.subjectChanged);
+
+    const std::string mail = "MAILTO:hanako@example.jp\r\nSUBJECT:" + ShiftJis("件名") +
+                             "\r\nBODY:" + ShiftJis("こんにちは元気?") + "ok";
+    EXPECT_EQ(composer::MessagePayload(fields, composer::crSoftbank).payload, mail);
+    EXPECT_EQ(composer::MessagePayload(fields, composer::crAU).payload, mail);
+    EXPECT_EQ(composer::MessagePayload(fields, 3).payload, fields.body);
+
+    fields.body = "a\r\nb";
+    EXPECT_EQ(composer::MessagePayload(fields, composer::crAU).payload,
+              "MAILTO:hanako@example.jp\r\nSUBJECT:" + ShiftJis("件名") + "\r\nBODY:ab");
+}
+
+TEST(Payload, MessageSubjectOptions) {
+    composer::TMessageFields fields;
+    fields.body = "Hi\r\n" + ShiftJis("今日は晴れです。");
+    fields.address = "a@b.c";
+    fields.subject = "typed";
+
+    fields.subjectOption = composer::soKeep;
+    composer::TMessagePayload result = composer::MessagePayload(fields, composer::crDocomo);
+    EXPECT_FALSE(result.subjectChanged);
+    EXPECT_EQ(result.subject, "typed");
+
+    fields.subjectOption = composer::soFromBody;
+    result = composer::MessagePayload(fields, composer::crDocomo);
+    EXPECT_TRUE(result.subjectChanged);
+    EXPECT_EQ(result.subject, "Hi\r\n" + ShiftJis("今日は晴れで")); // ten characters, CR LF two
+    EXPECT_EQ(result.payload, "MATMSG:TO:a@b.c;SUB:" + result.subject + ";BODY:Hi" +
+                                  ShiftJis("今日は晴れです。") + ";;");
+
+    fields.subjectOption = composer::soHello;
+    result = composer::MessagePayload(fields, composer::crSoftbank);
+    EXPECT_EQ(result.subject, ShiftJis("こんにちは!"));
+    EXPECT_TRUE(result.payload.find("SUBJECT:" + ShiftJis("こんにちは!") + "\r\n") !=
+                std::string::npos);
+}
+
+TEST(Payload, MessageWithoutValidAddressIsTheBody) {
+    for (const char* address : {"", "taro@example", "example.jp", " "}) {
+        composer::TMessageFields fields;
+        fields.body = "line1\r\nline2";
+        fields.address = address;
+        fields.subject = "s";
+        fields.subjectOption = composer::soHello;
+        const composer::TMessagePayload result =
+            composer::MessagePayload(fields, composer::crDocomo);
+        EXPECT_EQ(result.payload, "line1\r\nline2") << address;
+        EXPECT_FALSE(result.subjectChanged);
+        EXPECT_EQ(result.subject, "s");
+    }
+}
+
+TEST(Payload, CountComesFromTheBodyAlone) {
+    composer::TMessageFields fields;
+    fields.body = std::string(200, 'x');
+    fields.address = "someone@example.jp";
+    const composer::TMessagePayload result = composer::MessagePayload(fields, composer::crDocomo);
+    EXPECT_GT(composer::CountMbChars(result.payload), 200);
+    EXPECT_EQ(result.count, 2);
+
+    fields.body = std::string(150, 'x');
+    EXPECT_EQ(composer::MessagePayload(fields, composer::crDocomo).count, 1);
+    fields.body = std::string(149, 'x') + ShiftJis("漢字"); // 151 characters, 153 bytes
+    EXPECT_EQ(composer::MessagePayload(fields, composer::crDocomo).count, 2);
+}
+
+} // namespace
