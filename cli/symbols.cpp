@@ -47,8 +47,7 @@ int FirstRefusedByte(std::span<const std::uint8_t> bytes, int mode) {
 }
 
 bool Encodes(TQRSymbolEngine& engine, int s) {
-    if (!engine.LoadSymbol(engine.Slice(s), s)) return false;
-    return (engine.Emode() < 0 ? engine.EncodeAuto() : engine.EncodeFixed()) == 0;
+    return engine.BuildSymbolFrom(engine.Slice(s), s) == qr::engine::brBuilt;
 }
 
 // The first symbol that does not encode at the engine's version, or 0 when all do.
