@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -132,9 +133,11 @@ void TMainForm1::FormShow() {
     MailComb1->addItems(FromSjisList(list));
     MailComb1->setEditText(typed);
 
-    if (app::MemoWorthLoading()) {
+    const QString memoPath =
+        platform::FileIn(Locations.dataDir, QString::fromLatin1(app::kMemoFileName));
+    if (app::MemoWorthLoading(memoPath)) {
         try {
-            SetEditorText(app::LoadTextFile(QString::fromLatin1(app::kMemoFileName)));
+            SetEditorText(app::LoadTextFile(memoPath));
         } catch (const app::EFileError&) {
             Memo1->clear();
         }
@@ -145,6 +148,7 @@ void TMainForm1::FormShow() {
     platform::SetAppVersion(platform::FileVersion());
     const QString version = QString::fromStdString(platform::AppVersion());
     AboutBoxDlg1.Version = QStringLiteral("Ver. ") + version;
+    AboutBoxDlg1.SettingsPath = IniSet->Path();
 
     PageControl1->setCurrentIndex(0);
     {
@@ -176,6 +180,7 @@ bool TMainForm1::FormCloseQuery() {
     // reported, and the window closes all the same: keeping it open would leave the
     // user no way out. The store writes atomically, so the old file stays intact.
     try {
+        platform::EnsurePrivateFolder(QFileInfo(IniSet->Path()).absolutePath());
         IniSet->WritePlacement(kForm, "MAINFORM", platform::GetWindowPlacement(*this));
         IniSet->WriteBool(kConfig, "BTN01", RWFlgBtn1->Down());
         IniSet->WriteInteger(kConfig, "GROVAL", mailMax_);
@@ -192,7 +197,10 @@ bool TMainForm1::FormCloseQuery() {
 
     if (MemoCheck1->isChecked()) {
         try {
-            app::SaveTextFile(QString::fromLatin1(app::kMemoFileName), EditorText());
+            platform::EnsurePrivateFolder(Locations.dataDir);
+            app::SaveTextFile(
+                platform::FileIn(Locations.dataDir, QString::fromLatin1(app::kMemoFileName)),
+                EditorText());
         } catch (const std::exception&) {
             platform::ShowMessage(QString::fromUtf8(app::kMemoSaveFailedMessage),
                                   QString::fromUtf8(app::kMemoSaveFailedCaption), platform::MsgIcon::Error);

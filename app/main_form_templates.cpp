@@ -45,7 +45,7 @@ void TMainForm1::DocBtnClick(int digit) {
 }
 
 void TMainForm1::LoadTemplate(int digit) {
-    const QString file = app::TemplateFileName(digit);
+    const QString file = platform::FileIn(Locations.dataDir, app::TemplateFileName(digit));
     if (!app::TemplateLoadable(file)) {
         platform::ShowMessage(QString::fromUtf8(app::kTemplateMissingMessage),
                               QString::fromUtf8(app::kTemplateMissingCaption), platform::MsgIcon::Error);
@@ -63,13 +63,14 @@ void TMainForm1::LoadTemplate(int digit) {
 }
 
 void TMainForm1::SaveTemplate(int digit) {
-    const QString file = app::TemplateFileName(digit);
+    const QString file = platform::FileIn(Locations.dataDir, app::TemplateFileName(digit));
     if (app::TemplateOverwriteNeedsAsking(file) &&
         platform::ShowMessage(QString::fromUtf8(app::kTemplateOverwriteQuestion),
                               QString::fromUtf8(app::kTemplateOverwriteCaption), platform::MsgIcon::Warning,
                               platform::MsgButtons::YesNo) != platform::MsgResult::Yes) {
         return;
     }
+    platform::EnsurePrivateFolder(Locations.dataDir);
     app::SaveTextFile(file, EditorText());
     RWFlgBtn1->SetDown(false);
     ModeLED->SetLit(true);
