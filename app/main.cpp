@@ -4,10 +4,12 @@
 #include "app/application.h"
 #include "app/main_form.h"
 #include "platform/file_locations.h"
+#include "platform/termination_signals.h"
 
 int main(int argc, char** argv) {
     TApplication application(argc, argv);
     TMainForm1 form(platform::FileLocations(platform::ProgramEnvironment()));
     form.show();
+    platform::CloseOnTerminationSignals(&form);
     return TApplication::exec();
 }
