@@ -75,7 +75,7 @@ uninstall:
 package: build
 	@cd $(BUILD) && cpack -G DEB
 
-# lintian over the package; what it still reports is explained in data/varoku.lintian-overrides.
+# lintian over the package; errors and warnings fail the check.
 package-check: package
 	@lintian --info --display-info --fail-on error,warning $(BUILD)/varoku_*.deb
 
