@@ -64,7 +64,7 @@ pbm=$(printf 'Hello' | "$qr" -t pbm) || fail "varoku-qr exit status"
 mkdir -p "$stage/home" "$stage/run" "$stage/cwd"
 chmod 700 "$stage/run"
 chmod a-w "$usr/bin"
-(cd "$stage/cwd" && env -u XDG_DATA_HOME HOME="$stage/home" XDG_CONFIG_HOME="$stage/home/cfg" \
+(cd "$stage/cwd" && exec env -u XDG_DATA_HOME HOME="$stage/home" XDG_CONFIG_HOME="$stage/home/cfg" \
     QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$stage/run" "$usr/bin/varoku" >"$stage/window.log" 2>&1) &
 window=$!
 for _ in $(seq 1 100); do
