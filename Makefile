@@ -75,7 +75,8 @@ uninstall:
 package: build
 	@cd $(BUILD) && cpack -G DEB
 
-# lintian over the package; errors and warnings fail the check.
+# lintian over the package; errors and warnings fail the check. What is accepted on
+# purpose is explained in data/varoku.lintian-overrides.
 package-check: package
 	@lintian --info --display-info --fail-on error,warning $(BUILD)/varoku_*.deb
 
