@@ -180,7 +180,8 @@ bool TMainForm1::FormCloseQuery() {
     // reported, and the window closes all the same: keeping it open would leave the
     // user no way out. The store writes atomically, so the old file stays intact.
     try {
-        platform::EnsurePrivateFolder(QFileInfo(IniSet->Path()).absolutePath());
+        if (!Locations.portable)
+            platform::EnsurePrivateFolder(QFileInfo(IniSet->Path()).absolutePath());
         IniSet->WritePlacement(kForm, "MAINFORM", platform::GetWindowPlacement(*this));
         IniSet->WriteBool(kConfig, "BTN01", RWFlgBtn1->Down());
         IniSet->WriteInteger(kConfig, "GROVAL", mailMax_);
