@@ -8,11 +8,15 @@ FUZZ_TEST_SECONDS ?= 20
 FUZZ_TARGETS      := engine settings update_reply text
 # Test programs that also run under AddressSanitizer and UndefinedBehaviorSanitizer.
 ASAN_TESTS ?= engine update
+# make install: PREFIX is the installed prefix, DESTDIR an optional staging root.
+PREFIX  ?= /usr/local
+DESTDIR ?=
 # CMake wants the folder list separated by semicolons.
 empty :=
 space := $(empty) $(empty)
 
-.PHONY: all deps configure build run test test-asan soak fuzz fuzz-build bench clean
+.PHONY: all deps configure build run test test-asan soak fuzz fuzz-build bench clean \
+        install uninstall package package-check
 
 all: build
 
@@ -57,6 +61,24 @@ bench: deps
 	@cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DVAROKU_BENCH=ON -DBUILD_TESTING=OFF >/dev/null
 	@cmake --build build-bench -j $(JOBS) --target varoku-bench
 	@build-bench/bench/varoku-bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+
+install: build
+	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# Removes exactly what the last `make install` wrote (CMake lists it in the manifest).
+uninstall:
+	@test -f $(BUILD)/install_manifest.txt || { echo "nothing installed from $(BUILD)"; exit 1; }
+	@xargs -d '\n' rm -f -- < $(BUILD)/install_manifest.txt
+	@echo "removed $$(wc -l < $(BUILD)/install_manifest.txt) files"
+
+# The Debian package, build/varoku_<version>-1_<arch>.deb; Depends comes from dpkg-shlibdeps.
+package: build
+	@cd $(BUILD) && cpack -G DEB
+
+# lintian over the package; errors and warnings fail the check. What is accepted on
+# purpose is explained in data/varoku.lintian-overrides.
+package-check: package
+	@lintian --info --display-info --fail-on error,warning $(BUILD)/varoku_*.deb
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) build-bench build-fuzz

@@ -51,6 +51,12 @@ std::unique_ptr<QDialog> TAboutBoxDlg::Create(QWidget* owner) const {
     QLabel* notes = AddLine(dialog.get(), "Notes", Notes, x, 84, kNotesHeight);
     notes->setWordWrap(true);
     notes->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    if (!SettingsPath.isEmpty()) {
+        const QString text = QStringLiteral("設定: ") + SettingsPath;
+        QLabel* where = AddLine(dialog.get(), "Settings", text, x, 84 + kNotesHeight + 2, 16);
+        where->setText(where->fontMetrics().elidedText(text, Qt::ElideMiddle, where->width()));
+        where->setToolTip(SettingsPath);
+    }
 
     auto* ok = new QPushButton(QStringLiteral("OK"), dialog.get());
     ok->setObjectName(QStringLiteral("OK"));

@@ -67,8 +67,10 @@ QLabel* FieldLabel(const QString& text, QWidget* parent) {
 }  // namespace
 
 TMainForm1::TMainForm1(const QString& settingsFile, QWidget* parent)
-    : QMainWindow(parent),
-      IniSet(std::make_unique<composer::TExIniFile>()),
+    : TMainForm1(platform::TFileLocations{settingsFile, QString(), true}, parent) {}
+
+TMainForm1::TMainForm1(const platform::TFileLocations& where, QWidget* parent)
+    : QMainWindow(parent), IniSet(std::make_unique<composer::TExIniFile>()), Locations(where),
       Alert1(std::make_unique<platform::TAlertNotifier>()) {
     setObjectName(QStringLiteral("MainForm1"));
     setWindowTitle(QStringLiteral("Varoku"));
@@ -112,10 +114,10 @@ TMainForm1::TMainForm1(const QString& settingsFile, QWidget* parent)
 
     // The settings store is read here, before the window is shown; FormShow only
     // takes values out of it.
-    if (settingsFile.isEmpty()) {
+    if (Locations.settingsPath.isEmpty()) {
         IniSet->Loaded();
     } else {
-        IniSet->SetFileName(settingsFile);
+        IniSet->SetFileName(Locations.settingsPath);
     }
 }
 

@@ -11,6 +11,7 @@
 
 #include "app/about_box.h"
 #include "app/string_holder.h"
+#include "platform/file_locations.h"
 
 class QCheckBox;
 class QComboBox;
@@ -43,6 +44,8 @@ public:
     // `settingsFile` names the settings file; empty means the program's own file
     // beside the executable. The file is read here, before the window is shown.
     explicit TMainForm1(const QString& settingsFile = QString(), QWidget* parent = nullptr);
+    // The settings file and the data folder as platform::FileLocations decided them.
+    explicit TMainForm1(const platform::TFileLocations& where, QWidget* parent = nullptr);
     ~TMainForm1() override;
 
     // --- QR code page, phrases and settings (PageControl1) ---
@@ -107,6 +110,9 @@ public:
 
     // --- parts without a face ---
     std::unique_ptr<composer::TExIniFile> IniSet;
+    // Where the settings, "MEMO.txt" and the templates live; folders are made on the
+    // first write.
+    platform::TFileLocations Locations;
     TStringHolder SList1;
     TStringHolder SList2;
     std::unique_ptr<platform::TAlertNotifier> Alert1;

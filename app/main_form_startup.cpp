@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -134,9 +135,11 @@ void TMainForm1::FormShow() {
     MailComb1->addItems(FromShiftJisList(list));
     MailComb1->setEditText(typed);
 
-    if (composer::MemoWorthLoading()) {
+    const QString memoPath =
+        platform::FileIn(Locations.dataDir, QString::fromLatin1(composer::kMemoFileName));
+    if (composer::MemoWorthLoading(memoPath)) {
         try {
-            SetEditorText(composer::LoadTextFile(QString::fromLatin1(composer::kMemoFileName)));
+            SetEditorText(composer::LoadTextFile(memoPath));
         } catch (const composer::EFileError&) {
             Memo1->clear();
         }
@@ -147,6 +150,7 @@ void TMainForm1::FormShow() {
     platform::SetAppVersion(platform::FileVersion());
     const QString version = QString::fromStdString(platform::AppVersion());
     AboutBoxDlg1.Version = QStringLiteral("Ver. ") + version;
+    AboutBoxDlg1.SettingsPath = IniSet->Path();
 
     PageControl1->setCurrentIndex(0);
     {
@@ -179,6 +183,8 @@ bool TMainForm1::FormCloseQuery() {
     // reported, and the window closes all the same: keeping it open would leave the
     // user no way out. The store writes atomically, so the old file stays intact.
     try {
+        if (!Locations.portable)
+            platform::EnsurePrivateFolder(QFileInfo(IniSet->Path()).absolutePath());
         IniSet->WritePlacement(kForm, "MAINFORM", platform::GetWindowPlacement(*this));
         IniSet->WriteBool(kConfig, "BTN01", RWFlgBtn1->Down());
         IniSet->WriteInteger(kConfig, "GROVAL", mailMax_);
@@ -195,7 +201,10 @@ bool TMainForm1::FormCloseQuery() {
 
     if (MemoCheck1->isChecked()) {
         try {
-            composer::SaveTextFile(QString::fromLatin1(composer::kMemoFileName), EditorText());
+            platform::EnsurePrivateFolder(Locations.dataDir);
+            composer::SaveTextFile(
+                platform::FileIn(Locations.dataDir, QString::fromLatin1(composer::kMemoFileName)),
+                EditorText());
         } catch (const std::exception&) {
             platform::ShowMessage(QString::fromUtf8(composer::kMemoSaveFailedMessage),
                                   QString::fromUtf8(composer::kMemoSaveFailedCaption),

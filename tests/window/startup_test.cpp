@@ -4,6 +4,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -17,6 +19,7 @@
 
 #include "composer/shift_jis_text.h"
 #include "platform/keyboard_type.h"
+#include "composer/text_files.h"
 #include "platform/lamp.h"
 #include "platform/radio_group.h"
 #include "platform/stay_down_button.h"
@@ -337,6 +340,50 @@ TEST_F(Startup, ErrorsNoHandlerCatchesReachTheStandardErrorBox) {
     Type(QStringLiteral("まだ動く"));
     Create();
     EXPECT_TRUE(form->QRCode1->SymbolDisped());
+}
+
+class Locations : public WindowTest {};
+
+TEST_F(Locations, OutsidePortableUseEverythingGoesToPrivateXdgFolders) {
+    const QString settings = FilePath(QStringLiteral("config/varoku/varoku.ini"));
+    const QString data = FilePath(QStringLiteral("data/varoku"));
+    UseLocations({settings, data, false});
+    Start();
+    EXPECT_EQ(form->AboutBoxDlg1.SettingsPath, settings);
+    form->MemoCheck1->setChecked(true);
+    Type(QStringLiteral("メモです"));
+    form->RWFlgBtn1->SetDown(true);
+    form->DocBtn[0]->click();
+    CloseWindow();
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_FALSE(ReadBytes(settings).empty());
+    EXPECT_EQ(ReadBytes(data + QStringLiteral("/MEMO.txt")), ShiftJis("メモです"));
+    EXPECT_EQ(ReadBytes(data + QStringLiteral("/MailDoc1.txt")), ShiftJis("メモです"));
+    EXPECT_FALSE(QFile::exists(FilePath(QStringLiteral("MEMO.txt"))));
+    for (const QString& folder :
+         {FilePath(QStringLiteral("config")), FilePath(QStringLiteral("data/varoku"))}) {
+        EXPECT_EQ(QFileInfo(folder).permissions() & (QFile::ReadGroup | QFile::ReadOther), 0)
+            << folder.toStdString();
+    }
+
+    Start(); // the message comes back from the data folder
+    EXPECT_TRUE(form->MemoCheck1->isChecked());
+    EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("メモです"));
+}
+
+TEST_F(Locations, UnwritableFoldersAreReportedAndTheWindowStillCloses) {
+    WriteBytes(FilePath(QStringLiteral("blocker")), "a file where a folder should be");
+    UseLocations({FilePath(QStringLiteral("blocker/varoku/varoku.ini")),
+                  FilePath(QStringLiteral("blocker/data")), false});
+    Start();
+    form->MemoCheck1->setChecked(true);
+    EXPECT_TRUE(form->close());
+    ASSERT_EQ(Boxes().size(), 2u);
+    EXPECT_TRUE(Boxes()[0].standardError);
+    EXPECT_TRUE(Boxes()[0].text.contains(QStringLiteral("blocker")))
+        << Boxes()[0].text.toStdString();
+    EXPECT_EQ(Boxes()[1].caption, QString::fromUtf8(composer::kMemoSaveFailedCaption));
+    EXPECT_EQ(ReadBytes(FilePath(QStringLiteral("blocker"))), "a file where a folder should be");
 }
 
 } // namespace

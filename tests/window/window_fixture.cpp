@@ -65,7 +65,8 @@ void WindowTest::TearDown() {
 
 TMainForm1& WindowTest::Start() {
     owned_.reset();
-    owned_ = std::make_unique<TMainForm1>(SettingsPath());
+    owned_ = where_ ? std::make_unique<TMainForm1>(*where_)
+                    : std::make_unique<TMainForm1>(SettingsPath());
     form = owned_.get();
     form->Alert1->SetDuration(60000); // an alert must still be there when the test looks
     form->show();

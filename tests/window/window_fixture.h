@@ -8,6 +8,7 @@
 #include <deque>
 #include <gtest/gtest.h>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,8 @@ protected:
         return settings_.isEmpty() ? dir_.filePath(QStringLiteral("varoku.ini")) : settings_;
     }
     void UseSettings(const QString& path) { settings_ = path; }
+    // Starts the window on these locations instead of the settings file.
+    void UseLocations(const platform::TFileLocations& where) { where_ = where; }
     QString FilePath(const QString& name) const { return dir_.filePath(name); }
 
     // Answers given to the next message boxes; Ok / Yes when the queue is empty.
@@ -64,6 +67,7 @@ protected:
 private:
     QTemporaryDir dir_;
     QString settings_;
+    std::optional<platform::TFileLocations> where_;
     QString previousDir_;
     std::unique_ptr<TMainForm1> owned_;
     std::unique_ptr<platform::ScopedMessageHandler> handler_;

@@ -1,0 +1,76 @@
+#include "platform/file_locations.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+// The XDG rules ignore a relative base folder: it would depend on where the program
+// was started from.
+QString BaseFolder(const QString& set, const QString& home, const char* fallback) {
+    if (QDir::isAbsolutePath(set)) return QDir::cleanPath(set);
+    return QDir::cleanPath(home + QLatin1Char('/') + QLatin1String(fallback));
+}
+
+} // namespace
+
+TLocationEnvironment ProgramEnvironment() {
+    TLocationEnvironment env;
+    env.programPath = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    env.home = qEnvironmentVariable("HOME");
+    if (env.home.isEmpty()) env.home = QDir::homePath();
+    env.configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
+    env.dataHome = qEnvironmentVariable("XDG_DATA_HOME");
+    env.writable = [](const QString& folder) {
+        return ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0;
+    };
+    return env;
+}
+
+TFileLocations FileLocations(const TLocationEnvironment& env) {
+    const QFileInfo program(env.programPath);
+    const QString programDir = program.absolutePath();
+    QString name = program.fileName();
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot > 0) name.truncate(dot);
+    const QString beside = QDir(programDir).filePath(name + QStringLiteral(".ini"));
+
+    TFileLocations where;
+    if (QFileInfo(beside).isFile() && env.writable && env.writable(programDir)) {
+        where.settingsPath = beside;
+        where.portable = true;
+        return where;
+    }
+    where.settingsPath =
+        BaseFolder(env.configHome, env.home, ".config") + QStringLiteral("/varoku/varoku.ini");
+    where.dataDir = BaseFolder(env.dataHome, env.home, ".local/share") + QStringLiteral("/varoku");
+    return where;
+}
+
+void EnsurePrivateFolder(const QString& folder) {
+    if (folder.isEmpty() || QFileInfo(folder).isDir()) return;
+    const QString parent = QFileInfo(QDir::cleanPath(folder)).absolutePath();
+    if (parent != folder && !QFileInfo(parent).isDir()) EnsurePrivateFolder(parent);
+    const QByteArray path = QFile::encodeName(folder);
+    if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST) {
+        throw std::runtime_error("Cannot create folder \"" + folder.toStdString() + "\". " +
+                                 std::strerror(errno));
+    }
+    if (!QFileInfo(folder).isDir()) {
+        throw std::runtime_error("Cannot create folder \"" + folder.toStdString() +
+                                 "\". It is not a folder.");
+    }
+}
+
+QString FileIn(const QString& folder, const QString& name) {
+    return folder.isEmpty() ? name : QDir(folder).filePath(name);
+}
+
+} // namespace platform
