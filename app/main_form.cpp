@@ -114,10 +114,10 @@ TMainForm1::TMainForm1(const platform::TFileLocations& where, QWidget* parent)
 
     // The settings store is read here, before the window is shown; FormShow only
     // takes values out of it.
-    if (Locations.settingsPath.isEmpty()) {
+    if (Locations.SettingsPath.isEmpty()) {
         IniSet->Loaded();
     } else {
-        IniSet->SetFileName(Locations.settingsPath);
+        IniSet->SetFileName(Locations.SettingsPath);
     }
 }
 

@@ -136,7 +136,7 @@ void TMainForm1::FormShow() {
     MailComb1->setEditText(typed);
 
     const QString memoPath =
-        platform::FileIn(Locations.dataDir, QString::fromLatin1(composer::kMemoFileName));
+        platform::FileIn(Locations.DataDir, QString::fromLatin1(composer::kMemoFileName));
     if (composer::MemoWorthLoading(memoPath)) {
         try {
             SetEditorText(composer::LoadTextFile(memoPath));
@@ -183,7 +183,7 @@ bool TMainForm1::FormCloseQuery() {
     // reported, and the window closes all the same: keeping it open would leave the
     // user no way out. The store writes atomically, so the old file stays intact.
     try {
-        if (!Locations.portable)
+        if (!Locations.Portable)
             platform::EnsurePrivateFolder(QFileInfo(IniSet->Path()).absolutePath());
         IniSet->WritePlacement(kForm, "MAINFORM", platform::GetWindowPlacement(*this));
         IniSet->WriteBool(kConfig, "BTN01", RWFlgBtn1->Down());
@@ -201,9 +201,9 @@ bool TMainForm1::FormCloseQuery() {
 
     if (MemoCheck1->isChecked()) {
         try {
-            platform::EnsurePrivateFolder(Locations.dataDir);
+            platform::EnsurePrivateFolder(Locations.DataDir);
             composer::SaveTextFile(
-                platform::FileIn(Locations.dataDir, QString::fromLatin1(composer::kMemoFileName)),
+                platform::FileIn(Locations.DataDir, QString::fromLatin1(composer::kMemoFileName)),
                 EditorText());
         } catch (const std::exception&) {
             platform::ShowMessage(QString::fromUtf8(composer::kMemoSaveFailedMessage),

@@ -45,7 +45,7 @@ void TMainForm1::DocBtnClick(int digit) {
 }
 
 void TMainForm1::LoadTemplate(int digit) {
-    const QString file = platform::FileIn(Locations.dataDir, composer::TemplateFileName(digit));
+    const QString file = platform::FileIn(Locations.DataDir, composer::TemplateFileName(digit));
     if (!composer::TemplateLoadable(file)) {
         platform::ShowMessage(QString::fromUtf8(composer::kTemplateMissingMessage),
                               QString::fromUtf8(composer::kTemplateMissingCaption), platform::MsgIcon::Error);
@@ -63,14 +63,14 @@ void TMainForm1::LoadTemplate(int digit) {
 }
 
 void TMainForm1::SaveTemplate(int digit) {
-    const QString file = platform::FileIn(Locations.dataDir, composer::TemplateFileName(digit));
+    const QString file = platform::FileIn(Locations.DataDir, composer::TemplateFileName(digit));
     if (composer::TemplateOverwriteNeedsAsking(file) &&
         platform::ShowMessage(QString::fromUtf8(composer::kTemplateOverwriteQuestion),
                               QString::fromUtf8(composer::kTemplateOverwriteCaption), platform::MsgIcon::Warning,
                               platform::MsgButtons::YesNo) != platform::MsgResult::Yes) {
         return;
     }
-    platform::EnsurePrivateFolder(Locations.dataDir);
+    platform::EnsurePrivateFolder(Locations.DataDir);
     composer::SaveTextFile(file, EditorText());
     RWFlgBtn1->SetDown(false);
     ModeLED->SetLit(true);

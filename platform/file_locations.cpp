@@ -23,19 +23,19 @@ QString BaseFolder(const QString& set, const QString& home, const char* fallback
 
 TLocationEnvironment ProgramEnvironment() {
     TLocationEnvironment env;
-    env.programPath = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
-    env.home = qEnvironmentVariable("HOME");
-    if (env.home.isEmpty()) env.home = QDir::homePath();
-    env.configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
-    env.dataHome = qEnvironmentVariable("XDG_DATA_HOME");
-    env.writable = [](const QString& folder) {
+    env.ProgramPath = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    env.Home = qEnvironmentVariable("HOME");
+    if (env.Home.isEmpty()) env.Home = QDir::homePath();
+    env.ConfigHome = qEnvironmentVariable("XDG_CONFIG_HOME");
+    env.DataHome = qEnvironmentVariable("XDG_DATA_HOME");
+    env.Writable = [](const QString& folder) {
         return ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0;
     };
     return env;
 }
 
 TFileLocations FileLocations(const TLocationEnvironment& env) {
-    const QFileInfo program(env.programPath);
+    const QFileInfo program(env.ProgramPath);
     const QString programDir = program.absolutePath();
     QString name = program.fileName();
     const qsizetype dot = name.lastIndexOf(u'.');
@@ -43,14 +43,14 @@ TFileLocations FileLocations(const TLocationEnvironment& env) {
     const QString beside = QDir(programDir).filePath(name + QStringLiteral(".ini"));
 
     TFileLocations where;
-    if (QFileInfo(beside).isFile() && env.writable && env.writable(programDir)) {
-        where.settingsPath = beside;
-        where.portable = true;
+    if (QFileInfo(beside).isFile() && env.Writable && env.Writable(programDir)) {
+        where.SettingsPath = beside;
+        where.Portable = true;
         return where;
     }
-    where.settingsPath =
-        BaseFolder(env.configHome, env.home, ".config") + QStringLiteral("/varoku/varoku.ini");
-    where.dataDir = BaseFolder(env.dataHome, env.home, ".local/share") + QStringLiteral("/varoku");
+    where.SettingsPath =
+        BaseFolder(env.ConfigHome, env.Home, ".config") + QStringLiteral("/varoku/varoku.ini");
+    where.DataDir = BaseFolder(env.DataHome, env.Home, ".local/share") + QStringLiteral("/varoku");
     return where;
 }
 

@@ -9,19 +9,19 @@ namespace platform {
 
 // What the decision looks at, gathered once at start-up so tests can set every part.
 struct TLocationEnvironment {
-    QString programPath; // the executable, absolute
-    QString home;        // $HOME
-    QString configHome;  // $XDG_CONFIG_HOME as set (may be empty or relative)
-    QString dataHome;    // $XDG_DATA_HOME as set (may be empty or relative)
+    QString ProgramPath; // the executable, absolute
+    QString Home;        // $HOME
+    QString ConfigHome;  // $XDG_CONFIG_HOME as set (may be empty or relative)
+    QString DataHome;    // $XDG_DATA_HOME as set (may be empty or relative)
     // Whether the program may create and replace files in a folder.
-    std::function<bool(const QString& folder)> writable;
+    std::function<bool(const QString& folder)> Writable;
 };
 
 struct TFileLocations {
-    QString settingsPath; // absolute path of the settings file
+    QString SettingsPath; // absolute path of the settings file
     // Folder of "MEMO.txt" and the templates; empty means the current directory.
-    QString dataDir;
-    bool portable = false;
+    QString DataDir;
+    bool Portable = false;
 };
 
 // The running program's environment: /proc/self/exe, HOME, XDG_CONFIG_HOME and

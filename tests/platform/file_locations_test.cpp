@@ -15,8 +15,8 @@ struct LocationRow {
     const char* name;
     bool iniBeside;
     bool programDirWritable;
-    const char* configHome; // relative to the temporary folder when it starts with '/'
-    const char* dataHome;
+    const char* ConfigHome; // relative to the temporary folder when it starts with '/'
+    const char* DataHome;
     const char* settings; // expected, relative to the temporary folder; "" = beside
     const char* data;
 };
@@ -47,20 +47,20 @@ TEST(FileLocations, PortableOnlyWithAWritableSettingsFileBesideTheProgram) {
             return s.startsWith(u'/') ? root.path() + s : s;
         };
         platform::TLocationEnvironment env{program, root.filePath(QStringLiteral("home")),
-                                           rooted(row.configHome), rooted(row.dataHome),
+                                           rooted(row.ConfigHome), rooted(row.DataHome),
                                            [&](const QString& folder) {
                                                EXPECT_EQ(folder, QFileInfo(program).absolutePath());
                                                return row.programDirWritable;
                                            }};
         const platform::TFileLocations where = platform::FileLocations(env);
         const bool portable = *row.settings == '\0';
-        EXPECT_EQ(where.portable, portable);
+        EXPECT_EQ(where.Portable, portable);
         if (portable) {
-            EXPECT_EQ(where.settingsPath, root.filePath(QStringLiteral("bin/varoku.ini")));
-            EXPECT_TRUE(where.dataDir.isEmpty());
+            EXPECT_EQ(where.SettingsPath, root.filePath(QStringLiteral("bin/varoku.ini")));
+            EXPECT_TRUE(where.DataDir.isEmpty());
         } else {
-            EXPECT_EQ(where.settingsPath, root.filePath(QString::fromUtf8(row.settings)));
-            EXPECT_EQ(where.dataDir, root.filePath(QString::fromUtf8(row.data)));
+            EXPECT_EQ(where.SettingsPath, root.filePath(QString::fromUtf8(row.settings)));
+            EXPECT_EQ(where.DataDir, root.filePath(QString::fromUtf8(row.data)));
         }
     }
 }

@@ -80,7 +80,9 @@ TEST_F(Layout, ControlsGoByTheirNamesWithCaptionsAndHints) {
             if (auto* group = qobject_cast<QGroupBox*>(widget)) caption = group->title();
             EXPECT_EQ(caption, QString::fromUtf8(row.caption)) << row.name;
         }
-        if (row.hint) EXPECT_EQ(widget->toolTip(), QString::fromUtf8(row.hint)) << row.name;
+        if (row.hint) {
+            EXPECT_EQ(widget->toolTip(), QString::fromUtf8(row.hint)) << row.name;
+        }
     }
     for (const char* name : {"Memo1", "MailComb1", "SubjectEdit1", "SeiEdit1", "MeiEdit1", "kanaEdit1",
                              "kanaEdit2", "PhoneEdit1", "PhoneEdit2", "AddresEdit1", "AddresEdit2", "Memo2",

@@ -379,10 +379,10 @@ TEST_F(Locations, UnwritableFoldersAreReportedAndTheWindowStillCloses) {
     form->MemoCheck1->setChecked(true);
     EXPECT_TRUE(form->close());
     ASSERT_EQ(Boxes().size(), 2u);
-    EXPECT_TRUE(Boxes()[0].standardError);
-    EXPECT_TRUE(Boxes()[0].text.contains(QStringLiteral("blocker")))
-        << Boxes()[0].text.toStdString();
-    EXPECT_EQ(Boxes()[1].caption, QString::fromUtf8(composer::kMemoSaveFailedCaption));
+    EXPECT_TRUE(Boxes()[0].StandardError);
+    EXPECT_TRUE(Boxes()[0].Text.contains(QStringLiteral("blocker")))
+        << Boxes()[0].Text.toStdString();
+    EXPECT_EQ(Boxes()[1].Caption, QString::fromUtf8(composer::kMemoSaveFailedCaption));
     EXPECT_EQ(ReadBytes(FilePath(QStringLiteral("blocker"))), "a file where a folder should be");
 }
 
