@@ -18,8 +18,7 @@ constexpr int kClientWidth = 360;
 constexpr int kClientHeight = kButtonHeight + 166;
 constexpr int kNotesHeight = 50;
 
-QLabel* AddLine(QDialog* dialog, const char* name, const QString& text, int x, int y,
-                int height) {
+QLabel* AddLine(QDialog* dialog, const char* name, const QString& text, int x, int y, int height) {
     auto* label = new QLabel(text, dialog);
     label->setObjectName(QString::fromLatin1(name));
     label->setGeometry(x, y, kClientWidth - x - 12, height);
@@ -27,7 +26,7 @@ QLabel* AddLine(QDialog* dialog, const char* name, const QString& text, int x, i
     return label;
 }
 
-}  // namespace
+} // namespace
 
 std::unique_ptr<QDialog> TAboutBoxDlg::Create(QWidget* owner) const {
     auto dialog = std::make_unique<QDialog>(owner);
@@ -45,7 +44,8 @@ std::unique_ptr<QDialog> TAboutBoxDlg::Create(QWidget* owner) const {
     icon->setGeometry(14, 14, 32, 32);
 
     const int x = 62;
-    AddLine(dialog.get(), "ProgramName", ProgramName, x, 12, 20)->setStyleSheet("font-weight: bold");
+    AddLine(dialog.get(), "ProgramName", ProgramName, x, 12, 20)
+        ->setStyleSheet("font-weight: bold");
     AddLine(dialog.get(), "Version", Version, x, 36, 18);
     AddLine(dialog.get(), "Copyright", Copyright, x, 58, 18);
     QLabel* notes = AddLine(dialog.get(), "Notes", Notes, x, 84, kNotesHeight);
@@ -65,7 +65,8 @@ std::unique_ptr<QDialog> TAboutBoxDlg::Create(QWidget* owner) const {
                     kButtonWidth, kButtonHeight);
     QObject::connect(ok, &QPushButton::clicked, dialog.get(), &QDialog::accept);
 
-    const QScreen* screen = owner && owner->screen() ? owner->screen() : QGuiApplication::primaryScreen();
+    const QScreen* screen =
+        owner && owner->screen() ? owner->screen() : QGuiApplication::primaryScreen();
     if (screen) {
         const QRect area = screen->availableGeometry();
         dialog->move(area.x() + (area.width() - kClientWidth) / 2,

@@ -36,8 +36,7 @@ constexpr int kBottomBarHeight = 32;
 constexpr int kPanel1Width = 150;
 constexpr char kContactUrl[] = "https://varoku.example.jp/contact/";
 
-template <typename T>
-T* Named(T* widget, const char* name) {
+template <typename T> T* Named(T* widget, const char* name) {
     widget->setObjectName(QString::fromLatin1(name));
     return widget;
 }
@@ -64,7 +63,7 @@ QLabel* FieldLabel(const QString& text, QWidget* parent) {
     return label;
 }
 
-}  // namespace
+} // namespace
 
 TMainForm1::TMainForm1(const QString& settingsFile, QWidget* parent)
     : TMainForm1(platform::TFileLocations{settingsFile, QString(), true}, parent) {}
@@ -175,12 +174,15 @@ void TMainForm1::BuildQrPages() {
     mContEdit = Named(new QSpinBox(options), "mContEdit");
     mContEdit->setRange(1, 25);
     mContEdit->setValue(mailMax_);
-    SubjectGroup1 = Named(new platform::TRadioGroup(QStringLiteral(" Subject 空欄の処理 "), options),
-                          "SubjectGroup1");
-    SubjectGroup1->SetItems({QStringLiteral("何もしない。"), QStringLiteral("本文から先頭10文字を利用"),
+    SubjectGroup1 =
+        Named(new platform::TRadioGroup(QStringLiteral(" Subject 空欄の処理 "), options),
+              "SubjectGroup1");
+    SubjectGroup1->SetItems({QStringLiteral("何もしない。"),
+                             QStringLiteral("本文から先頭10文字を利用"),
                              QStringLiteral("こんにちはを挿入")});
     SubjectGroup1->SetItemIndex(0);
-    MemoCheck1 = Named(new QCheckBox(QStringLiteral("最後の文章を保存する"), options), "MemoCheck1");
+    MemoCheck1 =
+        Named(new QCheckBox(QStringLiteral("最後の文章を保存する"), options), "MemoCheck1");
     MemoCheck1->setChecked(true);
     optionsGrid->addWidget(new QLabel(QStringLiteral("メールアドレスの最大登録数"), options), 0, 0);
     optionsGrid->addWidget(mContEdit, 0, 1);
@@ -190,7 +192,8 @@ void TMainForm1::BuildQrPages() {
     auto* contactColumn = new QVBoxLayout(contact);
     contactColumn->setContentsMargins(6, 2, 6, 4);
     auto* contactText = new QLabel(
-        QStringLiteral("お問い合わせは更新情報の内容をコピペの上下記のリンクからお問い合わせ下さい。"),
+        QStringLiteral(
+            "お問い合わせは更新情報の内容をコピペの上下記のリンクからお問い合わせ下さい。"),
         contact);
     contactText->setWordWrap(true);
     contactText->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -213,7 +216,7 @@ void TMainForm1::BuildMailPanel() {
     SubjectEdit1 = Named(new QLineEdit(MailPanel), "SubjectEdit1");
     MailComb1 = Named(new QComboBox(MailPanel), "MailComb1");
     MailComb1->setEditable(true);
-    MailComb1->setInsertPolicy(QComboBox::NoInsert);  // stored only through BitBtn2
+    MailComb1->setInsertPolicy(QComboBox::NoInsert); // stored only through BitBtn2
     MailComb1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     MailComb1->setMinimumContentsLength(12);
     BitBtn2 = IconButton(MailPanel, "BitBtn2", QStyle::SP_DialogSaveButton,
@@ -250,11 +253,15 @@ void TMainForm1::BuildMainPanel() {
     cardGrid->setContentsMargins(4, 4, 4, 4);
     cardGrid->setHorizontalSpacing(3);
     cardGrid->setVerticalSpacing(3);
-    struct Field { QLineEdit** edit; const char* name; const char* label; };
+    struct Field {
+        QLineEdit** edit;
+        const char* name;
+        const char* label;
+    };
     const Field fields[] = {
-        {&SeiEdit1, "SeiEdit1", "名前(姓):"},   {&MeiEdit1, "MeiEdit1", "名前(名):"},
-        {&kanaEdit1, "kanaEdit1", "カナ(姓):"}, {&kanaEdit2, "kanaEdit2", "カナ(名):"},
-        {&PhoneEdit1, "PhoneEdit1", "電話１:"}, {&PhoneEdit2, "PhoneEdit2", "電話２:"},
+        {&SeiEdit1, "SeiEdit1", "名前(姓):"},    {&MeiEdit1, "MeiEdit1", "名前(名):"},
+        {&kanaEdit1, "kanaEdit1", "カナ(姓):"},  {&kanaEdit2, "kanaEdit2", "カナ(名):"},
+        {&PhoneEdit1, "PhoneEdit1", "電話１:"},  {&PhoneEdit2, "PhoneEdit2", "電話２:"},
         {&AddresEdit1, "AddresEdit1", "Mail1:"}, {&AddresEdit2, "AddresEdit2", "Mail2:"},
     };
     int index = 0;
@@ -292,10 +299,13 @@ void TMainForm1::BuildMainPanel() {
     bookmarkGrid->addWidget(URLEdit1, 1, 1);
     auto* caution = new QGroupBox(QStringLiteral(" ★注意★ "), bookmark);
     auto* cautionColumn = new QVBoxLayout(caution);
-    BokLabel1 = Named(new QLabel(
-        QStringLiteral("　QRコードからのブックマーク転送は仕様上、ドコモの携帯のみご利用可能となっております、"
+    BokLabel1 = Named(
+        new QLabel(QStringLiteral(
+                       "　QRコードからのブックマーク転送は仕様上、ドコモの携帯のみご利用可能となっ"
+                       "ております、"
                        "他の携帯の方は大変申し訳ございませんがご了承頂きますようお願いします。"),
-        caution), "BokLabel1");
+                   caution),
+        "BokLabel1");
     BokLabel1->setWordWrap(true);
     BokLabel1->setEnabled(false);
     cautionColumn->addWidget(BokLabel1);
@@ -329,8 +339,10 @@ void TMainForm1::BuildMainPanel() {
     tagRow->setSpacing(2);
     tagRow->addWidget(RpBtn1);
     tagRow->addWidget(RepBtn1);
-    CaraiaGroup1 = Named(new platform::TRadioGroup(QStringLiteral(" 携帯メーカー "), Panel1), "CaraiaGroup1");
-    CaraiaGroup1->SetItems({QStringLiteral("Docomo"), QStringLiteral("Softbank"), QStringLiteral("AU")});
+    CaraiaGroup1 =
+        Named(new platform::TRadioGroup(QStringLiteral(" 携帯メーカー "), Panel1), "CaraiaGroup1");
+    CaraiaGroup1->SetItems(
+        {QStringLiteral("Docomo"), QStringLiteral("Softbank"), QStringLiteral("AU")});
     CaraiaGroup1->SetItemIndex(0);
     side->addLayout(nameRow);
     side->addWidget(ListBox1, 1);
@@ -375,7 +387,8 @@ void TMainForm1::BuildBottomBar() {
     }
     RWFlgBtn1 = Named(new platform::TStayDownButton(QStringLiteral("書込"), Panel2), "RWFlgBtn1");
     RWFlgBtn1->setToolTip(QStringLiteral("文例の保存モード＆読込みモードを切り替えます。"));
-    Button1 = TextButton(Panel2, "Button1", QStringLiteral("作成"), QStringLiteral("QR コードを作成します。"));
+    Button1 = TextButton(Panel2, "Button1", QStringLiteral("作成"),
+                         QStringLiteral("QR コードを作成します。"));
     Button1->setMinimumWidth(64);
     row->addWidget(RWFlgBtn1);
     row->addSpacing(6);

@@ -36,7 +36,7 @@ class TLamp;
 class TLinkLabel;
 class TRadioGroup;
 class TStayDownButton;
-}  // namespace platform
+} // namespace platform
 
 class TMainForm1 : public QMainWindow {
     Q_OBJECT

@@ -48,7 +48,8 @@ void TMainForm1::LoadTemplate(int digit) {
     const QString file = platform::FileIn(Locations.DataDir, composer::TemplateFileName(digit));
     if (!composer::TemplateLoadable(file)) {
         platform::ShowMessage(QString::fromUtf8(composer::kTemplateMissingMessage),
-                              QString::fromUtf8(composer::kTemplateMissingCaption), platform::MsgIcon::Error);
+                              QString::fromUtf8(composer::kTemplateMissingCaption),
+                              platform::MsgIcon::Error);
         return;
     }
     // Read before the editor is touched: a file that cannot be read goes on to the
@@ -66,7 +67,8 @@ void TMainForm1::SaveTemplate(int digit) {
     const QString file = platform::FileIn(Locations.DataDir, composer::TemplateFileName(digit));
     if (composer::TemplateOverwriteNeedsAsking(file) &&
         platform::ShowMessage(QString::fromUtf8(composer::kTemplateOverwriteQuestion),
-                              QString::fromUtf8(composer::kTemplateOverwriteCaption), platform::MsgIcon::Warning,
+                              QString::fromUtf8(composer::kTemplateOverwriteCaption),
+                              platform::MsgIcon::Warning,
                               platform::MsgButtons::YesNo) != platform::MsgResult::Yes) {
         return;
     }
@@ -96,7 +98,9 @@ void TMainForm1::sPage2Change() {
     }
 }
 
-void TMainForm1::CaraiaGroup1Click() { SetBookmarkFieldsForCarrier(); }
+void TMainForm1::CaraiaGroup1Click() {
+    SetBookmarkFieldsForCarrier();
+}
 
 void TMainForm1::SetBookmarkFieldsForCarrier() {
     // Only Docomo phones take a bookmark from a QR code; the note says so to the others.

@@ -22,16 +22,24 @@ void* Counted(void* p) {
     if (p) ++g_allocations;
     return p;
 }
-}  // namespace
+} // namespace
 
 namespace bench {
-std::size_t AllocationCount() { return g_allocations; }
-}  // namespace bench
+std::size_t AllocationCount() {
+    return g_allocations;
+}
+} // namespace bench
 
 extern "C" {
-void* malloc(std::size_t n) { return Counted(__libc_malloc(n)); }
-void* calloc(std::size_t n, std::size_t size) { return Counted(__libc_calloc(n, size)); }
-void free(void* p) { __libc_free(p); }
+void* malloc(std::size_t n) {
+    return Counted(__libc_malloc(n));
+}
+void* calloc(std::size_t n, std::size_t size) {
+    return Counted(__libc_calloc(n, size));
+}
+void free(void* p) {
+    __libc_free(p);
+}
 
 // Every realloc that asks for a block counts, moved or not: whether glibc can grow a
 // block in place depends on the heap's history, and the count should not.
@@ -41,8 +49,12 @@ void* realloc(void* p, std::size_t n) {
     return q;
 }
 
-void* memalign(std::size_t alignment, std::size_t n) { return Counted(__libc_memalign(alignment, n)); }
-void* aligned_alloc(std::size_t alignment, std::size_t n) { return Counted(__libc_memalign(alignment, n)); }
+void* memalign(std::size_t alignment, std::size_t n) {
+    return Counted(__libc_memalign(alignment, n));
+}
+void* aligned_alloc(std::size_t alignment, std::size_t n) {
+    return Counted(__libc_memalign(alignment, n));
+}
 
 int posix_memalign(void** out, std::size_t alignment, std::size_t n) {
     if (alignment < sizeof(void*) || (alignment & (alignment - 1)) != 0) return EINVAL;
@@ -70,10 +82,14 @@ void* NewAlignedBlock(std::size_t n, std::align_val_t alignment) {
     if (!p) throw std::bad_alloc();
     return Counted(p);
 }
-}  // namespace
+} // namespace
 
-void* operator new(std::size_t n) { return NewBlock(n); }
-void* operator new[](std::size_t n) { return NewBlock(n); }
+void* operator new(std::size_t n) {
+    return NewBlock(n);
+}
+void* operator new[](std::size_t n) {
+    return NewBlock(n);
+}
 void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
     try {
         return NewBlock(n);
@@ -88,13 +104,33 @@ void* operator new[](std::size_t n, const std::nothrow_t&) noexcept {
         return nullptr;
     }
 }
-void* operator new(std::size_t n, std::align_val_t a) { return NewAlignedBlock(n, a); }
-void* operator new[](std::size_t n, std::align_val_t a) { return NewAlignedBlock(n, a); }
-void operator delete(void* p) noexcept { __libc_free(p); }
-void operator delete[](void* p) noexcept { __libc_free(p); }
-void operator delete(void* p, std::size_t) noexcept { __libc_free(p); }
-void operator delete[](void* p, std::size_t) noexcept { __libc_free(p); }
-void operator delete(void* p, std::align_val_t) noexcept { __libc_free(p); }
-void operator delete[](void* p, std::align_val_t) noexcept { __libc_free(p); }
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept { __libc_free(p); }
-void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { __libc_free(p); }
+void* operator new(std::size_t n, std::align_val_t a) {
+    return NewAlignedBlock(n, a);
+}
+void* operator new[](std::size_t n, std::align_val_t a) {
+    return NewAlignedBlock(n, a);
+}
+void operator delete(void* p) noexcept {
+    __libc_free(p);
+}
+void operator delete[](void* p) noexcept {
+    __libc_free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    __libc_free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    __libc_free(p);
+}
+void operator delete(void* p, std::align_val_t) noexcept {
+    __libc_free(p);
+}
+void operator delete[](void* p, std::align_val_t) noexcept {
+    __libc_free(p);
+}
+void operator delete(void* p, std::size_t, std::align_val_t) noexcept {
+    __libc_free(p);
+}
+void operator delete[](void* p, std::size_t, std::align_val_t) noexcept {
+    __libc_free(p);
+}

@@ -11,4 +11,4 @@ namespace bench {
 // use only.
 std::size_t AllocationCount();
 
-}  // namespace bench
+} // namespace bench

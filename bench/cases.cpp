@@ -29,14 +29,12 @@ std::string Digits(int n) {
     return s;
 }
 
-}  // namespace
+} // namespace
 
 const std::vector<TBenchCase>& BenchCases() {
     static const std::vector<TBenchCase> cases{
-        {"1-M HELLO WORLD", 1, 1, "HELLO WORLD"},
-        {"10-L 271 bytes", 10, 0, ByteText(271)},
-        {"40-L 2953 bytes", 40, 0, ByteText(2953)},
-        {"40-H 1273 bytes", 40, 3, ByteText(1273)},
+        {"1-M HELLO WORLD", 1, 1, "HELLO WORLD"},   {"10-L 271 bytes", 10, 0, ByteText(271)},
+        {"40-L 2953 bytes", 40, 0, ByteText(2953)}, {"40-H 1273 bytes", 40, 3, ByteText(1273)},
         {"20-M 1000 digits", 20, 1, Digits(1000)},
     };
     return cases;
@@ -44,11 +42,11 @@ const std::vector<TBenchCase>& BenchCases() {
 
 const std::vector<TPeerInfo>& Peers() {
     static const std::vector<TPeerInfo> peers{
-        {"varoku", MakeVarokuPeer},   {"libqrencode", MakeQrencodePeer},
+        {"varoku", MakeVarokuPeer},       {"libqrencode", MakeQrencodePeer},
         {"qrcodegen", MakeQrcodegenPeer}, {"zint", MakeZintPeer},
         {"zxing-cpp", MakeZxingPeer},
     };
     return peers;
 }
 
-}  // namespace bench
+} // namespace bench

@@ -9,10 +9,10 @@
 namespace bench {
 
 struct TBenchCase {
-    std::string Name;  // "40-L 2953 bytes": version, level, content
-    int Version;       // 1..40
-    int Level;         // 0 L, 1 M, 2 Q, 3 H
-    std::string Data;  // exactly what every encoder is given
+    std::string Name; // "40-L 2953 bytes": version, level, content
+    int Version;      // 1..40
+    int Level;        // 0 L, 1 M, 2 Q, 3 H
+    std::string Data; // exactly what every encoder is given
 };
 
 // The five cases. The byte cases fill their symbol to the last codeword, so an encoder
@@ -51,4 +51,4 @@ std::unique_ptr<TPeer> MakeZxingPeer();
 // case's data at its version and level, else what is wrong.
 std::string VerifySymbol(const TPeer& peer, const TBenchCase& c);
 
-}  // namespace bench
+} // namespace bench

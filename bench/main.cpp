@@ -64,7 +64,8 @@ public:
             if (!median && !single) continue;
             TFigure f;
             f.Micros = run.GetAdjustedCPUTime();
-            if (const auto it = run.counters.find("allocs"); it != run.counters.end()) f.Allocations = it->second;
+            if (const auto it = run.counters.find("allocs"); it != run.counters.end())
+                f.Allocations = it->second;
             figures_[run.run_name.function_name] = f;
         }
         ConsoleReporter::ReportRuns(runs);
@@ -86,9 +87,11 @@ bool VerifyPeers() {
         for (const auto& p : bench::Peers()) {
             auto peer = p.Make();
             peer->Prepare(c);
-            std::string problem = peer->Build() ? bench::VerifySymbol(*peer, c) : "the encoder refused the case";
+            std::string problem =
+                peer->Build() ? bench::VerifySymbol(*peer, c) : "the encoder refused the case";
             if (!problem.empty()) {
-                std::fprintf(stderr, "varoku-bench: %s, %s: %s\n", c.Name.c_str(), p.Name, problem.c_str());
+                std::fprintf(stderr, "varoku-bench: %s, %s: %s\n", c.Name.c_str(), p.Name,
+                             problem.c_str());
                 ok = false;
             }
         }
@@ -99,7 +102,8 @@ void PrintTable(const TTableReporter& reporter) {
     const auto& peers = bench::Peers();
     std::printf("\nMedian CPU time per symbol in microseconds, and peer time / ours\n");
     std::printf("%-18s", "case");
-    for (const auto& p : peers) std::printf(" %20s", p.Name);
+    for (const auto& p : peers)
+        std::printf(" %20s", p.Name);
     std::printf(" %22s\n", "fastest peer / ours");
     for (const auto& c : bench::BenchCases()) {
         std::printf("%-18s", c.Name.c_str());
@@ -114,7 +118,8 @@ void PrintTable(const TTableReporter& reporter) {
             else if (&p == &peers.front() || !ours || ours->Micros <= 0)
                 std::snprintf(cell, sizeof cell, "%.2f", f->Micros);
             else
-                std::snprintf(cell, sizeof cell, "%.2f (%.2fx)", f->Micros, f->Micros / ours->Micros);
+                std::snprintf(cell, sizeof cell, "%.2f (%.2fx)", f->Micros,
+                              f->Micros / ours->Micros);
             std::printf(" %20s", cell);
             if (f && &p != &peers.front() && (!fastest || f->Micros < fastest->Micros)) {
                 fastest = f;
@@ -123,12 +128,14 @@ void PrintTable(const TTableReporter& reporter) {
         }
         char cell[64] = "-";
         if (fastest && ours && ours->Micros > 0)
-            std::snprintf(cell, sizeof cell, "%s %.2fx", fastestName, fastest->Micros / ours->Micros);
+            std::snprintf(cell, sizeof cell, "%s %.2fx", fastestName,
+                          fastest->Micros / ours->Micros);
         std::printf(" %22s\n", cell);
     }
     std::printf("\nHeap allocations per symbol\n");
     std::printf("%-18s", "case");
-    for (const auto& p : peers) std::printf(" %20s", p.Name);
+    for (const auto& p : peers)
+        std::printf(" %20s", p.Name);
     std::printf("\n");
     for (const auto& c : bench::BenchCases()) {
         std::printf("%-18s", c.Name.c_str());
@@ -143,7 +150,7 @@ void PrintTable(const TTableReporter& reporter) {
     }
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
@@ -151,7 +158,8 @@ int main(int argc, char** argv) {
     if (!VerifyPeers()) return 1;
     for (const auto& c : bench::BenchCases())
         for (const auto& p : bench::Peers())
-            benchmark::RegisterBenchmark(BenchName(c, p).c_str(), RunBuild, &c, &p)->Unit(benchmark::kMicrosecond);
+            benchmark::RegisterBenchmark(BenchName(c, p).c_str(), RunBuild, &c, &p)
+                ->Unit(benchmark::kMicrosecond);
     TTableReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     PrintTable(reporter);

@@ -42,8 +42,10 @@ private:
     std::optional<QrCode> code_;
 };
 
-}  // namespace
+} // namespace
 
-std::unique_ptr<TPeer> MakeQrcodegenPeer() { return std::make_unique<TQrcodegenPeer>(); }
+std::unique_ptr<TPeer> MakeQrcodegenPeer() {
+    return std::make_unique<TQrcodegenPeer>();
+}
 
-}  // namespace bench
+} // namespace bench

@@ -32,8 +32,10 @@ private:
     QRcode* code_ = nullptr;
 };
 
-}  // namespace
+} // namespace
 
-std::unique_ptr<TPeer> MakeQrencodePeer() { return std::make_unique<TQrencodePeer>(); }
+std::unique_ptr<TPeer> MakeQrencodePeer() {
+    return std::make_unique<TQrencodePeer>();
+}
 
-}  // namespace bench
+} // namespace bench

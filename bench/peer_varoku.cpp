@@ -24,11 +24,14 @@ public:
     bool Dark(int row, int col) const override { return engine_->IsDark(row, col); }
 
 private:
-    std::unique_ptr<qr::engine::TQRSymbolEngine> engine_ = std::make_unique<qr::engine::TQRSymbolEngine>();
+    std::unique_ptr<qr::engine::TQRSymbolEngine> engine_ =
+        std::make_unique<qr::engine::TQRSymbolEngine>();
 };
 
-}  // namespace
+} // namespace
 
-std::unique_ptr<TPeer> MakeVarokuPeer() { return std::make_unique<TVarokuPeer>(); }
+std::unique_ptr<TPeer> MakeVarokuPeer() {
+    return std::make_unique<TVarokuPeer>();
+}
 
-}  // namespace bench
+} // namespace bench

@@ -19,14 +19,15 @@ public:
         side_ = 17 + 4 * c.Version;
         symbol_->symbology = BARCODE_QRCODE;
         symbol_->input_mode = DATA_MODE;
-        symbol_->option_1 = c.Level + 1;  // 1 L .. 4 H
+        symbol_->option_1 = c.Level + 1; // 1 L .. 4 H
         symbol_->option_2 = c.Version;
     }
 
     bool Build() override {
         ZBarcode_Clear(symbol_);
-        const int rc = ZBarcode_Encode(symbol_, reinterpret_cast<const unsigned char*>(data_.data()),
-                                       static_cast<int>(data_.size()));
+        const int rc =
+            ZBarcode_Encode(symbol_, reinterpret_cast<const unsigned char*>(data_.data()),
+                            static_cast<int>(data_.size()));
         return rc < ZINT_ERROR && symbol_->width == side_ && symbol_->rows == side_;
     }
 
@@ -41,8 +42,10 @@ private:
     int side_ = 0;
 };
 
-}  // namespace
+} // namespace
 
-std::unique_ptr<TPeer> MakeZintPeer() { return std::make_unique<TZintPeer>(); }
+std::unique_ptr<TPeer> MakeZintPeer() {
+    return std::make_unique<TZintPeer>();
+}
 
-}  // namespace bench
+} // namespace bench

@@ -41,7 +41,7 @@ private:
     int maskPattern_;
 };
 
-}  // namespace ZXing::QRCode
+} // namespace ZXing::QRCode
 
 namespace bench {
 namespace {
@@ -77,8 +77,10 @@ private:
     std::optional<ZXing::BitMatrix> matrix_;
 };
 
-}  // namespace
+} // namespace
 
-std::unique_ptr<TPeer> MakeZxingPeer() { return std::make_unique<TZxingPeer>(); }
+std::unique_ptr<TPeer> MakeZxingPeer() {
+    return std::make_unique<TZxingPeer>();
+}
 
-}  // namespace bench
+} // namespace bench

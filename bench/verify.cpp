@@ -13,7 +13,8 @@ namespace bench {
 std::string VerifySymbol(const TPeer& peer, const TBenchCase& c) {
     const int side = peer.Side();
     if (side != 17 + 4 * c.Version)
-        return "symbol side " + std::to_string(side) + " is not that of version " + std::to_string(c.Version);
+        return "symbol side " + std::to_string(side) + " is not that of version " +
+               std::to_string(c.Version);
 
     constexpr int kScale = 3;
     constexpr int kQuiet = 4;
@@ -29,8 +30,8 @@ std::string VerifySymbol(const TPeer& peer, const TBenchCase& c) {
 
     ZXing::DecodeHints hints;
     hints.setFormats(ZXing::BarcodeFormat::QRCode).setTryHarder(false).setTryRotate(false);
-    const auto result =
-        ZXing::ReadBarcode(ZXing::ImageView(pixels.data(), width, width, ZXing::ImageFormat::Lum), hints);
+    const auto result = ZXing::ReadBarcode(
+        ZXing::ImageView(pixels.data(), width, width, ZXing::ImageFormat::Lum), hints);
     if (!result.isValid()) return "zxing-cpp cannot read the symbol";
     const auto& bytes = result.bytes();
     if (std::string(bytes.begin(), bytes.end()) != c.Data) return "the symbol carries other data";
@@ -39,4 +40,4 @@ std::string VerifySymbol(const TPeer& peer, const TBenchCase& c) {
     return {};
 }
 
-}  // namespace bench
+} // namespace bench

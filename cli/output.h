@@ -17,4 +17,4 @@ std::string WriteLines(const std::string& path, const std::vector<std::string>& 
 // The same for bytes (a picture, a payload), written as they are.
 std::string WriteBytes(const std::string& path, std::string_view bytes);
 
-}  // namespace cli
+} // namespace cli

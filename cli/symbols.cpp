@@ -106,9 +106,10 @@ void ChooseCount(TQRSymbolEngine& engine, const TSymbolRequest& o, TBuildResult&
               (o.Emode >= 0 ? std::string(" in ") + kModeNames[o.Emode] + " mode" : "");
 }
 
-}  // namespace
+} // namespace
 
-TBuildResult PrepareSymbols(TQRSymbolEngine& engine, const TSymbolRequest& o, const std::string& code) {
+TBuildResult PrepareSymbols(TQRSymbolEngine& engine, const TSymbolRequest& o,
+                            const std::string& code) {
     TBuildResult r;
     engine.SetVersion(o.Version > 0 ? o.Version : qr::engine::kMinVersion);
     engine.SetEclevel(o.Eclevel);
@@ -157,9 +158,9 @@ TBuildResult PrepareSymbols(TQRSymbolEngine& engine, const TSymbolRequest& o, co
     if (misfit != 0) {
         const int count = engine.Count();
         r.Exit = kExitNoFit;
-        r.Error = "symbol " + std::to_string(misfit) + " of " + std::to_string(count) + " does not fit: " +
-                  std::to_string(engine.Slice(misfit).size()) + " bytes at version " +
-                  VersionLevel(engine.Version(), engine.Eclevel()) +
+        r.Error = "symbol " + std::to_string(misfit) + " of " + std::to_string(count) +
+                  " does not fit: " + std::to_string(engine.Slice(misfit).size()) +
+                  " bytes at version " + VersionLevel(engine.Version(), engine.Eclevel()) +
                   (o.Version > 0 ? "" : ", the largest") +
                   (o.Emode >= 0 ? std::string(" in ") + kModeNames[o.Emode] + " mode" : "");
     }
@@ -182,4 +183,4 @@ const std::vector<std::string>* PbmLines(TQRSymbolEngine& engine) {
     return &lines;
 }
 
-}  // namespace cli
+} // namespace cli

@@ -18,8 +18,8 @@ inline constexpr std::uint64_t kMaxPictureBytes = std::uint64_t{1} << 30;
 
 struct TBuildResult {
     int Exit = kExitOk;
-    std::string Error;                  // one line, when Exit is not kExitOk
-    std::vector<std::string> Warnings;  // things done differently from what was asked
+    std::string Error;                 // one line, when Exit is not kExitOk
+    std::vector<std::string> Warnings; // things done differently from what was asked
     // What to write into a component, in this order, for the same division: the
     // version chosen, then Mode and Count as the request or the count search left them.
     int Version = 0;
@@ -42,4 +42,4 @@ std::string PbmTooLarge(const qr::engine::TQRSymbolEngine& engine);
 // PrepareSymbols makes sure cannot happen).
 const std::vector<std::string>* PbmLines(qr::engine::TQRSymbolEngine& engine);
 
-}  // namespace cli
+} // namespace cli

@@ -24,4 +24,4 @@ public:
     using EFileError::EFileError;
 };
 
-}  // namespace composer
+} // namespace composer

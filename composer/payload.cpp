@@ -7,8 +7,7 @@ namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
 
-bool StartsWithHttpsAnyCase(std::string_view url)
-{
+bool StartsWithHttpsAnyCase(std::string_view url) {
     constexpr std::string_view https = "https://";
     if (url.size() < https.size()) {
         return false;
@@ -25,8 +24,7 @@ bool StartsWithHttpsAnyCase(std::string_view url)
     return true;
 }
 
-std::string Concat(std::initializer_list<std::string_view> parts)
-{
+std::string Concat(std::initializer_list<std::string_view> parts) {
     size_t size = 0;
     for (std::string_view part : parts) {
         size += part.size();
@@ -39,10 +37,9 @@ std::string Concat(std::initializer_list<std::string_view> parts)
     return joined;
 }
 
-}  // namespace
+} // namespace
 
-int SymbolCountFor(int characters)
-{
+int SymbolCountFor(int characters) {
     if (characters >= 1 && characters <= 150) {
         return 1;
     }
@@ -55,8 +52,7 @@ int SymbolCountFor(int characters)
     return 4;
 }
 
-std::string BookmarkUrl(std::string_view url)
-{
+std::string BookmarkUrl(std::string_view url) {
     // A secure address used to get "http://" glued in front of its own scheme.
     if (url.find("http://") != std::string_view::npos || StartsWithHttpsAnyCase(url)) {
         return std::string(url);
@@ -64,13 +60,11 @@ std::string BookmarkUrl(std::string_view url)
     return Concat({"http://", url});
 }
 
-std::string BookmarkPayload(std::string_view title, std::string_view url)
-{
+std::string BookmarkPayload(std::string_view title, std::string_view url) {
     return Concat({"MEBKM:TITLE:", title, ";URL:", BookmarkUrl(url), ";;"});
 }
 
-TBookmarkResult ComposeBookmark(std::string_view title, std::string_view url)
-{
+TBookmarkResult ComposeBookmark(std::string_view title, std::string_view url) {
     TBookmarkResult result;
     result.url = BookmarkUrl(url);
     result.payload = BookmarkPayload(title, result.url);
@@ -78,14 +72,12 @@ TBookmarkResult ComposeBookmark(std::string_view title, std::string_view url)
     return result;
 }
 
-void NormaliseCardReadings(TCardFields& card)
-{
+void NormaliseCardReadings(TCardFields& card) {
     card.familyKana = ToHalfWidth(ToKatakana(card.familyKana));
     card.givenKana = ToHalfWidth(ToKatakana(card.givenKana));
 }
 
-TCardProblem CheckCardFields(const TCardFields& card)
-{
+TCardProblem CheckCardFields(const TCardFields& card) {
     if (HasDoubleByteChar(card.familyKana)) {
         return TCardProblem::FamilyKanaKanji;
     }
@@ -101,8 +93,7 @@ TCardProblem CheckCardFields(const TCardFields& card)
     return TCardProblem::None;
 }
 
-const char* CardProblemMessage(TCardProblem problem)
-{
+const char* CardProblemMessage(TCardProblem problem) {
     switch (problem) {
     case TCardProblem::FamilyKanaKanji:
         return "名前（姓）に漢字が含まれています。";
@@ -118,35 +109,49 @@ const char* CardProblemMessage(TCardProblem problem)
     return "";
 }
 
-bool CardProblemEmptiesField(TCardProblem problem)
-{
+bool CardProblemEmptiesField(TCardProblem problem) {
     return problem == TCardProblem::Tel1FullWidth || problem == TCardProblem::Tel2FullWidth;
 }
 
-std::string CardPayload(const TCardFields& card, int carrier)
-{
+std::string CardPayload(const TCardFields& card, int carrier) {
     switch (carrier) {
     case crDocomo:
         return Concat({"MECARD:N:", card.familyName, " ", card.givenName,
-                       ";SOUND:", card.familyKana, " ", card.givenKana,
-                       ";TEL:", card.tel1, ";TEL:", card.tel2,
-                       ";EMAIL:", card.mail1, ";EMAIL:", card.mail2, ";;"});
+                       ";SOUND:", card.familyKana, " ", card.givenKana, ";TEL:", card.tel1,
+                       ";TEL:", card.tel2, ";EMAIL:", card.mail1, ";EMAIL:", card.mail2, ";;"});
     case crSoftbank:
     case crAU:
-        return Concat({"MEMORY:", FlatBody(card.memo), kCrLf,
-                       "NAME1:", card.familyName, " ", card.givenName, kCrLf,
-                       "NAME2:", card.familyKana, " ", card.givenKana, kCrLf,
-                       "TEL1:", card.tel1, kCrLf,
-                       "TEL2:", card.tel2, kCrLf,
-                       "MAIL1:", card.mail1, kCrLf,
-                       "MAIL2:", card.mail2, kCrLf});
+        return Concat({"MEMORY:",
+                       FlatBody(card.memo),
+                       kCrLf,
+                       "NAME1:",
+                       card.familyName,
+                       " ",
+                       card.givenName,
+                       kCrLf,
+                       "NAME2:",
+                       card.familyKana,
+                       " ",
+                       card.givenKana,
+                       kCrLf,
+                       "TEL1:",
+                       card.tel1,
+                       kCrLf,
+                       "TEL2:",
+                       card.tel2,
+                       kCrLf,
+                       "MAIL1:",
+                       card.mail1,
+                       kCrLf,
+                       "MAIL2:",
+                       card.mail2,
+                       kCrLf});
     default:
         return {};
     }
 }
 
-TCardResult ComposeCard(TCardFields& card, int carrier)
-{
+TCardResult ComposeCard(TCardFields& card, int carrier) {
     TCardResult result;
     NormaliseCardReadings(card);
     result.problem = CheckCardFields(card);
@@ -158,13 +163,11 @@ TCardResult ComposeCard(TCardFields& card, int carrier)
     return result;
 }
 
-std::string FlatBody(std::string_view body)
-{
+std::string FlatBody(std::string_view body) {
     return ReplaceAllText(body, kCrLf, "");
 }
 
-TMessagePayload MessagePayload(const TMessageFields& fields, int carrier)
-{
+TMessagePayload MessagePayload(const TMessageFields& fields, int carrier) {
     TMessagePayload result;
     result.count = SymbolCountFor(CountMbChars(fields.body));
     result.subject = fields.subject;
@@ -176,19 +179,19 @@ TMessagePayload MessagePayload(const TMessageFields& fields, int carrier)
         result.subject = CopyMbChars(fields.body, 1, 10);
         result.subjectChanged = true;
     } else if (fields.subjectOption == soHello) {
-        result.subject = "\x82\xb1\x82\xf1\x82\xc9\x82\xbf\x82\xcd!";  // こんにちは!
+        result.subject = "\x82\xb1\x82\xf1\x82\xc9\x82\xbf\x82\xcd!"; // こんにちは!
         result.subjectChanged = true;
     }
     const std::string flat = FlatBody(fields.body);
     switch (carrier) {
     case crDocomo:
-        result.payload = Concat({"MATMSG:TO:", fields.address, ";SUB:", result.subject,
-                                 ";BODY:", flat, ";;"});
+        result.payload =
+            Concat({"MATMSG:TO:", fields.address, ";SUB:", result.subject, ";BODY:", flat, ";;"});
         break;
     case crSoftbank:
     case crAU:
-        result.payload = Concat({"MAILTO:", fields.address, kCrLf, "SUBJECT:", result.subject,
-                                 kCrLf, "BODY:", flat});
+        result.payload = Concat(
+            {"MAILTO:", fields.address, kCrLf, "SUBJECT:", result.subject, kCrLf, "BODY:", flat});
         break;
     default:
         result.payload = fields.body;
@@ -197,12 +200,11 @@ TMessagePayload MessagePayload(const TMessageFields& fields, int carrier)
     return result;
 }
 
-std::optional<TMessagePayload> ComposeMessage(const TMessageFields& fields, int carrier)
-{
+std::optional<TMessagePayload> ComposeMessage(const TMessageFields& fields, int carrier) {
     if (CountMbChars(fields.body) == 0) {
         return std::nullopt;
     }
     return MessagePayload(fields, carrier);
 }
 
-}  // namespace composer
+} // namespace composer

@@ -34,9 +34,9 @@ std::string BookmarkUrl(std::string_view url);
 std::string BookmarkPayload(std::string_view title, std::string_view url);
 
 struct TBookmarkResult {
-    std::string url;  // BookmarkUrl(url), which the window writes back into its field
+    std::string url; // BookmarkUrl(url), which the window writes back into its field
     std::string payload;
-    int count = 0;    // SymbolCountFor the payload's characters
+    int count = 0; // SymbolCountFor the payload's characters
 };
 
 // The bookmark tab's "作成". The carrier plays no part.
@@ -47,13 +47,13 @@ TBookmarkResult ComposeBookmark(std::string_view title, std::string_view url);
 struct TCardFields {
     std::string familyName;
     std::string givenName;
-    std::string familyKana;  // readings, normalised by NormaliseCardReadings
+    std::string familyKana; // readings, normalised by NormaliseCardReadings
     std::string givenKana;
     std::string tel1;
     std::string tel2;
     std::string mail1;
     std::string mail2;
-    std::string memo;        // lines joined with CR LF; only Softbank and AU carry it
+    std::string memo; // lines joined with CR LF; only Softbank and AU carry it
 };
 
 // Readings typed in hiragana or full-width kana become half-width katakana.
@@ -61,9 +61,9 @@ void NormaliseCardReadings(TCardFields& card);
 
 enum class TCardProblem {
     None,
-    FamilyKanaKanji,   // reading field still holds a two-byte character: field kept
+    FamilyKanaKanji, // reading field still holds a two-byte character: field kept
     GivenKanaKanji,
-    Tel1FullWidth,     // telephone field holds a two-byte character: field emptied
+    Tel1FullWidth, // telephone field holds a two-byte character: field emptied
     Tel2FullWidth,
 };
 
@@ -83,8 +83,8 @@ std::string CardPayload(const TCardFields& card, int carrier);
 
 struct TCardResult {
     TCardProblem problem = TCardProblem::None;
-    std::string payload;  // empty, and count 0, when there is a problem
-    int count = 0;        // SymbolCountFor the payload's characters
+    std::string payload; // empty, and count 0, when there is a problem
+    int count = 0;       // SymbolCountFor the payload's characters
 };
 
 // The address-book tab's "作成": normalises the readings in `card` (the window shows
@@ -97,16 +97,16 @@ TCardResult ComposeCard(TCardFields& card, int carrier);
 enum TSubjectOption : int { soKeep = 0, soFromBody = 1, soHello = 2 };
 
 struct TMessageFields {
-    std::string body;     // the editor's lines joined with CR LF
-    std::string address;  // the address field exactly as shown
+    std::string body;    // the editor's lines joined with CR LF
+    std::string address; // the address field exactly as shown
     std::string subject;
     int subjectOption = soKeep;
 };
 
 struct TMessagePayload {
     std::string payload;
-    int count = 0;                // symbols, from the body's length alone
-    bool subjectChanged = false;  // the window writes `subject` back when set
+    int count = 0;               // symbols, from the body's length alone
+    bool subjectChanged = false; // the window writes `subject` back when set
     std::string subject;
 };
 
@@ -128,4 +128,4 @@ TMessagePayload MessagePayload(const TMessageFields& fields, int carrier);
 // kEmptyBodyMessage), MessagePayload otherwise.
 std::optional<TMessagePayload> ComposeMessage(const TMessageFields& fields, int carrier);
 
-}  // namespace composer
+} // namespace composer

@@ -18,7 +18,7 @@ namespace {
     std::abort();
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 6) return 0;
@@ -27,12 +27,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Large symbols are slow under the sanitizers: versions above 10 come from one input
     // byte value in two. 41 is out of range and must be ignored.
     engine.SetVersion(p[0] & 0x80 ? 1 + p[0] % 41 : 1 + p[0] % 10);
-    engine.SetEclevel(p[1] % 5);               // 4 likewise
-    engine.SetEmode(static_cast<int>((p[1] >> 3) % 6) - 1);  // -1..4
-    engine.SetMasktype(static_cast<int>(p[2] % 10) - 1);     // -1..8
+    engine.SetEclevel(p[1] % 5);                            // 4 likewise
+    engine.SetEmode(static_cast<int>((p[1] >> 3) % 6) - 1); // -1..4
+    engine.SetMasktype(static_cast<int>(p[2] % 10) - 1);    // -1..8
     engine.SetPxmag(p[2] >> 6 == 0 ? 1 : 2);
-    const int count = (p[4] << 8 | p[5]) % 1100;             // 0 and >1024 are ignored
-    const auto mode = static_cast<TQRMode>(p[3] % 4);        // 3 is ignored
+    const int count = (p[4] << 8 | p[5]) % 1100;      // 0 and >1024 are ignored
+    const auto mode = static_cast<TQRMode>(p[3] % 4); // 3 is ignored
     if (p[3] & 0x40) {
         engine.SetCount(count);
         engine.SetMode(mode);
@@ -70,8 +70,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             expect.SequenceCount = engine.Count();
             expect.Parity = engine.Parity();
         }
-        const auto check = test_support::CheckSymbol(
-            expect, [&](int r, int c) { return engine.IsDark(r, c); });
+        const auto check =
+            test_support::CheckSymbol(expect, [&](int r, int c) { return engine.IsDark(r, c); });
         if (!check.Ok) Finding("a built symbol does not read back", s, check.Error);
     }
 

@@ -26,7 +26,7 @@ std::string ReadAll(const QString& path) {
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static QTemporaryDir dir;
@@ -59,14 +59,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string item;
     for (char c : input.substr(0, 16))
         if (c != '\r' && c != '\n') item += c;
-    while (!item.empty() && static_cast<unsigned char>(item.back()) <= 0x20) item.pop_back();
-    while (!item.empty() && static_cast<unsigned char>(item.front()) <= 0x20) item.erase(0, 1);
+    while (!item.empty() && static_cast<unsigned char>(item.back()) <= 0x20)
+        item.pop_back();
+    while (!item.empty() && static_cast<unsigned char>(item.front()) <= 0x20)
+        item.erase(0, 1);
     const std::vector<std::string> items{"alpha", item, ""};
     try {
         ini.WriteInteger("CONFIG", "FuzzValue", 123456);
         ini.WriteStrings("MWORD", "FuzzList", items);
     } catch (const std::exception&) {
-        return 0;  // a file we may not write: reported to the user, nothing more to check
+        return 0; // a file we may not write: reported to the user, nothing more to check
     }
     if (ini.ReadInteger("CONFIG", "FuzzValue", 0) != 123456) Finding("written integer lost");
     std::vector<std::string> back;

@@ -17,11 +17,11 @@ namespace {
     std::abort();
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 2) return 0;
-    const int split = data[0] % (size);  // where the pattern ends and the text begins
+    const int split = data[0] % (size); // where the pattern ends and the text begins
     const std::string_view all(reinterpret_cast<const char*>(data + 1), size - 1);
     const std::string_view pattern = all.substr(0, std::min<std::size_t>(split, all.size()) % 8);
     const std::string_view text = all.substr(pattern.size());
@@ -33,7 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string middle = CopyMbChars(text, 1 + data[0] % 7, data[0] % 11);
     if (middle.size() > text.size()) Finding("copy longer than the text");
 
-    if (ReplaceAllText(text, pattern, pattern) != text) Finding("replacing a pattern by itself changes the text");
+    if (ReplaceAllText(text, pattern, pattern) != text)
+        Finding("replacing a pattern by itself changes the text");
     if (!pattern.empty() && text.find(pattern) == std::string_view::npos &&
         ReplaceAllText(text, pattern, "<User>") != text)
         Finding("replacement without an occurrence");
@@ -46,8 +47,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (SymbolCountFor(chars) < 1 || SymbolCountFor(chars) > 4) Finding("symbol count out of 1..4");
 
     (void)BookmarkPayload(pattern, text);
-    TCardFields card{std::string(pattern), std::string(text), std::string(text), std::string(pattern),
-                     std::string(text),    std::string(pattern), std::string(text), "", std::string(text)};
+    TCardFields card{
+        std::string(pattern), std::string(text),    std::string(text), std::string(pattern),
+        std::string(text),    std::string(pattern), std::string(text), "",
+        std::string(text)};
     NormaliseCardReadings(card);
     const TCardProblem problem = CheckCardFields(card);
     (void)CardProblemMessage(problem);

@@ -13,7 +13,7 @@
 namespace {
 QApplication* application = nullptr;
 update::TForm2* form = nullptr;
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
@@ -30,7 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string version = update::TagText(reply, "<SoftVer>", "</SoftVer>");
     int breaks = 0;
     for (std::size_t i = 0; i < version.size(); ++i)
-        if (version[i] == '\n' || (version[i] == '\r' && (i + 1 == version.size() || version[i + 1] != '\n')))
+        if (version[i] == '\n' ||
+            (version[i] == '\r' && (i + 1 == version.size() || version[i + 1] != '\n')))
             ++breaks;
     if (!empty && lines != 11 + breaks) {
         std::fprintf(stderr, "update fuzz: a report of %d lines\n", lines);

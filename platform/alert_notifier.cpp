@@ -16,7 +16,7 @@ class AlertPopup : public QFrame {
 public:
     AlertPopup()
         : QFrame(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                             Qt::WindowDoesNotAcceptFocus) {
+                              Qt::WindowDoesNotAcceptFocus) {
         setAttribute(Qt::WA_ShowWithoutActivating);
         setAttribute(Qt::WA_DeleteOnClose);
         setFrameShape(QFrame::Box);
@@ -32,13 +32,15 @@ protected:
     }
 };
 
-}  // namespace
+} // namespace
 
 TAlertNotifier::TAlertNotifier(QObject* parent) : QObject(parent) {
     headerFont_.setBold(true);
 }
 
-TAlertNotifier::~TAlertNotifier() { Close(); }
+TAlertNotifier::~TAlertNotifier() {
+    Close();
+}
 
 void TAlertNotifier::Show(const QString& header, const QString& text) {
     Close();
@@ -80,12 +82,16 @@ void TAlertNotifier::Close() {
     }
 }
 
-bool TAlertNotifier::IsShowing() const { return popup_ && popup_->isVisible(); }
+bool TAlertNotifier::IsShowing() const {
+    return popup_ && popup_->isVisible();
+}
 
 void TAlertNotifier::SetDuration(int milliseconds) {
     if (milliseconds >= 1) duration_ = milliseconds;
 }
 
-QWidget* TAlertNotifier::Popup() const { return popup_; }
+QWidget* TAlertNotifier::Popup() const {
+    return popup_;
+}
 
-}  // namespace platform
+} // namespace platform

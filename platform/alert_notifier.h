@@ -50,4 +50,4 @@ private:
     QFont headerFont_;
 };
 
-}  // namespace platform
+} // namespace platform

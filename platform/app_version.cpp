@@ -8,15 +8,19 @@ std::string& RunningVersion() {
     return version;
 }
 
-}  // namespace
+} // namespace
 
 const std::string& FileVersion() {
     static const std::string version = VAROKU_APP_VERSION;
     return version;
 }
 
-const std::string& AppVersion() { return RunningVersion(); }
+const std::string& AppVersion() {
+    return RunningVersion();
+}
 
-void SetAppVersion(std::string version) { RunningVersion() = std::move(version); }
+void SetAppVersion(std::string version) {
+    RunningVersion() = std::move(version);
+}
 
-}  // namespace platform
+} // namespace platform

@@ -14,4 +14,4 @@ const std::string& FileVersion();
 const std::string& AppVersion();
 void SetAppVersion(std::string version);
 
-}  // namespace platform
+} // namespace platform

@@ -13,44 +13,38 @@ namespace {
 enum class Kind { ProportionalGothic, FixedGothic, ProportionalMincho, FixedMincho };
 
 struct KnownFace {
-    const char* key;  // NFKC-folded, lower case, without blanks
+    const char* key; // NFKC-folded, lower case, without blanks
     Kind kind;
 };
 
 // Faces as the Windows designs spell them, full-width letters folded away.
 constexpr std::array<KnownFace, 20> kKnownFaces{{
-    {"mspゴシック", Kind::ProportionalGothic},
-    {"mspgothic", Kind::ProportionalGothic},
-    {"msuigothic", Kind::ProportionalGothic},
-    {"メイリオ", Kind::ProportionalGothic},
-    {"meiryo", Kind::ProportionalGothic},
-    {"meiryoui", Kind::ProportionalGothic},
-    {"游ゴシック", Kind::ProportionalGothic},
-    {"yugothic", Kind::ProportionalGothic},
-    {"yugothicui", Kind::ProportionalGothic},
-    {"msゴシック", Kind::FixedGothic},
-    {"msgothic", Kind::FixedGothic},
-    {"osaka", Kind::ProportionalGothic},
-    {"osaka-等幅", Kind::FixedGothic},
-    {"msp明朝", Kind::ProportionalMincho},
-    {"mspmincho", Kind::ProportionalMincho},
-    {"游明朝", Kind::ProportionalMincho},
-    {"yumincho", Kind::ProportionalMincho},
-    {"ms明朝", Kind::FixedMincho},
-    {"msmincho", Kind::FixedMincho},
-    {"hgゴシックm", Kind::ProportionalGothic},
+    {"mspゴシック", Kind::ProportionalGothic}, {"mspgothic", Kind::ProportionalGothic},
+    {"msuigothic", Kind::ProportionalGothic},  {"メイリオ", Kind::ProportionalGothic},
+    {"meiryo", Kind::ProportionalGothic},      {"meiryoui", Kind::ProportionalGothic},
+    {"游ゴシック", Kind::ProportionalGothic},  {"yugothic", Kind::ProportionalGothic},
+    {"yugothicui", Kind::ProportionalGothic},  {"msゴシック", Kind::FixedGothic},
+    {"msgothic", Kind::FixedGothic},           {"osaka", Kind::ProportionalGothic},
+    {"osaka-等幅", Kind::FixedGothic},         {"msp明朝", Kind::ProportionalMincho},
+    {"mspmincho", Kind::ProportionalMincho},   {"游明朝", Kind::ProportionalMincho},
+    {"yumincho", Kind::ProportionalMincho},    {"ms明朝", Kind::FixedMincho},
+    {"msmincho", Kind::FixedMincho},           {"hgゴシックm", Kind::ProportionalGothic},
 }};
 
 // Installed candidates for each kind, best first. A mincho kind falls back to the
 // gothic of the same pitch: a different style beats boxes.
 QStringList Candidates(Kind kind) {
-    const QStringList propGothic{"IPAPGothic", "IPAexGothic", "Noto Sans CJK JP", "VL PGothic",
-                                 "TakaoPGothic", "IPAGothic", "Noto Sans Mono CJK JP"};
-    const QStringList fixedGothic{"IPAGothic", "Noto Sans Mono CJK JP", "VL Gothic",
-                                  "TakaoGothic", "IPAPGothic", "IPAexGothic", "Noto Sans CJK JP"};
+    const QStringList propGothic{"IPAPGothic",           "IPAexGothic",  "Noto Sans CJK JP",
+                                 "VL PGothic",           "TakaoPGothic", "IPAGothic",
+                                 "Noto Sans Mono CJK JP"};
+    const QStringList fixedGothic{
+        "IPAGothic",  "Noto Sans Mono CJK JP", "VL Gothic",       "TakaoGothic",
+        "IPAPGothic", "IPAexGothic",           "Noto Sans CJK JP"};
     switch (kind) {
-    case Kind::ProportionalGothic: return propGothic;
-    case Kind::FixedGothic: return fixedGothic;
+    case Kind::ProportionalGothic:
+        return propGothic;
+    case Kind::FixedGothic:
+        return fixedGothic;
     case Kind::ProportionalMincho:
         return QStringList{"IPAPMincho", "IPAexMincho", "Noto Serif CJK JP", "TakaoPMincho"} +
                propGothic;
@@ -78,7 +72,7 @@ bool Installed(const QStringList& families, const QString& family) {
     return families.contains(family, Qt::CaseInsensitive);
 }
 
-}  // namespace
+} // namespace
 
 QString MapFontFamily(const QString& face) {
     const KnownFace* known = Find(face);
@@ -99,14 +93,14 @@ QFont WindowsFont(const QString& face, int pixels) {
 
 void InstallFontSubstitutions() {
     if (!QGuiApplication::instance()) return;
-    const QStringList spelled{"ＭＳ Ｐゴシック", "ＭＳ ゴシック", "ＭＳ Ｐ明朝", "ＭＳ 明朝",
-                              "MS PGothic",    "MS Gothic",    "MS UI Gothic", "MS PMincho",
-                              "MS Mincho",     "メイリオ",     "Meiryo",       "Meiryo UI",
-                              "游ゴシック",    "Yu Gothic",    "游明朝",       "Yu Mincho"};
+    const QStringList spelled{"ＭＳ Ｐゴシック", "ＭＳ ゴシック", "ＭＳ Ｐ明朝",  "ＭＳ 明朝",
+                              "MS PGothic",      "MS Gothic",     "MS UI Gothic", "MS PMincho",
+                              "MS Mincho",       "メイリオ",      "Meiryo",       "Meiryo UI",
+                              "游ゴシック",      "Yu Gothic",     "游明朝",       "Yu Mincho"};
     for (const QString& face : spelled) {
         const QString mapped = MapFontFamily(face);
         if (mapped != face) QFont::insertSubstitution(face, mapped);
     }
 }
 
-}  // namespace platform
+} // namespace platform

@@ -23,4 +23,4 @@ QFont WindowsFont(const QString& face, int pixels);
 // needs a QGuiApplication.
 void InstallFontSubstitutions();
 
-}  // namespace platform
+} // namespace platform

@@ -19,26 +19,40 @@ QColor SystemColor(int index) {
     const QPalette palette =
         QGuiApplication::instance() ? QGuiApplication::palette() : QPalette(Qt::white);
     switch (index) {
-    case 5: return palette.color(QPalette::Base);                 // window
-    case 7:                                                       // menu text
-    case 8: return palette.color(QPalette::Text);                 // window text
-    case 13: return palette.color(QPalette::Highlight);
-    case 14: return palette.color(QPalette::HighlightedText);
-    case 15: return palette.color(QPalette::Button);              // button face
-    case 16: return palette.color(QPalette::Mid);                 // button shadow
-    case 17: return palette.color(QPalette::Disabled, QPalette::Text);
-    case 9:                                                       // caption text
-    case 18: return palette.color(QPalette::ButtonText);
-    case 20: return palette.color(QPalette::Light);                // button highlight
-    case 21: return palette.color(QPalette::Shadow);
-    case 22: return palette.color(QPalette::Midlight);
-    case 23: return palette.color(QPalette::ToolTipText);
-    case 24: return palette.color(QPalette::ToolTipBase);
-    default: return palette.color(QPalette::Window);
+    case 5:
+        return palette.color(QPalette::Base); // window
+    case 7:                                   // menu text
+    case 8:
+        return palette.color(QPalette::Text); // window text
+    case 13:
+        return palette.color(QPalette::Highlight);
+    case 14:
+        return palette.color(QPalette::HighlightedText);
+    case 15:
+        return palette.color(QPalette::Button); // button face
+    case 16:
+        return palette.color(QPalette::Mid); // button shadow
+    case 17:
+        return palette.color(QPalette::Disabled, QPalette::Text);
+    case 9: // caption text
+    case 18:
+        return palette.color(QPalette::ButtonText);
+    case 20:
+        return palette.color(QPalette::Light); // button highlight
+    case 21:
+        return palette.color(QPalette::Shadow);
+    case 22:
+        return palette.color(QPalette::Midlight);
+    case 23:
+        return palette.color(QPalette::ToolTipText);
+    case 24:
+        return palette.color(QPalette::ToolTipBase);
+    default:
+        return palette.color(QPalette::Window);
     }
 }
 
-}  // namespace
+} // namespace
 
 QColor ColorToQColor(TColor color) {
     if ((color >> 24) == 0xFF) return SystemColor(static_cast<int>(color & 0xFF));
@@ -74,7 +88,9 @@ QFont TFont::ToQFont() const {
 
 // ---- TCanvas ----------------------------------------------------------------------
 
-TCanvas::~TCanvas() { Release(); }
+TCanvas::~TCanvas() {
+    Release();
+}
 
 void TCanvas::SetFont(const TFont& font) {
     if (font == font_) return;
@@ -237,9 +253,12 @@ void TPicture::Clear() {
 
 QSize TPicture::Size() const {
     switch (kind_) {
-    case Kind::Bitmap: return QSize(bitmap_->Width(), bitmap_->Height());
-    case Kind::Metafile: return QSize(metafile_->Width(), metafile_->Height());
-    case Kind::None: break;
+    case Kind::Bitmap:
+        return QSize(bitmap_->Width(), bitmap_->Height());
+    case Kind::Metafile:
+        return QSize(metafile_->Width(), metafile_->Height());
+    case Kind::None:
+        break;
     }
     return QSize(0, 0);
 }
@@ -269,7 +288,8 @@ void TPicture::Draw(QPainter& painter, const QRect* target) {
         painter.restore();
         return;
     }
-    case Kind::None: return;
+    case Kind::None:
+        return;
     }
 }
 
@@ -280,7 +300,9 @@ TImage::TImage(QWidget* parent) : QWidget(parent) {
     picture_.OnChange = [this] { PictureChanged(); };
 }
 
-TImage::~TImage() { picture_.OnChange = nullptr; }
+TImage::~TImage() {
+    picture_.OnChange = nullptr;
+}
 
 // A layout that holds the control asks its size hint, which follows the set size.
 void TImage::SetWidth(int width) {
@@ -325,4 +347,4 @@ void TImage::paintEvent(QPaintEvent*) {
     }
 }
 
-}  // namespace platform
+} // namespace platform

@@ -206,4 +206,4 @@ private:
     bool stretch_ = false;
 };
 
-}  // namespace platform
+} // namespace platform

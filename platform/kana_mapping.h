@@ -22,4 +22,4 @@ std::u16string HiraganaToKatakana(std::u16string_view text);
 void AppendHalfWidth(char16_t ch, std::u16string& out);
 std::u16string FullWidthToHalfWidth(std::u16string_view text);
 
-}  // namespace platform
+} // namespace platform

@@ -16,7 +16,9 @@ void TLamp::SetLit(bool lit) {
     update();
 }
 
-QColor TLamp::Color() const { return lit_ ? QColor(0, 200, 0) : QColor(220, 0, 0); }
+QColor TLamp::Color() const {
+    return lit_ ? QColor(0, 200, 0) : QColor(220, 0, 0);
+}
 
 void TLamp::paintEvent(QPaintEvent*) {
     QPainter painter(this);
@@ -30,4 +32,4 @@ void TLamp::paintEvent(QPaintEvent*) {
     painter.drawEllipse(r);
 }
 
-}  // namespace platform
+} // namespace platform

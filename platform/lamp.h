@@ -26,4 +26,4 @@ private:
     bool lit_ = true;
 };
 
-}  // namespace platform
+} // namespace platform

@@ -19,7 +19,7 @@ bool IsWebScheme(const QString& scheme) {
            scheme.compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
 }
 
-}  // namespace
+} // namespace
 
 QUrl BrowsableUrl(const QString& text) {
     QString address = text.trimmed();
@@ -55,7 +55,9 @@ TLinkLabel::TLinkLabel(const QString& caption, QWidget* parent) : QLabel(caption
     Repaint();
 }
 
-QUrl TLinkLabel::TargetUrl() const { return BrowsableUrl(url_.isEmpty() ? text() : url_); }
+QUrl TLinkLabel::TargetUrl() const {
+    return BrowsableUrl(url_.isEmpty() ? text() : url_);
+}
 
 bool TLinkLabel::Open() {
     const QUrl url = TargetUrl();
@@ -104,4 +106,4 @@ void TLinkLabel::Repaint() {
     setPalette(colours);
 }
 
-}  // namespace platform
+} // namespace platform

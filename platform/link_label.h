@@ -59,4 +59,4 @@ private:
     bool pressed_ = false;
 };
 
-}  // namespace platform
+} // namespace platform

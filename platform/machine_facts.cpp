@@ -77,7 +77,7 @@ std::int64_t MeasuredTscMHz() {
 }
 #endif
 
-}  // namespace
+} // namespace
 
 namespace detail {
 
@@ -139,7 +139,7 @@ std::int64_t VmSizeFromStatus(const QByteArray& status) {
     return -1;
 }
 
-}  // namespace detail
+} // namespace detail
 
 QString TPCInfo::ProcessorName() const {
 #ifdef VAROKU_X86
@@ -156,8 +156,9 @@ std::int64_t TPCInfo::ProcessorMHz() const {
     if (const std::int64_t mhz = detail::MHzFromCpuInfo(ReadWholeFile("/proc/cpuinfo")); mhz > 0)
         return mhz;
     bool ok = false;
-    const qlonglong khz =
-        ReadWholeFile("/sys/devices/system/cpu/cpu0/cpufreq/cpuinfo_max_freq").trimmed().toLongLong(&ok);
+    const qlonglong khz = ReadWholeFile("/sys/devices/system/cpu/cpu0/cpufreq/cpuinfo_max_freq")
+                              .trimmed()
+                              .toLongLong(&ok);
     return ok && khz > 0 ? (khz + 500) / 1000 : 0;
 }
 
@@ -184,4 +185,4 @@ QString TPCInfo::RegisteredOrganization() const {
         .trimmed();
 }
 
-}  // namespace platform
+} // namespace platform

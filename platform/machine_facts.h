@@ -50,5 +50,5 @@ QString PrettyNameFromOsRelease(const QByteArray& osRelease);
 // VmSize from /proc/self/status text in bytes; -1 when absent or malformed.
 std::int64_t VmSizeFromStatus(const QByteArray& status);
 
-}  // namespace detail
-}  // namespace platform
+} // namespace detail
+} // namespace platform

@@ -18,4 +18,4 @@ TWindowPlacement GetWindowPlacement(const QWidget& window);
 // icon looks as if it had not started.
 void SetWindowPlacement(QWidget& window, const TWindowPlacement& placement);
 
-}  // namespace platform
+} // namespace platform

@@ -39,16 +39,17 @@ QRadioButton* TRadioGroup::Button(int index) const {
 }
 
 void TRadioGroup::Rebuild() {
-    for (QRadioButton* button : buttons_) delete button;
+    for (QRadioButton* button : buttons_)
+        delete button;
     buttons_.clear();
     const int rows = (static_cast<int>(items_.size()) + columns_ - 1) / columns_;
     for (int i = 0; i < items_.size(); ++i) {
         auto* button = new QRadioButton(items_[i], this);
-        button->setAutoExclusive(false);  // exclusivity is ours, so -1 stays possible
+        button->setAutoExclusive(false); // exclusivity is ours, so -1 stays possible
         grid_->addWidget(button, i % std::max(rows, 1), i / std::max(rows, 1));
         connect(button, &QRadioButton::clicked, this, [this, i] {
             if (index_ == i) {
-                CheckCurrent();  // a second click must not uncheck the selection
+                CheckCurrent(); // a second click must not uncheck the selection
                 return;
             }
             SetItemIndex(i);
@@ -67,4 +68,4 @@ void TRadioGroup::CheckCurrent() {
     }
 }
 
-}  // namespace platform
+} // namespace platform

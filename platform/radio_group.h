@@ -47,4 +47,4 @@ private:
     std::vector<QRadioButton*> buttons_;
 };
 
-}  // namespace platform
+} // namespace platform

@@ -14,4 +14,4 @@ void TStayDownButton::SetDown(bool down) {
     setChecked(down);
 }
 
-}  // namespace platform
+} // namespace platform

@@ -16,4 +16,4 @@ public:
     void SetDown(bool down);
 };
 
-}  // namespace platform
+} // namespace platform

@@ -17,7 +17,7 @@ bool Replayable(const platform::TMetafile& metafile) {
     return !metafile.Empty() && !metafile.Recording();
 }
 
-}  // namespace
+} // namespace
 
 QByteArray MetafileToSvg(const platform::TMetafile& metafile, const QString& title) {
     if (!Replayable(metafile)) return {};
@@ -49,8 +49,8 @@ QByteArray MetafileToPdf(const platform::TMetafile& metafile, const QString& tit
         if (!title.isEmpty()) writer.setTitle(title);
         const QSizeF points(metafile.Width() * 72.0 / kScreenDpi,
                             metafile.Height() * 72.0 / kScreenDpi);
-        writer.setPageLayout(QPageLayout(QPageSize(points, QPageSize::Point),
-                                         QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+        writer.setPageLayout(QPageLayout(QPageSize(points, QPageSize::Point), QPageLayout::Portrait,
+                                         QMarginsF(0, 0, 0, 0)));
         QPainter painter;
         if (!painter.begin(&writer)) return {};
         painter.drawPicture(0, 0, metafile.Picture());
@@ -78,4 +78,4 @@ QByteArray ImageToPng(const QImage& image) {
     return bytes;
 }
 
-}  // namespace qr
+} // namespace qr

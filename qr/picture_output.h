@@ -31,4 +31,4 @@ QImage MetafileToImage(const platform::TMetafile& metafile, const QColor& backgr
 // PNG bytes of an image; empty for a null image.
 QByteArray ImageToPng(const QImage& image);
 
-}  // namespace qr
+} // namespace qr

@@ -8,8 +8,8 @@
 #include <array>
 #include <exception>
 
-#include "platform/shift_jis.h"
 #include "platform/message_box.h"
+#include "platform/shift_jis.h"
 #include "qr/picture_output.h"
 #include "qr/picture_transform.h"
 

@@ -11,8 +11,7 @@ namespace {
 
 // Handlers run from the event loop, where nothing above would catch what they throw:
 // their errors go to the standard error box and the program carries on.
-template <typename F>
-void Guarded(F&& handler) {
+template <typename F> void Guarded(F&& handler) {
     try {
         handler();
     } catch (const std::exception& error) {
@@ -20,7 +19,7 @@ void Guarded(F&& handler) {
     }
 }
 
-}  // namespace
+} // namespace
 
 THTTPGet::THTTPGet(QObject* owner) : QObject(owner) {
     settings_.AcceptTypes = "*/*";
@@ -90,4 +89,4 @@ void THTTPGet::DoError() {
     if (OnError) OnError(this);
 }
 
-}  // namespace update
+} // namespace update

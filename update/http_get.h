@@ -93,4 +93,4 @@ private:
     std::shared_ptr<THTTPGetThread> worker_;
 };
 
-}  // namespace update
+} // namespace update

@@ -46,8 +46,7 @@ bool ParsePort(const std::string& text, int& port) {
     return true;
 }
 
-template <typename T, auto Free>
-struct CurlFree {
+template <typename T, auto Free> struct CurlFree {
     void operator()(T* handle) const { Free(handle); }
 };
 using EasyHandle = std::unique_ptr<CURL, CurlFree<CURL, curl_easy_cleanup>>;
@@ -63,7 +62,7 @@ bool Append(HeaderList& list, const std::string& header) {
     return true;
 }
 
-}  // namespace
+} // namespace
 
 THTTPAddress SplitURL(const std::string& url) {
     std::string lower = url;
@@ -213,8 +212,10 @@ bool THTTPGetThread::Transfer() {
     curl_easy_setopt(e, CURLOPT_HTTPHEADER, headers.get());
     if (!settings_.Agent.empty()) curl_easy_setopt(e, CURLOPT_USERAGENT, settings_.Agent.c_str());
     if (!settings_.Referer.empty()) curl_easy_setopt(e, CURLOPT_REFERER, settings_.Referer.c_str());
-    if (!settings_.UserName.empty()) curl_easy_setopt(e, CURLOPT_USERNAME, settings_.UserName.c_str());
-    if (!settings_.Password.empty()) curl_easy_setopt(e, CURLOPT_PASSWORD, settings_.Password.c_str());
+    if (!settings_.UserName.empty())
+        curl_easy_setopt(e, CURLOPT_USERNAME, settings_.UserName.c_str());
+    if (!settings_.Password.empty())
+        curl_easy_setopt(e, CURLOPT_PASSWORD, settings_.Password.c_str());
     if (post) {
         curl_easy_setopt(e, CURLOPT_POSTFIELDSIZE_LARGE,
                          static_cast<curl_off_t>(settings_.PostQuery.size()));
@@ -313,4 +314,4 @@ void THTTPGetThread::DeliverEnd() {
     });
 }
 
-}  // namespace update
+} // namespace update

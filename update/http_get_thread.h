@@ -34,9 +34,9 @@ struct THTTPGetSettings {
     std::string Referer;
     bool BinaryData = false;
     bool UseCache = false;
-    bool ReportProgress = false;  // an OnProgress handler was assigned
+    bool ReportProgress = false; // an OnProgress handler was assigned
     int ConnectTimeoutMs = 15000;
-    int TimeoutMs = 60000;        // the whole transfer, connection included
+    int TimeoutMs = 60000; // the whole transfer, connection included
 };
 
 // Where the received bytes go.
@@ -46,7 +46,7 @@ enum THTTPTarget { htText, htFile };
 struct THTTPAddress {
     std::string Host;
     int Port = 80;
-    std::string Path;  // starts with "/", query included
+    std::string Path; // starts with "/", query included
 };
 
 // Splits a download address: a first "http://" (any case) is dropped, the host runs up
@@ -107,7 +107,7 @@ private:
 
     std::atomic<bool> terminated_{false};
     mutable std::mutex mutex_;
-    QObject* context_ = nullptr;  // guarded by mutex_
+    QObject* context_ = nullptr; // guarded by mutex_
     void* multi_ = nullptr;      // guarded by mutex_: the curl multi handle to wake
     bool result_ = false;        // guarded by mutex_
 
@@ -124,4 +124,4 @@ private:
     std::int64_t expected_ = 0;
 };
 
-}  // namespace update
+} // namespace update

@@ -58,7 +58,8 @@ QPixmap DecorativePicture() {
     static constexpr int kModules[][2] = {{0, 0}, {2, 0}, {1, 1}, {3, 1}, {0, 2}, {2, 2},
                                           {4, 2}, {1, 3}, {4, 3}, {0, 4}, {3, 4}};
     painter.setBrush(QColor(255, 255, 255, 200));
-    for (const auto& m : kModules) painter.drawRect(17 + m[0] * 8, 64 + m[1] * 8, 7, 7);
+    for (const auto& m : kModules)
+        painter.drawRect(17 + m[0] * 8, 64 + m[1] * 8, 7, 7);
 
     QPainterPath arrow;
     arrow.moveTo(30, 112);
@@ -81,11 +82,15 @@ QFrame* Panel(QWidget* parent, int height) {
     return panel;
 }
 
-}  // namespace
+} // namespace
 
-const std::string& PublishedVersion() { return Published(); }
+const std::string& PublishedVersion() {
+    return Published();
+}
 
-void SetPublishedVersion(std::string version) { Published() = std::move(version); }
+void SetPublishedVersion(std::string version) {
+    Published() = std::move(version);
+}
 
 std::string TagText(const std::string& text, const std::string& open, const std::string& close) {
     const std::size_t end = text.find(close);
@@ -185,7 +190,8 @@ void TForm2::HTTPGet1DoneString(QObject*, const std::string& Result) {
                                  : QStringLiteral("現在のバージョンは最新版です。"));
     Memo1->appendPlainText(QStringLiteral("----------------------------------"));
     Memo1->appendPlainText(QStringLiteral("現在のバージョン: ") + composer::FromShiftJis(running));
-    Memo1->appendPlainText(QStringLiteral("新バージョン: ") + composer::FromShiftJis(PublishedVersion()));
+    Memo1->appendPlainText(QStringLiteral("新バージョン: ") +
+                           composer::FromShiftJis(PublishedVersion()));
     Memo1->appendPlainText(QStringLiteral("************* PC Info *************"));
     Memo1->appendPlainText(QStringLiteral("CPU : ") + PCInfo1->ProcessorName());
     Memo1->appendPlainText(QStringLiteral("Freq : ") + QString::number(PCInfo1->ProcessorMHz()));
@@ -195,6 +201,8 @@ void TForm2::HTTPGet1DoneString(QObject*, const std::string& Result) {
     Memo1->appendPlainText(QStringLiteral("Company: ") + PCInfo1->RegisteredOrganization());
 }
 
-void TForm2::Button1Click() { accept(); }
+void TForm2::Button1Click() {
+    accept();
+}
 
-}  // namespace update
+} // namespace update

@@ -16,7 +16,7 @@ class QShowEvent;
 namespace platform {
 class TLinkLabel;
 class TPCInfo;
-}  // namespace platform
+} // namespace platform
 
 namespace update {
 
@@ -70,4 +70,4 @@ private:
     std::string updateURL_;
 };
 
-}  // namespace update
+} // namespace update

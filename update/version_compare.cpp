@@ -13,11 +13,14 @@ namespace {
 // version a program carries, and a hostile "1E999999999" must not build a huge text.
 constexpr long kMaxShift = 4096;
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 std::string TakeDigits(std::string_view text, std::size_t& at) {
     const std::size_t start = at;
-    while (at < text.size() && IsDigit(text[at])) ++at;
+    while (at < text.size() && IsDigit(text[at]))
+        ++at;
     return std::string(text.substr(start, at - start));
 }
 
@@ -39,11 +42,12 @@ std::vector<std::string> PublishedFields(std::string_view text) {
     std::string fraction;
     if (at < text.size() && text[at] == '.') fraction = TakeDigits(text, ++at);
     if (at < text.size()) {
-        ++at;  // "E" or "e"
+        ++at; // "E" or "e"
         bool negative = false;
         if (text[at] == '+' || text[at] == '-') negative = text[at++] == '-';
         long shift = 0;
-        for (const char c : TakeDigits(text, at)) shift = std::min(shift * 10 + (c - '0'), kMaxShift);
+        for (const char c : TakeDigits(text, at))
+            shift = std::min(shift * 10 + (c - '0'), kMaxShift);
         if (negative) shift = -shift;
         const std::string digits = whole + fraction;
         const long point = static_cast<long>(whole.size()) + shift;
@@ -78,7 +82,7 @@ std::vector<std::string> RunningFields(std::string_view text) {
     return fields;
 }
 
-}  // namespace
+} // namespace
 
 bool IsNewerVersion(std::string_view published, std::string_view running) {
     if (!composer::IsNumericText(published)) return false;
@@ -93,4 +97,4 @@ bool IsNewerVersion(std::string_view published, std::string_view running) {
     return false;
 }
 
-}  // namespace update
+} // namespace update

@@ -15,4 +15,4 @@ namespace update {
 // newer; an exponent first moves the decimal point ("2.5E1" is read as "25").
 bool IsNewerVersion(std::string_view published, std::string_view running);
 
-}  // namespace update
+} // namespace update

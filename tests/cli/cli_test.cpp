@@ -22,17 +22,20 @@ using cli_test::TScratchDir;
 
 std::string Repeat(const std::string& s, int n) {
     std::string out;
-    for (int i = 0; i < n; ++i) out += s;
+    for (int i = 0; i < n; ++i)
+        out += s;
     return out;
 }
 
-std::string Lines(const cli_test::TRun& r) { return "stdout " + std::to_string(r.Out.size()) + " bytes, stderr: " + r.Err; }
+std::string Lines(const cli_test::TRun& r) {
+    return "stdout " + std::to_string(r.Out.size()) + " bytes, stderr: " + r.Err;
+}
 
 struct TRefusal {
     std::vector<std::string> Args;
     std::string Input;
     int Exit;
-    std::string Message;  // the whole of standard error after "varoku-qr: ", without the line break
+    std::string Message; // the whole of standard error after "varoku-qr: ", without the line break
 };
 
 TEST(VarokuQr, RefusesWithOneLineAndNoOutput) {
@@ -43,34 +46,71 @@ TEST(VarokuQr, RefusesWithOneLineAndNoOutput) {
         {{"--version=41", "a"}, "", 2, "--version takes a number 1..40 or auto, not '41'"},
         {{"-v", "7x", "a"}, "", 2, "-v takes a number 1..40 or auto, not '7x'"},
         {{"--level", "X", "a"}, "", 2, "--level takes L, M, Q or H, not 'X'"},
-        {{"--mode", "latin", "a"}, "", 2, "--mode takes auto, numeric, alnum, byte or kanji, not 'latin'"},
+        {{"--mode", "latin", "a"},
+         "",
+         2,
+         "--mode takes auto, numeric, alnum, byte or kanji, not 'latin'"},
         {{"--mask", "8", "a"}, "", 2, "--mask takes a number 0..7 or auto, not '8'"},
         {{"--count", "0", "a"}, "", 2, "--count takes a number 1..1024 or auto, not '0'"},
         {{"--count", "1025", "a"}, "", 2, "--count takes a number 1..1024 or auto, not '1025'"},
         {{"--split", "twice", "a"}, "", 2, "--split takes single, connect or plus, not 'twice'"},
         {{"--pxmag", "11", "a"}, "", 2, "--pxmag takes a number 1..10, not '11'"},
-        {{"--input-encoding", "latin1", "a"}, "", 2, "--input-encoding takes utf8 or sjis, not 'latin1'"},
+        {{"--input-encoding", "latin1", "a"},
+         "",
+         2,
+         "--input-encoding takes utf8 or sjis, not 'latin1'"},
         {{"--binary=yes", "a"}, "", 2, "--binary takes no value"},
         {{"a", "-o"}, "", 2, "-o needs a value"},
         // Content a fixed mode cannot carry is an input error, not a size problem.
-        {{"--mode", "numeric", "12a4"}, "", 2, "byte 0x61 at position 3 cannot be carried in numeric mode"},
-        {{"--mode", "alnum", "ABc"}, "", 2, "byte 0x63 at position 3 cannot be carried in alphanumeric mode"},
-        {{"--mode", "kanji", "--input-encoding", "sjis"}, "\x82\xA0\x82", 2,
+        {{"--mode", "numeric", "12a4"},
+         "",
+         2,
+         "byte 0x61 at position 3 cannot be carried in numeric mode"},
+        {{"--mode", "alnum", "ABc"},
+         "",
+         2,
+         "byte 0x63 at position 3 cannot be carried in alphanumeric mode"},
+        {{"--mode", "kanji", "--input-encoding", "sjis"},
+         "\x82\xA0\x82",
+         2,
          "the last byte 0x82 cannot be carried in Kanji mode"},
         // 0xEBC0 lies past the end of the Kanji range.
-        {{"--mode", "kanji", "--input-encoding", "sjis"}, "\x82\xA0\xEB\xC0", 2,
+        {{"--mode", "kanji", "--input-encoding", "sjis"},
+         "\x82\xA0\xEB\xC0",
+         2,
          "byte 0xEB at position 3 cannot be carried in Kanji mode"},
-        {{}, "ab\xC3(", 2, "the text is not valid UTF-8 at byte 3 (use --input-encoding sjis for Shift-JIS bytes)"},
-        {{}, "\xED\xA0\x80", 2, "the text is not valid UTF-8 at byte 1 (use --input-encoding sjis for Shift-JIS bytes)"},
-        {{"a\xF0\x9F\x98\x80"}, "", 2, "character U+1F600 '\xF0\x9F\x98\x80' at position 2 has no Shift-JIS form"},
-        {{"--version", "1", "--level", "H", Repeat("1", 18)}, "", 1, "symbol 1 of 1 does not fit: 18 bytes at version 1-H"},
-        {{"--version", "1", "--mode", "byte", Repeat("1", 18)}, "", 1,
+        {{},
+         "ab\xC3(",
+         2,
+         "the text is not valid UTF-8 at byte 3 (use --input-encoding sjis for Shift-JIS bytes)"},
+        {{},
+         "\xED\xA0\x80",
+         2,
+         "the text is not valid UTF-8 at byte 1 (use --input-encoding sjis for Shift-JIS bytes)"},
+        {{"a\xF0\x9F\x98\x80"},
+         "",
+         2,
+         "character U+1F600 '\xF0\x9F\x98\x80' at position 2 has no Shift-JIS form"},
+        {{"--version", "1", "--level", "H", Repeat("1", 18)},
+         "",
+         1,
+         "symbol 1 of 1 does not fit: 18 bytes at version 1-H"},
+        {{"--version", "1", "--mode", "byte", Repeat("1", 18)},
+         "",
+         1,
          "symbol 1 of 1 does not fit: 18 bytes at version 1-L in 8-bit byte mode"},
-        {{Repeat("a", 2954)}, "", 1, "symbol 1 of 1 does not fit: 2954 bytes at version 40-L, the largest"},
+        {{Repeat("a", 2954)},
+         "",
+         1,
+         "symbol 1 of 1 does not fit: 2954 bytes at version 40-L, the largest"},
         // The first slice (digits) fits 1-L, the second (letters) does not.
-        {{"--version", "1", "--split", "plus", "--count", "2", Repeat("1", 20) + Repeat("a", 20)}, "", 1,
+        {{"--version", "1", "--split", "plus", "--count", "2", Repeat("1", 20) + Repeat("a", 20)},
+         "",
+         1,
          "symbol 2 of 2 does not fit: 20 bytes at version 1-L"},
-        {{"--split", "connect", "--count", "2", "--level", "H"}, Repeat("a", 2 * 1273), 1,
+        {{"--split", "connect", "--count", "2", "--level", "H"},
+         Repeat("a", 2 * 1273),
+         1,
          "symbol 1 of 2 does not fit: 1273 bytes at version 40-H, the largest"},
     };
     for (const auto& row : rows) {
@@ -176,7 +216,8 @@ TEST(VarokuQr, AutoVersionIsTheSmallestThatHoldsEverySymbol) {
         auto args = row.Args;
         args.push_back(row.Text);
         const auto r = RunQr(args);
-        SCOPED_TRACE(std::to_string(row.Text.size()) + " bytes, expected version " + std::to_string(row.Version));
+        SCOPED_TRACE(std::to_string(row.Text.size()) + " bytes, expected version " +
+                     std::to_string(row.Version));
         ASSERT_EQ(r.Exit, 0) << r.Err;
         const auto pbm = ParsePbm(r.Out);
         ASSERT_TRUE(pbm.Problem.empty()) << pbm.Problem;
@@ -187,8 +228,8 @@ TEST(VarokuQr, AutoVersionIsTheSmallestThatHoldsEverySymbol) {
 struct TRoundTrip {
     const char* Name;
     std::vector<std::string> Args;
-    std::string Input;                // standard input, used when Args holds no text
-    std::vector<std::string> Slices;  // the bytes each symbol must carry
+    std::string Input;               // standard input, used when Args holds no text
+    std::vector<std::string> Slices; // the bytes each symbol must carry
     std::string ModeLine;
     int Pxmag = 1;
     const char* Level = "L";
@@ -200,34 +241,88 @@ TEST(VarokuQr, SymbolsReadBackAsTheirBytes) {
     const std::string nihongo = "\x93\xFA\x96\x7B\x8C\xEA";
     const std::string tesuto = "\x83\x65\x83\x58\x83\x67";
     const TRoundTrip rows[] = {
-        {"alphanumeric", {"-l", "M", "HELLO WORLD"}, "", {"HELLO WORLD"}, "Single Mode (Count = 1)", 1, "M"},
+        {"alphanumeric",
+         {"-l", "M", "HELLO WORLD"},
+         "",
+         {"HELLO WORLD"},
+         "Single Mode (Count = 1)",
+         1,
+         "M"},
         {"words joined", {"hello,", "world"}, "", {"hello, world"}, "Single Mode (Count = 1)"},
         {"utf8 to Shift-JIS", {"日本語テスト"}, "", {nihongo + tesuto}, "Single Mode (Count = 1)"},
-        {"Shift-JIS kept", {"--input-encoding", "sjis"}, nihongo + "\xB1\xB2", {nihongo + "\xB1\xB2"},
+        {"Shift-JIS kept",
+         {"--input-encoding", "sjis"},
+         nihongo + "\xB1\xB2",
+         {nihongo + "\xB1\xB2"},
          "Single Mode (Count = 1)"},
-        {"stdin with its line break", {}, "line one\r\nline two\n", {"line one\r\nline two\n"},
+        {"stdin with its line break",
+         {},
+         "line one\r\nline two\n",
+         {"line one\r\nline two\n"},
          "Single Mode (Count = 1)"},
-        {"byte-order mark dropped", {}, "\xEF\xBB\xBF" "abc", {"abc"}, "Single Mode (Count = 1)"},
+        {"byte-order mark dropped",
+         {},
+         "\xEF\xBB\xBF"
+         "abc",
+         {"abc"},
+         "Single Mode (Count = 1)"},
         {"lone dash is stdin", {"-"}, "from stdin", {"from stdin"}, "Single Mode (Count = 1)"},
         {"after --", {"--", "-v"}, "", {"-v"}, "Single Mode (Count = 1)"},
         {"escapes", {"--binary", "A~0D0A~B~~"}, "", {"A\r\nB~"}, "Single Mode (Count = 1)"},
-        {"malformed escape taken literally", {"--binary", "A~0~B"}, "", {"A~0~B"}, "Single Mode (Count = 1)"},
+        {"malformed escape taken literally",
+         {"--binary", "A~0~B"},
+         "",
+         {"A~0~B"},
+         "Single Mode (Count = 1)"},
         {"empty text", {""}, "", {""}, "Single Mode (Count = 1)"},
-        {"fixed everything, magnified", {"-v", "5", "-l", "Q", "--mask", "5", "--mode", "byte", "-s", "3", "QR"}, "",
-         {"QR"}, "Single Mode (Count = 1)", 3, "Q"},
+        {"fixed everything, magnified",
+         {"-v", "5", "-l", "Q", "--mask", "5", "--mode", "byte", "-s", "3", "QR"},
+         "",
+         {"QR"},
+         "Single Mode (Count = 1)",
+         3,
+         "Q"},
         {"fixed Kanji", {"--mode", "kanji", "日本語"}, "", {nihongo}, "Single Mode (Count = 1)"},
-        {"connect", {"--split", "connect", "--count", "3", "abcdefghij"}, "", {"abcd", "efgh", "ij"},
-         "Connect Mode (Count = 3)", 1, "L", true},
-        // Two symbols requested with a count only: linked, as the component links 2..16.
-        {"count alone links", {"--count", "2", "ABCD"}, "", {"AB", "CD"}, "Connect Mode (Count = 2)", 1, "L", true},
-        {"connect without a count", {"--split", "connect", "ABCD"}, "", {"AB", "CD"}, "Connect Mode (Count = 2)", 1, "L",
+        {"connect",
+         {"--split", "connect", "--count", "3", "abcdefghij"},
+         "",
+         {"abcd", "efgh", "ij"},
+         "Connect Mode (Count = 3)",
+         1,
+         "L",
          true},
-        {"plus", {"--split", "plus", "--count", "3", "abcdefghij"}, "", {"abcd", "efgh", "ij"},
+        // Two symbols requested with a count only: linked, as the component links 2..16.
+        {"count alone links",
+         {"--count", "2", "ABCD"},
+         "",
+         {"AB", "CD"},
+         "Connect Mode (Count = 2)",
+         1,
+         "L",
+         true},
+        {"connect without a count",
+         {"--split", "connect", "ABCD"},
+         "",
+         {"AB", "CD"},
+         "Connect Mode (Count = 2)",
+         1,
+         "L",
+         true},
+        {"plus",
+         {"--split", "plus", "--count", "3", "abcdefghij"},
+         "",
+         {"abcd", "efgh", "ij"},
          "Plus Mode (Count = 3)"},
         // Double-byte characters are never cut in two: 6 bytes in 2 become 2 + 4.
-        {"division keeps characters whole", {"--split", "plus", "--count", "2", "日本語"}, "",
-         {nihongo.substr(0, 2), nihongo.substr(2)}, "Plus Mode (Count = 2)"},
-        {"more symbols than bytes", {"--split", "plus", "--count", "5", "abc"}, "", {"a", "b", "c"},
+        {"division keeps characters whole",
+         {"--split", "plus", "--count", "2", "日本語"},
+         "",
+         {nihongo.substr(0, 2), nihongo.substr(2)},
+         "Plus Mode (Count = 2)"},
+        {"more symbols than bytes",
+         {"--split", "plus", "--count", "5", "abc"},
+         "",
+         {"a", "b", "c"},
          "Plus Mode (Count = 3)"},
     };
     for (const auto& row : rows) {
@@ -247,7 +342,8 @@ TEST(VarokuQr, SymbolsReadBackAsTheirBytes) {
         const int modules = pbm.Width / row.Pxmag - 8;
         int parity = 0;
         for (const auto& s : row.Slices)
-            for (unsigned char b : s) parity ^= b;
+            for (unsigned char b : s)
+                parity ^= b;
         for (std::size_t k = 0; k < pbm.Pictures.size(); ++k) {
             const auto& picture = pbm.Pictures[k];
             // The quiet zone is light; every module is Pxmag x Pxmag entries.
@@ -259,9 +355,9 @@ TEST(VarokuQr, SymbolsReadBackAsTheirBytes) {
                     }
                     ASSERT_EQ(picture[y][x], picture[y - y % row.Pxmag][x - x % row.Pxmag]);
                 }
-            const auto read = test_support::ZxingReadModules(
-                modules,
-                [&](int rr, int cc) { return picture[(rr + 4) * row.Pxmag][(cc + 4) * row.Pxmag]; });
+            const auto read = test_support::ZxingReadModules(modules, [&](int rr, int cc) {
+                return picture[(rr + 4) * row.Pxmag][(cc + 4) * row.Pxmag];
+            });
             ASSERT_TRUE(read.Valid) << "symbol " << k + 1 << ": " << read.Error;
             EXPECT_EQ(read.Bytes, row.Slices[k]) << "symbol " << k + 1;
             EXPECT_EQ(read.EcLevel, row.Level);
@@ -276,7 +372,7 @@ TEST(VarokuQr, SymbolsReadBackAsTheirBytes) {
     }
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -321,13 +417,22 @@ TEST(VarokuQr, CountAutoTakesTheFewestSymbolsThatCarryTheText) {
 
 TEST(VarokuQr, CountAutoRefusals) {
     const TRefusal rows[] = {
-        {{"--count", "auto", "a"}, "", 2,
-         "--count auto needs a fixed --version (1..40): it chooses the fewest symbols of that version"},
-        {{"-v", "1", "--count", "auto", "--split", "single", "a"}, "", 2,
+        {{"--count", "auto", "a"},
+         "",
+         2,
+         "--count auto needs a fixed --version (1..40): it chooses the fewest symbols of that "
+         "version"},
+        {{"-v", "1", "--count", "auto", "--split", "single", "a"},
+         "",
+         2,
          "--count auto and --split single exclude each other"},
-        {{"-v", "1", "--count", "auto", Repeat("a", 300)}, "", 1,
+        {{"-v", "1", "--count", "auto", Repeat("a", 300)},
+         "",
+         1,
          "the text (300 bytes) does not fit in 16 linked symbols of version 1-L"},
-        {{"-v", "1", "--count", "auto", "--mode", "numeric", "--split", "plus"}, Repeat("7", 41 * 1024 + 1), 1,
+        {{"-v", "1", "--count", "auto", "--mode", "numeric", "--split", "plus"},
+         Repeat("7", 41 * 1024 + 1),
+         1,
          "the text (41985 bytes) does not fit in 1024 symbols of version 1-L in numeric mode"},
     };
     for (const auto& row : rows) {
@@ -347,8 +452,14 @@ TEST(VarokuQr, ReadsTheTextFromAFile) {
     EXPECT_EQ(fromFile.Out, RunQr({"--", "from a file\r\n"}).Out);
 
     const TRefusal rows[] = {
-        {{"-r", dir.Path() + "/none"}, "", 2, "cannot open " + dir.Path() + "/none: No such file or directory"},
-        {{"-r", dir.Path() + "/text.txt", "more"}, "", 2, "-r reads the text from a file; give no TEXT with it"},
+        {{"-r", dir.Path() + "/none"},
+         "",
+         2,
+         "cannot open " + dir.Path() + "/none: No such file or directory"},
+        {{"-r", dir.Path() + "/text.txt", "more"},
+         "",
+         2,
+         "-r reads the text from a file; give no TEXT with it"},
         {{"--read-from="}, "", 2, "--read-from needs a file name"},
     };
     for (const auto& row : rows) {
@@ -366,13 +477,48 @@ TEST(VarokuQr, ProgramVersionAndHelp) {
     }
     EXPECT_FALSE(platform::FileVersion().empty());
     const auto help = RunQr({"mail", "--help"}).Out;
-    for (const char* option :
-         {"--version N|auto", "--level", "--mode", "--mask", "--count N|auto", "--split", "--binary", "--read-from",
-          "--type pbm|png|svg|pdf|utf8", "--output", "--pxmag", "--columns", "--angle", "--rotate", "--mirror", "--fg",
-          "--bg", "--comment-up", "--comment-down", "--comment-loc", "--numbering", "--invert", "--carrier", "--to",
-          "--subject", "--subject-from-body", "--subject-hello", "--body", "--family", "--given", "--family-kana",
-          "--given-kana", "--tel", "--tel2", "--mail", "--mail2", "--memo", "--title", "--url", "--print-payload",
-          "--program-version", "batch FILE -o DIR"})
+    for (const char* option : {"--version N|auto",
+                               "--level",
+                               "--mode",
+                               "--mask",
+                               "--count N|auto",
+                               "--split",
+                               "--binary",
+                               "--read-from",
+                               "--type pbm|png|svg|pdf|utf8",
+                               "--output",
+                               "--pxmag",
+                               "--columns",
+                               "--angle",
+                               "--rotate",
+                               "--mirror",
+                               "--fg",
+                               "--bg",
+                               "--comment-up",
+                               "--comment-down",
+                               "--comment-loc",
+                               "--numbering",
+                               "--invert",
+                               "--carrier",
+                               "--to",
+                               "--subject",
+                               "--subject-from-body",
+                               "--subject-hello",
+                               "--body",
+                               "--family",
+                               "--given",
+                               "--family-kana",
+                               "--given-kana",
+                               "--tel",
+                               "--tel2",
+                               "--mail",
+                               "--mail2",
+                               "--memo",
+                               "--title",
+                               "--url",
+                               "--print-payload",
+                               "--program-version",
+                               "batch FILE -o DIR"})
         EXPECT_NE(help.find(option), std::string::npos) << option;
 }
 
@@ -392,7 +538,8 @@ TEST(VarokuQr, PictureTypeFollowsTheFileName) {
         ASSERT_EQ(r.Exit, 0) << r.Err;
         EXPECT_TRUE(cli_test::ReadFile(dir.Path() + "/" + args[1]).starts_with(start)) << args[1];
     }
-    const auto warned = RunQr({"-t", "pbm", "--angle", "90", "--fg", "#ff0000", "-s", "2", "HELLO"});
+    const auto warned =
+        RunQr({"-t", "pbm", "--angle", "90", "--fg", "#ff0000", "-s", "2", "HELLO"});
     EXPECT_EQ(warned.Exit, 0);
     EXPECT_EQ(warned.Err, "varoku-qr: warning: --angle does not apply to PBM pictures\n"
                           "varoku-qr: warning: --fg does not apply to PBM pictures\n");
@@ -413,4 +560,4 @@ TEST(VarokuQr, EveryTypeKeepsTheOldFileWhenAWriteFails) {
     }
 }
 
-}  // namespace
+} // namespace

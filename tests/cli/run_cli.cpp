@@ -30,7 +30,8 @@ TScratchDir::~TScratchDir() {
 
 std::vector<std::string> TScratchDir::Entries() const {
     std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(path_)) names.push_back(e.path().filename());
+    for (const auto& e : std::filesystem::directory_iterator(path_))
+        names.push_back(e.path().filename());
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -58,7 +59,8 @@ TRun RunQr(const std::vector<std::string>& args, const std::string& input, const
     std::string program = VAROKU_QR_PATH;
     argv.push_back(program.data());
     std::vector<std::string> copies(args);
-    for (auto& a : copies) argv.push_back(a.data());
+    for (auto& a : copies)
+        argv.push_back(a.data());
     argv.push_back(nullptr);
 
     const pid_t pid = ::fork();
@@ -74,7 +76,8 @@ TRun RunQr(const std::vector<std::string>& args, const std::string& input, const
         if (!cwd.empty() && ::chdir(cwd.c_str()) != 0) ::_exit(126);
         if (fileSizeLimit > 0) {
             ::signal(SIGXFSZ, SIG_IGN);
-            const rlimit limit{static_cast<rlim_t>(fileSizeLimit), static_cast<rlim_t>(fileSizeLimit)};
+            const rlimit limit{static_cast<rlim_t>(fileSizeLimit),
+                               static_cast<rlim_t>(fileSizeLimit)};
             if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(126);
         }
         ::execv(argv[0], argv.data());
@@ -115,8 +118,8 @@ TPbm ParsePbm(const std::string& text) {
     std::size_t i = 3;
     while (i < lines.size()) {
         if (i + 2 + w > lines.size() || !lines[i].empty() || !lines[i + 1].empty()) {
-            p.Problem = "picture " + std::to_string(p.Pictures.size() + 1) + " is not two empty lines and " +
-                        std::to_string(w) + " rows";
+            p.Problem = "picture " + std::to_string(p.Pictures.size() + 1) +
+                        " is not two empty lines and " + std::to_string(w) + " rows";
             return p;
         }
         i += 2;
@@ -142,4 +145,4 @@ TPbm ParsePbm(const std::string& text) {
     return p;
 }
 
-}  // namespace cli_test
+} // namespace cli_test

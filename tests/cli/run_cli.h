@@ -8,7 +8,7 @@
 namespace cli_test {
 
 struct TRun {
-    int Exit = -1;  // exit status; -1 when the program did not exit normally
+    int Exit = -1; // exit status; -1 when the program did not exit normally
     std::string Out;
     std::string Err;
 };
@@ -38,13 +38,13 @@ void WriteFile(const std::string& path, const std::string& text);
 
 // The parts of a PBM text as varoku-qr writes it.
 struct TPbm {
-    std::vector<std::string> Header;  // "P1", the mode line, the size line
+    std::vector<std::string> Header; // "P1", the mode line, the size line
     int Width = 0;
     // One picture per symbol, each Width x Width entries, true for dark.
     std::vector<std::vector<std::vector<bool>>> Pictures;
-    std::string Problem;  // empty when the text is well formed
+    std::string Problem; // empty when the text is well formed
 };
 
 TPbm ParsePbm(const std::string& text);
 
-}  // namespace cli_test
+} // namespace cli_test

@@ -60,8 +60,8 @@ void KillWhileWriting(const QString& path, const std::string& a, const std::stri
         int status = 0;
         waitpid(child, &status, 0);
         const std::string now = ReadFile(path);
-        ASSERT_TRUE(now == a || now == b) << "round " << i << ": the file holds " << now.size()
-                                          << " bytes, neither content";
+        ASSERT_TRUE(now == a || now == b)
+            << "round " << i << ": the file holds " << now.size() << " bytes, neither content";
         cut += WIFSIGNALED(status) ? 1 : 0;
     }
     EXPECT_GT(cut, rounds / 2) << "most writers should have been killed mid-way";
@@ -71,7 +71,9 @@ class CrashSafeFiles : public ::testing::Test {
 protected:
     QTemporaryDir dir;
     std::mt19937 rng{4242};
-    QString Path(const char* name) const { return QDir(dir.path()).filePath(QString::fromLatin1(name)); }
+    QString Path(const char* name) const {
+        return QDir(dir.path()).filePath(QString::fromLatin1(name));
+    }
 };
 
 TEST_F(CrashSafeFiles, KilledTextWritersLeaveTheOldOrTheNewFile) {
@@ -79,12 +81,15 @@ TEST_F(CrashSafeFiles, KilledTextWritersLeaveTheOldOrTheNewFile) {
     for (const char* name : {"MEMO.txt", "MailDoc3.txt"}) {
         const QString path = Path(name);
         composer::SaveTextFile(path, a);
-        KillWhileWriting(path, a, b, 333, [&] {
-            for (;;) {
-                composer::SaveTextFile(path, b);
-                composer::SaveTextFile(path, a);
-            }
-        }, rng);
+        KillWhileWriting(
+            path, a, b, 333,
+            [&] {
+                for (;;) {
+                    composer::SaveTextFile(path, b);
+                    composer::SaveTextFile(path, a);
+                }
+            },
+            rng);
     }
 }
 
@@ -104,14 +109,17 @@ TEST_F(CrashSafeFiles, KilledSettingsWritersLeaveTheOldOrTheNewFile) {
         a = ReadFile(path);
     }
     ASSERT_NE(a, b);
-    KillWhileWriting(path, a, b, 334, [&] {
-        composer::TExIniFile ini;
-        ini.SetFileName(path);
-        for (;;) {
-            ini.WriteFencedString("MWORD", "Big", Flat(valueB), composer::fcNone);
-            ini.WriteFencedString("MWORD", "Big", Flat(valueA), composer::fcNone);
-        }
-    }, rng);
+    KillWhileWriting(
+        path, a, b, 334,
+        [&] {
+            composer::TExIniFile ini;
+            ini.SetFileName(path);
+            for (;;) {
+                ini.WriteFencedString("MWORD", "Big", Flat(valueB), composer::fcNone);
+                ini.WriteFencedString("MWORD", "Big", Flat(valueA), composer::fcNone);
+            }
+        },
+        rng);
 }
 
 // In a child whose files may not grow beyond a few kilobytes (a full disk as the
@@ -134,13 +142,14 @@ TEST_F(CrashSafeFiles, AFullDiskLeavesTheOldFileAndReportsTheError) {
     const std::string old = "old memo \x82\xA0";
     composer::SaveTextFile(memo, old);
     EXPECT_EQ(WriteUnderSizeLimit([&] {
-        try {
-            composer::SaveTextFile(memo, BigText('x', 2000));
-        } catch (const composer::EFileWriteError&) {
-            return 0;
-        }
-        return 1;  // the failure was not reported
-    }), 0);
+                  try {
+                      composer::SaveTextFile(memo, BigText('x', 2000));
+                  } catch (const composer::EFileWriteError&) {
+                      return 0;
+                  }
+                  return 1; // the failure was not reported
+              }),
+              0);
     EXPECT_EQ(ReadFile(memo), old);
 
     const QString settings = Path("Varoku.ini");
@@ -152,17 +161,19 @@ TEST_F(CrashSafeFiles, AFullDiskLeavesTheOldFileAndReportsTheError) {
         before = ReadFile(settings);
     }
     EXPECT_EQ(WriteUnderSizeLimit([&] {
-        composer::TExIniFile ini;
-        ini.SetFileName(settings);
-        try {
-            ini.WriteFencedString("MWORD", "Big", Flat(BigText('z', 2000)), composer::fcNone);
-        } catch (const composer::EFileWriteError&) {
-            return 0;
-        }
-        return 1;
-    }), 0);
+                  composer::TExIniFile ini;
+                  ini.SetFileName(settings);
+                  try {
+                      ini.WriteFencedString("MWORD", "Big", Flat(BigText('z', 2000)),
+                                            composer::fcNone);
+                  } catch (const composer::EFileWriteError&) {
+                      return 0;
+                  }
+                  return 1;
+              }),
+              0);
     EXPECT_EQ(ReadFile(settings), before);
 }
 
-}  // namespace
-}  // namespace hardening
+} // namespace
+} // namespace hardening

@@ -20,7 +20,7 @@ struct TEdge {
     int bytes = qr::engine::VersionTable[version].Levels[level].ModeCapacity[2];
 };
 
-const TEdge kEdges[] = {{1, 0, "L"}, {1, 3, "H"}, {5, 2, "Q"}, {10, 1, "M"},
+const TEdge kEdges[] = {{1, 0, "L"},  {1, 3, "H"},  {5, 2, "Q"}, {10, 1, "M"},
                         {27, 3, "H"}, {40, 0, "L"}, {40, 3, "H"}};
 
 TEST(Refusal, TheComponentDrawsNothingOneByteOverCapacity) {
@@ -41,11 +41,14 @@ TEST(Refusal, TheComponentDrawsNothingOneByteOverCapacity) {
 
 TEST(Refusal, VarokuQrExitsOneAndPrintsNothingOneByteOverCapacity) {
     for (const TEdge& e : kEdges) {
-        const std::vector<std::string> args{"--version", std::to_string(e.version), "--level",
-                                            e.levelName, "--mode", "byte", "--input-encoding", "sjis"};
-        const auto fits = cli_test::RunQr(args, std::string(static_cast<std::size_t>(e.bytes), 'q'));
+        const std::vector<std::string> args{
+            "--version", std::to_string(e.version), "--level", e.levelName, "--mode",
+            "byte",      "--input-encoding",        "sjis"};
+        const auto fits =
+            cli_test::RunQr(args, std::string(static_cast<std::size_t>(e.bytes), 'q'));
         EXPECT_EQ(fits.Exit, 0) << e.version << "-" << e.levelName << ": " << fits.Err;
-        const auto over = cli_test::RunQr(args, std::string(static_cast<std::size_t>(e.bytes + 1), 'q'));
+        const auto over =
+            cli_test::RunQr(args, std::string(static_cast<std::size_t>(e.bytes + 1), 'q'));
         EXPECT_EQ(over.Exit, 1) << e.version << "-" << e.levelName;
         EXPECT_TRUE(over.Out.empty());
         EXPECT_NE(over.Err.find(std::to_string(e.bytes + 1)), std::string::npos)
@@ -53,5 +56,5 @@ TEST(Refusal, VarokuQrExitsOneAndPrintsNothingOneByteOverCapacity) {
     }
 }
 
-}  // namespace
-}  // namespace hardening
+} // namespace
+} // namespace hardening

@@ -35,7 +35,9 @@ TEST(Soak, RandomInputsReadBackExactly) {
         const int split = static_cast<int>(rng() % 10);
         const TQRMode mode = split < 6 ? qrSingle : split < 9 ? qrConnect : qrPlus;
         int count = 1;
-        if (mode == qrConnect) count = rng() % 10 == 0 ? 2 + static_cast<int>(rng() % 15) : 2 + static_cast<int>(rng() % 3);
+        if (mode == qrConnect)
+            count = rng() % 10 == 0 ? 2 + static_cast<int>(rng() % 15)
+                                    : 2 + static_cast<int>(rng() % 3);
         if (mode == qrPlus) count = 2 + static_cast<int>(rng() % 6);
         engine.SetVersion(version);
         engine.SetEclevel(level);
@@ -43,7 +45,7 @@ TEST(Soak, RandomInputsReadBackExactly) {
         engine.SetEmode(emode);
         const int capacityMode = kind == 4 ? 2 : kind;
         int capacity = engine.VersionInfo().Levels[level].ModeCapacity[capacityMode];
-        if (kind == 3) capacity *= 2;  // Kanji capacity counts characters of two bytes
+        if (kind == 3) capacity *= 2; // Kanji capacity counts characters of two bytes
         const int length = static_cast<int>(rng() % (capacity * count * 95 / 100 + 1));
         engine.SetCode(RandomText(rng, kind, length));
         engine.SetMode(mode);
@@ -51,9 +53,10 @@ TEST(Soak, RandomInputsReadBackExactly) {
 
         engine.DivideInput();
         ASSERT_NO_THROW(engine.CheckDivision()) << "case " << i;
-        const std::string where = "case " + std::to_string(i) + ": version " + std::to_string(version) +
-                                  " level " + std::to_string(level) + " mask " + std::to_string(mask) +
-                                  " mode " + std::to_string(emode) + " split " + std::to_string(mode) +
+        const std::string where = "case " + std::to_string(i) + ": version " +
+                                  std::to_string(version) + " level " + std::to_string(level) +
+                                  " mask " + std::to_string(mask) + " mode " +
+                                  std::to_string(emode) + " split " + std::to_string(mode) +
                                   " of " + std::to_string(engine.Count());
         for (int s = 1; s <= engine.Count(); ++s) {
             if (engine.BuildSymbol(s) != 0) {
@@ -69,7 +72,8 @@ TEST(Soak, RandomInputsReadBackExactly) {
             const auto read = ReadBuilt(engine);
             ASSERT_TRUE(read.Valid) << where << " symbol " << s << ": " << read.Error;
             const auto slice = engine.Slice(s);
-            ASSERT_EQ(read.Bytes, std::string(slice.begin(), slice.end())) << where << " symbol " << s;
+            ASSERT_EQ(read.Bytes, std::string(slice.begin(), slice.end()))
+                << where << " symbol " << s;
             if (engine.Mode() == qrConnect) {
                 EXPECT_EQ(read.SequenceIndex, s - 1) << where;
                 EXPECT_EQ(read.SequenceSize, engine.Count()) << where;
@@ -85,5 +89,5 @@ TEST(Soak, RandomInputsReadBackExactly) {
     EXPECT_LT(refused, cases / 4);
 }
 
-}  // namespace
-}  // namespace hardening
+} // namespace
+} // namespace hardening

@@ -38,10 +38,17 @@ std::string RandomText(std::mt19937& rng, int kind, int length) {
     while (static_cast<int>(s.size()) < length) {
         int k = kind == 4 ? static_cast<int>(rng() % 4) : kind;
         const int run = kind == 4 ? 1 + static_cast<int>(rng() % 12) : 1;
-        for (int i = 0; i < run && static_cast<int>(s.size()) < length; ++i) switch (k) {
-            case 0: s += static_cast<char>('0' + rng() % 10); break;
-            case 1: s += kAlnum[rng() % 45]; break;
-            case 2: s += static_cast<char>(rng() % 256); break;
+        for (int i = 0; i < run && static_cast<int>(s.size()) < length; ++i)
+            switch (k) {
+            case 0:
+                s += static_cast<char>('0' + rng() % 10);
+                break;
+            case 1:
+                s += kAlnum[rng() % 45];
+                break;
+            case 2:
+                s += static_cast<char>(rng() % 256);
+                break;
             default:
                 if (static_cast<int>(s.size()) + 2 > length) {
                     s += 'A';
@@ -53,4 +60,4 @@ std::string RandomText(std::mt19937& rng, int kind, int length) {
     return s;
 }
 
-}  // namespace hardening
+} // namespace hardening

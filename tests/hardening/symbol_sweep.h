@@ -24,6 +24,8 @@ test_support::TZxingResult ReadBuilt(const TQRSymbolEngine& engine);
 // 4 a mixture of all of them.
 std::string RandomText(std::mt19937& rng, int kind, int length);
 
-inline std::vector<std::uint8_t> Bytes(std::string_view s) { return {s.begin(), s.end()}; }
+inline std::vector<std::uint8_t> Bytes(std::string_view s) {
+    return {s.begin(), s.end()};
+}
 
-}  // namespace hardening
+} // namespace hardening

@@ -15,7 +15,6 @@ using platform::TImage;
 using platform::TMetafile;
 using platform::TPicture;
 
-
 class ImageControl : public ::testing::Test {
 protected:
     void SetUp() override { test_support::EnsureQtApp(); }
@@ -24,7 +23,8 @@ protected:
 int CountColor(const QImage& image, QRgb rgb) {
     int n = 0;
     for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) n += (image.pixel(x, y) & 0xFFFFFF) == (rgb & 0xFFFFFF);
+        for (int x = 0; x < image.width(); ++x)
+            n += (image.pixel(x, y) & 0xFFFFFF) == (rgb & 0xFFFFFF);
     }
     return n;
 }
@@ -35,7 +35,8 @@ TEST_F(ImageControl, ColoursKeepRedInTheLowByte) {
     EXPECT_EQ(platform::ColorToQColor(0xFF0000), QColor(0, 0, 255));
     EXPECT_EQ(platform::QColorToColor(QColor(0x12, 0x34, 0x56)), 0x563412u);
     // A system colour follows the palette, not its low bytes.
-    EXPECT_EQ(platform::ColorToQColor(0xFF000005), QGuiApplication::palette().color(QPalette::Base));
+    EXPECT_EQ(platform::ColorToQColor(0xFF000005),
+              QGuiApplication::palette().color(QPalette::Base));
 }
 
 TEST_F(ImageControl, FillRectCoversStartAndExcludesEnd) {
@@ -44,14 +45,14 @@ TEST_F(ImageControl, FillRectCoversStartAndExcludesEnd) {
         int filled;
     };
     const Row rows[] = {
-        {0, 0, 1, 1, 1}, {2, 3, 7, 5, 10}, {5, 5, 5, 9, 0},  // empty width
-        {8, 8, 4, 9, 0},                                      // reversed
-        {-3, -3, 2, 2, 4},                                    // clipped at the corner
-        {15, 10, 40, 30, 25},                                 // clipped at the far side
+        {0, 0, 1, 1, 1},      {2, 3, 7, 5, 10}, {5, 5, 5, 9, 0}, // empty width
+        {8, 8, 4, 9, 0},                                         // reversed
+        {-3, -3, 2, 2, 4},                                       // clipped at the corner
+        {15, 10, 40, 30, 25},                                    // clipped at the far side
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(::testing::Message() << row.left << "," << row.top << " - " << row.right << ","
-                                          << row.bottom);
+        SCOPED_TRACE(::testing::Message()
+                     << row.left << "," << row.top << " - " << row.right << "," << row.bottom);
         TBitmap bitmap;
         bitmap.SetSize(20, 15);
         bitmap.Canvas().FillRect(row.left, row.top, row.right, row.bottom, 0x0000FF);
@@ -59,7 +60,8 @@ TEST_F(ImageControl, FillRectCoversStartAndExcludesEnd) {
         EXPECT_EQ(CountColor(image, qRgb(255, 0, 0)), row.filled);
         for (int y = 0; y < image.height(); ++y) {
             for (int x = 0; x < image.width(); ++x) {
-                const bool inside = x >= row.left && x < row.right && y >= row.top && y < row.bottom;
+                const bool inside =
+                    x >= row.left && x < row.right && y >= row.top && y < row.bottom;
                 ASSERT_EQ(image.pixel(x, y) == qRgb(255, 0, 0), inside) << x << "," << y;
             }
         }
@@ -71,7 +73,7 @@ TEST_F(ImageControl, TextOutFillsExactlyTheMeasuredBoxBehindTheGlyphs) {
     bitmap.SetSize(200, 60);
     platform::TFont font;
     font.Height = -16;
-    font.Color = 0xFF0000;  // blue glyphs
+    font.Color = 0xFF0000; // blue glyphs
     bitmap.Canvas().SetFont(font);
     const QString text = QString::fromUtf8("QR コード");
     const QSize extent = bitmap.Canvas().TextExtent(text);
@@ -95,7 +97,7 @@ TEST_F(ImageControl, TextOutFillsExactlyTheMeasuredBoxBehindTheGlyphs) {
     }
     EXPECT_EQ(outside, 0);
     EXPECT_GT(glyph, 20);
-    EXPECT_EQ(image.pixel(7, 9) & 0xFFFFFF, 0x00FF00u);  // background box corner
+    EXPECT_EQ(image.pixel(7, 9) & 0xFFFFFF, 0x00FF00u); // background box corner
 
     EXPECT_EQ(bitmap.Canvas().TextExtent(QString()), QSize(0, 0));
 }
@@ -164,7 +166,7 @@ TEST_F(ImageControl, PictureHoldsOneKindAtATimeAndTellsTheControl) {
     EXPECT_EQ(control.Picture().GraphicKind(), TPicture::Kind::Metafile);
     EXPECT_TRUE(metafile.Empty());
 
-    TBitmap& bitmap = control.Picture().Bitmap();  // a new, empty bitmap replaces it
+    TBitmap& bitmap = control.Picture().Bitmap(); // a new, empty bitmap replaces it
     EXPECT_TRUE(bitmap.Empty());
     EXPECT_EQ(control.Picture().GraphicKind(), TPicture::Kind::Bitmap);
 
@@ -219,14 +221,17 @@ TEST_F(ImageControl, WindowsFacesFindAnInstalledJapaneseFont) {
                       metrics.horizontalAdvance(QStringLiteral("WW")));
         }
     }
-    EXPECT_EQ(platform::MapFontFamily(QStringLiteral("DejaVu Sans")), QStringLiteral("DejaVu Sans"));
-    EXPECT_EQ(platform::MapFontFamily(QStringLiteral("No Such Face")), QStringLiteral("No Such Face"));
+    EXPECT_EQ(platform::MapFontFamily(QStringLiteral("DejaVu Sans")),
+              QStringLiteral("DejaVu Sans"));
+    EXPECT_EQ(platform::MapFontFamily(QStringLiteral("No Such Face")),
+              QStringLiteral("No Such Face"));
 }
 
 TEST_F(ImageControl, SubstitutionsLetAPlainQFontUseTheWindowsFace) {
     platform::InstallFontSubstitutions();
     const QFont font(QString::fromUtf8("ＭＳ Ｐゴシック"));
-    EXPECT_EQ(QFontInfo(font).family(), platform::MapFontFamily(QString::fromUtf8("ＭＳ Ｐゴシック")));
+    EXPECT_EQ(QFontInfo(font).family(),
+              platform::MapFontFamily(QString::fromUtf8("ＭＳ Ｐゴシック")));
 }
 
-}  // namespace
+} // namespace

@@ -7,15 +7,14 @@ namespace {
 using platform::FullWidthToHalfWidth;
 using platform::HiraganaToKatakana;
 
-TEST(KanaMapping, HiraganaToKatakana)
-{
+TEST(KanaMapping, HiraganaToKatakana) {
     struct Row {
         std::u16string in;
         std::u16string out;
     };
     const Row rows[] = {
         {u"ぁあがぱゐゑをんゔゕゖ", u"ァアガパヰヱヲンヴヵヶ"},
-        {u"ゝゞ", u"ヽヾ"},  // iteration marks follow their letters
+        {u"ゝゞ", u"ヽヾ"}, // iteration marks follow their letters
         // Katakana, kanji, sound marks, the prolonged sound mark, full-width and
         // half-width forms are not hiragana.
         {u"カナ漢字゛゜ーＡ１　ｱﾞ", u"カナ漢字゛゜ーＡ１　ｱﾞ"},
@@ -26,8 +25,7 @@ TEST(KanaMapping, HiraganaToKatakana)
     }
 }
 
-TEST(KanaMapping, FullWidthToHalfWidth)
-{
+TEST(KanaMapping, FullWidthToHalfWidth) {
     struct Row {
         std::u16string in;
         std::u16string out;
@@ -57,9 +55,8 @@ TEST(KanaMapping, FullWidthToHalfWidth)
     }
 }
 
-TEST(KanaMapping, ReadingInHiraganaBecomesHalfWidthKatakana)
-{
+TEST(KanaMapping, ReadingInHiraganaBecomesHalfWidthKatakana) {
     EXPECT_EQ(FullWidthToHalfWidth(HiraganaToKatakana(u"やまだ　たろう")), u"ﾔﾏﾀﾞ ﾀﾛｳ");
 }
 
-}  // namespace
+} // namespace

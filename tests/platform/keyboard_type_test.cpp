@@ -4,8 +4,7 @@
 
 namespace {
 
-TEST(KeyboardType, FirstConfiguredLayoutDecides)
-{
+TEST(KeyboardType, FirstConfiguredLayoutDecides) {
     struct Row {
         const char* config;
         int code;
@@ -17,7 +16,7 @@ TEST(KeyboardType, FirstConfiguredLayoutDecides)
         {"XKBLAYOUT=\"jp,us\"\n", 7},
         {"XKBLAYOUT=\"us,jp\"\n", 4},
         {"XKBMODEL=\"pc105\"\nXKBLAYOUT=\"de\"\n", 4},
-        {"XKBLAYOUT=\"jp\"\nXKBLAYOUT=\"fr\"\n", 4},  // the last assignment holds
+        {"XKBLAYOUT=\"jp\"\nXKBLAYOUT=\"fr\"\n", 4}, // the last assignment holds
         {"# XKBLAYOUT=\"jp\"\nXKBMODEL=\"jp106\"\n", 0},
         {"XKBLAYOUT=\"\"\n", 0},
         {"", 0},
@@ -27,4 +26,4 @@ TEST(KeyboardType, FirstConfiguredLayoutDecides)
     }
 }
 
-}  // namespace
+} // namespace

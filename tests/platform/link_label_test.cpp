@@ -12,11 +12,10 @@
 
 namespace {
 
-
 TEST(LinkLabelAddress, OnlyWebAddressesAreBrowsable) {
     struct Row {
         const char* text;
-        const char* url;  // nullptr: refused
+        const char* url; // nullptr: refused
     };
     const Row rows[] = {
         {"http://www.example.jp/software/", "http://www.example.jp/software/"},
@@ -113,4 +112,4 @@ TEST_F(LinkLabelTest, RedUnderTheMouseAndWhilePressed) {
     EXPECT_EQ(label.palette().color(QPalette::WindowText), QColor(Qt::blue));
 }
 
-}  // namespace
+} // namespace

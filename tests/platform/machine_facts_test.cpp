@@ -24,11 +24,13 @@ TEST(MachineFactsFiles, CpuInfo) {
          "model name\t: Intel(R) Xeon(R) CPU @ 2.40GHz\n\nprocessor\t: 1\n"
          "model name\t: Other\ncpu MHz\t\t: 800.000\n",
          QStringLiteral("Intel(R) Xeon(R) CPU @ 2.40GHz"), 2400},
-        {"arm board", "processor\t: 0\nBogoMIPS\t: 108.00\n\nModel\t\t: Raspberry Pi 4 Model B Rev 1.4\n",
+        {"arm board",
+         "processor\t: 0\nBogoMIPS\t: 108.00\n\nModel\t\t: Raspberry Pi 4 Model B Rev 1.4\n",
          QStringLiteral("Raspberry Pi 4 Model B Rev 1.4"), 0},
         {"mips", "system type\t\t: MT7621\ncpu model\t\t: MIPS 1004Kc V2.15\n",
          QStringLiteral("MIPS 1004Kc V2.15"), 0},
-        {"too long", "model name : " + QByteArray(60, 'x') + "\n", QString(48, QLatin1Char('x')), 0},
+        {"too long", "model name : " + QByteArray(60, 'x') + "\n", QString(48, QLatin1Char('x')),
+         0},
         {"nothing", "processor : 0\n", QString(), 0},
         {"empty", "", QString(), 0},
     };
@@ -81,8 +83,8 @@ TEST(MachineFactsHere, AvailableMemoryFollowsTheProcess) {
     const TPCInfo facts;
     constexpr std::uint64_t kReserve = std::uint64_t{1} << 30;
     const std::uint64_t before = facts.AvailableVirtualMemory();
-    void* reserved = ::mmap(nullptr, kReserve, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE,
-                            -1, 0);
+    void* reserved =
+        ::mmap(nullptr, kReserve, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
     ASSERT_NE(reserved, MAP_FAILED);
     const std::uint64_t during = facts.AvailableVirtualMemory();
     ::munmap(reserved, kReserve);
@@ -102,4 +104,4 @@ TEST(MachineFactsHere, AvailableMemoryFollowsTheProcess) {
     EXPECT_LT(limited, before);
 }
 
-}  // namespace
+} // namespace

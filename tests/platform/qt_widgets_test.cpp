@@ -14,7 +14,6 @@
 
 namespace {
 
-
 class WidgetStandIns : public ::testing::Test {
 protected:
     void SetUp() override { test_support::EnsureQtApp(); }
@@ -26,10 +25,14 @@ TEST_F(WidgetStandIns, RadioGroupClampsIndexAndReportsOnlyChanges) {
     int clicks = 0;
     QObject::connect(&group, &platform::TRadioGroup::Click, [&] { ++clicks; });
 
-    struct Row { int write; int index; int clicks; };
+    struct Row {
+        int write;
+        int index;
+        int clicks;
+    };
     const Row rows[] = {
-        {0, 0, 1},   {0, 0, 1},  // the same value again is no change
-        {2, 2, 2},   {7, 2, 2},  // clamped to the last button: unchanged, no click
+        {0, 0, 1},   {0, 0, 1}, // the same value again is no change
+        {2, 2, 2},   {7, 2, 2}, // clamped to the last button: unchanged, no click
         {-5, -1, 3}, {1, 1, 4},
     };
     for (const Row& row : rows) {
@@ -51,7 +54,7 @@ TEST_F(WidgetStandIns, RadioGroupKeepsIndexWhenItemsChangeWithoutClick) {
     group.show();
     group.SetItems({"a", "b", "c", "d"});
     EXPECT_EQ(group.ItemIndex(), 2);
-    EXPECT_TRUE(group.Button(3)->isVisible());  // made while the group is on screen
+    EXPECT_TRUE(group.Button(3)->isVisible()); // made while the group is on screen
     EXPECT_TRUE(group.Button(2)->isChecked());
     EXPECT_EQ(group.Button(3)->text(), "d");
 
@@ -102,7 +105,7 @@ TEST_F(WidgetStandIns, StayDownButtonReportsUserPressesAfterTheChangeOnly) {
     EXPECT_TRUE(button.Down());
     EXPECT_TRUE(seen.empty());
 
-    button.click();  // released by pressing again
+    button.click(); // released by pressing again
     button.click();
     EXPECT_EQ(seen, (std::vector<bool>{false, true}));
     button.SetDown(false);
@@ -111,11 +114,11 @@ TEST_F(WidgetStandIns, StayDownButtonReportsUserPressesAfterTheChangeOnly) {
 }
 
 // Runs the event loop until `done` holds; the deadline only guards against a hang.
-template <typename Pred>
-bool SpinUntil(Pred done) {
+template <typename Pred> bool SpinUntil(Pred done) {
     QElapsedTimer guard;
     guard.start();
-    while (!done() && guard.elapsed() < 10000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    while (!done() && guard.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     return done();
 }
 
@@ -139,7 +142,7 @@ TEST_F(WidgetStandIns, AlertIsReplacedAtOnceByTheNext) {
 
 TEST_F(WidgetStandIns, AlertClosesItself) {
     platform::TAlertNotifier alert;
-    alert.SetDuration(0);  // refused: an alert must stay long enough to be seen
+    alert.SetDuration(0); // refused: an alert must stay long enough to be seen
     EXPECT_EQ(alert.Duration(), 4000);
     alert.SetDuration(30);
     alert.Show(QStringLiteral("head"), QStringLiteral("text"));
@@ -149,4 +152,4 @@ TEST_F(WidgetStandIns, AlertClosesItself) {
     EXPECT_TRUE(SpinUntil([&] { return popup.isNull(); }));
 }
 
-}  // namespace
+} // namespace

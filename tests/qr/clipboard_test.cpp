@@ -17,7 +17,9 @@ namespace {
 using qr::TQRCode;
 using qr_test::TEventLog;
 
-QClipboard* Clipboard() { return QGuiApplication::clipboard(); }
+QClipboard* Clipboard() {
+    return QGuiApplication::clipboard();
+}
 
 void PutImage() {
     QImage image(8, 8, QImage::Format_RGB32);
@@ -39,9 +41,10 @@ protected:
 TEST_F(ClipboardTest, CopyPutsEachPictureKindWithADecodablePngAlongside) {
     struct Row {
         qr::TPictures picture;
-        const char* vectorMime;  // nullptr for the bitmap
+        const char* vectorMime; // nullptr for the bitmap
     };
-    const Row rows[] = {{qr::picBMP, nullptr}, {qr::picEMF, qr::kMimeSvg}, {qr::picWMF, qr::kMimePdf}};
+    const Row rows[] = {
+        {qr::picBMP, nullptr}, {qr::picEMF, qr::kMimeSvg}, {qr::picWMF, qr::kMimePdf}};
     for (const Row& row : rows) {
         SCOPED_TRACE(::testing::Message() << "picture " << int(row.picture));
         TQRCode copied;
@@ -98,20 +101,20 @@ TEST_F(ClipboardTest, WatchTakesEveryLaterTextButNotTheOneAlreadyThere) {
     EXPECT_EQ(log.Events, watched);
 
     log.Reset();
-    Clipboard()->setText(QStringLiteral("AFTER"));  // the same text again is a new change
+    Clipboard()->setText(QStringLiteral("AFTER")); // the same text again is a new change
     EXPECT_EQ(log.Events, watched);
 
     log.Reset();
     PutImage();
-    code.CopyToClipboard();  // our own picture is a change without text
+    code.CopyToClipboard(); // our own picture is a change without text
     EXPECT_EQ(code.Code(), "AFTER");
     EXPECT_TRUE(log.Events.empty());
 
     Clipboard()->setText(QString::fromUtf8("日本語"));
-    EXPECT_EQ(code.Code(), "\x93\xfa\x96\x7b\x8c\xea");  // code page 932
+    EXPECT_EQ(code.Code(), "\x93\xfa\x96\x7b\x8c\xea"); // code page 932
 
     log.Reset();
-    code.SetCode("DIRECT");  // outside a notification Watch is false again
+    code.SetCode("DIRECT"); // outside a notification Watch is false again
     EXPECT_EQ(log.Events.front(), "ChangeCode:0");
 
     code.SetClipWatch(false);
@@ -140,13 +143,13 @@ TEST_F(ClipboardTest, AHandlerOfOurOwnHearsTheJoinAndEachChange) {
     EXPECT_EQ(heard, 0);
 
     code.SetClipWatch(true);
-    EXPECT_EQ(heard, 1);  // joining reports the clipboard as it stands
+    EXPECT_EQ(heard, 1); // joining reports the clipboard as it stands
     Clipboard()->setText(QStringLiteral("ONE"));
     PutImage();
     EXPECT_EQ(heard, 3);
-    EXPECT_EQ(code.Code(), "");  // the default handler is not there to paste
+    EXPECT_EQ(code.Code(), ""); // the default handler is not there to paste
 
-    code.SetOnClipboardChange(nullptr);  // no handler: out of the watch
+    code.SetOnClipboardChange(nullptr); // no handler: out of the watch
     Clipboard()->setText(QStringLiteral("TWO"));
     EXPECT_EQ(heard, 3);
 
@@ -198,11 +201,11 @@ TEST_F(ClipboardTest, AnErrorInsideANotificationIsShownAndWatchingGoesOn) {
     failing.Armed = false;
     failingLog.Reset();
     failing.SetCode("DIRECT");
-    EXPECT_EQ(failingLog.Events.front(), "ChangeCode:0");  // the flag came back down
+    EXPECT_EQ(failingLog.Events.front(), "ChangeCode:0"); // the flag came back down
 
     Clipboard()->setText(QStringLiteral("WORKS"));
     EXPECT_EQ(failing.Code(), "WORKS");
     EXPECT_EQ(shown.size(), 1u);
 }
 
-}  // namespace
+} // namespace

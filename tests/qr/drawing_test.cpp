@@ -23,9 +23,11 @@ constexpr qr::TColor kGreenColor = 0x00FF00;
 
 std::string Text(int n, std::uint32_t seed) {
     std::mt19937 rng(seed);
-    const std::string alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789 .,:/";
+    const std::string alphabet =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789 .,:/";
     std::string s;
-    for (int i = 0; i < n; ++i) s.push_back(alphabet[rng() % alphabet.size()]);
+    for (int i = 0; i < n; ++i)
+        s.push_back(alphabet[rng() % alphabet.size()]);
     return s;
 }
 
@@ -139,7 +141,7 @@ TEST_F(Drawing, EveryOrientationAndMirrorDecodesAndTurnsTheControl) {
             turned.SetVersion(2);
             turned.SetPxmag(3);
             turned.SetCount(2);
-            turned.SetColumn(2);  // a block twice as wide as high shows the exchange
+            turned.SetColumn(2); // a block twice as wide as high shows the exchange
             turned.SetAngle(angle);
             turned.SetReverse(reverse);
             turned.SetCode("ROTATE AND MIRROR");
@@ -173,7 +175,7 @@ TEST_F(Drawing, FailedSecondSymbolStopsThePass) {
         failing.SetSymbolEnabled(false);
         failing.SetMatch(true);
         failing.SetPxmag(2);
-        failing.SetEmode(0);  // numeric only: the letters of symbol 2 cannot be encoded
+        failing.SetEmode(0); // numeric only: the letters of symbol 2 cannot be encoded
         failing.SetMode(qr::qrPlus);
         failing.SetCount(3);
         failing.SetColumn(3);
@@ -216,8 +218,8 @@ TEST_F(Drawing, ModulesSitAtTheCellOriginPlusSpaceAndQuietZone) {
     };
     const Row rows[] = {{1, 0, 0, 0, 0}, {3, 5, 7, 2, 3}, {2, 0, 11, 9, 0}};
     for (const Row& row : rows) {
-        SCOPED_TRACE(::testing::Message() << "pxmag " << row.pxmag << " at " << row.left << ","
-                                          << row.top);
+        SCOPED_TRACE(::testing::Message()
+                     << "pxmag " << row.pxmag << " at " << row.left << "," << row.top);
         TQRCode placed;
         placed.SetSymbolEnabled(false);
         placed.SetMatch(true);
@@ -259,7 +261,7 @@ TEST_F(Drawing, TurnedBlockLandsAtItsPositionInTheUnturnedControl) {
         placed.SetSymbolLeft(10);
         placed.SetSymbolTop(5);
         placed.SetBackColor(kGreenColor);
-        placed.SetNumbering(qr::nbrNone);  // no captions outside the block
+        placed.SetNumbering(qr::nbrNone); // no captions outside the block
         placed.SetAngle(angle);
         placed.SetCode("AB");
         placed.SetSymbolEnabled(true);
@@ -322,28 +324,32 @@ TEST_F(Drawing, CaptionsArePlacedByLocationAndSpace) {
     struct Row {
         qr::TLocation location;
         bool upper;
-        int space;  // SymbolSpaceUp for the upper caption, SymbolSpaceDown for the lower
+        int space; // SymbolSpaceUp for the upper caption, SymbolSpaceDown for the lower
         const char* text;
     };
     const Row rows[] = {
-        {qr::locLeft, false, 20, "No. 1"},   {qr::locCenter, false, 20, "No. 1"},
-        {qr::locRight, false, 20, "No. 1"},  {qr::locCenter, false, 0, "No. 1"},
-        {qr::locLeft, true, 0, "Up"},        {qr::locRight, true, 30, "Up"},
-        {qr::locCenter, true, 30, "\x93\xfa\x96\x7b"},  // 日本
+        {qr::locLeft, false, 20, "No. 1"},
+        {qr::locCenter, false, 20, "No. 1"},
+        {qr::locRight, false, 20, "No. 1"},
+        {qr::locCenter, false, 0, "No. 1"},
+        {qr::locLeft, true, 0, "Up"},
+        {qr::locRight, true, 30, "Up"},
+        {qr::locCenter, true, 30, "\x93\xfa\x96\x7b"}, // 日本
         {qr::locRight, false, 20, "A caption far wider than its cell"},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(::testing::Message() << "location " << int(row.location) << " upper " << row.upper
-                                          << " space " << row.space << " '" << row.text << "'");
+        SCOPED_TRACE(::testing::Message()
+                     << "location " << int(row.location) << " upper " << row.upper << " space "
+                     << row.space << " '" << row.text << "'");
         TQRCode captioned;
         captioned.SetSymbolEnabled(false);
         captioned.SetWidth(260);
         captioned.SetHeight(240);
-        captioned.SetTransparent(true);  // only the caption's box is green
+        captioned.SetTransparent(true); // only the caption's box is green
         captioned.SetBackColor(kGreenColor);
         captioned.SetPxmag(2);
         captioned.SetSymbolSpaceLeft(36);
-        captioned.SetSymbolSpaceRight(36);  // cell 130 wide
+        captioned.SetSymbolSpaceRight(36); // cell 130 wide
         captioned.SetSymbolLeft(10);
         captioned.SetSymbolTop(40);
         if (row.upper) {
@@ -362,8 +368,7 @@ TEST_F(Drawing, CaptionsArePlacedByLocationAndSpace) {
         platform::TBitmap probe;
         probe.SetSize(10, 10);
         probe.Canvas().SetFont(captioned.ComFont());
-        const QSize extent =
-            probe.Canvas().TextExtent(platform::ShiftJisToQString(row.text));
+        const QSize extent = probe.Canvas().TextExtent(platform::ShiftJisToQString(row.text));
         const int w = extent.width();
         const int h = extent.height();
         ASSERT_GT(w, 0);
@@ -403,7 +408,8 @@ TEST_F(Drawing, VectorPictureIsClosedAfterTheLastSymbolAndOnePixelLarger) {
     const QImage rendered = qr::MetafileToImage(*metafile, Qt::white);
     const auto results = test_support::ReadPictureAll(rendered);
     ASSERT_EQ(results.size(), 2u);
-    for (const auto& r : results) EXPECT_EQ(r.Bytes, Slice(code, r.SequenceIndex + 1));
+    for (const auto& r : results)
+        EXPECT_EQ(r.Bytes, Slice(code, r.SequenceIndex + 1));
 
     // Angle and mirror leave a vector picture alone.
     code.SetAngle(90);
@@ -423,7 +429,7 @@ TEST_F(Drawing, FailedVectorPaintKeepsTheSymbolsBeforeIt) {
     const platform::TMetafile* metafile = code.MetafilePicture();
     ASSERT_NE(metafile, nullptr);
     EXPECT_FALSE(metafile->Recording());
-    EXPECT_EQ(metafile->Width(), code.Width());  // no growth after a failure
+    EXPECT_EQ(metafile->Width(), code.Width()); // no growth after a failure
     const auto results = test_support::ReadPictureAll(qr::MetafileToImage(*metafile, Qt::white));
     ASSERT_EQ(results.size(), 1u);
     EXPECT_EQ(results[0].Bytes, "1111111111");
@@ -435,13 +441,14 @@ QImage RandomImage(int w, int h, QImage::Format format, std::uint32_t seed) {
     QImage image(w, h, QImage::Format_RGB32);
     std::mt19937 rng(seed);
     for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) image.setPixel(x, y, 0xFF000000u | (rng() & 0xFFFFFF));
+        for (int x = 0; x < w; ++x)
+            image.setPixel(x, y, 0xFF000000u | (rng() & 0xFFFFFF));
     }
     return image.convertToFormat(format);
 }
 
 TEST(PictureTransform, TurnsAndMirrorsEveryDepthPixelForPixel) {
-    const QImage::Format formats[] = {QImage::Format_Mono, QImage::Format_Indexed8,
+    const QImage::Format formats[] = {QImage::Format_Mono,  QImage::Format_Indexed8,
                                       QImage::Format_RGB16, QImage::Format_RGB888,
                                       QImage::Format_RGB32, QImage::Format_ARGB32};
     for (const QImage::Format format : formats) {
@@ -468,8 +475,8 @@ TEST(PictureTransform, TurnsAndMirrorsEveryDepthPixelForPixel) {
 TEST(PictureTransform, QuarterTurnOfAWidePicture) {
     QImage source(300, 200, QImage::Format_RGB32);
     source.fill(Qt::white);
-    source.setPixel(0, 199, qRgb(255, 0, 0));  // lower-left
-    source.setPixel(0, 0, qRgb(0, 0, 255));    // upper-left
+    source.setPixel(0, 199, qRgb(255, 0, 0)); // lower-left
+    source.setPixel(0, 0, qRgb(0, 0, 255));   // upper-left
     const QImage turned = qr::RotateBitmap(source, 90);
     ASSERT_EQ(turned.size(), QSize(200, 300));
     EXPECT_EQ(turned.pixel(0, 0), qRgb(255, 0, 0));
@@ -484,7 +491,7 @@ TEST(PictureTransform, UnusualDepthsBecomeTwentyFourBits) {
     const QImage turned = qr::RotateBitmap(wide, 180);
     EXPECT_EQ(turned.format(), QImage::Format_RGB888);
     EXPECT_EQ(turned.pixel(0, 0), wide.pixel(4, 3));
-    EXPECT_EQ(qr::RotateBitmap(wide, 45), wide);  // not a turn the component makes
+    EXPECT_EQ(qr::RotateBitmap(wide, 45), wide); // not a turn the component makes
 }
 
-}  // namespace
+} // namespace

@@ -40,7 +40,7 @@ TEST_F(Properties, StartsWithTheDesignedValues) {
     EXPECT_TRUE(fresh.SymbolEnabled());
     EXPECT_FALSE(fresh.SymbolDisped());
     EXPECT_FALSE(fresh.ClipWatch());
-    EXPECT_FALSE(fresh.Picture().HasGraphic());  // nothing drawn until a repainting write
+    EXPECT_FALSE(fresh.Picture().HasGraphic()); // nothing drawn until a repainting write
 }
 
 struct IgnoredWrite {
@@ -51,23 +51,37 @@ struct IgnoredWrite {
 
 TEST_F(Properties, OutOfRangeWritesStoreNothingAndDoNotRepaint) {
     const IgnoredWrite rows[] = {
-        {"Column 0", [](TQRCode& c) { c.SetColumn(0); }, [](const TQRCode& c) { return c.Column(); }},
-        {"Column 1025", [](TQRCode& c) { c.SetColumn(1025); }, [](const TQRCode& c) { return c.Column(); }},
+        {"Column 0", [](TQRCode& c) { c.SetColumn(0); },
+         [](const TQRCode& c) { return c.Column(); }},
+        {"Column 1025", [](TQRCode& c) { c.SetColumn(1025); },
+         [](const TQRCode& c) { return c.Column(); }},
         {"Count 0", [](TQRCode& c) { c.SetCount(0); }, [](const TQRCode& c) { return c.Count(); }},
-        {"Count 1025", [](TQRCode& c) { c.SetCount(1025); }, [](const TQRCode& c) { return c.Count(); }},
-        {"Version 0", [](TQRCode& c) { c.SetVersion(0); }, [](const TQRCode& c) { return c.Version(); }},
-        {"Version 41", [](TQRCode& c) { c.SetVersion(41); }, [](const TQRCode& c) { return c.Version(); }},
+        {"Count 1025", [](TQRCode& c) { c.SetCount(1025); },
+         [](const TQRCode& c) { return c.Count(); }},
+        {"Version 0", [](TQRCode& c) { c.SetVersion(0); },
+         [](const TQRCode& c) { return c.Version(); }},
+        {"Version 41", [](TQRCode& c) { c.SetVersion(41); },
+         [](const TQRCode& c) { return c.Version(); }},
         {"Pxmag 0", [](TQRCode& c) { c.SetPxmag(0); }, [](const TQRCode& c) { return c.Pxmag(); }},
-        {"Pxmag 11", [](TQRCode& c) { c.SetPxmag(11); }, [](const TQRCode& c) { return c.Pxmag(); }},
-        {"Eclevel 4", [](TQRCode& c) { c.SetEclevel(4); }, [](const TQRCode& c) { return c.Eclevel(); }},
-        {"Eclevel -1", [](TQRCode& c) { c.SetEclevel(-1); }, [](const TQRCode& c) { return c.Eclevel(); }},
+        {"Pxmag 11", [](TQRCode& c) { c.SetPxmag(11); },
+         [](const TQRCode& c) { return c.Pxmag(); }},
+        {"Eclevel 4", [](TQRCode& c) { c.SetEclevel(4); },
+         [](const TQRCode& c) { return c.Eclevel(); }},
+        {"Eclevel -1", [](TQRCode& c) { c.SetEclevel(-1); },
+         [](const TQRCode& c) { return c.Eclevel(); }},
         {"Emode 4", [](TQRCode& c) { c.SetEmode(4); }, [](const TQRCode& c) { return c.Emode(); }},
-        {"Emode -2", [](TQRCode& c) { c.SetEmode(-2); }, [](const TQRCode& c) { return c.Emode(); }},
-        {"Masktype 8", [](TQRCode& c) { c.SetMasktype(8); }, [](const TQRCode& c) { return c.Masktype(); }},
-        {"Masktype -2", [](TQRCode& c) { c.SetMasktype(-2); }, [](const TQRCode& c) { return c.Masktype(); }},
-        {"Angle 45", [](TQRCode& c) { c.SetAngle(45); }, [](const TQRCode& c) { return c.Angle(); }},
-        {"Angle 360", [](TQRCode& c) { c.SetAngle(360); }, [](const TQRCode& c) { return c.Angle(); }},
-        {"Angle -90", [](TQRCode& c) { c.SetAngle(-90); }, [](const TQRCode& c) { return c.Angle(); }},
+        {"Emode -2", [](TQRCode& c) { c.SetEmode(-2); },
+         [](const TQRCode& c) { return c.Emode(); }},
+        {"Masktype 8", [](TQRCode& c) { c.SetMasktype(8); },
+         [](const TQRCode& c) { return c.Masktype(); }},
+        {"Masktype -2", [](TQRCode& c) { c.SetMasktype(-2); },
+         [](const TQRCode& c) { return c.Masktype(); }},
+        {"Angle 45", [](TQRCode& c) { c.SetAngle(45); },
+         [](const TQRCode& c) { return c.Angle(); }},
+        {"Angle 360", [](TQRCode& c) { c.SetAngle(360); },
+         [](const TQRCode& c) { return c.Angle(); }},
+        {"Angle -90", [](TQRCode& c) { c.SetAngle(-90); },
+         [](const TQRCode& c) { return c.Angle(); }},
         {"Mode 3", [](TQRCode& c) { c.SetMode(static_cast<qr::TQRMode>(3)); },
          [](const TQRCode& c) { return int(c.Mode()); }},
         {"Numbering 4", [](TQRCode& c) { c.SetNumbering(static_cast<qr::TNumbering>(4)); },
@@ -98,18 +112,26 @@ struct AcceptedWrite {
 
 TEST_F(Properties, AcceptedWritesStoreAndRepaintAsTheirRuleSays) {
     const AcceptedWrite rows[] = {
-        {"Angle 270", [](TQRCode& c) { c.SetAngle(270); }, [](const TQRCode& c) { return c.Angle() == 270; }, 1},
-        {"Version 40", [](TQRCode& c) { c.SetVersion(40); }, [](const TQRCode& c) { return c.Version() == 40; }, 1},
-        {"Pxmag 10", [](TQRCode& c) { c.SetPxmag(10); }, [](const TQRCode& c) { return c.Pxmag() == 10; }, 1},
-        {"Count 1024", [](TQRCode& c) { c.SetCount(1024); }, [](const TQRCode& c) { return c.Count() == 16; }, 1},
-        {"Column 1024", [](TQRCode& c) { c.SetColumn(1024); }, [](const TQRCode& c) { return c.Column() == 1024; }, 1},
-        {"SymbolLeft -7", [](TQRCode& c) { c.SetSymbolLeft(-7); }, [](const TQRCode& c) { return c.SymbolLeft() == -7; }, 1},
+        {"Angle 270", [](TQRCode& c) { c.SetAngle(270); },
+         [](const TQRCode& c) { return c.Angle() == 270; }, 1},
+        {"Version 40", [](TQRCode& c) { c.SetVersion(40); },
+         [](const TQRCode& c) { return c.Version() == 40; }, 1},
+        {"Pxmag 10", [](TQRCode& c) { c.SetPxmag(10); },
+         [](const TQRCode& c) { return c.Pxmag() == 10; }, 1},
+        {"Count 1024", [](TQRCode& c) { c.SetCount(1024); },
+         [](const TQRCode& c) { return c.Count() == 16; }, 1},
+        {"Column 1024", [](TQRCode& c) { c.SetColumn(1024); },
+         [](const TQRCode& c) { return c.Column() == 1024; }, 1},
+        {"SymbolLeft -7", [](TQRCode& c) { c.SetSymbolLeft(-7); },
+         [](const TQRCode& c) { return c.SymbolLeft() == -7; }, 1},
         {"SymbolSpaceDown 9", [](TQRCode& c) { c.SetSymbolSpaceDown(9); },
          [](const TQRCode& c) { return c.SymbolSpaceDown() == 9; }, 1},
         {"BackColor", [](TQRCode& c) { c.SetBackColor(0x123456); },
          [](const TQRCode& c) { return c.BackColor() == 0x123456u; }, 1},
-        {"Reverse", [](TQRCode& c) { c.SetReverse(true); }, [](const TQRCode& c) { return c.Reverse(); }, 1},
-        {"CommentUp", [](TQRCode& c) { c.SetCommentUp("A"); }, [](const TQRCode& c) { return c.CommentUp() == "A"; }, 1},
+        {"Reverse", [](TQRCode& c) { c.SetReverse(true); },
+         [](const TQRCode& c) { return c.Reverse(); }, 1},
+        {"CommentUp", [](TQRCode& c) { c.SetCommentUp("A"); },
+         [](const TQRCode& c) { return c.CommentUp() == "A"; }, 1},
         // Numbering matters only when there are several symbols.
         {"Numbering with Count 1", [](TQRCode& c) { c.SetNumbering(qr::nbrHead); },
          [](const TQRCode& c) { return c.Numbering() == qr::nbrHead; }, 0},
@@ -165,7 +187,7 @@ TEST_F(Properties, AutomaticModeAndMaskResetWhatTheLastBuildReported) {
 
 TEST_F(Properties, MatchTransparentAndSymbolPictureStayConsistent) {
     code.SetSymbolPicture(qr::picEMF);
-    EXPECT_EQ(code.SymbolPicture(), qr::picBMP);  // vector pictures need Match
+    EXPECT_EQ(code.SymbolPicture(), qr::picBMP); // vector pictures need Match
     EXPECT_EQ(log.Passes, 0);
 
     code.SetMatch(true);
@@ -196,7 +218,7 @@ TEST_F(Properties, ComFontIsCopiedNotTaken) {
 }
 
 TEST_F(Properties, SymbolEnabledBatchesWritesIntoOnePass) {
-    code.SetSymbolEnabled(true);  // already true: nothing
+    code.SetSymbolEnabled(true); // already true: nothing
     EXPECT_EQ(log.Passes, 0);
 
     code.SetSymbolEnabled(false);
@@ -205,7 +227,7 @@ TEST_F(Properties, SymbolEnabledBatchesWritesIntoOnePass) {
     code.SetEclevel(3);
     code.SetCode("BATCHED");
     EXPECT_EQ(log.Passes, 0);
-    EXPECT_TRUE(log.Events.empty());  // code events are suspended as well
+    EXPECT_TRUE(log.Events.empty()); // code events are suspended as well
     EXPECT_EQ(code.Code(), "BATCHED");
 
     code.SetSymbolEnabled(true);
@@ -247,12 +269,12 @@ TEST_F(Properties, DerivedGeometry) {
         {1, 1, 0, 0, 0, 0, 1, 16, 4, 29, 29, 29, 29, 29, 29},
         {10, 2, 0, 0, 0, 0, 1, 16, 8, 130, 130, 130, 130, 130, 130},
         {1, 3, 0, 0, 0, 0, 1, 16, 12, 87, 87, 87, 87, 87, 87},
-        {1, 1, 5, 7, 2, 3, 3, 4, 4, 29, 34, 102, 29, 41, 41},   // 3 cells wide, 1 high
-        {1, 1, 5, 7, 2, 3, 5, 4, 4, 29, 34, 136, 29, 41, 82},   // 4 wide, 2 high
-        {1, 1, 0, 0, 0, 0, 8, 4, 4, 29, 29, 116, 29, 29, 58},   // exactly 2 rows
+        {1, 1, 5, 7, 2, 3, 3, 4, 4, 29, 34, 102, 29, 41, 41}, // 3 cells wide, 1 high
+        {1, 1, 5, 7, 2, 3, 5, 4, 4, 29, 34, 136, 29, 41, 82}, // 4 wide, 2 high
+        {1, 1, 0, 0, 0, 0, 8, 4, 4, 29, 29, 116, 29, 29, 58}, // exactly 2 rows
         {40, 10, 0, 0, 0, 0, 1, 1, 40, 1850, 1850, 1850, 1850, 1850, 1850},
     };
-    code.SetSymbolEnabled(false);  // a pass would lower Count to what the text allows
+    code.SetSymbolEnabled(false); // a pass would lower Count to what the text allows
     for (const Row& row : rows) {
         SCOPED_TRACE(::testing::Message() << "version " << row.version << " count " << row.count);
         code.SetVersion(row.version);
@@ -315,10 +337,10 @@ TEST(Numbering, CaptionOfEachCell) {
         const char* expected;
     };
     const Row rows[] = {
-        {qr::nbrNone, "", 1, ""},      {qr::nbrNone, "A", 2, "A"},
-        {qr::nbrHead, "", 3, "3"},     {qr::nbrHead, "A", 2, "2 A"},
-        {qr::nbrTail, "", 1, "1"},     {qr::nbrTail, "No.", 12, "No. 12"},
-        {qr::nbrIfVoid, "", 2, "2"},   {qr::nbrIfVoid, "A", 2, "A"},
+        {qr::nbrNone, "", 1, ""},    {qr::nbrNone, "A", 2, "A"},
+        {qr::nbrHead, "", 3, "3"},   {qr::nbrHead, "A", 2, "2 A"},
+        {qr::nbrTail, "", 1, "1"},   {qr::nbrTail, "No.", 12, "No. 12"},
+        {qr::nbrIfVoid, "", 2, "2"}, {qr::nbrIfVoid, "A", 2, "A"},
     };
     for (const Row& row : rows) {
         EXPECT_EQ(qr::NumberedComment(row.numbering, row.text, row.k), row.expected)
@@ -332,11 +354,11 @@ TEST_F(Properties, ClearOptionClearsAtOnceOnlyAfterAFailedPass) {
     EXPECT_TRUE(code.Picture().HasGraphic());
 
     code.SetClearOption(false);
-    code.SetEmode(0);  // letters in numeric mode: the symbol cannot be built
+    code.SetEmode(0); // letters in numeric mode: the symbol cannot be built
     EXPECT_FALSE(code.SymbolDisped());
-    EXPECT_TRUE(code.Picture().HasGraphic());  // the old picture stays without ClearOption
+    EXPECT_TRUE(code.Picture().HasGraphic()); // the old picture stays without ClearOption
     code.SetClearOption(true);
     EXPECT_FALSE(code.Picture().HasGraphic());
 }
 
-}  // namespace
+} // namespace

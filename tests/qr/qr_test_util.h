@@ -12,12 +12,14 @@
 #include <vector>
 
 #include "qr/qr_code.h"
-#include "tests/support/qt_picture_reader.h"
 #include "tests/support/qt_app.h"
+#include "tests/support/qt_picture_reader.h"
 
 namespace qr_test {
 
-inline void EnsureApp() { test_support::EnsureQtApp(); }
+inline void EnsureApp() {
+    test_support::EnsureQtApp();
+}
 
 // Base of fixtures whose members are widgets: the application exists before them.
 class AppTest : public ::testing::Test {
@@ -63,6 +65,8 @@ inline QRect BoundsOf(const QImage& image, QRgb rgb) {
     return bounds;
 }
 
-inline bool Dark(const QImage& image, int x, int y) { return qGray(image.pixel(x, y)) < 128; }
+inline bool Dark(const QImage& image, int x, int y) {
+    return qGray(image.pixel(x, y)) < 128;
+}
 
-}  // namespace qr_test
+} // namespace qr_test

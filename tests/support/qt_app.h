@@ -13,4 +13,4 @@ inline void EnsureQtApp() {
     new QApplication(argc, argv);
 }
 
-}  // namespace test_support
+} // namespace test_support

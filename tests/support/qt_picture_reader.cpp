@@ -36,7 +36,7 @@ std::vector<TZxingResult> ReadGrey(const QImage& image) {
     return results;
 }
 
-}  // namespace
+} // namespace
 
 std::vector<TZxingResult> ReadPictureAll(const QImage& image) {
     // Each symbol is taken from the picture in which it reads the right way round.
@@ -76,4 +76,4 @@ QImage RenderSvg(const QByteArray& svg, double scale) {
     return image;
 }
 
-}  // namespace test_support
+} // namespace test_support

@@ -27,4 +27,4 @@ TZxingResult ReadPicture(const QImage& image);
 // bytes are not SVG.
 QImage RenderSvg(const QByteArray& svg, double scale = 1.0);
 
-}  // namespace test_support
+} // namespace test_support

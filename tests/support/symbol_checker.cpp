@@ -24,7 +24,8 @@ struct Field {
             x <<= 1;
             if (x & 0x100) x ^= 0x11D;
         }
-        for (int i = 255; i < 512; ++i) exp[i] = exp[i - 255];
+        for (int i = 255; i < 512; ++i)
+            exp[i] = exp[i - 255];
     }
     int Mul(int a, int b) const { return a && b ? exp[log[a] + log[b]] : 0; }
 };
@@ -72,7 +73,8 @@ Layout MakeLayout(const TQRVersionInfo& info) {
     for (int a = 0; a < info.AlignCount; ++a)
         for (int b = 0; b < info.AlignCount; ++b) {
             const int r = info.AlignPos[a], c = info.AlignPos[b];
-            const bool inFinder = (r < 9 && c < 9) || (r < 9 && c > n - 10) || (r > n - 10 && c < 9);
+            const bool inFinder =
+                (r < 9 && c < 9) || (r < 9 && c > n - 10) || (r > n - 10 && c < 9);
             if (inFinder) continue;
             square(r - 2, c - 2, 5, [](int rr, int cc) {
                 const int d = std::max(std::abs(rr - 2), std::abs(cc - 2));
@@ -80,7 +82,7 @@ Layout MakeLayout(const TQRVersionInfo& info) {
             });
         }
     for (int i = 0; i < 9; ++i) {
-        if (i == 6) continue;  // (8, 6) and (6, 8) belong to the timing patterns
+        if (i == 6) continue; // (8, 6) and (6, 8) belong to the timing patterns
         l.at(8, i) = kFormat;
         l.at(i, 8) = kFormat;
     }
@@ -99,14 +101,22 @@ Layout MakeLayout(const TQRVersionInfo& info) {
 
 bool MaskHolds(int mask, int i, int j) {
     switch (mask) {
-    case 0: return (i + j) % 2 == 0;
-    case 1: return i % 2 == 0;
-    case 2: return j % 3 == 0;
-    case 3: return (i + j) % 3 == 0;
-    case 4: return (i / 2 + j / 3) % 2 == 0;
-    case 5: return (i * j) % 2 + (i * j) % 3 == 0;
-    case 6: return ((i * j) % 2 + (i * j) % 3) % 2 == 0;
-    default: return ((i * j) % 3 + (i + j) % 2) % 2 == 0;
+    case 0:
+        return (i + j) % 2 == 0;
+    case 1:
+        return i % 2 == 0;
+    case 2:
+        return j % 3 == 0;
+    case 3:
+        return (i + j) % 3 == 0;
+    case 4:
+        return (i / 2 + j / 3) % 2 == 0;
+    case 5:
+        return (i * j) % 2 + (i * j) % 3 == 0;
+    case 6:
+        return ((i * j) % 2 + (i * j) % 3) % 2 == 0;
+    default:
+        return ((i * j) % 3 + (i + j) % 2) % 2 == 0;
     }
 }
 
@@ -118,7 +128,6 @@ int BchRemainder(int value, int degree, int generator) {
         if (v & (1 << b)) v ^= generator << (b - top);
     return v;
 }
-
 
 // Cells of format bit k in its two copies: column 8 (top rows, then bottom rows) and
 // row 8 (right columns, then left columns).
@@ -173,11 +182,20 @@ std::string ParseData(const TQRVersionInfo& info, const std::vector<std::uint8_t
         first = false;
         int mode = -1;
         switch (indicator) {
-        case 1: mode = 0; break;
-        case 2: mode = 1; break;
-        case 4: mode = 2; break;
-        case 8: mode = 3; break;
-        default: return "unknown mode indicator " + std::to_string(indicator);
+        case 1:
+            mode = 0;
+            break;
+        case 2:
+            mode = 1;
+            break;
+        case 4:
+            mode = 2;
+            break;
+        case 8:
+            mode = 3;
+            break;
+        default:
+            return "unknown mode indicator " + std::to_string(indicator);
         }
         out.SegmentModes.push_back(mode);
         const int countBits = info.CountBits[mode];
@@ -191,9 +209,13 @@ std::string ParseData(const TQRVersionInfo& info, const std::vector<std::uint8_t
                 const int bits = digits == 3 ? 10 : digits == 2 ? 7 : 4;
                 if (!need(bits)) return "numeric segment cut short";
                 const int v = in.Read(bits);
-                if (v >= (digits == 3 ? 1000 : digits == 2 ? 100 : 10)) return "numeric group out of range";
-                const std::string s = std::to_string(v + (digits == 3 ? 1000 : digits == 2 ? 100 : 10));
-                for (int i = 1; i <= digits; ++i) out.Bytes.push_back(static_cast<std::uint8_t>(s[i]));
+                if (v >= (digits == 3 ? 1000 : digits == 2 ? 100 : 10))
+                    return "numeric group out of range";
+                const std::string s = std::to_string(v + (digits == 3   ? 1000
+                                                          : digits == 2 ? 100
+                                                                        : 10));
+                for (int i = 1; i <= digits; ++i)
+                    out.Bytes.push_back(static_cast<std::uint8_t>(s[i]));
             }
             break;
         case 1:
@@ -213,7 +235,8 @@ std::string ParseData(const TQRVersionInfo& info, const std::vector<std::uint8_t
             break;
         case 2:
             if (!need(8 * count)) return "byte segment cut short";
-            for (; count > 0; --count) out.Bytes.push_back(static_cast<std::uint8_t>(in.Read(8)));
+            for (; count > 0; --count)
+                out.Bytes.push_back(static_cast<std::uint8_t>(in.Read(8)));
             break;
         case 3:
             if (!need(13 * count)) return "Kanji segment cut short";
@@ -222,7 +245,8 @@ std::string ParseData(const TQRVersionInfo& info, const std::vector<std::uint8_t
                 const int hi = v / 0xC0, lo = v % 0xC0;
                 const int lead = hi + 0x81 <= 0x9F ? hi + 0x81 : hi + 0xC1;
                 const int trail = lo + 0x40;
-                if (lead > 0xEB || trail == 0x7F || trail > 0xFC) return "Kanji value names no character";
+                if (lead > 0xEB || trail == 0x7F || trail > 0xFC)
+                    return "Kanji value names no character";
                 out.Bytes.push_back(static_cast<std::uint8_t>(lead));
                 out.Bytes.push_back(static_cast<std::uint8_t>(trail));
             }
@@ -235,24 +259,26 @@ std::string ParseData(const TQRVersionInfo& info, const std::vector<std::uint8_t
         if (in.Read(1) != 0) return "bit padding is not zero";
     for (int i = 0; in.Left() >= 8; ++i)
         if (in.Read(8) != (i % 2 == 0 ? 0xEC : 0x11))
-            return "pad codeword " + std::to_string(i) + " is not " + (i % 2 == 0 ? "0xEC" : "0x11");
+            return "pad codeword " + std::to_string(i) + " is not " +
+                   (i % 2 == 0 ? "0xEC" : "0x11");
     return {};
 }
 
 // Penalty along one line of n cells, read through get(i): runs and finder-like patterns.
-template <typename Get>
-int LinePenalty(int n, Get get) {
+template <typename Get> int LinePenalty(int n, Get get) {
     int score = 0;
     for (int i = 0; i < n;) {
         int j = i;
-        while (j < n && get(j) == get(i)) ++j;
+        while (j < n && get(j) == get(i))
+            ++j;
         if (j - i >= 5) score += 3 + (j - i - 5);
         i = j;
     }
     static constexpr int kPattern[7] = {1, 0, 1, 1, 1, 0, 1};
     for (int j = 0; j + 7 <= n; ++j) {
         bool match = true;
-        for (int k = 0; k < 7 && match; ++k) match = get(j + k) == kPattern[k];
+        for (int k = 0; k < 7 && match; ++k)
+            match = get(j + k) == kPattern[k];
         if (match && (j == 0 || !get(j - 1)) && (j + 7 == n || !get(j + 7))) score += 40;
     }
     return score;
@@ -278,11 +304,12 @@ void BlockShape(const TQRVersionInfo& info, int level, std::vector<int>& dataLen
     const auto& lv = info.Levels[level];
     dataLen.clear();
     for (int g = 0; g < lv.GroupCount; ++g)
-        for (int b = 0; b < lv.Groups[g].Blocks; ++b) dataLen.push_back(lv.Groups[g].BlockDataCodewords);
+        for (int b = 0; b < lv.Groups[g].Blocks; ++b)
+            dataLen.push_back(lv.Groups[g].BlockDataCodewords);
     ec = lv.Groups[0].BlockCodewords - lv.Groups[0].BlockDataCodewords;
 }
 
-}  // namespace
+} // namespace
 
 std::vector<std::pair<int, int>> DataCellOrder(int version) {
     return ZigZag(MakeLayout(VersionTable[version]));
@@ -298,22 +325,27 @@ std::vector<int> CodewordBlocks(int version, int level) {
         for (int b = 0; b < blocks; ++b)
             if (i < dataLen[b]) owner.push_back(b);
     for (int i = 0; i < ec; ++i)
-        for (int b = 0; b < blocks; ++b) owner.push_back(b);
+        for (int b = 0; b < blocks; ++b)
+            owner.push_back(b);
     return owner;
 }
 
 int ReferencePenalty(int n, const std::vector<std::uint8_t>& dark) {
     int score = 0;
-    for (int r = 0; r < n; ++r) score += LinePenalty(n, [&](int i) { return dark[r * n + i] != 0; });
-    for (int c = 0; c < n; ++c) score += LinePenalty(n, [&](int i) { return dark[i * n + c] != 0; });
+    for (int r = 0; r < n; ++r)
+        score += LinePenalty(n, [&](int i) { return dark[r * n + i] != 0; });
+    for (int c = 0; c < n; ++c)
+        score += LinePenalty(n, [&](int i) { return dark[i * n + c] != 0; });
     for (int r = 0; r + 1 < n; ++r)
         for (int c = 0; c + 1 < n; ++c) {
             const int v = dark[r * n + c];
-            if (dark[r * n + c + 1] == v && dark[(r + 1) * n + c] == v && dark[(r + 1) * n + c + 1] == v)
+            if (dark[r * n + c + 1] == v && dark[(r + 1) * n + c] == v &&
+                dark[(r + 1) * n + c + 1] == v)
                 score += 3;
         }
     long darkCount = 0;
-    for (auto d : dark) darkCount += d != 0;
+    for (auto d : dark)
+        darkCount += d != 0;
     const long percent = 100 * darkCount / (static_cast<long>(n) * n);
     score += 10 * static_cast<int>(std::labs(percent - 50) / 5);
     return score;
@@ -335,7 +367,8 @@ TSymbolCheck CheckSymbol(const TSymbolExpectation& expect,
         for (int c = 0; c < n; ++c) {
             const CellKind k = layout.at(r, c);
             const bool dark = isDark(r, c);
-            if ((k == kFixedDark && !dark) || (k == kFixedLight && dark) || (k == kDarkModule && !dark))
+            if ((k == kFixedDark && !dark) || (k == kFixedLight && dark) ||
+                (k == kDarkModule && !dark))
                 return fail("function module (" + std::to_string(r) + "," + std::to_string(c) +
                             ") has the wrong colour");
         }
@@ -351,13 +384,16 @@ TSymbolCheck CheckSymbol(const TSymbolExpectation& expect,
     if (copies[0] != copies[1]) return fail("the two format copies differ");
     const int format = copies[0] ^ 0x5412;
     const int formatData = format >> 10;
-    if ((format & 0x3FF) != BchRemainder(formatData, 10, 0x537)) return fail("format word is not a codeword");
+    if ((format & 0x3FF) != BchRemainder(formatData, 10, 0x537))
+        return fail("format word is not a codeword");
     const int level = (formatData >> 3) ^ 1;
     const int mask = formatData & 7;
     result.Reading.Level = level;
     result.Reading.Mask = mask;
-    if (expect.Level >= 0 && level != expect.Level) return fail("format names level " + std::to_string(level));
-    if (expect.Mask >= 0 && mask != expect.Mask) return fail("format names mask " + std::to_string(mask));
+    if (expect.Level >= 0 && level != expect.Level)
+        return fail("format names level " + std::to_string(level));
+    if (expect.Mask >= 0 && mask != expect.Mask)
+        return fail("format names mask " + std::to_string(mask));
 
     if (info.VersionNo >= 7) {
         int a = 0, b = 0;
@@ -377,7 +413,8 @@ TSymbolCheck CheckSymbol(const TSymbolExpectation& expect,
     // Unmask and read the data cells in the zig-zag order.
     std::vector<std::uint8_t> unmasked(static_cast<std::size_t>(n * n), 0);
     const std::vector<std::pair<int, int>> order = ZigZag(layout);
-    for (auto [r, c] : order) unmasked[r * n + c] = isDark(r, c) != MaskHolds(mask, r, c);
+    for (auto [r, c] : order)
+        unmasked[r * n + c] = isDark(r, c) != MaskHolds(mask, r, c);
     const int total = info.TotalCodewords;
     if (static_cast<int>(order.size()) != total * 8 + info.RemainderBits)
         return fail("data cell count does not match the version");
@@ -387,7 +424,8 @@ TSymbolCheck CheckSymbol(const TSymbolExpectation& expect,
         if (unmasked[r * n + c]) codewords[i / 8] |= static_cast<std::uint8_t>(0x80 >> (i % 8));
     }
     for (std::size_t i = static_cast<std::size_t>(total) * 8; i < order.size(); ++i)
-        if (unmasked[order[i].first * n + order[i].second]) return fail("remainder cell is dark before masking");
+        if (unmasked[order[i].first * n + order[i].second])
+            return fail("remainder cell is dark before masking");
 
     // De-interleave into blocks and check every syndrome.
     std::vector<int> dataLen;
@@ -395,31 +433,37 @@ TSymbolCheck CheckSymbol(const TSymbolExpectation& expect,
     BlockShape(info, level, dataLen, ec);
     const int blockCount = static_cast<int>(dataLen.size());
     std::vector<std::vector<std::uint8_t>> blocks;
-    for (int b = 0; b < blockCount; ++b) blocks.emplace_back(static_cast<std::size_t>(dataLen[b] + ec));
+    for (int b = 0; b < blockCount; ++b)
+        blocks.emplace_back(static_cast<std::size_t>(dataLen[b] + ec));
     int p = 0;
     for (int i = 0; i < dataLen.back(); ++i)
         for (int b = 0; b < blockCount; ++b)
             if (i < dataLen[b]) blocks[b][i] = codewords[p++];
     for (int i = 0; i < ec; ++i)
-        for (int b = 0; b < blockCount; ++b) blocks[b][dataLen[b] + i] = codewords[p++];
+        for (int b = 0; b < blockCount; ++b)
+            blocks[b][dataLen[b] + i] = codewords[p++];
     if (p != total) return fail("block structure does not cover the codewords");
     const Field& gf = GF();
     for (int b = 0; b < blockCount; ++b)
         for (int s = 0; s < ec; ++s) {
             int acc = 0;
-            for (std::uint8_t cw : blocks[b]) acc = gf.Mul(acc, gf.exp[s]) ^ cw;
+            for (std::uint8_t cw : blocks[b])
+                acc = gf.Mul(acc, gf.exp[s]) ^ cw;
             if (acc != 0) return fail("block " + std::to_string(b) + " has a non-zero syndrome");
         }
 
     std::vector<std::uint8_t> data;
     data.reserve(static_cast<std::size_t>(info.Levels[level].DataCodewords));
-    for (int b = 0; b < blockCount; ++b) data.insert(data.end(), blocks[b].begin(), blocks[b].begin() + dataLen[b]);
+    for (int b = 0; b < blockCount; ++b)
+        data.insert(data.end(), blocks[b].begin(), blocks[b].begin() + dataLen[b]);
     if (std::string why = ParseData(info, data, result.Reading); !why.empty()) return fail(why);
 
-    if (expect.Bytes && result.Reading.Bytes != *expect.Bytes) return fail("decoded bytes differ from the slice");
-    if (expect.SequenceIndex != result.Reading.SequenceIndex) return fail("structured-append position differs");
-    if (expect.SequenceIndex >= 0 &&
-        (expect.SequenceCount != result.Reading.SequenceCount || expect.Parity != result.Reading.Parity))
+    if (expect.Bytes && result.Reading.Bytes != *expect.Bytes)
+        return fail("decoded bytes differ from the slice");
+    if (expect.SequenceIndex != result.Reading.SequenceIndex)
+        return fail("structured-append position differs");
+    if (expect.SequenceIndex >= 0 && (expect.SequenceCount != result.Reading.SequenceCount ||
+                                      expect.Parity != result.Reading.Parity))
         return fail("structured-append count or parity differs");
 
     if (expect.AutomaticMask) {
@@ -431,7 +475,8 @@ TSymbolCheck CheckSymbol(const TSymbolExpectation& expect,
             for (int r = 0; r < n; ++r)
                 for (int c = 0; c < n; ++c) {
                     const CellKind k = layout.at(r, c);
-                    grid[r * n + c] = k == kFixedDark || (k == kData && (unmasked[r * n + c] != MaskHolds(m, r, c)));
+                    grid[r * n + c] = k == kFixedDark ||
+                                      (k == kData && (unmasked[r * n + c] != MaskHolds(m, r, c)));
                 }
             const int score = ReferencePenalty(n, grid);
             if (best < 0 || score < bestScore) {
@@ -440,11 +485,11 @@ TSymbolCheck CheckSymbol(const TSymbolExpectation& expect,
             }
         }
         if (best != mask)
-            return fail("mask " + std::to_string(mask) + " chosen, but mask " + std::to_string(best) +
-                        " scores lowest");
+            return fail("mask " + std::to_string(mask) + " chosen, but mask " +
+                        std::to_string(best) + " scores lowest");
     }
     result.Ok = true;
     return result;
 }
 
-}  // namespace test_support
+} // namespace test_support

@@ -13,11 +13,11 @@ namespace test_support {
 
 struct TSymbolExpectation {
     int Version = 1;
-    int Level = -1;            // 0 L .. 3 H; -1 accepts what the format information says
-    int Mask = -1;             // 0..7 must be the mask used; -1 accepts any
-    bool AutomaticMask = false;  // the mask must be the lowest-scoring, lowest-numbered one
-    const std::vector<std::uint8_t>* Bytes = nullptr;  // the slice, when it is known
-    int SequenceIndex = -1;    // 0-based structured-append position; -1: no header expected
+    int Level = -1;             // 0 L .. 3 H; -1 accepts what the format information says
+    int Mask = -1;              // 0..7 must be the mask used; -1 accepts any
+    bool AutomaticMask = false; // the mask must be the lowest-scoring, lowest-numbered one
+    const std::vector<std::uint8_t>* Bytes = nullptr; // the slice, when it is known
+    int SequenceIndex = -1; // 0-based structured-append position; -1: no header expected
     int SequenceCount = 0;
     int Parity = -1;
 };
@@ -26,16 +26,16 @@ struct TSymbolReading {
     int Level = -1;
     int Mask = -1;
     std::vector<std::uint8_t> Bytes;
-    int SequenceIndex = -1;  // -1 when the symbol carries no structured-append header
+    int SequenceIndex = -1; // -1 when the symbol carries no structured-append header
     int SequenceCount = 0;
     int Parity = -1;
-    std::vector<int> SegmentModes;  // 0 numeric, 1 alphanumeric, 2 8-bit, 3 Kanji
-    std::vector<std::uint8_t> ByteModes;  // the mode that carried each byte of Bytes
+    std::vector<int> SegmentModes;       // 0 numeric, 1 alphanumeric, 2 8-bit, 3 Kanji
+    std::vector<std::uint8_t> ByteModes; // the mode that carried each byte of Bytes
 };
 
 struct TSymbolCheck {
     bool Ok = false;
-    std::string Error;  // the first fault found
+    std::string Error; // the first fault found
     TSymbolReading Reading;
 };
 
@@ -60,4 +60,4 @@ std::vector<int> CodewordBlocks(int version, int level);
 // patterns, dark share), computed plainly line by line.
 int ReferencePenalty(int n, const std::vector<std::uint8_t>& dark);
 
-}  // namespace test_support
+} // namespace test_support

@@ -85,5 +85,5 @@ TEST(HTTPGetThreadTest, FileTargetWritesTheBody) {
     EXPECT_TRUE(THTTPGetThread::WaitForAll(std::chrono::seconds(10)));
 }
 
-}  // namespace
-}  // namespace update
+} // namespace
+} // namespace update

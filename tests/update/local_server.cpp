@@ -34,10 +34,11 @@ std::string Loopback(int port, const std::string& path) {
     return "http://127.0.0.1:" + std::to_string(port) + path;
 }
 
-}  // namespace
+} // namespace
 
 void EnsureApp() {
-    for (const char* name : {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY"}) ::unsetenv(name);
+    for (const char* name : {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY"})
+        ::unsetenv(name);
     if (qobject_cast<QApplication*>(QCoreApplication::instance())) return;
     static int argc = 1;
     static char name[] = "test_update";
@@ -85,7 +86,9 @@ LocalHttpServer::~LocalHttpServer() {
     thread_.join();
 }
 
-std::string LocalHttpServer::Url(const std::string& path) const { return Loopback(port_, path); }
+std::string LocalHttpServer::Url(const std::string& path) const {
+    return Loopback(port_, path);
+}
 
 void LocalHttpServer::Serve(const std::string& path, const std::string& body,
                             const std::string& type) {
@@ -93,14 +96,14 @@ void LocalHttpServer::Serve(const std::string& path, const std::string& body,
         response.set_content(body, type.c_str());
     });
     // A request's body is read only after routing, so it is recorded here.
-    server_.Post(path, [this, body, type](const httplib::Request& request,
-                                         httplib::Response& response) {
-        {
-            std::lock_guard lock(mutex_);
-            if (!requests_.empty()) requests_.back().body = request.body;
-        }
-        response.set_content(body, type.c_str());
-    });
+    server_.Post(path,
+                 [this, body, type](const httplib::Request& request, httplib::Response& response) {
+                     {
+                         std::lock_guard lock(mutex_);
+                         if (!requests_.empty()) requests_.back().body = request.body;
+                     }
+                     response.set_content(body, type.c_str());
+                 });
 }
 
 void LocalHttpServer::ServeWithoutLength(const std::string& path, const std::string& body) {
@@ -155,7 +158,9 @@ RawServer::~RawServer() {
     ::close(socket_);
 }
 
-std::string RawServer::Url(const std::string& path) const { return Loopback(port_, path); }
+std::string RawServer::Url(const std::string& path) const {
+    return Loopback(port_, path);
+}
 
 void RawServer::Run() {
     while (!stopping_) {
@@ -171,7 +176,8 @@ void RawServer::Run() {
             head.append(buffer, static_cast<std::size_t>(got));
         }
         for (std::size_t sent = 0; sent < reply_.size();) {
-            const ssize_t put = ::send(client, reply_.data() + sent, reply_.size() - sent, MSG_NOSIGNAL);
+            const ssize_t put =
+                ::send(client, reply_.data() + sent, reply_.size() - sent, MSG_NOSIGNAL);
             if (put <= 0) break;
             sent += static_cast<std::size_t>(put);
         }
@@ -186,4 +192,4 @@ int ClosedPort() {
     return port;
 }
 
-}  // namespace update_test
+} // namespace update_test

@@ -29,7 +29,7 @@ void ProcessEventsFor(int ms);
 struct SeenRequest {
     std::string method;
     std::string version;
-    std::string path;  // query included
+    std::string path; // query included
     std::string body;
     httplib::Headers headers;
 
@@ -95,7 +95,9 @@ private:
 // A port on 127.0.0.1 where nothing listens.
 int ClosedPort();
 
-}  // namespace update_test
+} // namespace update_test
 
 // Lets failed expectations show texts rather than code units.
-inline void PrintTo(const QString& text, std::ostream* out) { *out << text.toStdString(); }
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << text.toStdString();
+}

@@ -3,9 +3,9 @@
 // any page.
 #include <QAbstractButton>
 #include <QCoreApplication>
-#include <QPushButton>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
 
@@ -51,7 +51,11 @@ TEST_F(Layout, RegionsHaveTheirSizes) {
 }
 
 TEST_F(Layout, ControlsGoByTheirNamesWithCaptionsAndHints) {
-    struct Row { const char* name; const char* caption; const char* hint; };
+    struct Row {
+        const char* name;
+        const char* caption;
+        const char* hint;
+    };
     const Row rows[] = {
         {"Button1", "作成", "QR コードを作成します。"},
         {"BitBtn1", nullptr, "このソフトの情報を表示します。"},
@@ -84,11 +88,12 @@ TEST_F(Layout, ControlsGoByTheirNamesWithCaptionsAndHints) {
             EXPECT_EQ(widget->toolTip(), QString::fromUtf8(row.hint)) << row.name;
         }
     }
-    for (const char* name : {"Memo1", "MailComb1", "SubjectEdit1", "SeiEdit1", "MeiEdit1", "kanaEdit1",
-                             "kanaEdit2", "PhoneEdit1", "PhoneEdit2", "AddresEdit1", "AddresEdit2", "Memo2",
-                             "SiteEdit1", "URLEdit1", "BokLabel1", "LEdit1", "WriteBtn2", "DelBtn2",
-                             "ListBox1", "ListBox2", "AddBtn1", "DelBtn1", "BitBtn2", "mDelbtn1", "mContEdit",
-                             "ClipBtn1", "ModeLED", "QRCode1", "StatusBar1"}) {
+    for (const char* name :
+         {"Memo1",     "MailComb1",  "SubjectEdit1", "SeiEdit1",    "MeiEdit1",    "kanaEdit1",
+          "kanaEdit2", "PhoneEdit1", "PhoneEdit2",   "AddresEdit1", "AddresEdit2", "Memo2",
+          "SiteEdit1", "URLEdit1",   "BokLabel1",    "LEdit1",      "WriteBtn2",   "DelBtn2",
+          "ListBox1",  "ListBox2",   "AddBtn1",      "DelBtn1",     "BitBtn2",     "mDelbtn1",
+          "mContEdit", "ClipBtn1",   "ModeLED",      "QRCode1",     "StatusBar1"}) {
         EXPECT_NE(form->findChild<QWidget*>(QString::fromLatin1(name)), nullptr) << name;
     }
     EXPECT_EQ(form->SubjectGroup1->Items(),
@@ -111,10 +116,12 @@ void CheckNoOverlap(const QWidget* container, const QString& where) {
     }
     for (int i = 0; i < children.size(); ++i) {
         const QWidget* a = children[i];
-        const QString name = where + QLatin1Char('/') +
-                             (a->objectName().isEmpty() ? QString::fromLatin1(a->metaObject()->className())
-                                                        : a->objectName());
-        EXPECT_TRUE(container->rect().contains(a->geometry())) << name.toStdString() << " is cut off";
+        const QString name =
+            where + QLatin1Char('/') +
+            (a->objectName().isEmpty() ? QString::fromLatin1(a->metaObject()->className())
+                                       : a->objectName());
+        EXPECT_TRUE(container->rect().contains(a->geometry()))
+            << name.toStdString() << " is cut off";
         // A caption must fit its control (push buttons keep a few pixels of margin).
         QString caption;
         int margin = 0;
@@ -144,11 +151,12 @@ TEST_F(Layout, NothingOverlapsOnAnyPage) {
             QCoreApplication::processEvents();
             const QString where = QStringLiteral("top%1/page%2").arg(top).arg(page);
             CheckNoOverlap(form->centralWidget(), where);
-            CheckNoOverlap(form->PageControl1->currentWidget(), where + QStringLiteral("/PageControl1"));
+            CheckNoOverlap(form->PageControl1->currentWidget(),
+                           where + QStringLiteral("/PageControl1"));
             CheckNoOverlap(form->sPage2->currentWidget(), where + QStringLiteral("/sPage2"));
         }
     }
 }
 
-}  // namespace
-}  // namespace window_test
+} // namespace
+} // namespace window_test

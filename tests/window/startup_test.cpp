@@ -18,8 +18,8 @@
 #include <unistd.h>
 
 #include "composer/shift_jis_text.h"
-#include "platform/keyboard_type.h"
 #include "composer/text_files.h"
+#include "platform/keyboard_type.h"
 #include "platform/lamp.h"
 #include "platform/radio_group.h"
 #include "platform/stay_down_button.h"
