@@ -15,7 +15,7 @@ DESTDIR ?=
 empty :=
 space := $(empty) $(empty)
 
-.PHONY: all deps configure build run test test-asan soak fuzz fuzz-build bench clean \
+.PHONY: all deps configure build run test format-check test-asan soak fuzz fuzz-build bench clean \
         install uninstall package package-check
 
 all: build
@@ -32,7 +32,12 @@ build: configure
 run: build
 	@scripts/run
 
-test: build
+# Every C++ file as .clang-format has it; a drifted file fails the test run.
+format-check: deps
+	@find . -path './build*' -prune -o -path './.git' -prune -o \( -name '*.cpp' -o -name '*.h' \) \
+	    -print | xargs clang-format-14 --dry-run -Werror
+
+test: format-check build
 	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) --timeout 900
 	@$(MAKE) --no-print-directory test-asan
 	@$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=$(FUZZ_TEST_SECONDS)
