@@ -54,7 +54,7 @@ std::uint64_t UserAddressSpace() {
 #ifdef VAROKU_X86
 QString CpuidBrandString() {
     unsigned int regs[4];
-    if (__get_cpuid_max(0x80000000u, nullptr) < 0x80000004u) return {};
+    if (static_cast<unsigned int>(__get_cpuid_max(0x80000000u, nullptr)) < 0x80000004u) return {};
     char brand[kMaxProcessorName + 1] = {};
     for (unsigned int leaf = 0; leaf < 3; ++leaf) {
         __cpuid(0x80000002u + leaf, regs[0], regs[1], regs[2], regs[3]);
