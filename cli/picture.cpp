@@ -23,6 +23,12 @@ constexpr std::uint64_t kMaxBitmapBytes = std::uint64_t{1} << 30;
 
 constexpr int kRectanglesPerPath = 2000;
 
+// The vector generators build their whole text in memory, some of it several times
+// over; past this estimate the picture is refused rather than left to exhaust memory.
+constexpr std::uint64_t kMaxVectorBytes = std::uint64_t{256} << 20;
+// A drawn rectangle costs the generators about this many bytes, coordinates included.
+constexpr std::uint64_t kBytesPerRectangle = 100;
+
 void QuietQt(QtMsgType type, const QMessageLogContext&, const QString& message) {
     // Qt's warnings (a missing runtime directory, font substitutions) are not the user's
     // business; a real failure still reaches them.
@@ -168,6 +174,17 @@ TPictureResult DrawPicture(TPictureType type, const TSymbolRequest& request,
         return refuse(
             "a PNG of " + std::to_string(width) + " x " + std::to_string(height) +
             " pixels would take more than 1 GiB; ask for fewer symbols or a smaller --pxmag");
+
+    if (type != TPictureType::Png) {
+        // At worst every other module of a row starts a run of its own.
+        const std::uint64_t n = static_cast<std::uint64_t>(engine.Modules());
+        const std::uint64_t runs = static_cast<std::uint64_t>(count) * n * ((n + 1) / 2);
+        if (runs * kBytesPerRectangle > kMaxVectorBytes)
+            return refuse(std::string("the ") + PictureTypeName(type) + " picture of " +
+                          std::to_string(count) + " symbols of version " +
+                          std::to_string(engine.Version()) +
+                          " could take more than 256 MiB; ask for fewer symbols or use png");
+    }
 
     qr.SetSymbolEnabled(true);
     const auto& drawn = qr.Engine();
