@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/input.h"
+#include "cli/png_writer.h"
 #include "platform/shift_jis.h"
 #include "qr/picture_output.h"
 #include "qr/picture_transform.h"
@@ -195,8 +196,10 @@ TPictureResult DrawPicture(TPictureType type, const TSymbolRequest& request,
         return refuse("the picture's symbols differ from the ones checked; nothing is written");
 
     if (type == TPictureType::Png) {
-        const QByteArray png = qr::ImageToPng(qr.BitmapImage());
-        r.Bytes.assign(png.constData(), static_cast<std::size_t>(png.size()));
+        const QImage image = qr.BitmapImage().convertToFormat(QImage::Format_RGB32);
+        r.Bytes = EncodePng(image.width(), image.height(),
+                            reinterpret_cast<const std::uint32_t*>(image.constBits()),
+                            static_cast<std::size_t>(image.bytesPerLine()) / 4);
     } else {
         const platform::TMetafile* picture = qr.MetafilePicture();
         if (!picture) return refuse("the component drew no vector picture");
