@@ -15,7 +15,7 @@ DESTDIR ?=
 empty :=
 space := $(empty) $(empty)
 
-.PHONY: all deps configure build run test format-check test-asan soak fuzz fuzz-build bench clean \
+.PHONY: all deps configure build run test format-check test-asan soak fuzz fuzz-build bench bench-cli clean \
         install uninstall package package-check
 
 all: build
@@ -66,6 +66,11 @@ bench: deps
 	@cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DVAROKU_BENCH=ON -DBUILD_TESTING=OFF >/dev/null
 	@cmake --build build-bench -j $(JOBS) --target varoku-bench
 	@build-bench/bench/varoku-bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+
+# varoku-qr as whole processes beside qrencode and zint (hyperfine); prints CPU ratios.
+bench-cli: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target varoku-qr
+	@bench/cli/bench-cli $(BUILD)/varoku-qr $(or $(RUNS),60)
 
 install: build
 	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"

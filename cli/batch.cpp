@@ -14,6 +14,7 @@
 #include "cli/input.h"
 #include "cli/picture.h"
 #include "cli/produce.h"
+#include "composer/atomic_file.h"
 
 namespace cli {
 
@@ -82,7 +83,14 @@ std::string Padded(int number, int width) {
 
 int RunBatch(const TCliOptions& options) {
     const std::string& dir = options.OutputPath;
-    if (::mkdir(dir.c_str(), 0777) != 0 && errno != EEXIST) {
+    // The input first: a batch that cannot start leaves no empty folder behind.
+    auto input = ReadFileOrStdin(options.BatchFile);
+    if (!input.Error.empty()) {
+        std::fprintf(stderr, "varoku-qr: %s\n", input.Error.c_str());
+        return kExitUsage;
+    }
+    const bool made = ::mkdir(dir.c_str(), 0777) == 0;
+    if (!made && errno != EEXIST) {
         std::fprintf(stderr, "varoku-qr: cannot make the folder %s: %s\n", dir.c_str(),
                      std::strerror(errno));
         return kExitUsage;
@@ -92,12 +100,7 @@ int RunBatch(const TCliOptions& options) {
         std::fprintf(stderr, "varoku-qr: %s is not a folder\n", dir.c_str());
         return kExitUsage;
     }
-
-    auto input = ReadFileOrStdin(options.BatchFile);
-    if (!input.Error.empty()) {
-        std::fprintf(stderr, "varoku-qr: %s\n", input.Error.c_str());
-        return kExitUsage;
-    }
+    composer::RemoveTemporariesOnSignal();
     if (options.InputEncoding == TInputEncoding::Utf8 && input.Bytes.starts_with("\xEF\xBB\xBF"))
         input.Bytes.erase(0, 3);
     int total = 0;
@@ -126,7 +129,8 @@ int RunBatch(const TCliOptions& options) {
         if (error.empty()) {
             const std::string path =
                 base + Padded(line.Number, width) + PictureExtension(*options.Type);
-            const auto product = Produce(options, options.Symbols, code, path, *engine);
+            const auto product =
+                Produce(options, options.Symbols, code, path, *engine, /*syncEach=*/false);
             error = product.Error;
             warnings = product.Warnings;
         }
@@ -138,6 +142,19 @@ int RunBatch(const TCliOptions& options) {
             std::fprintf(stderr, "varoku-qr: line %d: %s\n", line.Number, error.c_str());
         }
         progress.Done(++done);
+    }
+    // Each file was renamed into place whole; one flush of the file system makes them
+    // all durable, far cheaper than a flush per file.
+    if (failed < static_cast<int>(lines.size())) {
+        if (const auto error = composer::SyncFileSystem(dir); !error.empty()) {
+            std::fprintf(stderr, "varoku-qr: %s\n", error.c_str());
+            return kExitUsage;
+        }
+    }
+    if (failed > 0 && failed == static_cast<int>(lines.size())) {
+        if (made) ::rmdir(dir.c_str());
+        std::fprintf(stderr, "varoku-qr: all %d lines failed; nothing was written\n", failed);
+        return kExitNoFit;
     }
     if (failed > 0) {
         std::fprintf(stderr, "varoku-qr: %d of %d lines failed; the others are in %s\n", failed,

@@ -3,7 +3,9 @@
 // same engine and component, and writes them as PBM, PNG, SVG, PDF or terminal text.
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <memory>
 #include <new>
@@ -18,6 +20,7 @@
 #include "cli/payload_command.h"
 #include "cli/picture.h"
 #include "cli/produce.h"
+#include "composer/atomic_file.h"
 #include "platform/app_version.h"
 #include "platform/shift_jis.h"
 
@@ -32,9 +35,12 @@ void Warn(const std::string& message) {
     std::fprintf(stderr, "varoku-qr: warning: %s\n", message.c_str());
 }
 
+// --help and -V into a full disk or a closed pipe must not look like success.
 int Print(const std::string& text) {
-    std::fputs(text.c_str(), stdout);
-    return std::fflush(stdout) == 0 ? cli::kExitOk : cli::kExitUsage;
+    const bool put = std::fputs(text.c_str(), stdout) >= 0;
+    if (put && std::fflush(stdout) == 0) return cli::kExitOk;
+    return Fail(cli::kExitUsage,
+                std::string("cannot write standard output: ") + std::strerror(errno));
 }
 
 int Run(const std::vector<std::string>& args) {
@@ -50,6 +56,7 @@ int Run(const std::vector<std::string>& args) {
     for (const auto& name : cli::IgnoredDrawingOptions(options))
         Warn(name + " does not apply to " + cli::PictureTypeName(*options.Type) + " pictures");
     if (options.Command == cli::TCommand::Batch) return cli::RunBatch(options);
+    composer::RemoveTemporariesOnSignal();
 
     std::string code;
     cli::TSymbolRequest request = options.Symbols;

@@ -45,27 +45,32 @@ bool WriteAllLines(int fd, const std::vector<std::string>& lines, int& err) {
     return out.Flush(err);
 }
 
-// Standard output for an empty path; otherwise the program's one atomic writer. A file
-// is put under the name given, as varoku-qr has always done.
-std::string Write(const std::string& path, const composer::TFileFiller& fill) {
+// Standard output for an empty path; otherwise the program's one atomic writer, which
+// writes through a device or FIFO and replaces a link's target rather than the link.
+std::string Write(const std::string& path, const composer::TFileFiller& fill, bool syncEach) {
     if (path.empty()) {
         int err = 0;
         if (fill(STDOUT_FILENO, err)) return {};
         return std::string("cannot write standard output: ") + std::strerror(err);
     }
-    return composer::WriteFileAtomically(path, fill, composer::fwReplaceName).Error;
+    return composer::WriteFileAtomically(path, fill, composer::fwReplaceName,
+                                         syncEach ? composer::fdSyncEach : composer::fdCallerSyncs)
+        .Error;
 }
 
 } // namespace
 
-std::string WriteLines(const std::string& path, const std::vector<std::string>& lines) {
-    return Write(path, [&](int fd, int& err) { return WriteAllLines(fd, lines, err); });
+std::string WriteLines(const std::string& path, const std::vector<std::string>& lines,
+                       bool syncEach) {
+    return Write(
+        path, [&](int fd, int& err) { return WriteAllLines(fd, lines, err); }, syncEach);
 }
 
-std::string WriteBytes(const std::string& path, std::string_view bytes) {
-    return Write(path, [&](int fd, int& err) {
-        return composer::WriteAll(fd, bytes.data(), bytes.size(), err);
-    });
+std::string WriteBytes(const std::string& path, std::string_view bytes, bool syncEach) {
+    return Write(
+        path,
+        [&](int fd, int& err) { return composer::WriteAll(fd, bytes.data(), bytes.size(), err); },
+        syncEach);
 }
 
 } // namespace cli

@@ -12,9 +12,12 @@ namespace cli {
 // output; otherwise to a temporary file beside path that is renamed over it once
 // complete, so an existing file is replaced only by a finished one and a failure
 // leaves nothing behind. Returns an error text, empty on success.
-std::string WriteLines(const std::string& path, const std::vector<std::string>& lines);
+std::string WriteLines(const std::string& path, const std::vector<std::string>& lines,
+                       bool syncEach = true);
 
 // The same for bytes (a picture, a payload), written as they are.
-std::string WriteBytes(const std::string& path, std::string_view bytes);
+// syncEach false: the file is whole at any moment, but reaches the disk only when the
+// caller flushes (a batch flushes once at its end).
+std::string WriteBytes(const std::string& path, std::string_view bytes, bool syncEach = true);
 
 } // namespace cli

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/input.h"
+#include "cli/png_writer.h"
 #include "platform/shift_jis.h"
 #include "qr/picture_output.h"
 #include "qr/picture_transform.h"
@@ -22,6 +23,12 @@ namespace {
 constexpr std::uint64_t kMaxBitmapBytes = std::uint64_t{1} << 30;
 
 constexpr int kRectanglesPerPath = 2000;
+
+// The vector generators build their whole text in memory, some of it several times
+// over; past this estimate the picture is refused rather than left to exhaust memory.
+constexpr std::uint64_t kMaxVectorBytes = std::uint64_t{256} << 20;
+// A drawn rectangle costs the generators about this many bytes, coordinates included.
+constexpr std::uint64_t kBytesPerRectangle = 100;
 
 void QuietQt(QtMsgType type, const QMessageLogContext&, const QString& message) {
     // Qt's warnings (a missing runtime directory, font substitutions) are not the user's
@@ -169,6 +176,17 @@ TPictureResult DrawPicture(TPictureType type, const TSymbolRequest& request,
             "a PNG of " + std::to_string(width) + " x " + std::to_string(height) +
             " pixels would take more than 1 GiB; ask for fewer symbols or a smaller --pxmag");
 
+    if (type != TPictureType::Png) {
+        // At worst every other module of a row starts a run of its own.
+        const std::uint64_t n = static_cast<std::uint64_t>(engine.Modules());
+        const std::uint64_t runs = static_cast<std::uint64_t>(count) * n * ((n + 1) / 2);
+        if (runs * kBytesPerRectangle > kMaxVectorBytes)
+            return refuse(std::string("the ") + PictureTypeName(type) + " picture of " +
+                          std::to_string(count) + " symbols of version " +
+                          std::to_string(engine.Version()) +
+                          " could take more than 256 MiB; ask for fewer symbols or use png");
+    }
+
     qr.SetSymbolEnabled(true);
     const auto& drawn = qr.Engine();
     bool same = qr.SymbolDisped() && drawn.Count() == count;
@@ -178,8 +196,10 @@ TPictureResult DrawPicture(TPictureType type, const TSymbolRequest& request,
         return refuse("the picture's symbols differ from the ones checked; nothing is written");
 
     if (type == TPictureType::Png) {
-        const QByteArray png = qr::ImageToPng(qr.BitmapImage());
-        r.Bytes.assign(png.constData(), static_cast<std::size_t>(png.size()));
+        const QImage image = qr.BitmapImage().convertToFormat(QImage::Format_RGB32);
+        r.Bytes = EncodePng(image.width(), image.height(),
+                            reinterpret_cast<const std::uint32_t*>(image.constBits()),
+                            static_cast<std::size_t>(image.bytesPerLine()) / 4);
     } else {
         const platform::TMetafile* picture = qr.MetafilePicture();
         if (!picture) return refuse("the component drew no vector picture");

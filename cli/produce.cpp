@@ -7,7 +7,7 @@
 namespace cli {
 
 TProduct Produce(const TCliOptions& options, const TSymbolRequest& request, const std::string& code,
-                 const std::string& path, qr::engine::TQRSymbolEngine& engine) {
+                 const std::string& path, qr::engine::TQRSymbolEngine& engine, bool syncEach) {
     TProduct p;
     auto fail = [&](int exit, std::string error) {
         p.Exit = exit;
@@ -26,20 +26,20 @@ TProduct Produce(const TCliOptions& options, const TSymbolRequest& request, cons
             return fail(kExitUsage, tooLarge);
         const auto* lines = PbmLines(engine);
         if (!lines) return fail(kExitNoFit, "a symbol could not be built");
-        error = WriteLines(path, *lines);
+        error = WriteLines(path, *lines, syncEach);
         break;
     }
     case TPictureType::Utf8: {
         const std::string text = Utf8Picture(engine, options.Drawing);
         if (text.empty()) return fail(kExitNoFit, "a symbol could not be built");
-        error = WriteBytes(path, text);
+        error = WriteBytes(path, text, syncEach);
         break;
     }
     default: {
         const auto picture =
             DrawPicture(*options.Type, request, built, options.Drawing, code, engine);
         if (picture.Exit != kExitOk) return fail(picture.Exit, picture.Error);
-        error = WriteBytes(path, picture.Bytes);
+        error = WriteBytes(path, picture.Bytes, syncEach);
         break;
     }
     }

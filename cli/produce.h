@@ -21,6 +21,7 @@ struct TProduct {
 // writes them as options.Type to path (standard output when empty). A type drawn by
 // the component needs a TGuiSession alive.
 TProduct Produce(const TCliOptions& options, const TSymbolRequest& request, const std::string& code,
-                 const std::string& path, qr::engine::TQRSymbolEngine& engine);
+                 const std::string& path, qr::engine::TQRSymbolEngine& engine,
+                 bool syncEach = true);
 
 } // namespace cli

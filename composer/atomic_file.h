@@ -1,12 +1,14 @@
 // The one way the program writes a file: the new contents go to a temporary file in
 // the target's folder, reach the disk, and are renamed over the target, so a reader
-// finds the old file or the new one, never a part of either.
+// finds the old file or the new one, never a part of either. What cannot be renamed
+// over (a device, a FIFO, a file with other hard links) is written through instead.
 #pragma once
 
-#include <QString>
 #include <functional>
 #include <string>
 #include <string_view>
+
+class QString;
 
 namespace composer {
 
@@ -17,20 +19,34 @@ struct TFileWriteResult {
     std::string Error;
 };
 
-// How an existing target is treated. fwReplaceName puts a new file under the name
-// (a symbolic link is replaced by the file, the mode is a new file's); fwKeepExisting
-// replaces a symbolic link's target rather than the link, keeps an existing file's
-// mode and refuses a file that cannot be written.
+// How an existing target is treated. Under both rules a symbolic link's final target
+// is what gets written (the link stays), a character device or FIFO is written
+// through, a regular file keeps its mode and, where permitted, its owner, and a file
+// with several hard links is rewritten in place once the new contents are complete,
+// so every link sees them. fwKeepExisting also refuses up front a file that cannot be
+// written (the settings store's rule); fwReplaceName lets the rename decide.
 enum TFileWriteRule { fwReplaceName, fwKeepExisting };
+
+// When the data reaches the disk. fdSyncEach: before the rename (a single save).
+// fdCallerSyncs: the file is still whole at any moment (the rename), but the caller
+// flushes many files at once at the end (SyncFileSystem), as a batch does.
+enum TFileDurability { fdSyncEach, fdCallerSyncs };
 
 // Fills the open temporary file; returns false with `err` set to the errno value when a
 // write fails.
 using TFileFiller = std::function<bool(int fd, int& err)>;
 
 TFileWriteResult WriteFileAtomically(const std::string& path, std::string_view bytes,
-                                     TFileWriteRule rule);
+                                     TFileWriteRule rule, TFileDurability durability = fdSyncEach);
 TFileWriteResult WriteFileAtomically(const std::string& path, const TFileFiller& fill,
-                                     TFileWriteRule rule);
+                                     TFileWriteRule rule, TFileDurability durability = fdSyncEach);
+
+// Flushes the file system that holds `path` (syncfs); an error text or "".
+std::string SyncFileSystem(const std::string& path);
+
+// From now on SIGINT and SIGTERM remove the temporary files being written before the
+// program ends with the signal, so an interrupted write leaves no ".name.XXXXXX".
+void RemoveTemporariesOnSignal();
 
 // The settings store's and the text files' form: the existing file's link and mode are
 // kept, and a failure throws EFileWriteError naming the file.

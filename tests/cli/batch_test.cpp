@@ -114,7 +114,7 @@ TEST(VarokuQrBatch, Refusals) {
     const Row rows[] = {
         {{"batch", "-"}, "batch needs -o DIR, the folder for its pictures"},
         {{"batch", "-o", dir.Path()}, "batch takes one FILE of texts (- for standard input)"},
-        {{"batch", dir.Path() + "/none.txt", "-o", dir.Path()},
+        {{"batch", dir.Path() + "/none.txt", "-o", dir.Path() + "/new"},
          "cannot open " + dir.Path() + "/none.txt: No such file or directory"},
         {{"batch", "-", "-o", dir.Path() + "/no/such"},
          "cannot make the folder " + dir.Path() + "/no/such: No such file or directory"},
@@ -124,6 +124,13 @@ TEST(VarokuQrBatch, Refusals) {
         EXPECT_EQ(r.Exit, 2) << row.Message;
         EXPECT_EQ(r.Err, "varoku-qr: " + row.Message + "\n");
     }
+    EXPECT_TRUE(dir.Entries().empty());
+
+    // Every line failing is not "the others are in DIR", and leaves no empty folder.
+    const auto r = RunQr({"batch", "-", "-o", dir.Path() + "/out", "-v", "1"},
+                         std::string(30, 'a') + "\n" + std::string(40, 'b') + "\n");
+    EXPECT_EQ(r.Exit, 1);
+    EXPECT_TRUE(r.Err.ends_with("varoku-qr: all 2 lines failed; nothing was written\n")) << r.Err;
     EXPECT_TRUE(dir.Entries().empty());
 }
 

@@ -4,8 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -168,6 +172,45 @@ TEST(VarokuQr, WriteFailureLeavesTheOldFileWhole) {
     EXPECT_EQ(r.Err, "varoku-qr: cannot write " + target + ": File too large\n");
     EXPECT_EQ(cli_test::ReadFile(target), "old picture\n");
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"out.pbm"});
+}
+
+// -o writes through what is not a plain name: a link's target is replaced (the link
+// stays), a private file stays private, a device takes the bytes and stays a device,
+// and a full one (like --help into it) is a failure.
+TEST(VarokuQr, OutputWritesThroughLinksAndDevices) {
+    TScratchDir dir;
+    const std::string target = dir.Path() + "/target.pbm";
+    cli_test::WriteFile(target, "old\n");
+    ::chmod(target.c_str(), 0600);
+    ASSERT_EQ(::symlink("target.pbm", (dir.Path() + "/link.pbm").c_str()), 0);
+    auto r = RunQr({"-o", dir.Path() + "/link.pbm", "HELLO"});
+    ASSERT_EQ(r.Exit, 0) << r.Err;
+    struct stat st {};
+    ASSERT_EQ(::lstat((dir.Path() + "/link.pbm").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(cli_test::ReadFile(target), RunQr({"HELLO"}).Out);
+    ASSERT_EQ(::stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"link.pbm", "target.pbm"}));
+
+    if (::geteuid() != 0) GTEST_SKIP() << "devices need root";
+    const std::string null = dir.Path() + "/null", full = dir.Path() + "/full";
+    ASSERT_EQ(::mknod(null.c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);
+    ASSERT_EQ(::mknod(full.c_str(), S_IFCHR | 0666, makedev(1, 7)), 0);
+    EXPECT_EQ(RunQr({"-o", null, "-t", "png", "HELLO"}).Exit, 0);
+    ASSERT_EQ(::lstat(null.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISCHR(st.st_mode));
+    r = RunQr({"-o", full, "HELLO"});
+    EXPECT_EQ(r.Exit, 2);
+    EXPECT_NE(r.Err.find("No space left on device"), std::string::npos) << r.Err;
+    for (const char* option : {"--help", "-V"}) {
+        const std::string command = std::string(VAROKU_QR_PATH) + " " + option + " > " + full +
+                                    " 2> " + dir.Path() + "/err";
+        const int status = std::system(command.c_str());
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << option;
+        EXPECT_NE(cli_test::ReadFile(dir.Path() + "/err").find("cannot write standard output"),
+                  std::string::npos);
+    }
 }
 
 TEST(VarokuQr, OutputFileHoldsWhatStandardOutputWould) {

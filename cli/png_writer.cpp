@@ -1,0 +1,110 @@
+#include "cli/png_writer.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace cli {
+
+namespace {
+
+void PutBig32(std::string& out, std::uint32_t v) {
+    out += static_cast<char>(v >> 24);
+    out += static_cast<char>(v >> 16);
+    out += static_cast<char>(v >> 8);
+    out += static_cast<char>(v);
+}
+
+void PutChunk(std::string& out, const char* type, const std::string& data) {
+    PutBig32(out, static_cast<std::uint32_t>(data.size()));
+    const std::size_t start = out.size();
+    out.append(type, 4);
+    out += data;
+    const auto* bytes = reinterpret_cast<const Bytef*>(out.data() + start);
+    PutBig32(out,
+             static_cast<std::uint32_t>(::crc32(0, bytes, static_cast<uInt>(out.size() - start))));
+}
+
+} // namespace
+
+std::string EncodePng(int width, int height, const std::uint32_t* pixels, std::size_t stride) {
+    if (width <= 0 || height <= 0) return {};
+    // The palette in order of first appearance, so the background is entry 0.
+    std::vector<std::uint32_t> palette;
+    for (int y = 0; y < height && palette.size() <= 256; ++y) {
+        const std::uint32_t* row = pixels + static_cast<std::size_t>(y) * stride;
+        for (int x = 0; x < width; ++x) {
+            const std::uint32_t c = row[x] & 0xFFFFFF;
+            if (!palette.empty() && palette.back() == c) continue;
+            if (std::find(palette.begin(), palette.end(), c) == palette.end()) {
+                palette.push_back(c);
+                if (palette.size() > 256) break;
+            }
+        }
+    }
+    const bool indexed = palette.size() <= 256;
+    const int bits = !indexed               ? 8
+                     : palette.size() <= 2  ? 1
+                     : palette.size() <= 4  ? 2
+                     : palette.size() <= 16 ? 4
+                                            : 8;
+    const std::size_t rowBytes = indexed ? (static_cast<std::size_t>(width) * bits + 7) / 8
+                                         : static_cast<std::size_t>(width) * 3;
+
+    // Each row behind its filter byte (0, none: a two-colour picture gains nothing more).
+    std::string raw((rowBytes + 1) * static_cast<std::size_t>(height), '\0');
+    for (int y = 0; y < height; ++y) {
+        const std::uint32_t* row = pixels + static_cast<std::size_t>(y) * stride;
+        auto* out = reinterpret_cast<unsigned char*>(raw.data()) + y * (rowBytes + 1) + 1;
+        std::uint32_t lastColour = palette.empty() ? 0 : palette[0] + 1;
+        unsigned lastIndex = 0;
+        for (int x = 0; x < width; ++x) {
+            const std::uint32_t c = row[x] & 0xFFFFFF;
+            if (!indexed) {
+                out[3 * x] = static_cast<unsigned char>(c >> 16);
+                out[3 * x + 1] = static_cast<unsigned char>(c >> 8);
+                out[3 * x + 2] = static_cast<unsigned char>(c);
+                continue;
+            }
+            if (c != lastColour) {
+                lastColour = c;
+                lastIndex = static_cast<unsigned>(std::find(palette.begin(), palette.end(), c) -
+                                                  palette.begin());
+            }
+            const int bit = x * bits;
+            out[bit / 8] |= static_cast<unsigned char>(lastIndex << (8 - bits - bit % 8));
+        }
+    }
+
+    uLongf packedSize = ::compressBound(static_cast<uLong>(raw.size()));
+    std::string packed(packedSize, '\0');
+    if (::compress2(reinterpret_cast<Bytef*>(packed.data()), &packedSize,
+                    reinterpret_cast<const Bytef*>(raw.data()), static_cast<uLong>(raw.size()),
+                    Z_BEST_COMPRESSION) != Z_OK)
+        return {};
+    packed.resize(packedSize);
+
+    std::string png("\x89PNG\r\n\x1a\n", 8);
+    std::string header;
+    PutBig32(header, static_cast<std::uint32_t>(width));
+    PutBig32(header, static_cast<std::uint32_t>(height));
+    header += static_cast<char>(bits);
+    header += static_cast<char>(indexed ? 3 : 2); // palette or RGB
+    header.append(3, '\0');                       // deflate, adaptive filters, no interlace
+    PutChunk(png, "IHDR", header);
+    if (indexed) {
+        std::string plte;
+        for (const std::uint32_t c : palette) {
+            plte += static_cast<char>(c >> 16);
+            plte += static_cast<char>(c >> 8);
+            plte += static_cast<char>(c);
+        }
+        PutChunk(png, "PLTE", plte);
+    }
+    PutChunk(png, "IDAT", packed);
+    PutChunk(png, "IEND", {});
+    return png;
+}
+
+} // namespace cli

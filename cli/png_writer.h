@@ -1,0 +1,18 @@
+// PNG files of varoku-qr's pictures, written without Qt: a symbol picture has two
+// colours, so it goes out as a 1-bit palette image, several times smaller and cheaper
+// to compress than 32-bit pixels.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace cli {
+
+// PNG bytes of a width x height picture of 0xAARRGGBB pixels (alpha ignored), rows
+// `stride` pixels apart. Up to 256 colours give a palette image of the fewest bits per
+// pixel that hold them (1, 2, 4 or 8); more give 8-bit RGB. Empty when compression
+// fails or the picture is empty.
+std::string EncodePng(int width, int height, const std::uint32_t* pixels, std::size_t stride);
+
+} // namespace cli
