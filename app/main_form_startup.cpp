@@ -150,6 +150,7 @@ void TMainForm1::FormShow() {
             SetEditorText(composer::LoadTextFile(memoPath));
         } catch (const composer::EFileError&) {
             Memo1->clear();
+            platform::ShowStandardError(FileFailureText(memoPath, false));
         }
     }
 
