@@ -206,7 +206,8 @@ private:
     // A refusal naming every character of the fields that would be sent as "?"; the
     // first such field gets the caret. True when it refused.
     bool RefuseCharactersWithoutShiftJis(const std::vector<TFieldText>& fields);
-    // Says why "作成" drew nothing; `characters` above the counter's limit are named.
+    // Says why "作成" drew nothing. `characters` is the message counter's count (0 for
+    // the card and the bookmark): above the counter's limit the excess is named.
     void ReportNotDrawn(int characters);
 
     int mailMax_ = 15;

@@ -7,7 +7,6 @@
 #include <QTabWidget>
 
 #include <optional>
-#include <utility>
 #include <vector>
 
 #include "app/main_form.h"
@@ -185,7 +184,7 @@ void TMainForm1::Button1Click() {
         QRCode1->SetCode(bookmark.payload);
         QRCode1->SetSymbolEnabled(true);
         SetStatusText(1, QString::number(QRCode1->EmodeR()));
-        if (!QRCode1->SymbolDisped()) ReportNotDrawn(composer::CountMbChars(bookmark.payload));
+        if (!QRCode1->SymbolDisped()) ReportNotDrawn(0);
         break;
     }
     case tabCard: {
@@ -239,7 +238,7 @@ void TMainForm1::Button1Click() {
         if (QRCode1->SymbolDisped())
             ShowAlert(QStringLiteral(" 住所登録用QR コードを作成しました。"));
         else
-            ReportNotDrawn(composer::CountMbChars(composed.payload));
+            ReportNotDrawn(0);
         break;
     }
     default: {

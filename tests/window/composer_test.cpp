@@ -331,6 +331,16 @@ TEST_F(Composer, MoreThanSixHundredCharactersRedrawsAsOneSymbol) {
     // The code drawn before, now in one symbol, and no stale second symbol beside it.
     EXPECT_EQ(Joined(1), std::string(160, 'x'));
     EXPECT_EQ(Symbols()[0].SequenceIndex, -1);
+
+    // Too long for four symbols: said, naming the excess over the counter's limit.
+    // (Kana and letters by turns: the modes change at every character.)
+    Type(QStringLiteral("あa").repeated(325));
+    ForgetBoxes();
+    Create();
+    EXPECT_FALSE(form->QRCode1->SymbolDisped());
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_TRUE(Boxes()[0].Text.startsWith(QStringLiteral("文章が 50 文字長すぎる")));
+    EXPECT_EQ(Boxes()[0].Icon, MsgIcon::Error);
 }
 
 TEST_F(Composer, UserTagIsReplacedAndTheTemplateComesBackAfterADrawing) {
