@@ -1,8 +1,9 @@
-// The application object: its title, and the standard error box for every error that
-// escapes a handler, after which the program goes on.
+// The application object: its title, Qt's own Japanese translations, and the standard error box for
+// every error that escapes a handler, after which the program goes on.
 #pragma once
 
 #include <QApplication>
+#include <QString>
 
 class TApplication : public QApplication {
     Q_OBJECT
@@ -13,3 +14,7 @@ public:
     // text in the standard error box and the event counts as handled.
     bool notify(QObject* receiver, QEvent* event) override;
 };
+
+// Japanese words for a file the program could not write (`writing`) or read: the
+// file's path and the likely reason, found by looking at the file and its folder.
+QString FileFailureText(const QString& path, bool writing);

@@ -8,6 +8,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/about_box.h"
 #include "app/string_holder.h"
@@ -135,6 +136,11 @@ public:
     // Desktop alert with an empty header.
     void ShowAlert(const QString& text);
 
+    // One line per character of `text` that has no Shift-JIS form: where it is (`where`,
+    // then the line when the text has several, and the character's place) and the
+    // character with its code point. Empty when every character has a form.
+    static QStringList CharactersWithoutShiftJis(const QString& where, const QString& text);
+
     // --- handlers ---
     void Button1Click();
     void Memo1Change();
@@ -191,6 +197,18 @@ private:
     void SetEditorLines(const QStringList& lines);
     QStringList EditorLines() const;
     void SetBookmarkFieldsForCarrier();
+
+    struct TFieldText {
+        QWidget* Widget;
+        QString Name;
+        QString Text;
+    };
+    // A refusal naming every character of the fields that would be sent as "?"; the
+    // first such field gets the caret. True when it refused.
+    bool RefuseCharactersWithoutShiftJis(const std::vector<TFieldText>& fields);
+    // Says why "作成" drew nothing. `characters` is the message counter's count (0 for
+    // the card and the bookmark): above the counter's limit the excess is named.
+    void ReportNotDrawn(int characters);
 
     int mailMax_ = 15;
 };

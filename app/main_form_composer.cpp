@@ -7,6 +7,7 @@
 #include <QTabWidget>
 
 #include <optional>
+#include <vector>
 
 #include "app/main_form.h"
 #include "composer/payload.h"
@@ -22,7 +23,97 @@ constexpr int kMessageLimit = 600;
 
 enum ComposeTab { tabMessage = 0, tabCard = 1, tabBookmark = 2 };
 
+// Lines of the refusal listed before the rest is only counted, so the box still fits.
+constexpr int kGapLinesShown = 10;
+
+// Input methods type telephone numbers in full width ("０９０－１２３４"), and the
+// hyphen key gives "ー" in kana mode; phones want the ASCII forms.
+QString HalfWidthPhone(const QString& text) {
+    QString out = text;
+    for (QChar& c : out) {
+        const char16_t u = c.unicode();
+        if (u >= 0xFF10 && u <= 0xFF19) {
+            c = QChar(u'0' + (u - 0xFF10));
+        } else if (u == 0xFF0D || u == 0x2010 || u == 0x2011 || u == 0x2012 || u == 0x2013 ||
+                   u == 0x2014 || u == 0x2015 || u == 0x2212 || u == 0x30FC || u == 0xFF70) {
+            c = QLatin1Char('-');
+        }
+    }
+    return out;
+}
+
 } // namespace
+
+QStringList TMainForm1::CharactersWithoutShiftJis(const QString& where, const QString& text) {
+    std::vector<platform::TShiftJisUnmappable> gaps;
+    platform::QStringToShiftJis(text, &gaps);
+    QStringList lines;
+    if (gaps.empty()) return lines;
+    const bool multiLine = text.contains(QLatin1Char('\n'));
+    int position = 0; // code points so far, as the converter counts them
+    int line = 1;
+    int column = 0;
+    std::size_t next = 0;
+    for (qsizetype i = 0; i < text.size() && next < gaps.size(); ++i) {
+        const qsizetype first = i;
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ++i;
+        ++position;
+        ++column;
+        if (position == gaps[next].Position) {
+            const QString place =
+                multiLine ? QStringLiteral("%1 %2行目 %3文字目").arg(where).arg(line).arg(column)
+                          : QStringLiteral("%1 %2文字目").arg(where).arg(column);
+            const QString code = QString::number(static_cast<uint>(gaps[next].Character), 16)
+                                     .toUpper()
+                                     .rightJustified(4, QLatin1Char('0'));
+            lines.push_back(QStringLiteral("%1：「%2」(U+%3)")
+                                .arg(place, text.mid(first, i - first + 1), code));
+            ++next;
+        }
+        if (text[i] == QLatin1Char('\n')) {
+            ++line;
+            column = 0;
+        }
+    }
+    return lines;
+}
+
+bool TMainForm1::RefuseCharactersWithoutShiftJis(const std::vector<TFieldText>& fields) {
+    QStringList lines;
+    QWidget* first = nullptr;
+    for (const TFieldText& field : fields) {
+        const QStringList found = CharactersWithoutShiftJis(field.Name, field.Text);
+        if (!found.isEmpty() && !first) first = field.Widget;
+        lines += found;
+    }
+    if (lines.isEmpty()) return false;
+    const qsizetype hidden = lines.size() - kGapLinesShown;
+    if (hidden > 0) {
+        lines.resize(kGapLinesShown);
+        lines.push_back(QStringLiteral("ほか %1 文字").arg(hidden));
+    }
+    platform::ShowMessage(
+        QStringLiteral(
+            "携帯電話の文字（Shift-JIS）にない文字があるため、QR コードを作成できません。"
+            "\r\n%1")
+            .arg(lines.join(QStringLiteral("\r\n"))),
+        QString::fromUtf8(composer::kCardProblemCaption), platform::MsgIcon::Error);
+    if (first) first->setFocus();
+    return true;
+}
+
+void TMainForm1::ReportNotDrawn(int characters) {
+    const QString text =
+        characters > kMessageLimit
+            ? QStringLiteral("文章が %1 文字長すぎるため、QR コードを作成できません。\r\n"
+                             "%2 文字以内にしてからやり直して下さい。")
+                  .arg(characters - kMessageLimit)
+                  .arg(kMessageLimit)
+            : QStringLiteral("内容が QR コード 4 個に収まらないため、作成できません。\r\n"
+                             "短くしてからやり直して下さい。");
+    platform::ShowMessage(text, QString::fromUtf8(composer::kEmptyBodyCaption),
+                          platform::MsgIcon::Error);
+}
 
 std::string TMainForm1::EditorText() const {
     return composer::EditorTextToShiftJis(Memo1->toPlainText());
@@ -81,6 +172,10 @@ void TMainForm1::Button1Click() {
     const int carrier = CaraiaGroup1->ItemIndex();
     switch (sPage2->currentIndex()) {
     case tabBookmark: {
+        if (RefuseCharactersWithoutShiftJis(
+                {{SiteEdit1, QStringLiteral("サイト名"), SiteEdit1->text()},
+                 {URLEdit1, QStringLiteral("URL"), URLEdit1->text()}}))
+            return;
         const composer::TBookmarkResult bookmark = composer::ComposeBookmark(
             composer::ToShiftJis(SiteEdit1->text()), composer::ToShiftJis(URLEdit1->text()));
         const QString shownUrl = composer::FromShiftJis(bookmark.url);
@@ -89,9 +184,26 @@ void TMainForm1::Button1Click() {
         QRCode1->SetCode(bookmark.payload);
         QRCode1->SetSymbolEnabled(true);
         SetStatusText(1, QString::number(QRCode1->EmodeR()));
+        if (!QRCode1->SymbolDisped()) ReportNotDrawn(0);
         break;
     }
     case tabCard: {
+        for (QLineEdit* phone : {PhoneEdit1, PhoneEdit2}) {
+            const QString half = HalfWidthPhone(phone->text());
+            if (half != phone->text()) phone->setText(half);
+        }
+        if (RefuseCharactersWithoutShiftJis({
+                {SeiEdit1, QStringLiteral("姓"), SeiEdit1->text()},
+                {MeiEdit1, QStringLiteral("名"), MeiEdit1->text()},
+                {kanaEdit1, QStringLiteral("よみ（姓）"), kanaEdit1->text()},
+                {kanaEdit2, QStringLiteral("よみ（名）"), kanaEdit2->text()},
+                {PhoneEdit1, QStringLiteral("電話番号1"), PhoneEdit1->text()},
+                {PhoneEdit2, QStringLiteral("電話番号2"), PhoneEdit2->text()},
+                {AddresEdit1, QStringLiteral("メール1"), AddresEdit1->text()},
+                {AddresEdit2, QStringLiteral("メール2"), AddresEdit2->text()},
+                {Memo2, QStringLiteral("メモ"), Memo2->toPlainText()},
+            }))
+            return;
         composer::TCardFields card;
         card.familyName = composer::ToShiftJis(SeiEdit1->text());
         card.givenName = composer::ToShiftJis(MeiEdit1->text());
@@ -111,8 +223,12 @@ void TMainForm1::Button1Click() {
             platform::ShowMessage(QString::fromUtf8(composer::CardProblemMessage(problem)),
                                   QString::fromUtf8(composer::kCardProblemCaption),
                                   platform::MsgIcon::Error);
-            if (problem == composer::TCardProblem::Tel1FullWidth) PhoneEdit1->clear();
-            if (problem == composer::TCardProblem::Tel2FullWidth) PhoneEdit2->clear();
+            // The refused text stays for the user to mend; the caret goes to it.
+            QWidget* field = kanaEdit1;
+            if (problem == composer::TCardProblem::GivenKanaKanji) field = kanaEdit2;
+            if (problem == composer::TCardProblem::Tel1FullWidth) field = PhoneEdit1;
+            if (problem == composer::TCardProblem::Tel2FullWidth) field = PhoneEdit2;
+            field->setFocus();
             return;
         }
         QRCode1->SetCount(composed.count);
@@ -121,9 +237,17 @@ void TMainForm1::Button1Click() {
         SetStatusText(1, QString::number(QRCode1->EmodeR()));
         if (QRCode1->SymbolDisped())
             ShowAlert(QStringLiteral(" 住所登録用QR コードを作成しました。"));
+        else
+            ReportNotDrawn(0);
         break;
     }
     default: {
+        if (RefuseCharactersWithoutShiftJis({
+                {Memo1, QStringLiteral("本文"), Memo1->toPlainText()},
+                {SubjectEdit1, QStringLiteral("件名"), SubjectEdit1->text()},
+                {MailComb1, QStringLiteral("宛先"), MailComb1->currentText()},
+            }))
+            return;
         composer::TMessageFields fields;
         fields.body = EditorText();
         fields.address = composer::ToShiftJis(MailComb1->currentText());
@@ -144,6 +268,7 @@ void TMainForm1::Button1Click() {
         QRCode1->SetSymbolEnabled(true);
 
         const bool drawn = QRCode1->SymbolDisped();
+        if (!drawn) ReportNotDrawn(composer::CountMbChars(fields.body));
         if (drawn) {
             ShowAlert(QStringLiteral(" QR コードを作成しました。"));
             if (RestorePending) {

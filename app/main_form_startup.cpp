@@ -12,6 +12,9 @@
 #include <QSpinBox>
 #include <QTabWidget>
 
+#include <algorithm>
+
+#include "app/application.h"
 #include "app/main_form.h"
 #include "composer/ex_ini_file.h"
 #include "composer/file_error.h"
@@ -126,7 +129,12 @@ void TMainForm1::FormShow() {
 
     list = ToShiftJisList(CaraiaGroup1->Items());
     IniSet->ReadStrings("MAKER", "KEITAI", list);
-    CaraiaGroup1->SetItems(FromShiftJisList(list));
+    // A list with no carrier name in it would leave the group without a button and turn
+    // every mail into plain text; the three carriers come back instead.
+    const bool anyCarrier = std::any_of(list.begin(), list.end(), [](const std::string& name) {
+        return name.find_first_not_of(" \t") != std::string::npos;
+    });
+    if (anyCarrier) CaraiaGroup1->SetItems(FromShiftJisList(list));
 
     list = ToShiftJisList(Items(MailComb1));
     IniSet->ReadStrings("MAIL", "E-MAIL", list);
@@ -142,6 +150,7 @@ void TMainForm1::FormShow() {
             SetEditorText(composer::LoadTextFile(memoPath));
         } catch (const composer::EFileError&) {
             Memo1->clear();
+            platform::ShowStandardError(FileFailureText(memoPath, false));
         }
     }
 
@@ -195,11 +204,21 @@ bool TMainForm1::FormCloseQuery() {
         IniSet->WriteStrings("MWORD", "CONTS", ToShiftJisList(Items(ListBox2)));
         IniSet->WriteStrings("MAKER", "KEITAI", ToShiftJisList(CaraiaGroup1->Items()));
         IniSet->WriteStrings("MAIL", "E-MAIL", ToShiftJisList(Items(MailComb1)));
-    } catch (const std::exception& error) {
-        platform::ShowStandardError(QString::fromUtf8(error.what()));
+    } catch (const std::exception&) {
+        platform::ShowStandardError(FileFailureText(IniSet->Path(), true));
     }
 
     if (MemoCheck1->isChecked()) {
+        // The file stays Shift-JIS for whatever else reads it, so a character without a
+        // form there is lost: name each one rather than let it turn into "?" unseen.
+        const QStringList gaps =
+            CharactersWithoutShiftJis(QStringLiteral("本文"), Memo1->toPlainText());
+        if (!gaps.isEmpty())
+            platform::ShowMessage(
+                QStringLiteral("携帯電話の文字（Shift-JIS）にない文字は「?」として保存しました。"
+                               "\r\n%1")
+                    .arg(gaps.join(QStringLiteral("\r\n"))),
+                QStringLiteral("文章の保存"), platform::MsgIcon::Warning);
         try {
             platform::EnsurePrivateFolder(Locations.DataDir);
             composer::SaveTextFile(

@@ -6,7 +6,9 @@
 #include <QPlainTextEdit>
 #include <QTabWidget>
 
+#include "app/application.h"
 #include "app/main_form.h"
+#include "composer/file_error.h"
 #include "composer/shift_jis_text.h"
 #include "composer/text_files.h"
 #include "platform/lamp.h"
@@ -54,7 +56,13 @@ void TMainForm1::LoadTemplate(int digit) {
     }
     // Read before the editor is touched: a file that cannot be read goes on to the
     // standard error box and leaves the user's text where it was.
-    const std::string text = composer::LoadTextFile(file);
+    std::string text;
+    try {
+        text = composer::LoadTextFile(file);
+    } catch (const composer::EFileError&) {
+        platform::ShowStandardError(FileFailureText(file, false));
+        return;
+    }
     Memo1->clear();
     SList1.Clear();
     SetEditorText(text);
@@ -72,10 +80,25 @@ void TMainForm1::SaveTemplate(int digit) {
                               platform::MsgButtons::YesNo) != platform::MsgResult::Yes) {
         return;
     }
-    platform::EnsurePrivateFolder(Locations.DataDir);
-    composer::SaveTextFile(file, EditorText());
+    const QStringList gaps =
+        CharactersWithoutShiftJis(QStringLiteral("本文"), Memo1->toPlainText());
+    if (!gaps.isEmpty()) {
+        platform::ShowMessage(QStringLiteral("携帯電話の文字（Shift-JIS）にない文字があるため、"
+                                             "テンプレートに保存できません。\r\n%1")
+                                  .arg(gaps.join(QStringLiteral("\r\n"))),
+                              QStringLiteral("書き込みエラー"), platform::MsgIcon::Error);
+        return;
+    }
+    try {
+        platform::EnsurePrivateFolder(Locations.DataDir);
+        composer::SaveTextFile(file, EditorText());
+    } catch (const std::exception&) {
+        platform::ShowStandardError(FileFailureText(file, true));
+        return;
+    }
     RWFlgBtn1->SetDown(false);
-    ModeLED->SetLit(true);
+    // Write mode ends with the saving: the lamp and the status bar say so.
+    RWFlgBtn1Click();
 }
 
 void TMainForm1::sPage2Change() {

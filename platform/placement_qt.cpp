@@ -7,13 +7,6 @@
 namespace platform {
 namespace {
 
-// Width and height the window manager adds around the client area; zero until the
-// window has a frame.
-QSize FrameExtra(const QWidget& window) {
-    const QSize extra = window.frameGeometry().size() - window.geometry().size();
-    return {std::max(extra.width(), 0), std::max(extra.height(), 0)};
-}
-
 bool OnSomeScreen(const QRect& frame) {
     for (const QScreen* screen : QGuiApplication::screens()) {
         if (screen->availableGeometry().intersects(frame)) return true;
@@ -35,34 +28,30 @@ TWindowPlacement GetWindowPlacement(const QWidget& window) {
         placement.ShowCmd = window.isVisible() ? swNormal : swHide;
     }
 
-    // pos() is the frame's corner while size() is the client's; the normal geometry is
-    // the client rectangle of the restored window.
+    // The inside area, not the frame: it is what setGeometry takes back, and a window
+    // manager's frame is not known before the window is mapped. Storing the frame and
+    // applying it to the inside made the window creep by the frame on every restart.
     const bool normal =
         !(state & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
     const QRect client = normal ? window.geometry() : window.normalGeometry();
-    const QPoint frameOffset = window.geometry().topLeft() - window.frameGeometry().topLeft();
-    const QPoint corner = normal ? window.pos() : client.topLeft() - frameOffset;
-    const QSize frame = client.size() + FrameExtra(window);
-    placement.Left = corner.x();
-    placement.Top = corner.y();
-    placement.Right = corner.x() + frame.width();
-    placement.Bottom = corner.y() + frame.height();
+    placement.Left = client.left();
+    placement.Top = client.top();
+    placement.Right = client.left() + client.width();
+    placement.Bottom = client.top() + client.height();
     return placement;
 }
 
 void SetWindowPlacement(QWidget& window, const TWindowPlacement& placement) {
     if (placement.Right > placement.Left && placement.Bottom > placement.Top) {
-        const QSize extra = FrameExtra(window);
-        QRect frame(placement.Left, placement.Top, placement.Right - placement.Left,
-                    placement.Bottom - placement.Top);
-        if (!OnSomeScreen(frame)) {
+        QRect client(placement.Left, placement.Top, placement.Right - placement.Left,
+                     placement.Bottom - placement.Top);
+        if (!OnSomeScreen(client)) {
             if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-                frame.moveCenter(screen->availableGeometry().center());
+                client.moveCenter(screen->availableGeometry().center());
             }
         }
         window.setWindowState(window.windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized));
-        window.resize(frame.size() - extra);
-        window.move(frame.topLeft());
+        window.setGeometry(client);
     }
     const bool maximise =
         placement.ShowCmd == swMaximized ||

@@ -21,7 +21,7 @@ struct TWindowPlacement {
     int ShowCmd = swNormal;
     int MaxX = -1; // position of the maximised window; -1 for "wherever it lands"
     int MaxY = -1;
-    int Left = 0; // the restored (normal) frame geometry as edges, not a size:
+    int Left = 0; // the restored (normal) inside area as edges, not a size:
     int Top = 0;  // right = left + width, bottom = top + height
     int Right = 0;
     int Bottom = 0;

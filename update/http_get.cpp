@@ -65,6 +65,8 @@ void THTTPGet::DownloadDone(THTTPGetThread& worker) {
         ~Forget() { worker.reset(); }
     } forget{worker_};
     result_ = worker.Result();
+    failure_ = worker.Failure();
+    httpStatus_ = worker.HttpStatus();
     if (!result_)
         DoError();
     else if (worker.Target() == htFile)

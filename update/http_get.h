@@ -75,6 +75,10 @@ public:
     bool Busy() const { return worker_ != nullptr; }
     // The outcome of the last download that ended.
     bool Result() const { return result_; }
+    // Why the last download that ended failed (hfNone after a success), and the status
+    // of the server's reply line (0 when none came); an error page arrives as text.
+    THTTPFailure Failure() const { return failure_; }
+    long HttpStatus() const { return httpStatus_; }
 
 protected:
     virtual void DoProgress(std::int64_t total, std::int64_t received);
@@ -90,6 +94,8 @@ private:
     THTTPGetSettings settings_;
     bool waitThread_ = false;
     bool result_ = false;
+    THTTPFailure failure_ = hfNone;
+    long httpStatus_ = 0;
     std::shared_ptr<THTTPGetThread> worker_;
 };
 

@@ -129,6 +129,7 @@ void THTTPGetThread::Terminate() {
     terminated_ = true;
     std::lock_guard lock(mutex_);
     result_ = false;
+    failure_ = hfAborted;
     if (multi_) curl_multi_wakeup(static_cast<CURLM*>(multi_));
 }
 
@@ -141,6 +142,11 @@ void THTTPGetThread::Release() {
 bool THTTPGetThread::Result() const {
     std::lock_guard lock(mutex_);
     return result_;
+}
+
+THTTPFailure THTTPGetThread::Failure() const {
+    std::lock_guard lock(mutex_);
+    return result_ ? hfNone : failure_;
 }
 
 int THTTPGetThread::Running() {
@@ -165,6 +171,7 @@ void THTTPGetThread::Execute() {
     {
         std::lock_guard lock(mutex_);
         result_ = ok && !terminated_;
+        failure_ = terminated_ ? hfAborted : transferFailure_;
     }
     DeliverEnd();
 }
@@ -255,8 +262,22 @@ bool THTTPGetThread::Transfer() {
         std::lock_guard lock(mutex_);
         multi_ = nullptr;
     }
+    curl_easy_getinfo(e, CURLINFO_RESPONSE_CODE, &httpStatus_);
     curl_multi_remove_handle(multi.get(), e);
     easy_ = nullptr;
+    switch (code) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+    case CURLE_COULDNT_CONNECT:
+        transferFailure_ = hfNoConnection;
+        break;
+    case CURLE_OPERATION_TIMEDOUT:
+        transferFailure_ = hfTimeout;
+        break;
+    default:
+        transferFailure_ = hfTransfer;
+        break;
+    }
     // A transfer cut short (timeout, connection lost before Content-Length was reached,
     // the reply too long) is a failure even when some bytes came.
     return finished && code == CURLE_OK && !terminated_ && received_ > 0;

@@ -42,6 +42,15 @@ struct THTTPGetSettings {
 // Where the received bytes go.
 enum THTTPTarget { htText, htFile };
 
+// Why a download gave nothing, as far as the worker could tell.
+enum THTTPFailure {
+    hfNone,         // it succeeded
+    hfNoConnection, // the host could not be found or reached (no network, no server)
+    hfTimeout,      // connecting or the whole transfer took longer than allowed
+    hfTransfer,     // the reply broke off, was too long, or had nothing in it
+    hfAborted,      // Terminate asked it to stop
+};
+
 // Host, port and object path of a download address.
 struct THTTPAddress {
     std::string Host;
@@ -80,6 +89,10 @@ public:
     // What the download gave; read them from the end handler.
     bool Result() const;
     const std::string& Text() const { return text_; }
+    // Why a failed download failed; hfNone after a success.
+    THTTPFailure Failure() const;
+    // The status the server's reply line gave, 0 when no reply came.
+    long HttpStatus() const { return httpStatus_; }
     std::int64_t Received() const { return received_; }
     std::int64_t Expected() const { return expected_; }
     THTTPTarget Target() const { return target_; }
@@ -107,9 +120,10 @@ private:
 
     std::atomic<bool> terminated_{false};
     mutable std::mutex mutex_;
-    QObject* context_ = nullptr; // guarded by mutex_
-    void* multi_ = nullptr;      // guarded by mutex_: the curl multi handle to wake
-    bool result_ = false;        // guarded by mutex_
+    QObject* context_ = nullptr;        // guarded by mutex_
+    void* multi_ = nullptr;             // guarded by mutex_: the curl multi handle to wake
+    bool result_ = false;               // guarded by mutex_
+    THTTPFailure failure_ = hfTransfer; // guarded by mutex_
 
     // The context's thread only.
     bool released_ = false;
@@ -122,6 +136,8 @@ private:
     std::string text_;
     std::int64_t received_ = 0;
     std::int64_t expected_ = 0;
+    long httpStatus_ = 0;
+    THTTPFailure transferFailure_ = hfTransfer;
 };
 
 } // namespace update

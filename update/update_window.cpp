@@ -154,6 +154,7 @@ TForm2::TForm2(QWidget* parent)
     HTTPGet1->OnDoneString = [this](QObject* sender, const std::string& result) {
         HTTPGet1DoneString(sender, result);
     };
+    HTTPGet1->OnError = [this](QObject* sender) { HTTPGet1Error(sender); };
 }
 
 TForm2::~TForm2() {
@@ -176,9 +177,44 @@ void TForm2::FormShow() {
     HTTPGet1->StartDownload();
 }
 
+QString FetchFailureText(THTTPFailure failure, long httpStatus) {
+    QString reason;
+    if (httpStatus >= 400) {
+        reason = QStringLiteral("サーバーがエラー %1 を返しました").arg(httpStatus);
+    } else {
+        switch (failure) {
+        case hfNoConnection:
+            reason = QStringLiteral("ネットワークに接続できません");
+            break;
+        case hfTimeout:
+            reason = QStringLiteral("応答がなく時間切れになりました");
+            break;
+        case hfAborted:
+            reason = QStringLiteral("中断されました");
+            break;
+        case hfNone:
+            reason = QStringLiteral("受け取った内容が更新情報ではありません");
+            break;
+        case hfTransfer:
+            reason = QStringLiteral("受信が途中で失敗しました");
+            break;
+        }
+    }
+    return QStringLiteral("更新情報を取得できませんでした（%1）。").arg(reason);
+}
+
+void TForm2::HTTPGet1Error(QObject*) {
+    Memo1->appendPlainText(FetchFailureText(HTTPGet1->Failure(), HTTPGet1->HttpStatus()));
+}
+
 void TForm2::HTTPGet1DoneString(QObject*, const std::string& Result) {
+    // An error page or somebody else's text is a failed check, said under the access
+    // line, not a report.
+    if (HTTPGet1->HttpStatus() >= 400 || Result.find("Varoku") == std::string::npos) {
+        HTTPGet1Error(HTTPGet1);
+        return;
+    }
     Memo1->clear();
-    if (Result.find("Varoku") == std::string::npos) return;
     SetPublishedVersion(TagText(Result, "<SoftVer>", "</SoftVer>"));
     URLLabel1->SetURL(composer::FromShiftJis(TagText(Result, "<SoftURL>", "</SoftURL>")));
     const std::string& running = platform::AppVersion();

@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "update/http_get_thread.h"
+
 class QFrame;
 class QLabel;
 class QPlainTextEdit;
@@ -21,6 +23,10 @@ class TPCInfo;
 namespace update {
 
 class THTTPGet;
+
+// The line that says the update information could not be fetched: the reason from the
+// download's failure, or the server's error status when it sent one (400 and above).
+QString FetchFailureText(THTTPFailure failure, long httpStatus);
 
 // Where the update text is fetched from unless the window is told otherwise.
 extern const char* const kUpdateAddress;
@@ -50,6 +56,9 @@ public:
     // The downloaded text (Shift-JIS): the published version and address are read
     // from it and the report is written, or left empty when the text is not ours.
     void HTTPGet1DoneString(QObject* Sender, const std::string& Result);
+    // A download that failed, or brought an error page or a text that is not ours: a
+    // line under the access line says the check failed and why, in a few words.
+    void HTTPGet1Error(QObject* Sender);
     // The close button: the window closes with the result OK.
     void Button1Click();
 

@@ -21,27 +21,27 @@ protected:
     std::unique_ptr<QWidget> owned;
 };
 
-TEST_F(Placement, RoundTripsTheNormalFrameAsEdges) {
+TEST_F(Placement, RoundTripsTheInsideAreaAsEdgesOverRestarts) {
     owned->resize(550, 640);
     owned->move(100, 120);
-    platform::TWindowPlacement p = platform::GetWindowPlacement(*owned);
+    const platform::TWindowPlacement p = platform::GetWindowPlacement(*owned);
     EXPECT_EQ(p.ShowCmd, platform::swNormal);
-    EXPECT_EQ(p.Left, 100);
-    EXPECT_EQ(p.Top, 120);
-    EXPECT_EQ(p.Right - p.Left, owned->frameGeometry().width());
-    EXPECT_EQ(p.Bottom - p.Top, owned->frameGeometry().height());
+    EXPECT_EQ(QRect(QPoint(p.Left, p.Top), QPoint(p.Right - 1, p.Bottom - 1)), owned->geometry());
 
-    platform::TWindowPlacement moved = p;
-    moved.Left = 40;
-    moved.Top = 50;
-    moved.Right = 40 + (p.Right - p.Left) + 30;
-    moved.Bottom = 50 + (p.Bottom - p.Top) + 20;
-    platform::SetWindowPlacement(*owned, moved);
-    const platform::TWindowPlacement back = platform::GetWindowPlacement(*owned);
-    EXPECT_EQ(back.Left, moved.Left);
-    EXPECT_EQ(back.Top, moved.Top);
-    EXPECT_EQ(back.Right, moved.Right);
-    EXPECT_EQ(back.Bottom, moved.Bottom);
+    // Each restart is a new window, placed before it has a frame, as at start-up.
+    platform::TWindowPlacement record = p;
+    for (int restart = 0; restart < 10; ++restart) {
+        QWidget next;
+        next.setMinimumSize(100, 100);
+        platform::SetWindowPlacement(next, record);
+        next.show();
+        QCoreApplication::processEvents();
+        record = platform::GetWindowPlacement(next);
+    }
+    EXPECT_EQ(record.Left, p.Left);
+    EXPECT_EQ(record.Top, p.Top);
+    EXPECT_EQ(record.Right, p.Right);
+    EXPECT_EQ(record.Bottom, p.Bottom);
 }
 
 TEST_F(Placement, FrameOnNoScreenIsBroughtBack) {
@@ -53,7 +53,7 @@ TEST_F(Placement, FrameOnNoScreenIsBroughtBack) {
     platform::SetWindowPlacement(*owned, p);
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_TRUE(area.intersects(owned->frameGeometry()));
-    EXPECT_EQ(owned->width(), 300 - (owned->frameGeometry().width() - owned->width()));
+    EXPECT_EQ(owned->size(), QSize(300, 200));
 }
 
 TEST_F(Placement, ShowStatesOpenTheWindowNeverAsAnIcon) {

@@ -157,7 +157,8 @@ TEST_F(UpdateWindowTest, HowTheReplyIsRead) {
         const QString designLink = form->URLLabel1->URL();
         const QStringList lines = Report(*form);
         if (!row.reported) {
-            EXPECT_TRUE(lines.isEmpty()) << lines.join(QLatin1Char('|')).toStdString();
+            EXPECT_EQ(lines, (QStringList{QStringLiteral("*** アクセス中 ***"),
+                                          FetchFailureText(hfNone, 200)}));
             EXPECT_EQ(form->URLLabel1->URL(), designLink);
             continue;
         }
@@ -168,7 +169,7 @@ TEST_F(UpdateWindowTest, HowTheReplyIsRead) {
     }
 }
 
-TEST_F(UpdateWindowTest, FailedDownloadKeepsTheAccessLine) {
+TEST_F(UpdateWindowTest, FailedDownloadKeepsTheAccessLineAndSaysWhy) {
     LocalHttpServer server;
     server.Serve("/big.txt", "Varoku <SoftVer>9</SoftVer>" + std::string(2 << 20, ' '));
     update_test::RawServer silent({}, /*answer=*/false);
@@ -179,11 +180,24 @@ TEST_F(UpdateWindowTest, FailedDownloadKeepsTheAccessLine) {
         ++boxes;
         return platform::MsgResult::Ok;
     });
-    for (const std::string& url : {nobody, silent.Url("/Varoku.txt"), server.Url("/big.txt")}) {
-        SCOPED_TRACE(url);
-        const auto form = Open(url);
-        EXPECT_EQ(Report(*form), QStringList{QStringLiteral("*** アクセス中 ***")});
-        EXPECT_FALSE(form->HTTPGet1->Result());
+    update_test::RawServer refusing("HTTP/1.0 404 Not Found\r\nContent-Length: 6\r\n\r\nVaroku");
+    const struct {
+        std::string url;
+        QString reason;
+    } rows[] = {
+        {nobody, QStringLiteral("ネットワークに接続できません")},
+        {silent.Url("/Varoku.txt"), QStringLiteral("時間切れ")},
+        {server.Url("/big.txt"), QStringLiteral("受信が途中で失敗しました")},
+        {refusing.Url("/Varoku.txt"), QStringLiteral("サーバーがエラー 404 を返しました")},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.url);
+        const auto form = Open(row.url);
+        const QStringList lines = Report(*form);
+        ASSERT_EQ(lines.size(), 2) << lines.join(QLatin1Char('|')).toStdString();
+        EXPECT_EQ(lines[0], QStringLiteral("*** アクセス中 ***"));
+        EXPECT_TRUE(lines[1].startsWith(QStringLiteral("更新情報を取得できませんでした（")));
+        EXPECT_TRUE(lines[1].contains(row.reason)) << lines[1].toStdString();
     }
     EXPECT_EQ(boxes, 0);
 }

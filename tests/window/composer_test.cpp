@@ -6,10 +6,14 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <vector>
 
 #include "composer/shift_jis_text.h"
+#include "composer/text_files.h"
 #include "platform/alert_notifier.h"
+#include "platform/lamp.h"
 #include "platform/radio_group.h"
+#include "platform/stay_down_button.h"
 #include "qr/qr_code.h"
 #include "tests/window/window_fixture.h"
 
@@ -105,14 +109,16 @@ TEST_F(Composer, SubjectOptionsRewriteTheSubjectField) {
 TEST_F(Composer, AddressCardsDecodeAfterKanaNormalisation) {
     struct Row {
         int carrier;
+        const char* phone; // as an input method types it, or already half-width
         const char* expected;
     };
     const Row rows[] = {
-        {0,
+        {0, "０９０－１２３４－５６７８",
          "MECARD:N:山田 太郎;SOUND:ﾔﾏﾀﾞ ﾀﾛｳ;TEL:090-1234-5678;TEL:;EMAIL:taro@example.jp;EMAIL:;;"},
-        {1, "MEMORY:メモ一メモ二\r\nNAME1:山田 太郎\r\nNAME2:ﾔﾏﾀﾞ "
-            "ﾀﾛｳ\r\nTEL1:090-1234-5678\r\nTEL2:\r\n"
-            "MAIL1:taro@example.jp\r\nMAIL2:\r\n"},
+        {1, "090ー1234‐5678",
+         "MEMORY:メモ一メモ二\r\nNAME1:山田 太郎\r\nNAME2:ﾔﾏﾀﾞ "
+         "ﾀﾛｳ\r\nTEL1:090-1234-5678\r\nTEL2:\r\n"
+         "MAIL1:taro@example.jp\r\nMAIL2:\r\n"},
     };
     for (const Row& row : rows) {
         form->sPage2->setCurrentIndex(1);
@@ -121,12 +127,13 @@ TEST_F(Composer, AddressCardsDecodeAfterKanaNormalisation) {
         form->MeiEdit1->setText(QStringLiteral("太郎"));
         form->kanaEdit1->setText(QStringLiteral("やまだ"));
         form->kanaEdit2->setText(QStringLiteral("タロウ"));
-        form->PhoneEdit1->setText(QStringLiteral("090-1234-5678"));
+        form->PhoneEdit1->setText(QString::fromUtf8(row.phone));
         form->AddresEdit1->setText(QStringLiteral("taro@example.jp"));
         form->Memo2->setPlainText(QStringLiteral("メモ一\nメモ二"));
         Create();
         EXPECT_EQ(form->kanaEdit1->text(), QStringLiteral("ﾔﾏﾀﾞ"));
         EXPECT_EQ(form->kanaEdit2->text(), QStringLiteral("ﾀﾛｳ"));
+        EXPECT_EQ(form->PhoneEdit1->text(), QStringLiteral("090-1234-5678"));
         ASSERT_TRUE(form->QRCode1->SymbolDisped()) << row.carrier;
         EXPECT_EQ(Joined(1), ShiftJis(row.expected)) << row.carrier;
         EXPECT_EQ(form->Alert1->Text(), QStringLiteral(" 住所登録用QR コードを作成しました。"));
@@ -170,18 +177,21 @@ TEST_F(Composer, RefusalsNameTheProblemAndDrawNothing) {
         const char* caption;
         const char* phone1After;
         const char* phone2After;
+        int focus; // the refused field, which gets the caret: 1-4 in the window's order
     };
     const Row rows[] = {
-        {1, "山田", "たろう", "", "", "名前（姓）に漢字が含まれています。", "入力エラー", "", ""},
-        {1, "やまだ", "太郎", "", "", "名前（名）に漢字が含まれています。", "入力エラー", "", ""},
-        {1, "やまだ", "たろう", "０９０", "03-1111",
-         "電話番号1 に全角文字が含まれています。\r\n半角数字で入力して下さい。", "入力エラー", "",
-         "03-1111"},
-        {1, "やまだ", "たろう", "090", "０３",
+        {1, "山田", "たろう", "", "", "名前（姓）に漢字が含まれています。", "入力エラー", "", "",
+         1},
+        {1, "やまだ", "太郎", "", "", "名前（名）に漢字が含まれています。", "入力エラー", "", "",
+         2},
+        {1, "やまだ", "たろう", "０９０（自宅）", "03-1111",
+         "電話番号1 に全角文字が含まれています。\r\n半角数字で入力して下さい。", "入力エラー",
+         "090（自宅）", "03-1111", 3},
+        {1, "やまだ", "たろう", "090", "０３内線",
          "電話番号2 に全角文字が含まれています。\r\n半角数字で入力して下さい。", "入力エラー",
-         "090", ""},
+         "090", "03内線", 4},
         {0, "", "", "", "", "メール本文が入力されていません、\r\n入力してからやり直してください。",
-         "メッセージエラー", "", ""},
+         "メッセージエラー", "", "", 0},
     };
     for (const Row& row : rows) {
         ForgetBoxes();
@@ -203,9 +213,79 @@ TEST_F(Composer, RefusalsNameTheProblemAndDrawNothing) {
         EXPECT_EQ(form->StatusText(1), QStringLiteral("before"));
         EXPECT_EQ(form->PhoneEdit1->text(), QString::fromUtf8(row.phone1After));
         EXPECT_EQ(form->PhoneEdit2->text(), QString::fromUtf8(row.phone2After));
+        const QWidget* fields[] = {nullptr, form->kanaEdit1, form->kanaEdit2, form->PhoneEdit1,
+                                   form->PhoneEdit2};
+        if (row.focus != 0) {
+            EXPECT_EQ(form->focusWidget(), fields[row.focus]) << row.text;
+        }
     }
     // A reading in kanji stays in its field for the user to correct.
     EXPECT_EQ(form->kanaEdit1->text(), QStringLiteral(""));
+}
+
+TEST_F(Composer, CharactersWithoutShiftJisAreNamedAndNothingIsSent) {
+    struct Row {
+        int page;
+        QLineEdit* TMainForm1::*field; // besides the editor; null for none
+        const char* fieldText;
+        const char* body;
+        std::vector<const char*> named; // lines of the box, in order
+    };
+    const Row rows[] = {
+        {0, nullptr, "", "テスト😀", {"本文 4文字目：「😀」(U+1F600)"}},
+        {0,
+         &TMainForm1::SubjectEdit1,
+         "안녕",
+         "行一\n𠮷野家と안の店",
+         {"本文 2行目 1文字目：「𠮷」(U+20BB7)", "本文 2行目 5文字目：「안」(U+C548)",
+          "件名 1文字目：「안」(U+C548)", "件名 2文字目：「녕」(U+B155)"}},
+        {1, &TMainForm1::SeiEdit1, "山😀", "", {"姓 2文字目：「😀」(U+1F600)"}},
+        {2, &TMainForm1::SiteEdit1, "寿司🍣", "", {"サイト名 3文字目：「🍣」(U+1F363)"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.body);
+        form->QRCode1->Clear();
+        form->sPage2->setCurrentIndex(row.page);
+        const QString body = QString::fromUtf8(row.body);
+        Type(body);
+        if (row.field) (form->*row.field)->setText(QString::fromUtf8(row.fieldText));
+        ForgetBoxes();
+        form->Button1Click();
+        ASSERT_EQ(Boxes().size(), 1u);
+        const QStringList lines = Boxes()[0].Text.split(QStringLiteral("\r\n"));
+        ASSERT_EQ(lines.size(), static_cast<qsizetype>(row.named.size()) + 1);
+        for (size_t i = 0; i < row.named.size(); ++i)
+            EXPECT_EQ(lines[static_cast<qsizetype>(i) + 1], QString::fromUtf8(row.named[i]));
+        EXPECT_EQ(Boxes()[0].Icon, MsgIcon::Error);
+        EXPECT_FALSE(form->QRCode1->SymbolDisped());
+        EXPECT_EQ(form->Memo1->toPlainText(), body); // kept as typed
+        if (row.field) (form->*row.field)->clear();
+    }
+}
+
+TEST_F(Composer, SavingATemplateEndsWriteModeAndSaysSo) {
+    form->RWFlgBtn1->click();
+    ASSERT_TRUE(form->RWFlgBtn1->Down());
+    Type(QStringLiteral("絵文字😀入り"));
+    form->DocBtn[0]->click();
+    // Refused: a template is a Shift-JIS file and would keep a "?".
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_TRUE(Boxes()[0].Text.contains(QStringLiteral("本文 4文字目：「😀」(U+1F600)")))
+        << Boxes()[0].Text.toStdString();
+    EXPECT_TRUE(form->RWFlgBtn1->Down());
+    EXPECT_TRUE(ReadBytes(FilePath(composer::TemplateFileName(1))).empty());
+
+    Type(QStringLiteral("定型文"));
+    form->DocBtn[0]->click();
+    EXPECT_EQ(ReadBytes(FilePath(composer::TemplateFileName(1))), ShiftJis("定型文"));
+    EXPECT_FALSE(form->RWFlgBtn1->Down());
+    form->RWFlgBtn1->click(); // into write mode and out again: what read mode shows
+    form->RWFlgBtn1->click();
+    const QString readMode = form->StatusText(0);
+    form->RWFlgBtn1->click();
+    form->DocBtn[1]->click();
+    EXPECT_EQ(form->StatusText(0), readMode);
+    EXPECT_TRUE(form->ModeLED->Lit());
 }
 
 TEST_F(Composer, KanjiReadingIsKeptInItsField) {
@@ -251,6 +331,16 @@ TEST_F(Composer, MoreThanSixHundredCharactersRedrawsAsOneSymbol) {
     // The code drawn before, now in one symbol, and no stale second symbol beside it.
     EXPECT_EQ(Joined(1), std::string(160, 'x'));
     EXPECT_EQ(Symbols()[0].SequenceIndex, -1);
+
+    // Too long for four symbols: said, naming the excess over the counter's limit.
+    // (Kana and letters by turns: the modes change at every character.)
+    Type(QStringLiteral("あa").repeated(325));
+    ForgetBoxes();
+    Create();
+    EXPECT_FALSE(form->QRCode1->SymbolDisped());
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_TRUE(Boxes()[0].Text.startsWith(QStringLiteral("文章が 50 文字長すぎる")));
+    EXPECT_EQ(Boxes()[0].Icon, MsgIcon::Error);
 }
 
 TEST_F(Composer, UserTagIsReplacedAndTheTemplateComesBackAfterADrawing) {
@@ -283,8 +373,15 @@ TEST_F(Composer, PendingRestoreSurvivesARunThatCouldNotBeDrawn) {
     form->RepBtn1->click();
     // 800 kanji do not fit four version-10 symbols (167 each): nothing is drawn.
     Type(form->Memo1->toPlainText() + QString(800, QChar(0x6F22)));
+    ForgetBoxes();
     Create();
     ASSERT_FALSE(form->QRCode1->SymbolDisped());
+    // Said, with the excess over the counter's 600 characters.
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_TRUE(
+        Boxes()[0].Text.startsWith(QStringLiteral("文章が %1 文字長すぎる")
+                                       .arg(composer::CountMbChars(form->EditorText()) - 600)))
+        << Boxes()[0].Text.toStdString();
     EXPECT_TRUE(form->RestorePending);
     EXPECT_EQ(form->SList1.Strings(), QStringList{withTag});
 

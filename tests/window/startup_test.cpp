@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -193,8 +194,9 @@ TEST_F(Startup, SettingsFileFromWindowsIsReadAsItStands) {
     EXPECT_EQ(form->SubjectGroup1->ItemIndex(), 1);
     EXPECT_FALSE(form->MemoCheck1->isChecked());
     EXPECT_TRUE(form->ClipBtn1->isEnabled());
-    EXPECT_EQ(form->pos(), QPoint(120, 80));
-    EXPECT_EQ(form->frameGeometry().height(), 650);
+    // The edges are taken for the inside area, as this program writes them.
+    EXPECT_EQ(form->geometry().topLeft(), QPoint(120, 80));
+    EXPECT_EQ(form->height(), 650);
 
     // CLIPBOAD is read, never written; comments go at the first write.
     CloseWindow();
@@ -202,6 +204,40 @@ TEST_F(Startup, SettingsFileFromWindowsIsReadAsItStands) {
     EXPECT_NE(written.find("CLIPBOAD=1\r\n"), std::string::npos); // kept as it was read
     EXPECT_EQ(written.find("; written"), std::string::npos);
     EXPECT_NE(written.find(ShiftJis("KEITAI.3=ウィルコム\r\n")), std::string::npos);
+}
+
+TEST_F(Startup, CarrierListWithNoNameFallsBackToTheThreeCarriers) {
+    const QStringList defaults = [this] {
+        Start();
+        return form->CaraiaGroup1->Items();
+    }();
+    ASSERT_EQ(defaults.size(), 3);
+    for (const char* keitai :
+         {"KEITAI.Count=0\r\n", "KEITAI.Count=2\r\nKEITAI.0=\r\nKEITAI.1= \r\n"}) {
+        SCOPED_TRACE(keitai);
+        WriteBytes(SettingsPath(), std::string("[CONFIG]\r\nCARRIER=1\r\n[MAKER]\r\n") + keitai);
+        Start();
+        EXPECT_EQ(form->CaraiaGroup1->Items(), defaults);
+        EXPECT_EQ(form->CaraiaGroup1->ItemIndex(), 1);
+        CloseWindow();
+        EXPECT_NE(ReadBytes(SettingsPath()).find("KEITAI.Count=3"), std::string::npos);
+    }
+}
+
+TEST_F(Startup, StandardButtonsSpeakJapanese) {
+    QDialogButtonBox buttons(QDialogButtonBox::Yes | QDialogButtonBox::No | QDialogButtonBox::Ok);
+    EXPECT_TRUE(buttons.button(QDialogButtonBox::Yes)->text().startsWith(QStringLiteral("はい")));
+    EXPECT_TRUE(buttons.button(QDialogButtonBox::No)->text().startsWith(QStringLiteral("いいえ")));
+}
+
+TEST_F(Startup, MemoCharactersWithoutShiftJisAreNamedWhenSaved) {
+    Start();
+    form->MemoCheck1->setChecked(true);
+    Type(QStringLiteral("テスト😀"));
+    CloseWindow();
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_TRUE(Boxes()[0].Text.contains(QStringLiteral("本文 4文字目：「😀」(U+1F600)")));
+    EXPECT_EQ(ReadBytes(FilePath(QStringLiteral("MEMO.txt"))), ShiftJis("テスト?"));
 }
 
 TEST_F(Startup, AddressLimitIsClampedToTheSpinBox) {
@@ -259,7 +295,10 @@ TEST_F(Startup, UnwritableSettingsAreReportedAndTheWindowClosesAnyway) {
     EXPECT_FALSE(form->isVisible());
     ASSERT_EQ(Boxes().size(), 1u);
     EXPECT_TRUE(Boxes()[0].StandardError);
-    EXPECT_FALSE(Boxes()[0].Text.isEmpty());
+    // In Japanese, with the file's path, whatever Qt or the system would have said.
+    EXPECT_TRUE(Boxes()[0].Text.contains(QDir::toNativeSeparators(SettingsPath())))
+        << Boxes()[0].Text.toStdString();
+    EXPECT_TRUE(Boxes()[0].Text.contains(QStringLiteral("書き込めませんでした")));
     // The message is still saved, and the settings on disk are as they were.
     EXPECT_EQ(ReadBytes(FilePath(QStringLiteral("MEMO.txt"))), ShiftJis("失いたくない文章"));
     EXPECT_EQ(ReadBytes(ini), before);
