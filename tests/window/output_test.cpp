@@ -2,7 +2,9 @@
 // view, each read back with zxing-cpp, and the settings they keep.
 #include <QBuffer>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMimeData>
 #include <QPainter>
 #include <QPdfDocument>
