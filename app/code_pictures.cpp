@@ -157,6 +157,11 @@ int PrintCode(const qr::TQRCode& shown, QPrinter& printer, const TPrintLayout& l
         painter.scale(scale, scale);
         painter.setClipRect(QRect(0, 0, cellW, cellH));
         painter.translate(-left, -top - (k - 1) * cellH);
+        // A recording replays scaled by the device's resolution over its own; undo that,
+        // the scale above already says how large a picture pixel is on paper.
+        const double replay =
+            static_cast<double>(picture->Picture().logicalDpiX()) / printer.logicalDpiX();
+        painter.scale(replay, replay);
         painter.drawPicture(0, 0, picture->Picture());
         painter.restore();
     }

@@ -113,6 +113,12 @@ int TLargeView::ModulePixels() const {
 
 void TLargeView::paintEvent(QPaintEvent* event) {
     QWidget::paintEvent(event);
+    // The window empties its picture without a paint pass; show no symbol it dropped.
+    if (engine_ && !shown_.SymbolDisped()) {
+        engine_.reset();
+        current_ = 0;
+        NumberLabel->setText(QStringLiteral("QR コードがありません"));
+    }
     if (!engine_ || current_ < 1) return;
     QImage symbol = SymbolImage(*engine_, current_, ModulePixels());
     if (symbol.isNull()) return;

@@ -116,7 +116,7 @@ TEST_F(Output, SavedFilesHoldTheShownSymbolsAndTheFolderIsRemembered) {
             picture = pages[0];
         }
         ASSERT_FALSE(picture.isNull()) << row.name;
-        if (row.scale == 1) {
+        if (path.endsWith(QLatin1String(".png"))) {
             // The block of symbols at the window's size: two cells side by side.
             EXPECT_EQ(picture.width(), 2 * form->QRCode1->SymbolWidthS()) << row.name;
         }
@@ -238,15 +238,14 @@ TEST_F(Output, LargeViewShowsEachSymbolInOrderAndFollowsTheCode) {
     EXPECT_EQ(view->Current(), 2); // round from the first to the last
 
     // A new code replaces the old one and starts at its first symbol.
-    Type(QStringLiteral("短い"));
+    Type(QStringLiteral("短い文章です"));
     Create();
     EXPECT_EQ(view->Count(), 1);
     ASSERT_EQ(shown().size(), 1u);
     EXPECT_EQ(shown()[0].Bytes, Joined(1));
     form->QRCode1->Clear();
-    form->QRCode1->repaint();
+    EXPECT_TRUE(shown().empty()); // the view drops the symbol when it next paints
     EXPECT_EQ(view->Count(), 0);
-    EXPECT_TRUE(shown().empty());
 
     press(Qt::Key_Escape);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
