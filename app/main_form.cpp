@@ -99,6 +99,7 @@ TMainForm1::TMainForm1(const platform::TFileLocations& where, QWidget* parent)
     column->addWidget(Panel2);
     BuildStatusBar();
     ConfigureQrCode();
+    BuildOutputControls();
 
     AboutBoxDlg1.Title = QStringLiteral("Varoku のバージョン情報");
     AboutBoxDlg1.ProgramName = QStringLiteral("Varoku");
@@ -187,7 +188,13 @@ void TMainForm1::BuildQrPages() {
     optionsGrid->addWidget(new QLabel(QStringLiteral("メールアドレスの最大登録数"), options), 0, 0);
     optionsGrid->addWidget(mContEdit, 0, 1);
     optionsGrid->addWidget(SubjectGroup1, 1, 0, 1, 2);
-    optionsGrid->addWidget(MemoCheck1, 2, 0, 1, 2);
+    ClipCheck1 = Named(new QCheckBox(QStringLiteral("コピーボタンを使う"), options), "ClipCheck1");
+    ClipCheck1->setToolTip(
+        QStringLiteral("QR コードをクリップボードへコピーするボタンを使えるようにします。"));
+    auto* checkRow = new QHBoxLayout;
+    checkRow->addWidget(MemoCheck1);
+    checkRow->addWidget(ClipCheck1);
+    optionsGrid->addLayout(checkRow, 2, 0, 1, 2);
     auto* contact = new QGroupBox(QStringLiteral("お問い合わせ"), settings);
     auto* contactColumn = new QVBoxLayout(contact);
     contactColumn->setContentsMargins(6, 2, 6, 4);

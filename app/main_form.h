@@ -4,8 +4,10 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,6 +26,7 @@ class QPushButton;
 class QSpinBox;
 class QStatusBar;
 class QTabWidget;
+class TLargeView;
 
 namespace composer {
 class TExIniFile;
@@ -109,6 +112,26 @@ public:
     QStatusBar* StatusBar1 = nullptr;
     std::array<QLabel*, 2> StatusPanel{};
 
+    // --- the ways out: large view, save, print, drag, clipboard (main_form_output.cpp) ---
+    QPushButton* LargeBtn1 = nullptr;
+    QPushButton* SaveBtn1 = nullptr;
+    QPushButton* PrintBtn1 = nullptr;
+    QCheckBox* ClipCheck1 = nullptr;
+    // The open large view; null while none is open.
+    QPointer<TLargeView> LargeView1;
+    // Asks for the name to save the picture under, starting in `folder` (empty: the
+    // pictures folder); an empty name cancels. The file dialog unless replaced.
+    std::function<QString(const QString& folder)> AskSaveName;
+    // The folder of the last picture saved, as the settings file keeps it.
+    QString SaveFolder() const;
+    // Writes the shown code to `path` as PNG, SVG or PDF by its suffix; a failure is
+    // reported in a message box and leaves any existing file as it was.
+    bool SaveCodeAs(const QString& path);
+    void LargeBtn1Click();
+    void SaveBtn1Click();
+    void PrintBtn1Click();
+    void ClipCheck1Click();
+
     // --- parts without a face ---
     std::unique_ptr<composer::TExIniFile> IniSet;
     // Where the settings, "MEMO.txt" and the templates live; folders are made on the
@@ -180,6 +203,7 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildQrPages();
@@ -211,4 +235,9 @@ private:
     void ReportNotDrawn(int characters);
 
     int mailMax_ = 15;
+
+    void BuildOutputControls();
+    void WriteOutputSetting(const std::function<void()>& write);
+    QPoint dragStart_;
+    bool dragArmed_ = false;
 };

@@ -114,7 +114,8 @@ void TMainForm1::FormShow() {
     SubjectGroup1->SetItemIndex(
         IniSet->ReadInteger(kConfig, "NULLSUB", SubjectGroup1->ItemIndex()));
     MemoCheck1->setChecked(IniSet->ReadBool(kConfig, "MEMOCHK", false));
-    ClipBtn1->setEnabled(IniSet->ReadBool(kConfig, "CLIPBOAD", false));
+    ClipCheck1->setChecked(IniSet->ReadBool(kConfig, "CLIPBOAD", false));
+    ClipBtn1->setEnabled(ClipCheck1->isChecked());
 
     std::vector<std::string> list = ToShiftJisList(Items(ListBox1));
     IniSet->ReadStrings("MEMBER", "NAME", list);

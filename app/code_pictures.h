@@ -1,0 +1,56 @@
+// The window's code outside the window: the same drawing as files (PNG, SVG, PDF),
+// as drag-and-drop data, on printed pages, and as single symbols for the large view.
+// Every picture is drawn by a hidden copy of the shown component, so a file, a drop,
+// a page and the clipboard never disagree with what the window shows.
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+#include <memory>
+
+class QMimeData;
+class QPrinter;
+
+namespace qr {
+class TQRCode;
+namespace engine {
+class TQRSymbolEngine;
+}
+} // namespace qr
+
+enum TSaveFormat { sfPng, sfSvg, sfPdf };
+
+// The format a file name asks for by its suffix (any case); PNG for anything else.
+TSaveFormat SaveFormatFor(const QString& path);
+
+// A hidden component that draws `shown`'s code as `shown` does (code, division,
+// version, level, mask, captions, font, colours, turn and mirror), sized to its symbols,
+// as a bitmap (vector false) or a recorded vector picture. Null when `shown` shows no
+// complete picture or the copy divides the text differently.
+std::unique_ptr<qr::TQRCode> DrawingCopy(const qr::TQRCode& shown, bool vector, int column = 0);
+
+// The shown code as file bytes; empty when nothing is shown or the picture cannot be made.
+QByteArray CodePicture(const qr::TQRCode& shown, TSaveFormat format);
+
+// Drag-and-drop data: the picture as an image, as PNG bytes and as SVG. Null when
+// nothing is shown.
+QMimeData* CodeMimeData(const qr::TQRCode& shown);
+
+// How the printed symbols are laid out: each module ModuleMm millimetres wide, the
+// symbols with their captions side by side as many to a page as fit (or one to a page).
+struct TPrintLayout {
+    double ModuleMm = 0.5;
+    bool SymbolPerPage = false;
+};
+inline constexpr double kMinModuleMm = 0.2;
+inline constexpr double kMaxModuleMm = 5.0;
+
+// Prints the shown code on `printer`, which is begun and ended here. A symbol that does
+// not fit the printable area at the asked size is shrunk to fit. Returns the number of
+// pages printed, 0 when nothing is shown or the printer cannot be started.
+int PrintCode(const qr::TQRCode& shown, QPrinter& printer, const TPrintLayout& layout);
+
+// Symbol s (1-based) of the engine's last division, black on white with its 4-module
+// quiet zone, `modulePixels` pixels to the module. Null when the symbol does not build.
+QImage SymbolImage(qr::engine::TQRSymbolEngine& engine, int s, int modulePixels);
