@@ -8,6 +8,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/about_box.h"
 #include "app/string_holder.h"
@@ -188,9 +189,16 @@ private:
     void InsertIntoEditor(const QString& text);
     // Adds a name keeping the list in order, as the sorted list box does.
     void AddSortedName(const QString& name);
+    // The names, phrases, carriers and addresses from the settings store, and
+    // back.
+    void LoadLists();
+    void SaveLists();
     void SetEditorLines(const QStringList& lines);
     QStringList EditorLines() const;
     void SetBookmarkFieldsForCarrier();
 
     int mailMax_ = 15;
+    // The carrier names as the settings file holds them, for names the window
+    // cannot decode.
+    std::vector<std::string> carrierEntries_;
 };
