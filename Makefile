@@ -15,7 +15,7 @@ DESTDIR ?=
 empty :=
 space := $(empty) $(empty)
 
-.PHONY: all deps configure build run test format-check test-asan soak fuzz fuzz-build bench bench-cli clean \
+.PHONY: all deps configure build run test format-check test-asan soak fuzz fuzz-build bench bench-cli bench-lists clean \
         install uninstall package package-check
 
 all: build
@@ -71,6 +71,11 @@ bench: deps
 bench-cli: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target varoku-qr
 	@bench/cli/bench-cli $(BUILD)/varoku-qr $(or $(RUNS),60)
+
+# The window opened and closed on 100,000 names and 100,000 phrases, timed.
+bench-lists: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target bench_lists
+	@QT_QPA_PLATFORM=offscreen $(BUILD)/tests/window/bench_lists
 
 install: build
 	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"

@@ -218,6 +218,10 @@ private:
     void InsertIntoEditor(const QString& text);
     // Adds a name keeping the list in order, as the sorted list box does.
     void AddSortedName(const QString& name);
+    // The names, phrases, carriers and addresses from the settings store, and
+    // back.
+    void LoadLists();
+    void SaveLists();
     void SetEditorLines(const QStringList& lines);
     QStringList EditorLines() const;
     void SetBookmarkFieldsForCarrier();
@@ -240,4 +244,7 @@ private:
     void WriteOutputSetting(const std::function<void()>& write);
     QPoint dragStart_;
     bool dragArmed_ = false;
+    // The carrier names as the settings file holds them, for names the window
+    // cannot decode.
+    std::vector<std::string> carrierEntries_;
 };

@@ -35,35 +35,6 @@ namespace {
 constexpr char kForm[] = "FORM";
 constexpr char kConfig[] = "CONFIG";
 
-std::vector<std::string> ToShiftJisList(const QStringList& items) {
-    std::vector<std::string> out;
-    out.reserve(static_cast<size_t>(items.size()));
-    for (const QString& item : items)
-        out.push_back(composer::ToShiftJis(item));
-    return out;
-}
-
-QStringList FromShiftJisList(const std::vector<std::string>& items) {
-    QStringList out;
-    for (const std::string& item : items)
-        out.push_back(composer::FromShiftJis(item));
-    return out;
-}
-
-QStringList Items(const QListWidget* list) {
-    QStringList out;
-    for (int i = 0; i < list->count(); ++i)
-        out.push_back(list->item(i)->text());
-    return out;
-}
-
-QStringList Items(const QComboBox* combo) {
-    QStringList out;
-    for (int i = 0; i < combo->count(); ++i)
-        out.push_back(combo->itemText(i));
-    return out;
-}
-
 } // namespace
 
 void TMainForm1::ConfigureQrCode() {
@@ -117,32 +88,7 @@ void TMainForm1::FormShow() {
     ClipCheck1->setChecked(IniSet->ReadBool(kConfig, "CLIPBOAD", false));
     ClipBtn1->setEnabled(ClipCheck1->isChecked());
 
-    std::vector<std::string> list = ToShiftJisList(Items(ListBox1));
-    IniSet->ReadStrings("MEMBER", "NAME", list);
-    ListBox1->clear();
-    for (const QString& name : FromShiftJisList(list))
-        AddSortedName(name);
-
-    list = ToShiftJisList(Items(ListBox2));
-    IniSet->ReadStrings("MWORD", "CONTS", list);
-    ListBox2->clear();
-    ListBox2->addItems(FromShiftJisList(list));
-
-    list = ToShiftJisList(CaraiaGroup1->Items());
-    IniSet->ReadStrings("MAKER", "KEITAI", list);
-    // A list with no carrier name in it would leave the group without a button and turn
-    // every mail into plain text; the three carriers come back instead.
-    const bool anyCarrier = std::any_of(list.begin(), list.end(), [](const std::string& name) {
-        return name.find_first_not_of(" \t") != std::string::npos;
-    });
-    if (anyCarrier) CaraiaGroup1->SetItems(FromShiftJisList(list));
-
-    list = ToShiftJisList(Items(MailComb1));
-    IniSet->ReadStrings("MAIL", "E-MAIL", list);
-    const QString typed = MailComb1->currentText();
-    MailComb1->clear();
-    MailComb1->addItems(FromShiftJisList(list));
-    MailComb1->setEditText(typed);
+    LoadLists();
 
     const QString memoPath =
         platform::FileIn(Locations.DataDir, QString::fromLatin1(composer::kMemoFileName));
@@ -195,17 +141,20 @@ bool TMainForm1::FormCloseQuery() {
     try {
         if (!Locations.Portable)
             platform::EnsurePrivateFolder(QFileInfo(IniSet->Path()).absolutePath());
+        // Every value goes into the store first and the file is written once: with
+        // a long address book, a rewrite per value cost minutes.
+        IniSet->SetAutoUpdate(false);
         IniSet->WritePlacement(kForm, "MAINFORM", platform::GetWindowPlacement(*this));
         IniSet->WriteBool(kConfig, "BTN01", RWFlgBtn1->Down());
         IniSet->WriteInteger(kConfig, "GROVAL", mailMax_);
         IniSet->WriteInteger(kConfig, "CARRIER", CaraiaGroup1->ItemIndex());
         IniSet->WriteInteger(kConfig, "NULLSUB", SubjectGroup1->ItemIndex());
         IniSet->WriteBool(kConfig, "MEMOCHK", MemoCheck1->isChecked());
-        IniSet->WriteStrings("MEMBER", "NAME", ToShiftJisList(Items(ListBox1)));
-        IniSet->WriteStrings("MWORD", "CONTS", ToShiftJisList(Items(ListBox2)));
-        IniSet->WriteStrings("MAKER", "KEITAI", ToShiftJisList(CaraiaGroup1->Items()));
-        IniSet->WriteStrings("MAIL", "E-MAIL", ToShiftJisList(Items(MailComb1)));
+        SaveLists();
+        IniSet->SetAutoUpdate(true);
+        IniSet->Flush();
     } catch (const std::exception&) {
+        IniSet->SetAutoUpdate(true);
         platform::ShowStandardError(FileFailureText(IniSet->Path(), true));
     }
 

@@ -176,6 +176,19 @@ bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+// The one spelling of a key that every spelling SameName may match folds to.
+std::string FoldedKey(std::string_view key) {
+    std::string folded(key);
+    for (size_t i = 0; i < folded.size(); ++i) {
+        if (platform::IsShiftJisLeadByte(static_cast<unsigned char>(folded[i]))) {
+            ++i;
+        } else {
+            folded[i] = FoldAscii(folded[i]);
+        }
+    }
+    return folded;
+}
+
 QString ExecutablePath() {
     return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
 }
@@ -225,6 +238,7 @@ void TExIniFile::SetFileName(const QString& value) {
 
 void TExIniFile::Reload() {
     sections_.clear();
+    index_.clear();
     caseSensitive_ = false;
     unreadable_ = false;
     path_.clear();
@@ -251,56 +265,83 @@ void TExIniFile::Reload() {
     }
     sections_ = ini_detail::ParseIni(
         std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+    BuildIndex();
 }
 
 bool TExIniFile::SameName(std::string_view a, std::string_view b) const {
     return caseSensitive_ ? a == b : SameTextIgnoringCase(a, b);
 }
 
-const TExIniFile::Section* TExIniFile::FindSection(std::string_view name) const {
-    for (const Section& section : sections_) {
-        if (SameName(section.Name, name)) {
-            return &section;
+void TExIniFile::BuildIndex() {
+    index_.assign(sections_.size(), KeyIndex());
+    for (size_t s = 0; s < sections_.size(); ++s) {
+        const std::vector<std::string>& lines = sections_[s].Lines;
+        index_[s].reserve(lines.size());
+        for (size_t i = 0; i < lines.size(); ++i) {
+            const size_t equals = lines[i].find('=');
+            if (equals != std::string::npos) {
+                index_[s].emplace(FoldedKey(std::string_view(lines[i]).substr(0, equals)), i);
+            }
         }
     }
-    return nullptr;
+}
+
+int TExIniFile::FindSection(std::string_view name) const {
+    for (size_t i = 0; i < sections_.size(); ++i) {
+        if (SameName(sections_[i].Name, name)) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+long TExIniFile::FindLine(int section, std::string_view key) const {
+    const std::vector<std::string>& lines = sections_[static_cast<size_t>(section)].Lines;
+    long first = -1;
+    const auto [from, to] = index_[static_cast<size_t>(section)].equal_range(FoldedKey(key));
+    for (auto it = from; it != to; ++it) {
+        const std::string_view line = lines[it->second];
+        if ((first < 0 || it->second < static_cast<size_t>(first)) &&
+            SameName(line.substr(0, line.find('=')), key)) {
+            first = static_cast<long>(it->second);
+        }
+    }
+    return first;
 }
 
 std::optional<std::string_view> TExIniFile::FindValue(std::string_view section,
                                                       std::string_view key) const {
-    const Section* found = FindSection(section);
-    if (!found) {
+    const int found = FindSection(section);
+    if (found < 0) {
         return std::nullopt;
     }
-    for (const std::string& line : found->Lines) {
-        const size_t equals = line.find('=');
-        if (equals != std::string::npos &&
-            SameName(std::string_view(line).substr(0, equals), key)) {
-            return std::string_view(line).substr(equals + 1);
-        }
+    const long line = FindLine(found, key);
+    if (line < 0) {
+        return std::nullopt;
     }
-    return std::nullopt;
+    const std::string_view text = sections_[static_cast<size_t>(found)].Lines[line];
+    return text.substr(text.find('=') + 1);
 }
 
 void TExIniFile::WriteValue(std::string_view section, std::string_view key,
                             std::string_view value) {
-    Section* target = const_cast<Section*>(FindSection(section));
-    if (!target) {
+    int target = FindSection(section);
+    if (target < 0) {
         sections_.push_back({std::string(section), {}});
-        target = &sections_.back();
+        index_.emplace_back();
+        target = static_cast<int>(sections_.size() - 1);
     }
     std::string entry(key);
     entry += '=';
     entry += value;
-    for (std::string& line : target->Lines) {
-        const size_t equals = line.find('=');
-        if (equals != std::string::npos &&
-            SameName(std::string_view(line).substr(0, equals), key)) {
-            line = std::move(entry);
-            return;
-        }
+    std::vector<std::string>& lines = sections_[static_cast<size_t>(target)].Lines;
+    const long line = FindLine(target, key);
+    if (line >= 0) {
+        lines[static_cast<size_t>(line)] = std::move(entry);
+        return;
     }
-    target->Lines.push_back(std::move(entry));
+    index_[static_cast<size_t>(target)].emplace(FoldedKey(key), lines.size());
+    lines.push_back(std::move(entry));
 }
 
 int TExIniFile::ReadInteger(std::string_view section, std::string_view key,
@@ -366,10 +407,15 @@ void TExIniFile::ReadStrings(std::string_view section, std::string_view key,
 
 void TExIniFile::WriteStrings(std::string_view section, std::string_view key,
                               const std::vector<std::string>& source) {
-    WriteInteger(section, Joined(key, ".Count"), static_cast<int>(source.size()));
+    WriteValue(section, Joined(key, ".Count"), std::to_string(source.size()));
+    std::string itemKey = Joined(key, ".");
+    const size_t stem = itemKey.size();
     for (size_t i = 0; i < source.size(); ++i) {
-        WriteFencedString(section, Joined(key, "." + std::to_string(i)), source[i], fcNone);
+        itemKey.resize(stem);
+        itemKey += std::to_string(i);
+        WriteValue(section, itemKey, source[i]);
     }
+    Flush();
 }
 
 void TExIniFile::ReadPlacement(std::string_view section, std::string_view key,
@@ -390,8 +436,9 @@ void TExIniFile::WritePlacement(std::string_view section, std::string_view key,
         placement.Left,  placement.Top,     placement.Right, placement.Bottom,
     };
     for (size_t i = 0; i < fields.size(); ++i) {
-        WriteInteger(section, Joined(key, kPlacementSuffixes[i]), fields[i]);
+        WriteValue(section, Joined(key, kPlacementSuffixes[i]), std::to_string(fields[i]));
     }
+    Flush();
 }
 
 void TExIniFile::Flush() {

@@ -1,12 +1,14 @@
-// TExIniFile, the settings store: an in-memory INI store of Shift-JIS lines, read once
-// from its file and, with AutoUpdate, written back whole after every write. The file
-// is replaced atomically, so a failed write leaves the previous file as it was.
+// TExIniFile, the settings store: an in-memory INI store of Shift-JIS lines, read once from its
+// file and, with AutoUpdate, written back whole after every write (a list or a placement counts as
+// one write). The file is replaced atomically, so a failed write leaves the previous file as it
+// was.
 #pragma once
 
 #include <QString>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/window_placement.h"
@@ -78,8 +80,8 @@ public:
     // sorted list is the caller's to sort again.
     void ReadStrings(std::string_view section, std::string_view key,
                      std::vector<std::string>& target) const;
-    // Stores the count and every item verbatim. Items of a longer list written earlier
-    // stay in the file, hidden by the count.
+    // Stores the count and every item verbatim, then flushes once. Items of a longer list written
+    // earlier stay in the file, hidden by the count.
     void WriteStrings(std::string_view section, std::string_view key,
                       const std::vector<std::string>& source);
 
@@ -107,11 +109,20 @@ public:
 
 private:
     using Section = ini_detail::TIniSection;
+    // Key with ASCII letters folded to upper case -> numbers of the lines holding
+    // it. Every spelling that SameName may match shares one folded key, so a
+    // lookup checks only those lines: a list of 100,000 items reads and writes in
+    // linear time.
+    using KeyIndex = std::unordered_multimap<std::string, size_t>;
 
     void Reload();
+    void BuildIndex();
     void WriteValue(std::string_view section, std::string_view key, std::string_view value);
     bool SameName(std::string_view a, std::string_view b) const;
-    const Section* FindSection(std::string_view name) const;
+    // Position of the first section of that name in sections_, or -1.
+    int FindSection(std::string_view name) const;
+    // Position of the first line of the section holding the key, or -1.
+    long FindLine(int section, std::string_view key) const;
 
     TBaseDir baseDir_ = bdApplication;
     QString fileName_;
@@ -121,6 +132,7 @@ private:
     bool autoUpdate_ = true;
     bool unreadable_ = false; // the file exists but could not be read: never overwrite it
     std::vector<Section> sections_;
+    std::vector<KeyIndex> index_; // one per section
 };
 
 } // namespace composer

@@ -6,7 +6,6 @@
 
 #include "composer/atomic_file.h"
 #include "composer/file_error.h"
-#include "composer/shift_jis_text.h"
 
 namespace composer {
 namespace {
@@ -94,8 +93,23 @@ std::string LoadTextFile(const QString& fileName) {
         throw EFileReadError("Cannot read file \"" + fileName.toStdString() + "\". " +
                              file.errorString().toStdString());
     }
-    return JoinLines(
-        SplitLines(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size()))));
+    // Every break becomes CR LF, the last one included: a text that ends with
+    // Enter must come back with it, or each save and load would cost it two
+    // bytes.
+    std::string text;
+    text.reserve(static_cast<size_t>(bytes.size()));
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (c == '\r' || c == '\n') {
+            text += "\r\n";
+            if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+                ++i;
+            }
+        } else {
+            text += c;
+        }
+    }
+    return text;
 }
 
 void SaveTextFile(const QString& fileName, std::string_view text) {

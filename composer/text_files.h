@@ -1,6 +1,6 @@
-// "MEMO.txt" and the five templates "MailDoc1.txt" to "MailDoc5.txt": the editor's text
-// as Shift-JIS bytes, lines separated by CR LF, no line break after the last. Names
-// without a directory part are resolved against the current directory.
+// "MEMO.txt" and the five templates "MailDoc1.txt" to "MailDoc5.txt": the editor's text as
+// Shift-JIS bytes, lines separated by CR LF, a break after the last line only when the text ends
+// with one. Names without a directory part are resolved against the current directory.
 #pragma once
 
 #include <QString>
@@ -30,8 +30,8 @@ bool MemoWorthLoading(const QString& fileName = QString::fromLatin1(kMemoFileNam
 bool TemplateLoadable(const QString& fileName);
 bool TemplateOverwriteNeedsAsking(const QString& fileName);
 
-// The file's text with every line break (CR LF, CR, LF) as CR LF and no break after
-// the last line, as the editor holds it. Throws EFileReadError when it cannot be read.
+// The file's text with every line break (CR LF, CR, LF) as CR LF, a final one included, as the
+// editor holds it. Throws EFileReadError when it cannot be read.
 std::string LoadTextFile(const QString& fileName);
 
 // Writes the text as it stands, through a temporary file renamed over the old one.

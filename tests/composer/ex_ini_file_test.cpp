@@ -176,6 +176,43 @@ TEST_F(ExIniFile, NamesMatchWithoutCaseButTwoByteCharactersExactly) {
     EXPECT_EQ(ini.ReadInteger("\x83\x41", "key", 0), 1);
 }
 
+// Keys that differ in letter case only: the first line of a matching name wins, a
+// write replaces that line in place, and a new spelling is found once written.
+TEST_F(ExIniFile, RepeatedKeysFindTheFirstMatchingLine) {
+    TExIniFile ini;
+    Open(ini, "[S]\r\nname=1\r\nNAME=2\r\nName=3\r\nname=4\r\n");
+    EXPECT_EQ(ini.ReadInteger("S", "NAME", 0), 1);
+    ini.SetCaseSensitive(true);
+    EXPECT_EQ(ini.ReadInteger("S", "NAME", 0), 2);
+    EXPECT_EQ(ini.ReadInteger("S", "Name", 0), 3);
+    EXPECT_EQ(ini.ReadInteger("S", "nAME", 0), 0);
+    ini.WriteInteger("S", "Name", 5);
+    ini.WriteInteger("S", "nAME", 6);
+    EXPECT_EQ(ini.ReadInteger("S", "nAME", 0), 6);
+    ini.SetCaseSensitive(false);
+    ini.WriteInteger("S", "NaMe", 7);
+    EXPECT_EQ(ReadAll(path), "[S]\r\nNaMe=7\r\nNAME=2\r\nName=5\r\nname=4\r\nnAME=6\r\n\r\n");
+}
+
+// A list the size of the largest address book goes out whole, in order, and comes back.
+TEST_F(ExIniFile, LargestListSurvivesARoundTrip) {
+    std::vector<std::string> items;
+    for (int i = 0; i < 100000; ++i)
+        items.push_back(ShiftJis("名前") + std::to_string(i * 7919 % 100003));
+    TExIniFile ini;
+    ini.SetFileName(path);
+    ini.WriteStrings("MEMBER", "NAME", items);
+    ini.WriteStrings("MEMBER", "NAME", items); // rewritten in place, not appended
+    TExIniFile again;
+    again.SetFileName(path);
+    std::vector<std::string> read;
+    again.ReadStrings("MEMBER", "NAME", read);
+    EXPECT_EQ(read, items);
+    const auto sections = composer::ini_detail::ParseIni(ReadAll(path));
+    ASSERT_EQ(sections.size(), 1u);
+    EXPECT_EQ(sections[0].Lines.size(), items.size() + 1);
+}
+
 TEST_F(ExIniFile, FirstWrittenFileHasTheClosingOrder) {
     TExIniFile ini;
     ini.SetFileName(path);

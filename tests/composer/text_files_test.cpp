@@ -53,8 +53,10 @@ TEST_F(TextFiles, SizeThresholds) {
 
 TEST_F(TextFiles, LoadingMakesEveryLineBreakCrLf) {
     const std::pair<std::string, std::string> rows[] = {
-        {"a\nb\rc\r\nd\r\n", "a\r\nb\r\nc\r\nd"},
-        {"a\r\n\r\n", "a\r\n"},
+        {"a\nb\rc\r\nd\r\n", "a\r\nb\r\nc\r\nd\r\n"}, // a final break is kept
+        {"a\r\n\r\n", "a\r\n\r\n"},
+        {"a\n\r", "a\r\n\r\n"},
+        {"\r\n", "\r\n"},
         {"\x82\xa0\n\x8a\xbf", "\x82\xa0\r\n\x8a\xbf"},
         {"", ""},
     };
@@ -69,9 +71,11 @@ TEST_F(TextFiles, LoadingMakesEveryLineBreakCrLf) {
 TEST_F(TextFiles, SavingWritesTheTextAsItStands) {
     composer_test::ScopedCurrentDir here(dir.path());
     composer::SaveTextFile("MailDoc1.txt", "old text that is longer");
-    composer::SaveTextFile("MailDoc1.txt", "\x82\xa0\r\nb");
-    EXPECT_EQ(ReadAll(dir.filePath("MailDoc1.txt")), "\x82\xa0\r\nb");
-    EXPECT_EQ(composer::LoadTextFile("MailDoc1.txt"), "\x82\xa0\r\nb");
+    for (const std::string text : {"\x82\xa0\r\nb", "ends with Enter\r\n"}) {
+        composer::SaveTextFile("MailDoc1.txt", text);
+        EXPECT_EQ(ReadAll(dir.filePath("MailDoc1.txt")), text);
+        EXPECT_EQ(composer::LoadTextFile("MailDoc1.txt"), text);
+    }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"MailDoc1.txt"});
 }
 

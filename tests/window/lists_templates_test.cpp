@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <functional>
 
 #include "composer/shift_jis_text.h"
 #include "platform/alert_notifier.h"
@@ -43,6 +44,17 @@ protected:
         for (int i = 0; i < form->MailComb1->count(); ++i)
             out << form->MailComb1->itemText(i);
         return out;
+    }
+    static QStringList Texts(const QListWidget* list) {
+        QStringList out;
+        for (int i = 0; i < list->count(); ++i)
+            out << list->item(i)->text();
+        return out;
+    }
+    // Restarts the window on a settings file holding these bytes.
+    void StartOn(const std::string& settings) {
+        WriteBytes(SettingsPath(), settings);
+        Start();
     }
 };
 
@@ -182,6 +194,128 @@ TEST_F(Lists, AddressLimitFollowsTheSpinBox) {
     EXPECT_EQ(form->MailComb1->count(), 1);
 }
 
+// The combo box keeps a current index of its own (0 once items are added, kept when the
+// field is cleared or typed over); only the address in the field may be deleted.
+TEST_F(Lists, AddressDeleteTakesOnlyTheAddressInTheField) {
+    StartOn("[MAIL]\r\nE-MAIL.Count=3\r\nE-MAIL.0=a@b.jp\r\nE-MAIL.1=c@d.jp\r\n"
+            "E-MAIL.2=e@f.jp\r\n");
+    const QStringList stored{"a@b.jp", "c@d.jp", "e@f.jp"};
+    struct Row {
+        const char* situation;
+        std::function<void()> before;
+    };
+    const Row rows[] = {
+        {"start-up", [] {}},
+        {"after clearing",
+         [&] {
+             form->MailComb1->setCurrentIndex(1);
+             Answer(MsgResult::Yes);
+             form->MemClear1->click();
+         }},
+        {"after a tab change",
+         [&] {
+             form->MailComb1->setCurrentIndex(2);
+             form->sPage2->setCurrentIndex(1);
+             form->sPage2->setCurrentIndex(0);
+         }},
+        {"an address typed but not stored",
+         [&] {
+             form->MailComb1->setCurrentIndex(1);
+             form->MailComb1->setEditText(QStringLiteral("new@x.jp"));
+         }},
+    };
+    for (const Row& row : rows) {
+        row.before();
+        form->mDelbtn1->click();
+        EXPECT_EQ(Addresses(), stored) << row.situation;
+    }
+
+    // The one picked goes, and a second click takes no neighbour.
+    form->MailComb1->setCurrentIndex(1);
+    form->mDelbtn1->click();
+    form->mDelbtn1->click();
+    EXPECT_EQ(Addresses(), (QStringList{"a@b.jp", "e@f.jp"}));
+    EXPECT_EQ(form->MailComb1->currentText(), QStringLiteral("c@d.jp"));
+    form->MailComb1->setEditText(QStringLiteral("e@f.jp"));
+    form->mDelbtn1->click();
+    CloseWindow();
+    Start();
+    EXPECT_EQ(Addresses(), QStringList{"a@b.jp"});
+}
+
+TEST_F(Lists, DeletingANameOrPhraseLeavesNoOtherChosen) {
+    struct Row {
+        QListWidget* list;
+        QLineEdit* field;
+        QPushButton* add;
+        QPushButton* remove;
+    };
+    const Row rows[] = {
+        {form->ListBox1, form->NameEdit1, form->AddBtn1, form->DelBtn1},
+        {form->ListBox2, form->LEdit1, form->WriteBtn2, form->DelBtn2},
+    };
+    for (const Row& row : rows) {
+        for (const char* text : {"a", "b", "c"}) {
+            row.field->setText(QString::fromUtf8(text));
+            row.add->click();
+        }
+        row.list->setCurrentRow(1);
+        row.remove->click();
+        EXPECT_TRUE(row.list->selectedItems().isEmpty());
+        row.remove->click();
+        EXPECT_EQ(Texts(row.list), (QStringList{"a", "c"}));
+    }
+}
+
+// Entries that are no Shift-JIS (written by another editor) show U+FFFD and go back to
+// the file as they came; entries the user adds are written as usual.
+TEST_F(Lists, EntriesTheWindowCannotDecodeAreKeptAsTheyWere) {
+    const std::string name = "na\xFFme";
+    const std::string phrase = "ends in a lead byte\x81";
+    const std::string carrier = "Doc\x80omo";
+    const std::string address = "x\xFD@y.jp";
+    StartOn("[MEMBER]\r\nNAME.Count=1\r\nNAME.0=" + name + "\r\n[MWORD]\r\nCONTS.Count=1\r\n" +
+            "CONTS.0=" + phrase + "\r\n[MAKER]\r\nKEITAI.Count=3\r\nKEITAI.0=" + carrier +
+            "\r\nKEITAI.1=Softbank\r\nKEITAI.2=AU\r\n[MAIL]\r\nE-MAIL.Count=1\r\nE-MAIL.0=" +
+            address + "\r\n");
+    EXPECT_EQ(Texts(form->ListBox1), QStringList{QStringLiteral("na\uFFFDme")});
+    EXPECT_EQ(Texts(form->ListBox2), QStringList{QStringLiteral("ends in a lead byte\uFFFD")});
+    EXPECT_EQ(form->CaraiaGroup1->Items()[0], QStringLiteral("Doc\uFFFDomo"));
+    EXPECT_EQ(Addresses(), QStringList{QStringLiteral("x\uFFFD@y.jp")});
+    form->NameEdit1->setText(QStringLiteral("佐藤"));
+    form->AddBtn1->click();
+    CloseWindow();
+    const std::string written = ReadBytes(SettingsPath());
+    for (const std::string& line :
+         {"NAME.0=" + name + "\r\n", "NAME.1=" + ShiftJis("佐藤") + "\r\n",
+          "CONTS.0=" + phrase + "\r\n", "KEITAI.0=" + carrier + "\r\n",
+          "E-MAIL.0=" + address + "\r\n"})
+        EXPECT_NE(written.find(line), std::string::npos) << line;
+}
+
+// The largest lists the store reads, every entry kept in its order through a close.
+TEST_F(Lists, LongestListsSurviveACloseAndAStart) {
+    std::string settings = "[MEMBER]\r\nNAME.Count=100000\r\n";
+    for (int i = 0; i < 100000; ++i)
+        settings += "NAME." + std::to_string(i) + "=" + ShiftJis("名") +
+                    std::to_string(i * 7919 % 100003) + "\r\n";
+    QStringList phrases;
+    settings += "[MWORD]\r\nCONTS.Count=100000\r\n";
+    for (int i = 0; i < 100000; ++i) {
+        phrases << QStringLiteral("短文%1").arg(100000 - i);
+        settings +=
+            "CONTS." + std::to_string(i) + "=" + composer::ToShiftJis(phrases.back()) + "\r\n";
+    }
+    StartOn(settings);
+    const QStringList names = Texts(form->ListBox1);
+    ASSERT_EQ(names.size(), 100000);
+    EXPECT_EQ(Texts(form->ListBox2), phrases);
+    CloseWindow();
+    Start();
+    EXPECT_EQ(Texts(form->ListBox1), names);
+    EXPECT_EQ(Texts(form->ListBox2), phrases);
+}
+
 TEST_F(Lists, WriteModeToggleDrivesTheLampAndTheStatus) {
     EXPECT_TRUE(form->ModeLED->Lit());
     form->RWFlgBtn1->click();
@@ -203,7 +337,7 @@ TEST_F(Lists, TemplatesAreSavedAskingBeforeOverwritingAndLoaded) {
     EXPECT_TRUE(Boxes().empty()); // no file yet: nothing to ask
     EXPECT_FALSE(form->RWFlgBtn1->Down());
     EXPECT_TRUE(form->ModeLED->Lit());
-    EXPECT_EQ(form->StatusText(0), QStringLiteral(" 書込みモードです。 "));
+    EXPECT_EQ(form->StatusText(0), QStringLiteral(" 読込みモードです。 "));
 
     // More than 12 bytes on disk: asked first; No keeps the file and the mode.
     Type(QStringLiteral("別の文章です"));
@@ -230,13 +364,13 @@ TEST_F(Lists, TemplatesAreSavedAskingBeforeOverwritingAndLoaded) {
     EXPECT_TRUE(Boxes().empty());
     EXPECT_EQ(ReadBytes(FilePath(QStringLiteral("MailDoc4.txt"))), ShiftJis("別の文章です"));
 
-    // Loading, with any line breaks on disk.
-    WriteBytes(FilePath(QStringLiteral("MailDoc5.txt")), ShiftJis("上\n中\r下"));
+    // Loading, with any line breaks on disk; a final one is kept.
+    WriteBytes(FilePath(QStringLiteral("MailDoc5.txt")), ShiftJis("上\n中\r下\r\n"));
     Type(QStringLiteral("消える"));
     form->ModeLED->SetLit(false);
     form->DocBtn[4]->click();
-    EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("上\n中\n下"));
-    EXPECT_EQ(form->SList1.Strings(), (QStringList{"上", "中", "下"}));
+    EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("上\n中\n下\n"));
+    EXPECT_EQ(form->SList1.Strings(), (QStringList{"上", "中", "下", ""}));
     EXPECT_TRUE(form->ModeLED->Lit());
     EXPECT_EQ(form->Alert1->Text(), QStringLiteral("ファイルを読み込みました。"));
 }

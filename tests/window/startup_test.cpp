@@ -262,7 +262,7 @@ TEST_F(Startup, MemoFileOfFourBytesOrFewerIsIgnored) {
     const Row rows[] = {
         {"abcd", "~ メッセージを入力して下さい。 ~"},
         {"abcde", "abcde"},
-        {"a\rb\nc\r\n", "a\nb\nc"},
+        {"a\rb\nc\r\n", "a\nb\nc\n"}, // a final line break is kept
     };
     for (const Row& row : rows) {
         WriteBytes(FilePath(QStringLiteral("MEMO.txt")), row.bytes);
