@@ -77,6 +77,32 @@ void NormaliseCardReadings(TCardFields& card) {
     card.givenKana = ToHalfWidth(ToKatakana(card.givenKana));
 }
 
+std::string HalfWidthPhone(std::string_view sjis) {
+    // Input methods type telephone numbers in full width ("０９０－１２３４"), and the
+    // hyphen key gives "ー" in kana mode; phones want the ASCII forms.
+    std::string out;
+    out.reserve(sjis.size());
+    for (std::size_t i = 0; i < sjis.size(); ++i) {
+        const auto lead = static_cast<unsigned char>(sjis[i]);
+        if (!platform::IsShiftJisLeadByte(lead) || i + 1 == sjis.size()) {
+            out += static_cast<char>(lead == 0xB0 ? '-' : lead); // half-width "ｰ"
+            continue;
+        }
+        const auto trail = static_cast<unsigned char>(sjis[i + 1]);
+        if (lead == 0x82 && trail >= 0x4F && trail <= 0x58) {
+            out += static_cast<char>('0' + (trail - 0x4F)); // "０".."９"
+        } else if (lead == 0x81 &&
+                   (trail == 0x7C || trail == 0x5B || trail == 0x5C || trail == 0x5D)) {
+            out += '-'; // "－", "ー", "―", "‐"
+        } else {
+            out += static_cast<char>(lead);
+            out += static_cast<char>(trail);
+        }
+        ++i;
+    }
+    return out;
+}
+
 TCardProblem CheckCardFields(const TCardFields& card) {
     if (HasDoubleByteChar(card.familyKana)) {
         return TCardProblem::FamilyKanaKanji;
@@ -154,6 +180,8 @@ std::string CardPayload(const TCardFields& card, int carrier) {
 TCardResult ComposeCard(TCardFields& card, int carrier) {
     TCardResult result;
     NormaliseCardReadings(card);
+    card.tel1 = HalfWidthPhone(card.tel1);
+    card.tel2 = HalfWidthPhone(card.tel2);
     result.problem = CheckCardFields(card);
     if (result.problem != TCardProblem::None) {
         return result;

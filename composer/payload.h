@@ -58,6 +58,9 @@ struct TCardFields {
 
 // Readings typed in hiragana or full-width kana become half-width katakana.
 void NormaliseCardReadings(TCardFields& card);
+// Full-width digits and the hyphen-like characters of a telephone number (Shift-JIS) as
+// ASCII; everything else as it stands. ComposeCard applies it to both numbers.
+std::string HalfWidthPhone(std::string_view sjis);
 
 enum class TCardProblem {
     None,

@@ -115,6 +115,15 @@ TEST(Payload, CardReadingsAndRefusals) {
         EXPECT_EQ(card.tel1, row.tel1); // telephones are tested as typed
         EXPECT_EQ(composer::CheckCardFields(card), row.problem) << row.familyKana;
     }
+    // What input methods type for a telephone number becomes ASCII; nothing else changes.
+    const std::pair<std::string, std::string> phones[] = {
+        {ShiftJis("０９０－１２３４ー５６７８"), "090-1234-5678"},
+        {ShiftJis("０３‐１―２") + "\xb0" + "9", "03-1-2-9"},
+        {ShiftJis("０３（代）"), "03" + ShiftJis("（代）")},
+        {"\x82", "\x82"}, // a lead byte cut off at the end stays
+    };
+    for (const auto& [typed, sent] : phones)
+        EXPECT_EQ(composer::HalfWidthPhone(typed), sent);
     EXPECT_FALSE(composer::CardProblemEmptiesField(composer::TCardProblem::GivenKanaKanji));
     EXPECT_TRUE(composer::CardProblemEmptiesField(composer::TCardProblem::Tel2FullWidth));
     EXPECT_STREQ(composer::CardProblemMessage(composer::TCardProblem::Tel1FullWidth),
