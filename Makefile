@@ -5,9 +5,14 @@ ASAN_BUILD ?= build-asan
 # Seconds each fuzz program runs: `make fuzz` for a real search, `make test` briefly.
 FUZZ_SECONDS      ?= 300
 FUZZ_TEST_SECONDS ?= 20
-FUZZ_TARGETS      := engine settings update_reply text
-# Test programs that also run under AddressSanitizer and UndefinedBehaviorSanitizer.
-ASAN_TESTS ?= engine update
+# engine reads every symbol back strictly; engine_fast checks cheap invariants (and one
+# input in 128 strictly) to search many more inputs in the same time.
+FUZZ_TARGETS      := engine engine_fast settings update_reply text
+# Test programs that also run under AddressSanitizer and UndefinedBehaviorSanitizer
+# (install runs the installed sanitized programs, so it needs everything built).
+ASAN_TESTS ?= engine platform qr composer update cli window hardening install
+# The soak's inputs under the sanitizers (about ten times slower there).
+ASAN_SOAK_CASES ?= 500
 # make install: PREFIX is the installed prefix, DESTDIR an optional staging root.
 PREFIX  ?= /usr/local
 DESTDIR ?=
@@ -45,8 +50,11 @@ test: format-check build
 test-asan: deps
 	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVAROKU_SANITIZE=ON \
 	    "-DVAROKU_TEST_DIRS=$(subst $(space),;,$(strip $(ASAN_TESTS)))" >/dev/null
-	@cmake --build $(ASAN_BUILD) -j $(JOBS) --target $(addprefix test_,$(ASAN_TESTS))
-	@ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	@cmake --build $(ASAN_BUILD) -j $(JOBS) \
+	    --target $(if $(filter install,$(ASAN_TESTS)),all,$(addprefix test_,$(ASAN_TESTS)))
+	@ASAN_OPTIONS=detect_leaks=1:check_initialization_order=1:strict_string_checks=1 \
+	    LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+	    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 VAROKU_SOAK_CASES=$(ASAN_SOAK_CASES) \
 	    ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS) --timeout 1800
 
 # 100,000 random inputs through the strict checker and zxing-cpp (make test runs 5,000).

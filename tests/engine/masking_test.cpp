@@ -135,13 +135,14 @@ TEST(Mask, ApplyRecoloursDataCellsOnlyAndUndoesEarlierMasks) {
 }
 
 // The automatic choice is the first of the lowest scores, evaluated before the format
-// information (its cells and the dark module count as light).
+// information (its cells and the dark module count as light). Every version once, then
+// small ones, where ties are met.
 TEST(Mask, AutomaticChoiceTakesTheFirstLowestScore) {
     TInputMaker make(21);
     int ties = 0;
-    for (int round = 0; round < 400 && (round < 60 || ties < 3); ++round) {
+    for (int round = 0; round < 400 && (round < 80 || ties < 3); ++round) {
         TQRSymbolEngine e;
-        e.SetVersion(1 + round % 3);
+        e.SetVersion(round < 40 ? round + 1 : 1 + round % 3);
         e.SetEclevel(round % 4);
         e.SetCode(make.Mixed(make.Uniform(0, 12)));
         e.DivideInput();
