@@ -178,10 +178,10 @@ void TMainForm1::Button1Click() {
             return;
         const composer::TBookmarkResult bookmark = composer::ComposeBookmark(
             composer::ToShiftJis(SiteEdit1->text()), composer::ToShiftJis(URLEdit1->text()));
-        const QString shownUrl = composer::FromShiftJis(bookmark.url);
+        const QString shownUrl = composer::FromShiftJis(bookmark.Url);
         if (URLEdit1->text() != shownUrl) URLEdit1->setText(shownUrl);
-        QRCode1->SetCount(bookmark.count);
-        QRCode1->SetCode(bookmark.payload);
+        QRCode1->SetCount(bookmark.Count);
+        QRCode1->SetCode(bookmark.Payload);
         QRCode1->SetSymbolEnabled(true);
         SetStatusText(1, QString::number(QRCode1->EmodeR()));
         if (!QRCode1->SymbolDisped()) ReportNotDrawn(0);
@@ -205,20 +205,20 @@ void TMainForm1::Button1Click() {
             }))
             return;
         composer::TCardFields card;
-        card.familyName = composer::ToShiftJis(SeiEdit1->text());
-        card.givenName = composer::ToShiftJis(MeiEdit1->text());
-        card.familyKana = composer::ToShiftJis(kanaEdit1->text());
-        card.givenKana = composer::ToShiftJis(kanaEdit2->text());
-        card.tel1 = composer::ToShiftJis(PhoneEdit1->text());
-        card.tel2 = composer::ToShiftJis(PhoneEdit2->text());
-        card.mail1 = composer::ToShiftJis(AddresEdit1->text());
-        card.mail2 = composer::ToShiftJis(AddresEdit2->text());
-        card.memo = composer::EditorTextToShiftJis(Memo2->toPlainText());
+        card.FamilyName = composer::ToShiftJis(SeiEdit1->text());
+        card.GivenName = composer::ToShiftJis(MeiEdit1->text());
+        card.FamilyKana = composer::ToShiftJis(kanaEdit1->text());
+        card.GivenKana = composer::ToShiftJis(kanaEdit2->text());
+        card.Tel1 = composer::ToShiftJis(PhoneEdit1->text());
+        card.Tel2 = composer::ToShiftJis(PhoneEdit2->text());
+        card.Mail1 = composer::ToShiftJis(AddresEdit1->text());
+        card.Mail2 = composer::ToShiftJis(AddresEdit2->text());
+        card.Memo = composer::EditorTextToShiftJis(Memo2->toPlainText());
         const composer::TCardResult composed = composer::ComposeCard(card, carrier);
-        kanaEdit1->setText(composer::FromShiftJis(card.familyKana));
-        kanaEdit2->setText(composer::FromShiftJis(card.givenKana));
+        kanaEdit1->setText(composer::FromShiftJis(card.FamilyKana));
+        kanaEdit2->setText(composer::FromShiftJis(card.GivenKana));
 
-        const composer::TCardProblem problem = composed.problem;
+        const composer::TCardProblem problem = composed.Problem;
         if (problem != composer::TCardProblem::None) {
             platform::ShowMessage(QString::fromUtf8(composer::CardProblemMessage(problem)),
                                   QString::fromUtf8(composer::kCardProblemCaption),
@@ -231,8 +231,8 @@ void TMainForm1::Button1Click() {
             field->setFocus();
             return;
         }
-        QRCode1->SetCount(composed.count);
-        QRCode1->SetCode(composed.payload);
+        QRCode1->SetCount(composed.Count);
+        QRCode1->SetCode(composed.Payload);
         QRCode1->SetSymbolEnabled(true);
         SetStatusText(1, QString::number(QRCode1->EmodeR()));
         if (QRCode1->SymbolDisped())
@@ -249,10 +249,10 @@ void TMainForm1::Button1Click() {
             }))
             return;
         composer::TMessageFields fields;
-        fields.body = EditorText();
-        fields.address = composer::ToShiftJis(MailComb1->currentText());
-        fields.subject = composer::ToShiftJis(SubjectEdit1->text());
-        fields.subjectOption = SubjectGroup1->ItemIndex();
+        fields.Body = EditorText();
+        fields.Address = composer::ToShiftJis(MailComb1->currentText());
+        fields.Subject = composer::ToShiftJis(SubjectEdit1->text());
+        fields.SubjectOption = SubjectGroup1->ItemIndex();
         const std::optional<composer::TMessagePayload> composed =
             composer::ComposeMessage(fields, carrier);
         if (!composed) {
@@ -262,13 +262,13 @@ void TMainForm1::Button1Click() {
             return;
         }
         const composer::TMessagePayload& message = *composed;
-        QRCode1->SetCount(message.count);
-        if (message.subjectChanged) SubjectEdit1->setText(composer::FromShiftJis(message.subject));
-        QRCode1->SetCode(message.payload);
+        QRCode1->SetCount(message.Count);
+        if (message.SubjectChanged) SubjectEdit1->setText(composer::FromShiftJis(message.Subject));
+        QRCode1->SetCode(message.Payload);
         QRCode1->SetSymbolEnabled(true);
 
         const bool drawn = QRCode1->SymbolDisped();
-        if (!drawn) ReportNotDrawn(composer::CountMbChars(fields.body));
+        if (!drawn) ReportNotDrawn(composer::CountMbChars(fields.Body));
         if (drawn) {
             ShowAlert(QStringLiteral(" QR コードを作成しました。"));
             if (RestorePending) {

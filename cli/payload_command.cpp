@@ -76,10 +76,10 @@ void ComposeMail(const TCliOptions& o, TPayloadResult& r) {
     }
     TFieldReader read(r);
     composer::TMessageFields fields;
-    fields.body = read.Lines("--body", body);
-    fields.address = read.Line("--to", f.To);
-    fields.subject = read.Line("--subject", f.Subject);
-    fields.subjectOption = f.SubjectOption;
+    fields.Body = read.Lines("--body", body);
+    fields.Address = read.Line("--to", f.To);
+    fields.Subject = read.Line("--subject", f.Subject);
+    fields.SubjectOption = f.SubjectOption;
     if (!r.Error.empty()) return;
 
     const auto composed = composer::ComposeMessage(fields, f.Carrier);
@@ -88,39 +88,39 @@ void ComposeMail(const TCliOptions& o, TPayloadResult& r) {
         r.Exit = kExitUsage;
         return;
     }
-    if (!composer::IsMailAddress(fields.address) && (!f.To.empty() || f.SubjectChosen))
+    if (!composer::IsMailAddress(fields.Address) && (!f.To.empty() || f.SubjectChosen))
         r.Warnings.push_back(
             (f.To.empty() ? std::string("without --to,")
                           : "'" + f.To + "' is no mail address (it needs \"@\" and \".\"),") +
             " so the code carries the body alone");
-    r.Payload = composed->payload;
-    r.Count = composed->count;
+    r.Payload = composed->Payload;
+    r.Count = composed->Count;
 }
 
 void ComposeCard(const TCliOptions& o, TPayloadResult& r) {
     const auto& f = o.Fields;
     TFieldReader read(r);
     composer::TCardFields card;
-    card.familyName = read.Line("--family", f.FamilyName);
-    card.givenName = read.Line("--given", f.GivenName);
-    card.familyKana = read.Line("--family-kana", f.FamilyKana);
-    card.givenKana = read.Line("--given-kana", f.GivenKana);
-    card.tel1 = read.Line("--tel", f.Tel1);
-    card.tel2 = read.Line("--tel2", f.Tel2);
-    card.mail1 = read.Line("--mail", f.Mail1);
-    card.mail2 = read.Line("--mail2", f.Mail2);
-    card.memo = read.Lines("--memo", f.Memo);
+    card.FamilyName = read.Line("--family", f.FamilyName);
+    card.GivenName = read.Line("--given", f.GivenName);
+    card.FamilyKana = read.Line("--family-kana", f.FamilyKana);
+    card.GivenKana = read.Line("--given-kana", f.GivenKana);
+    card.Tel1 = read.Line("--tel", f.Tel1);
+    card.Tel2 = read.Line("--tel2", f.Tel2);
+    card.Mail1 = read.Line("--mail", f.Mail1);
+    card.Mail2 = read.Line("--mail2", f.Mail2);
+    card.Memo = read.Lines("--memo", f.Memo);
     if (!r.Error.empty()) return;
 
     const composer::TCardResult composed = composer::ComposeCard(card, f.Carrier);
-    if (composed.problem != composer::TCardProblem::None) {
+    if (composed.Problem != composer::TCardProblem::None) {
         r.Error =
-            Refusal(composer::kCardProblemCaption, composer::CardProblemMessage(composed.problem));
+            Refusal(composer::kCardProblemCaption, composer::CardProblemMessage(composed.Problem));
         r.Exit = kExitUsage;
         return;
     }
-    r.Payload = composed.payload;
-    r.Count = composed.count;
+    r.Payload = composed.Payload;
+    r.Count = composed.Count;
 }
 
 void ComposeBookmark(const TCliOptions& o, TPayloadResult& r) {
@@ -129,8 +129,8 @@ void ComposeBookmark(const TCliOptions& o, TPayloadResult& r) {
     const std::string url = read.Line("--url", o.Fields.Url);
     if (!r.Error.empty()) return;
     const composer::TBookmarkResult composed = composer::ComposeBookmark(title, url);
-    r.Payload = composed.payload;
-    r.Count = composed.count;
+    r.Payload = composed.Payload;
+    r.Count = composed.Count;
 }
 
 } // namespace

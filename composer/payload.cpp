@@ -66,15 +66,15 @@ std::string BookmarkPayload(std::string_view title, std::string_view url) {
 
 TBookmarkResult ComposeBookmark(std::string_view title, std::string_view url) {
     TBookmarkResult result;
-    result.url = BookmarkUrl(url);
-    result.payload = BookmarkPayload(title, result.url);
-    result.count = SymbolCountFor(CountMbChars(result.payload));
+    result.Url = BookmarkUrl(url);
+    result.Payload = BookmarkPayload(title, result.Url);
+    result.Count = SymbolCountFor(CountMbChars(result.Payload));
     return result;
 }
 
 void NormaliseCardReadings(TCardFields& card) {
-    card.familyKana = ToHalfWidth(ToKatakana(card.familyKana));
-    card.givenKana = ToHalfWidth(ToKatakana(card.givenKana));
+    card.FamilyKana = ToHalfWidth(ToKatakana(card.FamilyKana));
+    card.GivenKana = ToHalfWidth(ToKatakana(card.GivenKana));
 }
 
 std::string HalfWidthPhone(std::string_view sjis) {
@@ -104,16 +104,16 @@ std::string HalfWidthPhone(std::string_view sjis) {
 }
 
 TCardProblem CheckCardFields(const TCardFields& card) {
-    if (HasDoubleByteChar(card.familyKana)) {
+    if (HasDoubleByteChar(card.FamilyKana)) {
         return TCardProblem::FamilyKanaKanji;
     }
-    if (HasDoubleByteChar(card.givenKana)) {
+    if (HasDoubleByteChar(card.GivenKana)) {
         return TCardProblem::GivenKanaKanji;
     }
-    if (HasDoubleByteChar(card.tel1)) {
+    if (HasDoubleByteChar(card.Tel1)) {
         return TCardProblem::Tel1FullWidth;
     }
-    if (HasDoubleByteChar(card.tel2)) {
+    if (HasDoubleByteChar(card.Tel2)) {
         return TCardProblem::Tel2FullWidth;
     }
     return TCardProblem::None;
@@ -142,35 +142,35 @@ bool CardProblemEmptiesField(TCardProblem problem) {
 std::string CardPayload(const TCardFields& card, int carrier) {
     switch (carrier) {
     case crDocomo:
-        return Concat({"MECARD:N:", card.familyName, " ", card.givenName,
-                       ";SOUND:", card.familyKana, " ", card.givenKana, ";TEL:", card.tel1,
-                       ";TEL:", card.tel2, ";EMAIL:", card.mail1, ";EMAIL:", card.mail2, ";;"});
+        return Concat({"MECARD:N:", card.FamilyName, " ", card.GivenName,
+                       ";SOUND:", card.FamilyKana, " ", card.GivenKana, ";TEL:", card.Tel1,
+                       ";TEL:", card.Tel2, ";EMAIL:", card.Mail1, ";EMAIL:", card.Mail2, ";;"});
     case crSoftbank:
     case crAU:
         return Concat({"MEMORY:",
-                       FlatBody(card.memo),
+                       FlatBody(card.Memo),
                        kCrLf,
                        "NAME1:",
-                       card.familyName,
+                       card.FamilyName,
                        " ",
-                       card.givenName,
+                       card.GivenName,
                        kCrLf,
                        "NAME2:",
-                       card.familyKana,
+                       card.FamilyKana,
                        " ",
-                       card.givenKana,
+                       card.GivenKana,
                        kCrLf,
                        "TEL1:",
-                       card.tel1,
+                       card.Tel1,
                        kCrLf,
                        "TEL2:",
-                       card.tel2,
+                       card.Tel2,
                        kCrLf,
                        "MAIL1:",
-                       card.mail1,
+                       card.Mail1,
                        kCrLf,
                        "MAIL2:",
-                       card.mail2,
+                       card.Mail2,
                        kCrLf});
     default:
         return {};
@@ -180,14 +180,14 @@ std::string CardPayload(const TCardFields& card, int carrier) {
 TCardResult ComposeCard(TCardFields& card, int carrier) {
     TCardResult result;
     NormaliseCardReadings(card);
-    card.tel1 = HalfWidthPhone(card.tel1);
-    card.tel2 = HalfWidthPhone(card.tel2);
-    result.problem = CheckCardFields(card);
-    if (result.problem != TCardProblem::None) {
+    card.Tel1 = HalfWidthPhone(card.Tel1);
+    card.Tel2 = HalfWidthPhone(card.Tel2);
+    result.Problem = CheckCardFields(card);
+    if (result.Problem != TCardProblem::None) {
         return result;
     }
-    result.payload = CardPayload(card, carrier);
-    result.count = SymbolCountFor(CountMbChars(result.payload));
+    result.Payload = CardPayload(card, carrier);
+    result.Count = SymbolCountFor(CountMbChars(result.Payload));
     return result;
 }
 
@@ -197,39 +197,39 @@ std::string FlatBody(std::string_view body) {
 
 TMessagePayload MessagePayload(const TMessageFields& fields, int carrier) {
     TMessagePayload result;
-    result.count = SymbolCountFor(CountMbChars(fields.body));
-    result.subject = fields.subject;
-    if (!IsMailAddress(fields.address)) {
-        result.payload = fields.body;
+    result.Count = SymbolCountFor(CountMbChars(fields.Body));
+    result.Subject = fields.Subject;
+    if (!IsMailAddress(fields.Address)) {
+        result.Payload = fields.Body;
         return result;
     }
-    if (fields.subjectOption == soFromBody) {
-        result.subject = CopyMbChars(fields.body, 1, 10);
-        result.subjectChanged = true;
-    } else if (fields.subjectOption == soHello) {
-        result.subject = "\x82\xb1\x82\xf1\x82\xc9\x82\xbf\x82\xcd!"; // こんにちは!
-        result.subjectChanged = true;
+    if (fields.SubjectOption == soFromBody) {
+        result.Subject = CopyMbChars(fields.Body, 1, 10);
+        result.SubjectChanged = true;
+    } else if (fields.SubjectOption == soHello) {
+        result.Subject = "\x82\xb1\x82\xf1\x82\xc9\x82\xbf\x82\xcd!"; // こんにちは!
+        result.SubjectChanged = true;
     }
-    const std::string flat = FlatBody(fields.body);
+    const std::string flat = FlatBody(fields.Body);
     switch (carrier) {
     case crDocomo:
-        result.payload =
-            Concat({"MATMSG:TO:", fields.address, ";SUB:", result.subject, ";BODY:", flat, ";;"});
+        result.Payload =
+            Concat({"MATMSG:TO:", fields.Address, ";SUB:", result.Subject, ";BODY:", flat, ";;"});
         break;
     case crSoftbank:
     case crAU:
-        result.payload = Concat(
-            {"MAILTO:", fields.address, kCrLf, "SUBJECT:", result.subject, kCrLf, "BODY:", flat});
+        result.Payload = Concat(
+            {"MAILTO:", fields.Address, kCrLf, "SUBJECT:", result.Subject, kCrLf, "BODY:", flat});
         break;
     default:
-        result.payload = fields.body;
+        result.Payload = fields.Body;
         break;
     }
     return result;
 }
 
 std::optional<TMessagePayload> ComposeMessage(const TMessageFields& fields, int carrier) {
-    if (CountMbChars(fields.body) == 0) {
+    if (CountMbChars(fields.Body) == 0) {
         return std::nullopt;
     }
     return MessagePayload(fields, carrier);

@@ -34,9 +34,9 @@ std::string BookmarkUrl(std::string_view url);
 std::string BookmarkPayload(std::string_view title, std::string_view url);
 
 struct TBookmarkResult {
-    std::string url; // BookmarkUrl(url), which the window writes back into its field
-    std::string payload;
-    int count = 0; // SymbolCountFor the payload's characters
+    std::string Url; // BookmarkUrl(url), which the window writes back into its field
+    std::string Payload;
+    int Count = 0; // SymbolCountFor the payload's characters
 };
 
 // The bookmark tab's "作成". The carrier plays no part.
@@ -45,15 +45,15 @@ TBookmarkResult ComposeBookmark(std::string_view title, std::string_view url);
 // --- address-book entry ---
 
 struct TCardFields {
-    std::string familyName;
-    std::string givenName;
-    std::string familyKana; // readings, normalised by NormaliseCardReadings
-    std::string givenKana;
-    std::string tel1;
-    std::string tel2;
-    std::string mail1;
-    std::string mail2;
-    std::string memo; // lines joined with CR LF; only Softbank and AU carry it
+    std::string FamilyName;
+    std::string GivenName;
+    std::string FamilyKana; // readings, normalised by NormaliseCardReadings
+    std::string GivenKana;
+    std::string Tel1;
+    std::string Tel2;
+    std::string Mail1;
+    std::string Mail2;
+    std::string Memo; // lines joined with CR LF; only Softbank and AU carry it
 };
 
 // Readings typed in hiragana or full-width kana become half-width katakana.
@@ -85,9 +85,9 @@ bool CardProblemEmptiesField(TCardProblem problem);
 std::string CardPayload(const TCardFields& card, int carrier);
 
 struct TCardResult {
-    TCardProblem problem = TCardProblem::None;
-    std::string payload; // empty, and count 0, when there is a problem
-    int count = 0;       // SymbolCountFor the payload's characters
+    TCardProblem Problem = TCardProblem::None;
+    std::string Payload; // empty, and count 0, when there is a problem
+    int Count = 0;       // SymbolCountFor the payload's characters
 };
 
 // The address-book tab's "作成": normalises the readings in `card` (the window shows
@@ -100,17 +100,17 @@ TCardResult ComposeCard(TCardFields& card, int carrier);
 enum TSubjectOption : int { soKeep = 0, soFromBody = 1, soHello = 2 };
 
 struct TMessageFields {
-    std::string body;    // the editor's lines joined with CR LF
-    std::string address; // the address field exactly as shown
-    std::string subject;
-    int subjectOption = soKeep;
+    std::string Body;    // the editor's lines joined with CR LF
+    std::string Address; // the address field exactly as shown
+    std::string Subject;
+    int SubjectOption = soKeep;
 };
 
 struct TMessagePayload {
-    std::string payload;
-    int count = 0;               // symbols, from the body's length alone
-    bool subjectChanged = false; // the window writes `subject` back when set
-    std::string subject;
+    std::string Payload;
+    int Count = 0;               // symbols, from the body's length alone
+    bool SubjectChanged = false; // the window writes `subject` back when set
+    std::string Subject;
 };
 
 // Refusal when the body is empty (UTF-8, CR LF) and its caption.

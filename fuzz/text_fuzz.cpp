@@ -59,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         TMessageFields mail{std::string(text), std::string(pattern) + "@x.jp", std::string(pattern),
                             carrier % 3};
         const TMessagePayload out = MessagePayload(mail, carrier);
-        if (out.count != SymbolCountFor(CountMbChars(text)))
+        if (out.Count != SymbolCountFor(CountMbChars(text)))
             Finding("mail symbol count differs from the count rule on the body");
     }
     return 0;

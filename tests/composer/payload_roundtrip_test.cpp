@@ -54,24 +54,24 @@ Decoded EncodeAndRead(const std::string& payload, int count) {
 
 composer::TCardFields Card() {
     composer::TCardFields card;
-    card.familyName = ShiftJis("高橋");
-    card.givenName = ShiftJis("花子");
-    card.familyKana = ShiftJis("たかはし");
-    card.givenKana = ShiftJis("はなこ");
-    card.tel1 = "090-1111-2222";
-    card.tel2 = "";
-    card.mail1 = "hanako@example.jp";
-    card.mail2 = "h;a:n,a@example.com";
-    card.memo = ShiftJis("誕生日は５月") + "\r\n" + ShiftJis("～ｶﾌｪ好き");
+    card.FamilyName = ShiftJis("高橋");
+    card.GivenName = ShiftJis("花子");
+    card.FamilyKana = ShiftJis("たかはし");
+    card.GivenKana = ShiftJis("はなこ");
+    card.Tel1 = "090-1111-2222";
+    card.Tel2 = "";
+    card.Mail1 = "hanako@example.jp";
+    card.Mail2 = "h;a:n,a@example.com";
+    card.Memo = ShiftJis("誕生日は５月") + "\r\n" + ShiftJis("～ｶﾌｪ好き");
     composer::NormaliseCardReadings(card);
     return card;
 }
 
 TEST(PayloadRoundTrip, EveryPayloadReadsBackAsTheSameBytes) {
     struct Row {
-        const char* name;
-        std::string payload;
-        int count;
+        const char* Name;
+        std::string Payload;
+        int Count;
     };
     std::vector<Row> rows;
     auto add = [&](const char* name, std::string payload, int count) {
@@ -89,35 +89,35 @@ TEST(PayloadRoundTrip, EveryPayloadReadsBackAsTheSameBytes) {
     }
 
     composer::TMessageFields mail;
-    mail.body =
+    mail.Body =
         ShiftJis("明日の会議は１０時からです。") + "\r\n" + ShiftJis("よろしく!") + "\r\n~ok~";
-    mail.address = "taro@example.jp";
-    mail.subjectOption = composer::soFromBody;
+    mail.Address = "taro@example.jp";
+    mail.SubjectOption = composer::soFromBody;
     for (int carrier : {composer::crDocomo, composer::crAU}) {
         const composer::TMessagePayload message = composer::MessagePayload(mail, carrier);
-        add(carrier == composer::crDocomo ? "MATMSG" : "MAILTO", message.payload, message.count);
+        add(carrier == composer::crDocomo ? "MATMSG" : "MAILTO", message.Payload, message.Count);
     }
     composer::TMessageFields plain = mail;
-    plain.address = "no address";
+    plain.Address = "no address";
     const composer::TMessagePayload body = composer::MessagePayload(plain, composer::crDocomo);
-    add("body", body.payload, body.count);
+    add("body", body.Payload, body.Count);
 
     // 200 characters of body: two linked symbols, though the mail around it is longer.
     composer::TMessageFields longMail = mail;
-    longMail.body.clear();
-    while (composer::CountMbChars(longMail.body) < 200) {
-        longMail.body += ShiftJis("長い本文") + "ABC12";
+    longMail.Body.clear();
+    while (composer::CountMbChars(longMail.Body) < 200) {
+        longMail.Body += ShiftJis("長い本文") + "ABC12";
     }
-    longMail.body = composer::CopyMbChars(longMail.body, 1, 200);
+    longMail.Body = composer::CopyMbChars(longMail.Body, 1, 200);
     const composer::TMessagePayload linked = composer::MessagePayload(longMail, composer::crDocomo);
-    ASSERT_EQ(linked.count, 2);
-    add("MATMSG, 200 characters", linked.payload, linked.count);
+    ASSERT_EQ(linked.Count, 2);
+    add("MATMSG, 200 characters", linked.Payload, linked.Count);
 
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        const Decoded decoded = EncodeAndRead(row.payload, row.count);
-        EXPECT_EQ(decoded.symbols, row.count);
-        EXPECT_EQ(decoded.bytes, row.payload);
+        SCOPED_TRACE(row.Name);
+        const Decoded decoded = EncodeAndRead(row.Payload, row.Count);
+        EXPECT_EQ(decoded.symbols, row.Count);
+        EXPECT_EQ(decoded.bytes, row.Payload);
     }
 }
 

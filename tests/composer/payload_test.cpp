@@ -49,15 +49,15 @@ TEST(Payload, Bookmark) {
 
 composer::TCardFields SampleCard() {
     composer::TCardFields card;
-    card.familyName = ShiftJis("山田");
-    card.givenName = ShiftJis("太郎");
-    card.familyKana = "\xd4\xcf\xc0\xde"; // ﾔﾏﾀﾞ
-    card.givenKana = "\xc0\xdb\xb3";      // ﾀﾛｳ
-    card.tel1 = "090-1234-5678";
-    card.tel2 = "03 1234 5678";
-    card.mail1 = "taro@example.jp";
-    card.mail2 = "t,a;r:o@example.com";
-    card.memo = ShiftJis("一行目") + "\r\n" + ShiftJis("二行目");
+    card.FamilyName = ShiftJis("山田");
+    card.GivenName = ShiftJis("太郎");
+    card.FamilyKana = "\xd4\xcf\xc0\xde"; // ﾔﾏﾀﾞ
+    card.GivenKana = "\xc0\xdb\xb3";      // ﾀﾛｳ
+    card.Tel1 = "090-1234-5678";
+    card.Tel2 = "03 1234 5678";
+    card.Mail1 = "taro@example.jp";
+    card.Mail2 = "t,a;r:o@example.com";
+    card.Memo = ShiftJis("一行目") + "\r\n" + ShiftJis("二行目");
     return card;
 }
 
@@ -88,9 +88,9 @@ TEST(Payload, SoftbankAndAUCard) {
 
 TEST(Payload, CardReadingsAndRefusals) {
     struct Row {
-        std::string familyKana, givenKana, tel1, tel2;
-        composer::TCardProblem problem;
-        std::string normalisedFamily;
+        std::string FamilyKana, GivenKana, Tel1, Tel2;
+        composer::TCardProblem Problem;
+        std::string NormalisedFamily;
     };
     const Row rows[] = {
         {ShiftJis("やまだ"), ShiftJis("たろう"), "090-1", "03 1", composer::TCardProblem::None,
@@ -106,14 +106,14 @@ TEST(Payload, CardReadingsAndRefusals) {
     };
     for (const Row& row : rows) {
         composer::TCardFields card;
-        card.familyKana = row.familyKana;
-        card.givenKana = row.givenKana;
-        card.tel1 = row.tel1;
-        card.tel2 = row.tel2;
+        card.FamilyKana = row.FamilyKana;
+        card.GivenKana = row.GivenKana;
+        card.Tel1 = row.Tel1;
+        card.Tel2 = row.Tel2;
         composer::NormaliseCardReadings(card);
-        EXPECT_EQ(card.familyKana, row.normalisedFamily);
-        EXPECT_EQ(card.tel1, row.tel1); // telephones are tested as typed
-        EXPECT_EQ(composer::CheckCardFields(card), row.problem) << row.familyKana;
+        EXPECT_EQ(card.FamilyKana, row.NormalisedFamily);
+        EXPECT_EQ(card.Tel1, row.Tel1); // telephones are tested as typed
+        EXPECT_EQ(composer::CheckCardFields(card), row.Problem) << row.FamilyKana;
     }
     // What input methods type for a telephone number becomes ASCII; nothing else changes.
     const std::pair<std::string, std::string> phones[] = {
@@ -132,79 +132,79 @@ TEST(Payload, CardReadingsAndRefusals) {
 
 TEST(Payload, MessageToDocomoAndSoftbank) {
     composer::TMessageFields fields;
-    fields.body = ShiftJis("こんにちは") + "\r\n" + ShiftJis("元気?") + "\r\nok";
-    fields.address = "hanako@example.jp";
-    fields.subject = ShiftJis("件名");
+    fields.Body = ShiftJis("こんにちは") + "\r\n" + ShiftJis("元気?") + "\r\nok";
+    fields.Address = "hanako@example.jp";
+    fields.Subject = ShiftJis("件名");
 
     const composer::TMessagePayload docomo = composer::MessagePayload(fields, composer::crDocomo);
-    EXPECT_EQ(docomo.payload, "MATMSG:TO:hanako@example.jp;SUB:" + ShiftJis("件名") +
+    EXPECT_EQ(docomo.Payload, "MATMSG:TO:hanako@example.jp;SUB:" + ShiftJis("件名") +
                                   ";BODY:" + ShiftJis("こんにちは元気?") + "ok;;");
-    EXPECT_EQ(docomo.count, 1);
-    EXPECT_FALSE(docomo.subjectChanged);
+    EXPECT_EQ(docomo.Count, 1);
+    EXPECT_FALSE(docomo.SubjectChanged);
 
     const std::string mail = "MAILTO:hanako@example.jp\r\nSUBJECT:" + ShiftJis("件名") +
                              "\r\nBODY:" + ShiftJis("こんにちは元気?") + "ok";
-    EXPECT_EQ(composer::MessagePayload(fields, composer::crSoftbank).payload, mail);
-    EXPECT_EQ(composer::MessagePayload(fields, composer::crAU).payload, mail);
-    EXPECT_EQ(composer::MessagePayload(fields, 3).payload, fields.body);
+    EXPECT_EQ(composer::MessagePayload(fields, composer::crSoftbank).Payload, mail);
+    EXPECT_EQ(composer::MessagePayload(fields, composer::crAU).Payload, mail);
+    EXPECT_EQ(composer::MessagePayload(fields, 3).Payload, fields.Body);
 
-    fields.body = "a\r\nb";
-    EXPECT_EQ(composer::MessagePayload(fields, composer::crAU).payload,
+    fields.Body = "a\r\nb";
+    EXPECT_EQ(composer::MessagePayload(fields, composer::crAU).Payload,
               "MAILTO:hanako@example.jp\r\nSUBJECT:" + ShiftJis("件名") + "\r\nBODY:ab");
 }
 
 TEST(Payload, MessageSubjectOptions) {
     composer::TMessageFields fields;
-    fields.body = "Hi\r\n" + ShiftJis("今日は晴れです。");
-    fields.address = "a@b.c";
-    fields.subject = "typed";
+    fields.Body = "Hi\r\n" + ShiftJis("今日は晴れです。");
+    fields.Address = "a@b.c";
+    fields.Subject = "typed";
 
-    fields.subjectOption = composer::soKeep;
+    fields.SubjectOption = composer::soKeep;
     composer::TMessagePayload result = composer::MessagePayload(fields, composer::crDocomo);
-    EXPECT_FALSE(result.subjectChanged);
-    EXPECT_EQ(result.subject, "typed");
+    EXPECT_FALSE(result.SubjectChanged);
+    EXPECT_EQ(result.Subject, "typed");
 
-    fields.subjectOption = composer::soFromBody;
+    fields.SubjectOption = composer::soFromBody;
     result = composer::MessagePayload(fields, composer::crDocomo);
-    EXPECT_TRUE(result.subjectChanged);
-    EXPECT_EQ(result.subject, "Hi\r\n" + ShiftJis("今日は晴れで")); // ten characters, CR LF two
-    EXPECT_EQ(result.payload, "MATMSG:TO:a@b.c;SUB:" + result.subject + ";BODY:Hi" +
+    EXPECT_TRUE(result.SubjectChanged);
+    EXPECT_EQ(result.Subject, "Hi\r\n" + ShiftJis("今日は晴れで")); // ten characters, CR LF two
+    EXPECT_EQ(result.Payload, "MATMSG:TO:a@b.c;SUB:" + result.Subject + ";BODY:Hi" +
                                   ShiftJis("今日は晴れです。") + ";;");
 
-    fields.subjectOption = composer::soHello;
+    fields.SubjectOption = composer::soHello;
     result = composer::MessagePayload(fields, composer::crSoftbank);
-    EXPECT_EQ(result.subject, ShiftJis("こんにちは!"));
-    EXPECT_TRUE(result.payload.find("SUBJECT:" + ShiftJis("こんにちは!") + "\r\n") !=
+    EXPECT_EQ(result.Subject, ShiftJis("こんにちは!"));
+    EXPECT_TRUE(result.Payload.find("SUBJECT:" + ShiftJis("こんにちは!") + "\r\n") !=
                 std::string::npos);
 }
 
 TEST(Payload, MessageWithoutValidAddressIsTheBody) {
     for (const char* address : {"", "taro@example", "example.jp", " "}) {
         composer::TMessageFields fields;
-        fields.body = "line1\r\nline2";
-        fields.address = address;
-        fields.subject = "s";
-        fields.subjectOption = composer::soHello;
+        fields.Body = "line1\r\nline2";
+        fields.Address = address;
+        fields.Subject = "s";
+        fields.SubjectOption = composer::soHello;
         const composer::TMessagePayload result =
             composer::MessagePayload(fields, composer::crDocomo);
-        EXPECT_EQ(result.payload, "line1\r\nline2") << address;
-        EXPECT_FALSE(result.subjectChanged);
-        EXPECT_EQ(result.subject, "s");
+        EXPECT_EQ(result.Payload, "line1\r\nline2") << address;
+        EXPECT_FALSE(result.SubjectChanged);
+        EXPECT_EQ(result.Subject, "s");
     }
 }
 
 TEST(Payload, CountComesFromTheBodyAlone) {
     composer::TMessageFields fields;
-    fields.body = std::string(200, 'x');
-    fields.address = "someone@example.jp";
+    fields.Body = std::string(200, 'x');
+    fields.Address = "someone@example.jp";
     const composer::TMessagePayload result = composer::MessagePayload(fields, composer::crDocomo);
-    EXPECT_GT(composer::CountMbChars(result.payload), 200);
-    EXPECT_EQ(result.count, 2);
+    EXPECT_GT(composer::CountMbChars(result.Payload), 200);
+    EXPECT_EQ(result.Count, 2);
 
-    fields.body = std::string(150, 'x');
-    EXPECT_EQ(composer::MessagePayload(fields, composer::crDocomo).count, 1);
-    fields.body = std::string(149, 'x') + ShiftJis("漢字"); // 151 characters, 153 bytes
-    EXPECT_EQ(composer::MessagePayload(fields, composer::crDocomo).count, 2);
+    fields.Body = std::string(150, 'x');
+    EXPECT_EQ(composer::MessagePayload(fields, composer::crDocomo).Count, 1);
+    fields.Body = std::string(149, 'x') + ShiftJis("漢字"); // 151 characters, 153 bytes
+    EXPECT_EQ(composer::MessagePayload(fields, composer::crDocomo).Count, 2);
 }
 
 } // namespace
