@@ -63,7 +63,7 @@ soak: build
 	    $(BUILD)/tests/hardening/test_hardening --gtest_filter='Soak.*'
 
 fuzz-build: deps
-	@test -f build-fuzz/CMakeCache.txt || CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz \
+	@CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz \
 	    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVAROKU_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
 	@cmake --build build-fuzz -j $(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
 
