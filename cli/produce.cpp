@@ -1,10 +1,17 @@
 #include "cli/produce.h"
 
+#include "cli/draw_library.h"
 #include "cli/output.h"
-#include "cli/picture.h"
+#include "cli/plain_picture.h"
 #include "cli/symbols.h"
 
 namespace cli {
+
+bool NeedsComponent(const TCliOptions& options) {
+    const TPictureType type = *options.Type;
+    return type == TPictureType::Svg || type == TPictureType::Pdf ||
+           (type == TPictureType::Png && PngNeedsComponent(options.Drawing));
+}
 
 TProduct Produce(const TCliOptions& options, const TSymbolRequest& request, const std::string& code,
                  const std::string& path, qr::engine::TQRSymbolEngine& engine, bool syncEach) {
@@ -20,28 +27,34 @@ TProduct Produce(const TCliOptions& options, const TSymbolRequest& request, cons
     if (built.Exit != kExitOk) return fail(built.Exit, built.Error);
 
     std::string error;
-    switch (*options.Type) {
-    case TPictureType::Pbm: {
-        if (auto tooLarge = PbmTooLarge(engine); !tooLarge.empty())
+    const auto type = *options.Type;
+    if (type == TPictureType::Pbm || type == TPictureType::PbmText) {
+        if (auto tooLarge = PbmTooLarge(engine, type == TPictureType::Pbm); !tooLarge.empty())
             return fail(kExitUsage, tooLarge);
+    }
+    if (type == TPictureType::Pbm) {
+        const std::string pbm = StandardPbm(engine);
+        if (pbm.empty()) return fail(kExitNoFit, "a symbol could not be built");
+        error = WriteBytes(path, pbm, syncEach);
+    } else if (type == TPictureType::PbmText) {
         const auto* lines = PbmLines(engine);
         if (!lines) return fail(kExitNoFit, "a symbol could not be built");
         error = WriteLines(path, *lines, syncEach);
-        break;
-    }
-    case TPictureType::Utf8: {
+    } else if (type == TPictureType::Utf8) {
         const std::string text = Utf8Picture(engine, options.Drawing);
         if (text.empty()) return fail(kExitNoFit, "a symbol could not be built");
         error = WriteBytes(path, text, syncEach);
-        break;
-    }
-    default: {
-        const auto picture =
-            DrawPicture(*options.Type, request, built, options.Drawing, code, engine);
+    } else if (!NeedsComponent(options)) {
+        const auto picture = PlainPng(engine, options.Drawing);
         if (picture.Exit != kExitOk) return fail(picture.Exit, picture.Error);
         error = WriteBytes(path, picture.Bytes, syncEach);
-        break;
-    }
+    } else {
+        const TDrawEntries* entries = DrawLibrary(error);
+        if (!entries) return fail(kExitUsage, error);
+        const auto picture =
+            entries->DrawPicture(type, request, built, options.Drawing, code, engine);
+        if (picture.Exit != kExitOk) return fail(picture.Exit, picture.Error);
+        error = WriteBytes(path, picture.Bytes, syncEach);
     }
     if (!error.empty()) return fail(kExitUsage, error);
     return p;

@@ -17,9 +17,12 @@ struct TProduct {
     std::vector<std::string> Warnings;
 };
 
+// Whether the options' pictures are drawn by the component (libvaroku-qr-draw, with
+// a TDrawSession alive): SVG, PDF and PNG with captions.
+bool NeedsComponent(const TCliOptions& options);
+
 // Builds the symbols of `code` (Shift-JIS) in `engine`, which is reset first, and
-// writes them as options.Type to path (standard output when empty). A type drawn by
-// the component needs a TGuiSession alive.
+// writes them as options.Type to path (standard output when empty).
 TProduct Produce(const TCliOptions& options, const TSymbolRequest& request, const std::string& code,
                  const std::string& path, qr::engine::TQRSymbolEngine& engine,
                  bool syncEach = true);

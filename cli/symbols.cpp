@@ -167,12 +167,14 @@ TBuildResult PrepareSymbols(TQRSymbolEngine& engine, const TSymbolRequest& o,
     return r;
 }
 
-std::string PbmTooLarge(const TQRSymbolEngine& engine) {
+std::string PbmTooLarge(const TQRSymbolEngine& engine, bool standard) {
     const int count = engine.Count();
     const std::uint64_t w = static_cast<std::uint64_t>(engine.Modules() + 8) * engine.Pxmag();
-    if (static_cast<std::uint64_t>(count) * (w + 2) * (2 * w + 1) <= kMaxPictureBytes) return {};
-    return "the PBM text of " + std::to_string(count) + " symbols of version " +
-           std::to_string(engine.Version()) + " at --pxmag " + std::to_string(engine.Pxmag()) +
+    const std::uint64_t bytes = standard ? w * ((w + 7) / 8) + 32 : (w + 2) * (2 * w + 1);
+    if (static_cast<std::uint64_t>(count) * bytes <= kMaxPictureBytes) return {};
+    return std::string(standard ? "the PBM picture of " : "the PBM text of ") +
+           std::to_string(count) + " symbols of version " + std::to_string(engine.Version()) +
+           " at --pxmag " + std::to_string(engine.Pxmag()) +
            " would exceed 1 GiB; ask for fewer symbols or a smaller --pxmag";
 }
 

@@ -34,9 +34,9 @@ struct TBuildResult {
 TBuildResult PrepareSymbols(qr::engine::TQRSymbolEngine& engine, const TSymbolRequest& request,
                             const std::string& code);
 
-// The PBM text of the engine's symbols at its Pxmag would exceed kMaxPictureBytes: the
-// refusal, or "".
-std::string PbmTooLarge(const qr::engine::TQRSymbolEngine& engine);
+// The PBM of the engine's symbols at its Pxmag (a raw bitmap with `standard`, else the
+// component's text) would exceed kMaxPictureBytes: the refusal, or "".
+std::string PbmTooLarge(const qr::engine::TQRSymbolEngine& engine, bool standard);
 
 // The engine's PBM lines; null when a symbol is missing from them (which
 // PrepareSymbols makes sure cannot happen).
