@@ -14,57 +14,47 @@ namespace {
 // the same bound as for the component's bitmaps.
 constexpr std::uint64_t kMaxBitmapBytes = std::uint64_t{1} << 30;
 
-// Every symbol's modules, one byte each, so that the grid can be read in any order
-// after the engine has moved on to the next symbol.
-bool CollectModules(qr::engine::TQRSymbolEngine& engine, std::vector<std::uint8_t>& modules) {
-    const int n = engine.Modules();
-    const std::size_t area = static_cast<std::size_t>(n) * n;
-    modules.assign(area * static_cast<std::size_t>(engine.Count()), 0);
-    for (int s = 1; s <= engine.Count(); ++s) {
-        if (engine.BuildSymbolFrom(engine.Slice(s), s) != qr::engine::brBuilt) return false;
-        std::uint8_t* m = modules.data() + area * static_cast<std::size_t>(s - 1);
-        for (int r = 0; r < n; ++r)
-            for (int c = 0; c < n; ++c)
-                m[static_cast<std::size_t>(r) * n + c] = engine.IsDark(r, c) ? 1 : 0;
-    }
-    return true;
-}
-
 } // namespace
 
 bool PngNeedsComponent(const TDrawing& drawing) {
     return drawing.CommentUp || drawing.CommentDown || drawing.Numbering != 0;
 }
 
-std::string StandardPbm(qr::engine::TQRSymbolEngine& engine) {
-    const int n = engine.Modules();
-    const int m = engine.Pxmag();
-    const int side = (n + 8) * m;
+std::string StandardPbm(const TSymbolModules& symbols, int pxmag) {
+    if (!symbols.Complete()) return {};
+    const int count = static_cast<int>(symbols.Built.size());
+    const int m = pxmag;
+    const int side = (symbols.Side + 8) * m;
     const std::size_t rowBytes = static_cast<std::size_t>(side + 7) / 8;
     const std::string header = "P4\n" + std::to_string(side) + " " + std::to_string(side) + "\n";
     std::string out;
-    out.reserve(static_cast<std::size_t>(engine.Count()) *
+    out.reserve(static_cast<std::size_t>(count) *
                 (header.size() + rowBytes * static_cast<std::size_t>(side)));
     std::string row(rowBytes, '\0');
-    for (int s = 1; s <= engine.Count(); ++s) {
-        if (engine.BuildSymbolFrom(engine.Slice(s), s) != qr::engine::brBuilt) return {};
+    for (int s = 1; s <= count; ++s) {
         out += header;
         for (int y = 0; y < side; ++y) {
             std::fill(row.begin(), row.end(), '\0');
             const int r = y / m - 4;
             for (int x = 4 * m; x < side - 4 * m; ++x)
-                if (engine.IsDark(r, x / m - 4)) row[x / 8] |= static_cast<char>(0x80 >> (x % 8));
+                if (symbols.IsDark(s, r, x / m - 4))
+                    row[x / 8] |= static_cast<char>(0x80 >> (x % 8));
             out += row;
         }
     }
     return out;
 }
 
-TPlainPicture PlainPng(qr::engine::TQRSymbolEngine& engine, const TDrawing& drawing) {
+TPlainPicture PlainPng(const TSymbolModules& symbols, int pxmag, const TDrawing& drawing) {
     TPlainPicture p;
-    const int count = engine.Count();
-    const int n = engine.Modules();
-    const int m = engine.Pxmag();
+    if (!symbols.Complete()) {
+        p.Exit = kExitNoFit;
+        p.Error = "a symbol could not be built";
+        return p;
+    }
+    const int count = static_cast<int>(symbols.Built.size());
+    const int n = symbols.Side;
+    const int m = pxmag;
     const int side = (n + 8) * m;
     const int columns = std::min(drawing.Column, count);
     const int rows = (count + drawing.Column - 1) / drawing.Column;
@@ -76,25 +66,14 @@ TPlainPicture PlainPng(qr::engine::TQRSymbolEngine& engine, const TDrawing& draw
                   " pixels would take more than 1 GiB; ask for fewer symbols or a smaller --pxmag";
         return p;
     }
-    std::vector<std::uint8_t> modules;
-    if (!CollectModules(engine, modules)) {
-        p.Exit = kExitNoFit;
-        p.Error = "a symbol could not be built";
-        return p;
-    }
     const int w = static_cast<int>(width);
     const int h = static_cast<int>(height);
-    const std::size_t area = static_cast<std::size_t>(n) * n;
     // Pixel (x, y) of the unturned grid: a dark module of a symbol, or background
     // (quiet zones and the empty cells of the last row).
     auto dark = [&](int x, int y) {
         const int cell = (y / side) * drawing.Column + x / side;
         if (cell >= count) return false;
-        const int r = (y % side) / m - 4;
-        const int c = (x % side) / m - 4;
-        if (r < 0 || c < 0 || r >= n || c >= n) return false;
-        return modules[area * static_cast<std::size_t>(cell) + static_cast<std::size_t>(r) * n +
-                       c] != 0;
+        return symbols.IsDark(cell + 1, (y % side) / m - 4, (x % side) / m - 4);
     };
     const bool quarter = drawing.Angle == 90 || drawing.Angle == 270;
     const int outW = quarter ? h : w;
@@ -118,19 +97,19 @@ TPlainPicture PlainPng(qr::engine::TQRSymbolEngine& engine, const TDrawing& draw
     return p;
 }
 
-std::string Utf8Picture(qr::engine::TQRSymbolEngine& engine, const TDrawing& drawing) {
+std::string Utf8Picture(const TSymbolModules& symbols, const TDrawing& drawing) {
     static constexpr const char* kCells[] = {" ", "\u2580", "\u2584",
                                              "\u2588"}; // by top + 2 * bottom
+    if (!symbols.Complete()) return {};
     std::string out;
-    for (int s = 1; s <= engine.Count(); ++s) {
-        if (engine.BuildSymbol(s) != 0) return {};
-        const int n = engine.Modules() + 8;
+    for (int s = 1; s <= static_cast<int>(symbols.Built.size()); ++s) {
+        const int n = symbols.Side + 8;
         // Module (r, c) of the picture with its quiet zone, after the turn and the mirror.
         auto dark = [&](int r, int c) {
             if (r >= n) return drawing.Invert;
             const qr::TPixelSource from =
                 qr::TurnedPixelSource(c, r, n, n, drawing.Angle, drawing.Mirror);
-            return engine.IsDark(from.Y - 4, from.X - 4) != drawing.Invert;
+            return symbols.IsDark(s, from.Y - 4, from.X - 4) != drawing.Invert;
         };
         if (s > 1) out += '\n';
         for (int r = 0; r < n; r += 2) {

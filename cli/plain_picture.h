@@ -9,7 +9,7 @@
 #include <string>
 
 #include "cli/options.h"
-#include "qr/engine/symbol_engine.h"
+#include "cli/symbols.h"
 
 namespace cli {
 
@@ -23,18 +23,20 @@ struct TPlainPicture {
 // become captions); without, PlainPng draws the same pixels.
 bool PngNeedsComponent(const TDrawing& drawing);
 
-// One raw Netpbm bitmap ("P4") per symbol of the engine's last division, one after
-// the other in the same file, each (Modules() + 8) * Pxmag() pixels square, dark
-// modules black. Empty when a symbol cannot be built.
-std::string StandardPbm(qr::engine::TQRSymbolEngine& engine);
+// Each draws the symbols that PrepareSymbols built (`symbols`) at `pxmag` pixels per
+// module, and gives nothing (or an error) when they are not all there.
 
-// The component's bitmap of the engine's symbols as a PNG file.
-TPlainPicture PlainPng(qr::engine::TQRSymbolEngine& engine, const TDrawing& drawing);
+// One raw Netpbm bitmap ("P4") per symbol, one after the other in the same file, each
+// (side + 8) * pxmag pixels square, dark modules black.
+std::string StandardPbm(const TSymbolModules& symbols, int pxmag);
 
-// The symbols of the engine's last division as text: two module rows per line in
+// The component's bitmap of the symbols as a PNG file.
+TPlainPicture PlainPng(const TSymbolModules& symbols, int pxmag, const TDrawing& drawing);
+
+// The symbols as text: two module rows per line in
 // half-block characters, each symbol with a 4-module quiet zone, symbols one below the
 // other with an empty line between. A dark module is a drawn cell (a light one with
 // Invert); Angle and Mirror turn and mirror each symbol.
-std::string Utf8Picture(qr::engine::TQRSymbolEngine& engine, const TDrawing& drawing);
+std::string Utf8Picture(const TSymbolModules& symbols, const TDrawing& drawing);
 
 } // namespace cli

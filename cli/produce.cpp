@@ -33,7 +33,7 @@ TProduct Produce(const TCliOptions& options, const TSymbolRequest& request, cons
             return fail(kExitUsage, tooLarge);
     }
     if (type == TPictureType::Pbm) {
-        const std::string pbm = StandardPbm(engine);
+        const std::string pbm = StandardPbm(built.Symbols, engine.Pxmag());
         if (pbm.empty()) return fail(kExitNoFit, "a symbol could not be built");
         error = WriteBytes(path, pbm, syncEach);
     } else if (type == TPictureType::PbmText) {
@@ -41,11 +41,11 @@ TProduct Produce(const TCliOptions& options, const TSymbolRequest& request, cons
         if (!lines) return fail(kExitNoFit, "a symbol could not be built");
         error = WriteLines(path, *lines, syncEach);
     } else if (type == TPictureType::Utf8) {
-        const std::string text = Utf8Picture(engine, options.Drawing);
+        const std::string text = Utf8Picture(built.Symbols, options.Drawing);
         if (text.empty()) return fail(kExitNoFit, "a symbol could not be built");
         error = WriteBytes(path, text, syncEach);
     } else if (!NeedsComponent(options)) {
-        const auto picture = PlainPng(engine, options.Drawing);
+        const auto picture = PlainPng(built.Symbols, engine.Pxmag(), options.Drawing);
         if (picture.Exit != kExitOk) return fail(picture.Exit, picture.Error);
         error = WriteBytes(path, picture.Bytes, syncEach);
     } else {

@@ -443,11 +443,12 @@ TEST(VarokuQr, StandardPbmOpensInNetpbmAndImageMagick) {
     };
     const std::string netpbm = output("pnmfile --allimages '" + path + "'");
     const std::string magick = output("identify '" + path + "'");
+    // Version 1: (21 + 8) * 3 pixels square.
     for (int k = 0; k < 3; ++k) {
-        EXPECT_NE(netpbm.find("Image " + std::to_string(k) + ":\tPBM raw, 75 by 75"),
+        EXPECT_NE(netpbm.find("Image " + std::to_string(k) + ":\tPBM raw, 87 by 87"),
                   std::string::npos)
             << netpbm;
-        EXPECT_NE(magick.find("set.pbm[" + std::to_string(k) + "] PBM 75x75"), std::string::npos)
+        EXPECT_NE(magick.find("set.pbm[" + std::to_string(k) + "] PBM 87x87"), std::string::npos)
             << magick;
     }
     EXPECT_EQ(netpbm.find("Image 3:"), std::string::npos) << netpbm;
@@ -608,7 +609,8 @@ TEST(VarokuQr, PictureTypeFollowsTheFileName) {
         {{"-o", "a.png"}, "\x89PNG"},
         {{"-o", "a.SVG"}, "<?xml"},
         {{"-o", "a.pdf"}, "%PDF"},
-        {{"-o", "a.txt"}, "P1\n"},
+        {{"-o", "a.txt"}, "P4\n"},
+        {{"-o", "a.pbm", "-t", "pbm-text"}, "P1\nSingle Mode"},
         {{"-o", "b.pbm", "-t", "utf8"}, "  "},
     };
     for (const auto& [args, start] : rows) {
