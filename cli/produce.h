@@ -22,9 +22,10 @@ struct TProduct {
 bool NeedsComponent(const TCliOptions& options);
 
 // Builds the symbols of `code` (Shift-JIS) in `engine`, which is reset first, and
-// writes them as options.Type to path (standard output when empty).
+// writes them as options.Type to path (standard output when empty); with `drawn`, the
+// picture's bytes go there instead and nothing is written.
 TProduct Produce(const TCliOptions& options, const TSymbolRequest& request, const std::string& code,
-                 const std::string& path, qr::engine::TQRSymbolEngine& engine,
-                 bool syncEach = true);
+                 const std::string& path, qr::engine::TQRSymbolEngine& engine, bool syncEach = true,
+                 std::string* drawn = nullptr);
 
 } // namespace cli
