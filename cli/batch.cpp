@@ -207,6 +207,7 @@ int RunBatch(const TCliOptions& options) {
             outcome.Error = codes[i].Error;
             return outcome;
         }
+        engine = qr::engine::TQRSymbolEngine();
         auto product = Produce(options, options.Symbols, codes[i].Bytes, path(i), engine,
                                /*syncEach=*/false, drawn ? &outcome.Picture : nullptr);
         codes[i] = {};

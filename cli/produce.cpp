@@ -28,7 +28,6 @@ TProduct Produce(const TCliOptions& options, const TSymbolRequest& request, cons
         p.Error = std::move(error);
         return p;
     };
-    engine = qr::engine::TQRSymbolEngine();
     const auto built = PrepareSymbols(engine, request, code);
     p.Warnings = built.Warnings;
     if (built.Exit != kExitOk) return fail(built.Exit, built.Error);

@@ -21,7 +21,8 @@ struct TProduct {
 // a TDrawSession alive): SVG, PDF and PNG with captions.
 bool NeedsComponent(const TCliOptions& options);
 
-// Builds the symbols of `code` (Shift-JIS) in `engine`, which is reset first, and
+// Builds the symbols of `code` (Shift-JIS) in `engine`, which must be fresh (as
+// constructed: settings a request leaves open are not written), and
 // writes them as options.Type to path (standard output when empty); with `drawn`, the
 // picture's bytes go there instead and nothing is written.
 TProduct Produce(const TCliOptions& options, const TSymbolRequest& request, const std::string& code,
