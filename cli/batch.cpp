@@ -108,10 +108,19 @@ void DrawInParallel(std::size_t count, int jobs, TDraw draw, TReport report) {
     std::atomic<std::size_t> next{0};
     std::mutex mutex;
     std::condition_variable finished;
+    std::condition_variable room;
+    // Pictures drawn but not yet written wait in memory: the workers stay at most this
+    // many lines ahead of the writing, however large the pictures or slow the disk.
+    const std::size_t ahead = 16 * static_cast<std::size_t>(jobs);
+    std::size_t reported = 0;
     auto work = [&] {
         // The engine keeps every work area of a version 40 symbol inside itself.
         auto engine = std::make_unique<qr::engine::TQRSymbolEngine>();
         for (std::size_t i; (i = next.fetch_add(1)) < count;) {
+            {
+                std::unique_lock lock(mutex);
+                room.wait(lock, [&] { return i < reported + ahead; });
+            }
             outcomes[i] = draw(i, *engine);
             {
                 std::lock_guard lock(mutex);
@@ -130,6 +139,11 @@ void DrawInParallel(std::size_t count, int jobs, TDraw draw, TReport report) {
         }
         report(i, outcomes[i]);
         outcomes[i] = {};
+        {
+            std::lock_guard lock(mutex);
+            reported = i + 1;
+        }
+        room.notify_all();
     }
     for (auto& thread : threads)
         thread.join();
