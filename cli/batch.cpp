@@ -1,18 +1,25 @@
 #include "cli/batch.h"
 
+#include <malloc.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "cli/draw_library.h"
 #include "cli/input.h"
-#include "cli/picture.h"
+#include "cli/output.h"
 #include "cli/produce.h"
 #include "composer/atomic_file.h"
 
@@ -79,6 +86,69 @@ std::string Padded(int number, int width) {
     return std::string(width > static_cast<int>(s.size()) ? width - s.size() : 0, '0') + s;
 }
 
+// What became of one line: its error (or "") and its warnings; the picture, when a
+// worker drew it for the reporting thread to write.
+struct TOutcome {
+    std::string Error;
+    std::vector<std::string> Warnings;
+    std::string Picture;
+};
+
+// Draws the lines on `jobs` threads, each with an engine of its own, and hands each
+// outcome to `report` in line order on the calling thread, as soon as it and all
+// before it are done: messages and progress read as with one thread. The files are
+// written by the calling thread too: creating files in one folder from several
+// threads only makes them wait on the folder's lock.
+template <typename TDraw, typename TReport>
+void DrawInParallel(std::size_t count, int jobs, TDraw draw, TReport report) {
+    std::vector<TOutcome> outcomes(count);
+    std::unique_ptr<std::atomic<bool>[]> done(new std::atomic<bool>[count]);
+    for (std::size_t i = 0; i < count; ++i)
+        done[i] = false;
+    std::atomic<std::size_t> next{0};
+    std::mutex mutex;
+    std::condition_variable finished;
+    std::condition_variable room;
+    // Pictures drawn but not yet written wait in memory: the workers stay at most this
+    // many lines ahead of the writing, however large the pictures or slow the disk.
+    const std::size_t ahead = 16 * static_cast<std::size_t>(jobs);
+    std::size_t reported = 0;
+    auto work = [&] {
+        // The engine keeps every work area of a version 40 symbol inside itself.
+        auto engine = std::make_unique<qr::engine::TQRSymbolEngine>();
+        for (std::size_t i; (i = next.fetch_add(1)) < count;) {
+            {
+                std::unique_lock lock(mutex);
+                room.wait(lock, [&] { return i < reported + ahead; });
+            }
+            outcomes[i] = draw(i, *engine);
+            {
+                std::lock_guard lock(mutex);
+                done[i] = true;
+            }
+            finished.notify_one();
+        }
+    };
+    std::vector<std::thread> threads;
+    for (int t = 0; t < jobs; ++t)
+        threads.emplace_back(work);
+    for (std::size_t i = 0; i < count; ++i) {
+        {
+            std::unique_lock lock(mutex);
+            finished.wait(lock, [&] { return done[i].load(); });
+        }
+        report(i, outcomes[i]);
+        outcomes[i] = {};
+        {
+            std::lock_guard lock(mutex);
+            reported = i + 1;
+        }
+        room.notify_all();
+    }
+    for (auto& thread : threads)
+        thread.join();
+}
+
 } // namespace
 
 int RunBatch(const TCliOptions& options) {
@@ -101,47 +171,95 @@ int RunBatch(const TCliOptions& options) {
         return kExitUsage;
     }
     composer::RemoveTemporariesOnSignal();
+    // Every line allocates and frees the same few hundred kilobytes (zlib's state, the
+    // pixels); handing them back to the system each time cost more than drawing.
+    ::mallopt(M_MMAP_THRESHOLD, 64 << 20);
+    ::mallopt(M_TRIM_THRESHOLD, 256 << 20);
     if (options.InputEncoding == TInputEncoding::Utf8 && input.Bytes.starts_with("\xEF\xBB\xBF"))
         input.Bytes.erase(0, 3);
     int total = 0;
     const auto lines = SplitLines(input.Bytes, total);
     input.Bytes.clear();
 
-    std::optional<TGuiSession> gui;
-    if (NeedsComponent(*options.Type)) gui.emplace();
-    auto engine = std::make_unique<qr::engine::TQRSymbolEngine>();
+    // The component is a widget and lives on this thread alone; the plain pictures are
+    // drawn on as many threads as asked for.
+    std::optional<TDrawSession> gui;
+    int jobs = options.Jobs > 0
+                   ? options.Jobs
+                   : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    if (NeedsComponent(options)) {
+        std::string error;
+        const TDrawEntries* entries = DrawLibrary(error);
+        if (!entries) {
+            std::fprintf(stderr, "varoku-qr: %s\n", error.c_str());
+            return kExitUsage;
+        }
+        gui.emplace(*entries);
+        jobs = 1;
+    }
+    jobs = std::min(jobs, static_cast<int>(std::max<std::size_t>(1, lines.size())));
     const int width = static_cast<int>(std::to_string(total).size());
     const std::string base = dir.ends_with('/') ? dir : dir + "/";
+
+    // The texts are converted here, one after the other: the converter is not shared
+    // between threads, and plain ASCII costs nothing.
+    std::vector<TInputResult> codes(lines.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (options.InputEncoding == TInputEncoding::Utf8)
+            codes[i] = Utf8ToShiftJis(lines[i].Text);
+        else
+            codes[i].Bytes = lines[i].Text;
+    }
+
+    auto path = [&](std::size_t i) {
+        return base + Padded(lines[i].Number, width) + PictureExtension(*options.Type);
+    };
+    // With `drawn`, the picture is kept in the outcome instead of written.
+    auto draw = [&](std::size_t i, qr::engine::TQRSymbolEngine& engine, bool drawn) {
+        TOutcome outcome;
+        if (!codes[i].Error.empty()) {
+            outcome.Error = codes[i].Error;
+            return outcome;
+        }
+        engine = qr::engine::TQRSymbolEngine();
+        auto product = Produce(options, options.Symbols, codes[i].Bytes, path(i), engine,
+                               /*syncEach=*/false, drawn ? &outcome.Picture : nullptr);
+        codes[i] = {};
+        outcome.Error = std::move(product.Error);
+        outcome.Warnings = std::move(product.Warnings);
+        return outcome;
+    };
 
     TProgress progress(static_cast<int>(lines.size()),
                        static_cast<int>(lines.size()) > kBatchProgressFrom);
     int failed = 0;
     int done = 0;
-    for (const auto& line : lines) {
-        std::string error;
-        std::vector<std::string> warnings;
-        std::string code = line.Text;
-        if (options.InputEncoding == TInputEncoding::Utf8) {
-            auto converted = Utf8ToShiftJis(line.Text);
-            error = converted.Error;
-            code = std::move(converted.Bytes);
-        }
-        if (error.empty()) {
-            const std::string path =
-                base + Padded(line.Number, width) + PictureExtension(*options.Type);
-            const auto product =
-                Produce(options, options.Symbols, code, path, *engine, /*syncEach=*/false);
-            error = product.Error;
-            warnings = product.Warnings;
-        }
-        if (!error.empty() || !warnings.empty()) progress.Clear();
-        for (const auto& w : warnings)
-            std::fprintf(stderr, "varoku-qr: line %d: warning: %s\n", line.Number, w.c_str());
-        if (!error.empty()) {
+    auto report = [&](std::size_t i, TOutcome& outcome) {
+        const int number = lines[i].Number;
+        if (outcome.Error.empty() && !outcome.Picture.empty())
+            outcome.Error = WriteBytes(path(i), outcome.Picture, /*syncEach=*/false);
+        if (!outcome.Error.empty() || !outcome.Warnings.empty()) progress.Clear();
+        for (const auto& w : outcome.Warnings)
+            std::fprintf(stderr, "varoku-qr: line %d: warning: %s\n", number, w.c_str());
+        if (!outcome.Error.empty()) {
             ++failed;
-            std::fprintf(stderr, "varoku-qr: line %d: %s\n", line.Number, error.c_str());
+            std::fprintf(stderr, "varoku-qr: line %d: %s\n", number, outcome.Error.c_str());
         }
         progress.Done(++done);
+    };
+    if (jobs <= 1) {
+        auto engine = std::make_unique<qr::engine::TQRSymbolEngine>();
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            auto outcome = draw(i, *engine, false);
+            report(i, outcome);
+        }
+    } else {
+        DrawInParallel(
+            lines.size(), jobs,
+            [&](std::size_t i, qr::engine::TQRSymbolEngine& engine) {
+                return draw(i, engine, true);
+            },
+            report);
     }
     // Each file was renamed into place whole; one flush of the file system makes them
     // all durable, far cheaper than a flush per file.

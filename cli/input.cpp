@@ -8,8 +8,6 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/shift_jis.h"
-
 namespace cli {
 
 namespace {
@@ -132,31 +130,12 @@ std::string Utf8ToUtf16(std::string_view utf8, std::u16string& out) {
     return {};
 }
 
-std::string UnmappableText(const platform::TShiftJisUnmappable& u) {
+std::string UnmappableText(char32_t character, int position) {
     std::string shown;
-    AppendUtf8(shown, u.Character);
-    if (u.Character >= 0xD800 && u.Character <= 0xDFFF) shown.clear();
-    return "character " + Hex(u.Character) + (shown.empty() ? "" : " '" + shown + "'") +
-           " at position " + std::to_string(u.Position) + " has no Shift-JIS form";
-}
-
-TInputResult Utf8ToShiftJis(std::string_view utf8) {
-    TInputResult r;
-    if (utf8.starts_with("\xEF\xBB\xBF")) utf8.remove_prefix(3);
-    std::u16string text;
-    text.reserve(utf8.size());
-    if (const auto bad = DecodeUtf8(utf8, text); bad != std::string_view::npos) {
-        r.Error = "the text is not valid UTF-8 at byte " + std::to_string(bad + 1) +
-                  " (use --input-encoding sjis for Shift-JIS bytes)";
-        return r;
-    }
-    std::vector<platform::TShiftJisUnmappable> unmappable;
-    r.Bytes = platform::Utf16ToShiftJis(text, &unmappable);
-    if (!unmappable.empty()) {
-        r.Error = UnmappableText(unmappable.front());
-        r.Bytes.clear();
-    }
-    return r;
+    AppendUtf8(shown, character);
+    if (character >= 0xD800 && character <= 0xDFFF) shown.clear();
+    return "character " + Hex(character) + (shown.empty() ? "" : " '" + shown + "'") +
+           " at position " + std::to_string(position) + " has no Shift-JIS form";
 }
 
 } // namespace cli

@@ -6,7 +6,6 @@
 #include <string_view>
 
 #include "cli/options.h"
-#include "platform/shift_jis.h"
 
 namespace cli {
 
@@ -30,11 +29,12 @@ TInputResult ReadFileOrStdin(const std::string& path);
 std::string Utf8ToUtf16(std::string_view utf8, std::u16string& out);
 
 // "character U+.... 'c' at position N has no Shift-JIS form"
-std::string UnmappableText(const platform::TShiftJisUnmappable& unmappable);
+std::string UnmappableText(char32_t character, int position);
 
-// Converts UTF-8 text to code page 932. A leading byte-order mark is dropped. Refuses
-// malformed UTF-8 (naming the byte offset) and characters without a Shift-JIS form
-// (naming the character and its 1-based position in characters).
+// Converts UTF-8 text to code page 932. Plain ASCII is its own Shift-JIS; anything
+// else goes through libvaroku-qr-draw's converter (cli/draw_entries.h). A leading byte-order mark
+// is dropped. Refuses malformed UTF-8 (naming the byte offset) and characters without a Shift-JIS
+// form (naming the character and its 1-based position in characters).
 TInputResult Utf8ToShiftJis(std::string_view utf8);
 
 } // namespace cli

@@ -1,6 +1,7 @@
 // varoku-qr: the command-line companion. Makes the QR code symbols of a text, or of a
 // mail, address card or bookmark payload as the desktop program builds it, with the
 // same engine and component, and writes them as PBM, PNG, SVG, PDF or terminal text.
+// Qt and ICU live in libvaroku-qr-draw, loaded only for what needs them.
 #include <unistd.h>
 
 #include <cerrno>
@@ -14,15 +15,12 @@
 #include <vector>
 
 #include "cli/batch.h"
+#include "cli/draw_library.h"
 #include "cli/input.h"
 #include "cli/options.h"
 #include "cli/output.h"
-#include "cli/payload_command.h"
-#include "cli/picture.h"
 #include "cli/produce.h"
 #include "composer/atomic_file.h"
-#include "platform/app_version.h"
-#include "platform/shift_jis.h"
 
 namespace {
 
@@ -44,12 +42,11 @@ int Print(const std::string& text) {
 }
 
 int Run(const std::vector<std::string>& args) {
-    platform::SetAppVersion(platform::FileVersion());
     auto parsed = cli::ParseArguments(args);
     if (!parsed.Error.empty()) return Fail(cli::kExitUsage, parsed.Error);
     auto& options = parsed.Options;
     if (options.Help) return Print(cli::UsageText());
-    if (options.ProgramVersion) return Print("varoku-qr " + platform::AppVersion() + "\n");
+    if (options.ProgramVersion) return Print("varoku-qr " VAROKU_APP_VERSION "\n");
 
     if (auto error = cli::ResolvePicture(options, ::isatty(STDOUT_FILENO) == 1); !error.empty())
         return Fail(cli::kExitUsage, error);
@@ -70,14 +67,15 @@ int Run(const std::vector<std::string>& args) {
         }
         code = std::move(text.Bytes);
     } else {
-        auto payload = cli::ComposePayload(options);
+        std::string error;
+        const cli::TDrawEntries* entries = cli::DrawLibrary(error);
+        if (!entries) return Fail(cli::kExitUsage, error);
+        auto payload = entries->ComposePayload(options);
         for (const auto& warning : payload.Warnings)
             Warn(warning);
         if (payload.Exit != cli::kExitOk) return Fail(payload.Exit, payload.Error);
         if (options.PrintPayload) {
-            const QByteArray utf8 = platform::ShiftJisToQString(payload.Payload).toUtf8();
-            const std::string shown =
-                std::string(utf8.constData(), static_cast<std::size_t>(utf8.size())) + "\n";
+            const std::string shown = entries->ShiftJisToUtf8(payload.Payload) + "\n";
             if (const auto error = cli::WriteBytes(options.OutputPath, shown); !error.empty())
                 return Fail(cli::kExitUsage, error);
             return cli::kExitOk;
@@ -86,8 +84,13 @@ int Run(const std::vector<std::string>& args) {
         request.Count = payload.Count;
     }
 
-    std::optional<cli::TGuiSession> gui;
-    if (cli::NeedsComponent(*options.Type)) gui.emplace();
+    std::optional<cli::TDrawSession> gui;
+    if (cli::NeedsComponent(options)) {
+        std::string error;
+        const cli::TDrawEntries* entries = cli::DrawLibrary(error);
+        if (!entries) return Fail(cli::kExitUsage, error);
+        gui.emplace(*entries);
+    }
     // The engine keeps every work area of a version 40 symbol inside itself.
     auto engine = std::make_unique<qr::engine::TQRSymbolEngine>();
     const auto product = cli::Produce(options, request, code, options.OutputPath, *engine);

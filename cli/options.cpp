@@ -12,6 +12,7 @@ namespace cli {
 namespace {
 
 enum class TOpt {
+    Jobs,
     Version,
     Level,
     Mode,
@@ -121,6 +122,7 @@ constexpr TOptionInfo kOptions[] = {
     {"memo", 0, true, TOpt::Memo, kCard},
     {"title", 0, true, TOpt::Title, kBookmark},
     {"url", 0, true, TOpt::Url, kBookmark},
+    {"jobs", 'j', true, TOpt::Jobs, kBatch},
     {"program-version", 'V', false, TOpt::ProgramVersion, kAll},
     {"help", 'h', false, TOpt::Help, kAll},
 };
@@ -237,6 +239,12 @@ std::string Apply(TCliOptions& o, const TOptionInfo& option, const std::string& 
         s.Split = static_cast<qr::engine::TQRMode>(v);
         return {};
     }
+    case TOpt::Jobs: {
+        const auto v = ParseInt(value, 1, 1024);
+        if (!v) return name + " takes a number 1..1024, not " + Quote(value);
+        o.Jobs = *v;
+        return {};
+    }
     case TOpt::Pxmag: {
         const auto v = ParseInt(value, 1, 10);
         if (!v) return name + " takes a number 1..10, not " + Quote(value);
@@ -262,9 +270,10 @@ std::string Apply(TCliOptions& o, const TOptionInfo& option, const std::string& 
         o.ReadPath = value;
         return {};
     case TOpt::Type: {
-        static constexpr std::string_view kTypes[] = {"pbm", "png", "svg", "pdf", "utf8"};
+        static constexpr std::string_view kTypes[] = {"pbm", "png",  "svg",
+                                                      "pdf", "utf8", "pbm-text"};
         const int v = Pick(value, kTypes);
-        if (v < 0) return name + " takes pbm, png, svg, pdf or utf8, not " + Quote(value);
+        if (v < 0) return name + " takes pbm, png, svg, pdf, utf8 or pbm-text, not " + Quote(value);
         o.Type = static_cast<TPictureType>(v);
         return {};
     }
@@ -521,7 +530,8 @@ std::string ResolvePicture(TCliOptions& o, bool stdoutIsTerminal) {
     if (!o.PxmagGiven) {
         const bool plain = o.Command == TCommand::Text || o.Command == TCommand::Batch;
         // The first varoku-qr printed PBM at one pixel per module; scripts rely on that.
-        o.Symbols.Pxmag = plain && *o.Type == TPictureType::Pbm ? 1 : composer::kComposerPxmag;
+        const bool pbm = *o.Type == TPictureType::Pbm || *o.Type == TPictureType::PbmText;
+        o.Symbols.Pxmag = plain && pbm ? 1 : composer::kComposerPxmag;
     }
     if (o.OutputPath.empty() && stdoutIsTerminal && !o.PrintPayload &&
         (*o.Type == TPictureType::Png || *o.Type == TPictureType::Pdf))
@@ -537,6 +547,7 @@ std::vector<std::string> IgnoredDrawingOptions(const TCliOptions& o) {
         bool used = true;
         switch (*o.Type) {
         case TPictureType::Pbm:
+        case TPictureType::PbmText:
             used = name == "--pxmag";
             break;
         case TPictureType::Utf8:
@@ -555,6 +566,7 @@ std::vector<std::string> IgnoredDrawingOptions(const TCliOptions& o) {
 const char* PictureExtension(TPictureType type) {
     switch (type) {
     case TPictureType::Pbm:
+    case TPictureType::PbmText:
         return ".pbm";
     case TPictureType::Png:
         return ".png";
@@ -580,6 +592,8 @@ const char* PictureTypeName(TPictureType type) {
         return "PDF";
     case TPictureType::Utf8:
         return "utf8";
+    case TPictureType::PbmText:
+        return "PBM text";
     }
     return "";
 }
@@ -618,10 +632,13 @@ Symbols:
   -r, --read-from FILE   read the text from FILE
 
 Pictures:
-  -t, --type pbm|png|svg|pdf|utf8
+  -t, --type pbm|png|svg|pdf|utf8|pbm-text
                          picture type (default: from the extension of -o; else utf8
                          when standard output is a terminal, pbm otherwise; pbm for
-                         batch). utf8 previews the symbols in a terminal
+                         batch). pbm: a raw Netpbm bitmap (P4) per symbol, one after
+                         the other in the same file, as Netpbm allows; pbm-text: the
+                         desktop component's PBM text (P1 with its mode line); utf8
+                         previews the symbols in a terminal
   -o, --output FILE      write to FILE instead of standard output (- for it)
   -s, --pxmag N          pixels per module, 1..10 (default 2; 1 for TEXT or batch as
                          pbm)
@@ -642,7 +659,8 @@ Pictures:
                          also number an empty caption (default none)
       --invert           utf8 for a dark terminal: light modules drawn (default off)
   Drawing options apply to png, svg and pdf; utf8 follows --angle, --mirror and
-  --invert; pbm only --pxmag.
+  --invert; pbm and pbm-text only --pxmag. png without captions or numbering is
+  drawn without loading Qt, pixel for pixel as the component draws it.
 
 Payloads, built as the desktop program's "作成" builds them (version 10, 2 pixels
 per module, 4 columns, automatic mode, level L, linked symbols when the payload's
@@ -664,6 +682,9 @@ length asks for 2..4):
 Batch: one text per line of FILE (UTF-8, or - for standard input); empty lines are
 skipped. Each line gets DIR/NNN.EXT, NNN its line number; a line that fails is
 reported with its number and the others go on.
+  -j, --jobs N           lines drawn at once, 1..1024 (default: one per processor);
+                         the files and messages are the same for any N. SVG, PDF
+                         and captioned PNG are drawn one line at a time
 
   -V, --program-version  print the program's version
   -h, --help             show this help

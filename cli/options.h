@@ -22,7 +22,8 @@ enum class TCommand { Text, Mail, Card, Bookmark, Batch };
 
 enum class TInputEncoding { Utf8, ShiftJis };
 
-enum class TPictureType { Pbm, Png, Svg, Pdf, Utf8 };
+// Pbm is a standard raw Netpbm bitmap per symbol; PbmText the component's PBM text.
+enum class TPictureType { Pbm, Png, Svg, Pdf, Utf8, PbmText };
 
 // What the engine is asked for; the same for every text of a batch.
 struct TSymbolRequest {
@@ -85,6 +86,7 @@ struct TCliOptions {
     std::vector<std::string> Text;
     bool TextFromStdin = true;
     std::string BatchFile; // "-": standard input
+    int Jobs = 0;          // batch lines drawn at once; 0: one per processor
     // Long names of the drawing options given, for the warning that a type ignores one.
     std::vector<std::string> DrawingGiven;
 };

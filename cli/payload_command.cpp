@@ -7,6 +7,7 @@
 #include "cli/input.h"
 #include "composer/payload.h"
 #include "composer/shift_jis_text.h"
+#include "platform/shift_jis.h"
 
 namespace cli {
 
@@ -38,7 +39,9 @@ private:
         std::string sjis = editor ? composer::EditorTextToShiftJis(shown, &unmappable)
                                   : composer::ToShiftJis(shown, &unmappable);
         if (!unmappable.empty()) {
-            result_.Error = std::string(option) + ": " + UnmappableText(unmappable.front());
+            result_.Error =
+                std::string(option) + ": " +
+                UnmappableText(unmappable.front().Character, unmappable.front().Position);
             result_.Exit = kExitUsage;
             return {};
         }

@@ -61,7 +61,8 @@ TShiftJis ToShiftJis(const char* option, const std::string& utf8) {
     std::vector<platform::TShiftJisUnmappable> unmappable;
     r.Bytes = platform::Utf16ToShiftJis(text, &unmappable);
     if (!unmappable.empty())
-        r.Error = std::string(option) + ": " + UnmappableText(unmappable.front());
+        r.Error = std::string(option) + ": " +
+                  UnmappableText(unmappable.front().Character, unmappable.front().Position);
     return r;
 }
 
@@ -105,10 +106,6 @@ TGuiSession::TGuiSession() {
 }
 
 TGuiSession::~TGuiSession() = default;
-
-bool NeedsComponent(TPictureType type) {
-    return type == TPictureType::Png || type == TPictureType::Svg || type == TPictureType::Pdf;
-}
 
 TPictureResult DrawPicture(TPictureType type, const TSymbolRequest& request,
                            const TBuildResult& plan, const TDrawing& drawing,
@@ -218,30 +215,6 @@ TPictureResult DrawPicture(TPictureType type, const TSymbolRequest& request,
     if (r.Bytes.empty())
         return refuse(std::string("the ") + PictureTypeName(type) + " picture could not be made");
     return r;
-}
-
-std::string Utf8Picture(qr::engine::TQRSymbolEngine& engine, const TDrawing& drawing) {
-    static constexpr const char* kCells[] = {" ", "\u2580", "\u2584",
-                                             "\u2588"}; // by top + 2 * bottom
-    std::string out;
-    for (int s = 1; s <= engine.Count(); ++s) {
-        if (engine.BuildSymbol(s) != 0) return {};
-        const int n = engine.Modules() + 8;
-        // Module (r, c) of the picture with its quiet zone, after the turn and the mirror.
-        auto dark = [&](int r, int c) {
-            if (r >= n) return drawing.Invert;
-            const qr::TPixelSource from =
-                qr::TurnedPixelSource(c, r, n, n, drawing.Angle, drawing.Mirror);
-            return engine.IsDark(from.Y - 4, from.X - 4) != drawing.Invert;
-        };
-        if (s > 1) out += '\n';
-        for (int r = 0; r < n; r += 2) {
-            for (int c = 0; c < n; ++c)
-                out += kCells[(dark(r, c) ? 1 : 0) + (dark(r + 1, c) ? 2 : 0)];
-            out += '\n';
-        }
-    }
-    return out;
 }
 
 std::string CompactSvg(const std::string& svg) {

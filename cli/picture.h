@@ -1,11 +1,11 @@
-// varoku-qr's pictures: PNG, SVG and PDF drawn by the TQRCode component, as the
-// desktop program draws them, and the utf8 preview for a terminal drawn from the
-// engine's module matrices.
+// varoku-qr's pictures drawn by the TQRCode component, as the desktop program draws
+// them: PNG with captions, SVG and PDF. Part of libvaroku-qr-draw (cli/draw_entries.h).
 #pragma once
 
 #include <memory>
 #include <string>
 
+#include "cli/draw_entries.h"
 #include "cli/options.h"
 #include "cli/symbols.h"
 #include "qr/engine/symbol_engine.h"
@@ -28,15 +28,6 @@ private:
     std::unique_ptr<QApplication> app_;
 };
 
-// Whether a type is drawn by the component (and so needs a TGuiSession).
-bool NeedsComponent(TPictureType type);
-
-struct TPictureResult {
-    int Exit = kExitOk;
-    std::string Error;
-    std::string Bytes;
-};
-
 // Draws the symbols that PrepareSymbols settled on for `code` as a PNG, SVG or PDF
 // picture. `engine` is the one PrepareSymbols prepared: the component must divide the
 // text the same way, or nothing is drawn. Captions get a band of their own above or
@@ -44,12 +35,6 @@ struct TPictureResult {
 TPictureResult DrawPicture(TPictureType type, const TSymbolRequest& request,
                            const TBuildResult& plan, const TDrawing& drawing,
                            const std::string& code, const qr::engine::TQRSymbolEngine& engine);
-
-// The symbols of the engine's last division as text: two module rows per line in
-// half-block characters, each symbol with a 4-module quiet zone, symbols one below the
-// other with an empty line between. A dark module is a drawn cell (a light one with
-// Invert); Angle and Mirror turn and mirror each symbol.
-std::string Utf8Picture(qr::engine::TQRSymbolEngine& engine, const TDrawing& drawing);
 
 // One path per colour (per 2000 rectangles) instead of one element per rectangle,
 // rectangles written with relative moves. Anything that is not a plain rectangle stays

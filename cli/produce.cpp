@@ -1,47 +1,72 @@
 #include "cli/produce.h"
 
+#include "cli/draw_library.h"
 #include "cli/output.h"
-#include "cli/picture.h"
+#include "cli/plain_picture.h"
 #include "cli/symbols.h"
 
 namespace cli {
 
+bool NeedsComponent(const TCliOptions& options) {
+    const TPictureType type = *options.Type;
+    return type == TPictureType::Svg || type == TPictureType::Pdf ||
+           (type == TPictureType::Png && PngNeedsComponent(options.Drawing));
+}
+
 TProduct Produce(const TCliOptions& options, const TSymbolRequest& request, const std::string& code,
-                 const std::string& path, qr::engine::TQRSymbolEngine& engine, bool syncEach) {
+                 const std::string& path, qr::engine::TQRSymbolEngine& engine, bool syncEach,
+                 std::string* drawn) {
     TProduct p;
+    // The picture goes to `drawn` when the caller writes it, else straight to path.
+    auto write = [&](std::string_view bytes) -> std::string {
+        if (!drawn) return WriteBytes(path, bytes, syncEach);
+        drawn->assign(bytes);
+        return {};
+    };
     auto fail = [&](int exit, std::string error) {
         p.Exit = exit;
         p.Error = std::move(error);
         return p;
     };
-    engine = qr::engine::TQRSymbolEngine();
     const auto built = PrepareSymbols(engine, request, code);
     p.Warnings = built.Warnings;
     if (built.Exit != kExitOk) return fail(built.Exit, built.Error);
 
     std::string error;
-    switch (*options.Type) {
-    case TPictureType::Pbm: {
-        if (auto tooLarge = PbmTooLarge(engine); !tooLarge.empty())
+    const auto type = *options.Type;
+    if (type == TPictureType::Pbm || type == TPictureType::PbmText) {
+        if (auto tooLarge = PbmTooLarge(engine, type == TPictureType::Pbm); !tooLarge.empty())
             return fail(kExitUsage, tooLarge);
+    }
+    if (type == TPictureType::Pbm) {
+        const std::string pbm = StandardPbm(built.Symbols, engine.Pxmag());
+        if (pbm.empty()) return fail(kExitNoFit, "a symbol could not be built");
+        error = write(pbm);
+    } else if (type == TPictureType::PbmText) {
         const auto* lines = PbmLines(engine);
         if (!lines) return fail(kExitNoFit, "a symbol could not be built");
-        error = WriteLines(path, *lines, syncEach);
-        break;
-    }
-    case TPictureType::Utf8: {
-        const std::string text = Utf8Picture(engine, options.Drawing);
+        if (!drawn) {
+            error = WriteLines(path, *lines, syncEach);
+        } else {
+            drawn->clear();
+            for (const auto& line : *lines)
+                (*drawn += line) += '\n';
+        }
+    } else if (type == TPictureType::Utf8) {
+        const std::string text = Utf8Picture(built.Symbols, options.Drawing);
         if (text.empty()) return fail(kExitNoFit, "a symbol could not be built");
-        error = WriteBytes(path, text, syncEach);
-        break;
-    }
-    default: {
-        const auto picture =
-            DrawPicture(*options.Type, request, built, options.Drawing, code, engine);
+        error = write(text);
+    } else if (!NeedsComponent(options)) {
+        const auto picture = PlainPng(built.Symbols, engine.Pxmag(), options.Drawing);
         if (picture.Exit != kExitOk) return fail(picture.Exit, picture.Error);
-        error = WriteBytes(path, picture.Bytes, syncEach);
-        break;
-    }
+        error = write(picture.Bytes);
+    } else {
+        const TDrawEntries* entries = DrawLibrary(error);
+        if (!entries) return fail(kExitUsage, error);
+        const auto picture =
+            entries->DrawPicture(type, request, built, options.Drawing, code, engine);
+        if (picture.Exit != kExitOk) return fail(picture.Exit, picture.Error);
+        error = write(picture.Bytes);
     }
     if (!error.empty()) return fail(kExitUsage, error);
     return p;

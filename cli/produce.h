@@ -17,11 +17,16 @@ struct TProduct {
     std::vector<std::string> Warnings;
 };
 
-// Builds the symbols of `code` (Shift-JIS) in `engine`, which is reset first, and
-// writes them as options.Type to path (standard output when empty). A type drawn by
-// the component needs a TGuiSession alive.
+// Whether the options' pictures are drawn by the component (libvaroku-qr-draw, with
+// a TDrawSession alive): SVG, PDF and PNG with captions.
+bool NeedsComponent(const TCliOptions& options);
+
+// Builds the symbols of `code` (Shift-JIS) in `engine`, which must be fresh (as
+// constructed: settings a request leaves open are not written), and
+// writes them as options.Type to path (standard output when empty); with `drawn`, the
+// picture's bytes go there instead and nothing is written.
 TProduct Produce(const TCliOptions& options, const TSymbolRequest& request, const std::string& code,
-                 const std::string& path, qr::engine::TQRSymbolEngine& engine,
-                 bool syncEach = true);
+                 const std::string& path, qr::engine::TQRSymbolEngine& engine, bool syncEach = true,
+                 std::string* drawn = nullptr);
 
 } // namespace cli

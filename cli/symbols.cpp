@@ -46,16 +46,29 @@ int FirstRefusedByte(std::span<const std::uint8_t> bytes, int mode) {
     return -1;
 }
 
-bool Encodes(TQRSymbolEngine& engine, int s) {
-    return engine.BuildSymbolFrom(engine.Slice(s), s) == qr::engine::brBuilt;
+// Builds symbol s and keeps its modules in store.
+bool Encodes(TQRSymbolEngine& engine, int s, TSymbolModules& store) {
+    if (engine.BuildSymbolFrom(engine.Slice(s), s) != qr::engine::brBuilt) return false;
+    const int n = store.Side;
+    std::uint8_t* dark = store.Dark.data() + static_cast<std::size_t>(s - 1) * n * n;
+    for (int r = 0; r < n; ++r)
+        for (int c = 0; c < n; ++c)
+            *dark++ = engine.IsDark(r, c) ? 1 : 0;
+    store.Built[static_cast<std::size_t>(s - 1)] = true;
+    return true;
 }
 
-// The first symbol that does not encode at the engine's version, or 0 when all do.
-// The symbol that failed last time is tried first: it is usually the longest.
-int FirstMisfit(TQRSymbolEngine& engine, int hint) {
-    if (hint >= 1 && hint <= engine.Count() && !Encodes(engine, hint)) return hint;
-    for (int s = 1; s <= engine.Count(); ++s)
-        if (s != hint && !Encodes(engine, s)) return s;
+// The first symbol that does not encode at the engine's version, or 0 when all do
+// (and then store holds every symbol). The symbol that failed last time is tried
+// first: it is usually the longest.
+int FirstMisfit(TQRSymbolEngine& engine, int hint, TSymbolModules& store) {
+    const int count = engine.Count();
+    store.Side = engine.Modules();
+    store.Dark.assign(static_cast<std::size_t>(count) * store.Side * store.Side, 0);
+    store.Built.assign(static_cast<std::size_t>(count), false);
+    if (hint >= 1 && hint <= count && !Encodes(engine, hint, store)) return hint;
+    for (int s = 1; s <= count; ++s)
+        if (s != hint && !Encodes(engine, s, store)) return s;
     return 0;
 }
 
@@ -69,19 +82,19 @@ std::string ModeRefusal(std::span<const std::uint8_t> input, int mode) {
 }
 
 // Divides the input among n symbols of the given mode and tells whether all fit.
-bool FitsIn(TQRSymbolEngine& engine, qr::engine::TQRMode mode, int n) {
+bool FitsIn(TQRSymbolEngine& engine, qr::engine::TQRMode mode, int n, TSymbolModules& store) {
     engine.SetMode(mode);
     engine.SetCount(n);
     engine.DivideInput();
     engine.CheckDivision();
-    return FirstMisfit(engine, 0) == 0;
+    return FirstMisfit(engine, 0, store) == 0;
 }
 
 // The fewest symbols of the engine's version that carry the input: one, then 2..16
 // linked, or 2..1024 plain pieces when asked for. Fills r's plan or its refusal.
 void ChooseCount(TQRSymbolEngine& engine, const TSymbolRequest& o, TBuildResult& r) {
     const bool plus = o.Split == qr::engine::qrPlus;
-    if (!o.Split && FitsIn(engine, qr::engine::qrSingle, 1)) {
+    if (!o.Split && FitsIn(engine, qr::engine::qrSingle, 1, r.Symbols)) {
         r.Mode = qr::engine::qrSingle;
         r.Count = 1;
         return;
@@ -93,7 +106,7 @@ void ChooseCount(TQRSymbolEngine& engine, const TSymbolRequest& o, TBuildResult&
     const int perSymbol = engine.VersionInfo().Levels[engine.Eclevel()].ModeCapacity[0];
     const int fewest = std::max(2, (engine.Len() + perSymbol - 1) / perSymbol);
     for (int n = fewest; n <= most; ++n) {
-        if (FitsIn(engine, mode, n)) {
+        if (FitsIn(engine, mode, n, r.Symbols)) {
             r.Mode = mode;
             r.Count = n;
             return;
@@ -146,11 +159,11 @@ TBuildResult PrepareSymbols(TQRSymbolEngine& engine, const TSymbolRequest& o,
 
     int misfit = 0;
     if (o.Version > 0) {
-        misfit = FirstMisfit(engine, 1);
+        misfit = FirstMisfit(engine, 1, r.Symbols);
     } else {
         for (int v = qr::engine::kMinVersion; v <= qr::engine::kMaxVersion; ++v) {
             engine.SetVersion(v);
-            misfit = FirstMisfit(engine, misfit);
+            misfit = FirstMisfit(engine, misfit, r.Symbols);
             if (misfit == 0) break;
         }
     }
@@ -167,12 +180,14 @@ TBuildResult PrepareSymbols(TQRSymbolEngine& engine, const TSymbolRequest& o,
     return r;
 }
 
-std::string PbmTooLarge(const TQRSymbolEngine& engine) {
+std::string PbmTooLarge(const TQRSymbolEngine& engine, bool standard) {
     const int count = engine.Count();
     const std::uint64_t w = static_cast<std::uint64_t>(engine.Modules() + 8) * engine.Pxmag();
-    if (static_cast<std::uint64_t>(count) * (w + 2) * (2 * w + 1) <= kMaxPictureBytes) return {};
-    return "the PBM text of " + std::to_string(count) + " symbols of version " +
-           std::to_string(engine.Version()) + " at --pxmag " + std::to_string(engine.Pxmag()) +
+    const std::uint64_t bytes = standard ? w * ((w + 7) / 8) + 32 : (w + 2) * (2 * w + 1);
+    if (static_cast<std::uint64_t>(count) * bytes <= kMaxPictureBytes) return {};
+    return std::string(standard ? "the PBM picture of " : "the PBM text of ") +
+           std::to_string(count) + " symbols of version " + std::to_string(engine.Version()) +
+           " at --pxmag " + std::to_string(engine.Pxmag()) +
            " would exceed 1 GiB; ask for fewer symbols or a smaller --pxmag";
 }
 

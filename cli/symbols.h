@@ -3,6 +3,7 @@
 // is written, choosing the version (or the count) when the user left it to us.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -16,6 +17,23 @@ namespace cli {
 // The PBM text larger than this is refused rather than built in memory.
 inline constexpr std::uint64_t kMaxPictureBytes = std::uint64_t{1} << 30;
 
+// Every symbol's modules as the check built them, one byte a module: the plain
+// pictures are drawn from these, so no symbol is built twice.
+struct TSymbolModules {
+    int Side = 0;                   // modules per side
+    std::vector<std::uint8_t> Dark; // symbol by symbol, row by row
+    std::vector<bool> Built;        // per symbol
+
+    bool Complete() const {
+        return !Built.empty() && std::find(Built.begin(), Built.end(), false) == Built.end();
+    }
+    // Module (row, column) of symbol s (1-based); light outside the symbol.
+    bool IsDark(int s, int row, int column) const {
+        if (row < 0 || column < 0 || row >= Side || column >= Side) return false;
+        return Dark[(static_cast<std::size_t>(s - 1) * Side + row) * Side + column] != 0;
+    }
+};
+
 struct TBuildResult {
     int Exit = kExitOk;
     std::string Error;                 // one line, when Exit is not kExitOk
@@ -25,6 +43,7 @@ struct TBuildResult {
     int Version = 0;
     std::optional<qr::engine::TQRMode> Mode;
     std::optional<int> Count;
+    TSymbolModules Symbols; // complete when Exit is kExitOk
 };
 
 // Writes the request and code into engine (mode before count), divides the input and
@@ -34,9 +53,9 @@ struct TBuildResult {
 TBuildResult PrepareSymbols(qr::engine::TQRSymbolEngine& engine, const TSymbolRequest& request,
                             const std::string& code);
 
-// The PBM text of the engine's symbols at its Pxmag would exceed kMaxPictureBytes: the
-// refusal, or "".
-std::string PbmTooLarge(const qr::engine::TQRSymbolEngine& engine);
+// The PBM of the engine's symbols at its Pxmag (a raw bitmap with `standard`, else the
+// component's text) would exceed kMaxPictureBytes: the refusal, or "".
+std::string PbmTooLarge(const qr::engine::TQRSymbolEngine& engine, bool standard);
 
 // The engine's PBM lines; null when a symbol is missing from them (which
 // PrepareSymbols makes sure cannot happen).

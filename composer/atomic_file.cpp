@@ -25,7 +25,9 @@ constexpr int kTempSlots = 64;
 struct TTempSlot {
     std::atomic<bool> Used{false};
     std::atomic<bool> Live{false};
-    char Name[PATH_MAX];
+    // Zero from the start, so the table is set up at compile time and its pages are
+    // touched only when a slot is used.
+    char Name[PATH_MAX] = {};
 };
 TTempSlot g_temps[kTempSlots];
 

@@ -69,6 +69,22 @@ TEST(VarokuQrBatch, FiveHundredLinesOneTooLong) {
         ASSERT_EQ(read.Bytes, "line " + std::to_string(n));
         ASSERT_EQ(picture.width(), (21 + 8) * 2); // version 1 at the default module size
     }
+
+    // One thread or several (the default is one per processor): the same files and the
+    // same messages, in line order.
+    for (const std::string jobs : {"1", "3"}) {
+        SCOPED_TRACE("-j " + jobs);
+        const std::string other = dir.Path() + "/codes-" + jobs;
+        const auto rj = RunQr(
+            {"batch", dir.Path() + "/texts.txt", "-o", other, "-v", "1", "-t", "png", "-j", jobs});
+        EXPECT_EQ(rj.Exit, 1);
+        std::string err = rj.Err;
+        err.replace(err.rfind(other), other.size(), out);
+        EXPECT_EQ(err, r.Err);
+        for (const auto& name : expected)
+            ASSERT_EQ(cli_test::ReadFile(other + "/" + name), cli_test::ReadFile(out + "/" + name))
+                << name;
+    }
 }
 
 TEST(VarokuQrBatch, LinesFromStandardInput) {
@@ -93,9 +109,9 @@ TEST(VarokuQrBatch, LinesFromStandardInput) {
 
 TEST(VarokuQrBatch, AFailedWriteLeavesNoPartialFile) {
     TScratchDir dir;
-    // A version 1 PBM is about 1.7 kB; the 100-byte line needs version 5, over 4 kB.
+    // A version 1 PBM is 125 bytes; the 100-byte line needs version 5, 279 bytes.
     const std::string input = "short\n" + std::string(100, 'y') + "\nalso short\n";
-    const auto r = RunQr({"batch", "-", "-o", dir.Path()}, input, "", 4096);
+    const auto r = RunQr({"batch", "-", "-o", dir.Path()}, input, "", 200);
     EXPECT_EQ(r.Exit, 1);
     EXPECT_NE(
         r.Err.find("varoku-qr: line 2: cannot write " + dir.Path() + "/2.pbm: File too large\n"),

@@ -21,6 +21,7 @@
 namespace {
 
 using cli_test::ParsePbm;
+using cli_test::ParseRawPbm;
 using cli_test::RunQr;
 using cli_test::TScratchDir;
 
@@ -262,7 +263,7 @@ TEST(VarokuQr, AutoVersionIsTheSmallestThatHoldsEverySymbol) {
         SCOPED_TRACE(std::to_string(row.Text.size()) + " bytes, expected version " +
                      std::to_string(row.Version));
         ASSERT_EQ(r.Exit, 0) << r.Err;
-        const auto pbm = ParsePbm(r.Out);
+        const auto pbm = ParseRawPbm(r.Out);
         ASSERT_TRUE(pbm.Problem.empty()) << pbm.Problem;
         EXPECT_EQ(pbm.Width, 4 * row.Version + 17 + 8);
     }
@@ -370,8 +371,14 @@ TEST(VarokuQr, SymbolsReadBackAsTheirBytes) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.Name);
-        const auto r = RunQr(row.Args, row.Input);
+        auto args = row.Args;
+        args.insert(args.begin(), {"-t", "pbm-text"});
+        const auto r = RunQr(args, row.Input);
         ASSERT_EQ(r.Exit, 0) << r.Err;
+        // The standard bitmaps carry the same pictures as the component's text.
+        args[1] = "pbm";
+        const auto raw = ParseRawPbm(RunQr(args, row.Input).Out);
+        ASSERT_TRUE(raw.Problem.empty()) << raw.Problem;
         if (std::string(row.Name).starts_with("malformed"))
             EXPECT_NE(r.Err.find("warning"), std::string::npos);
         else
@@ -381,6 +388,8 @@ TEST(VarokuQr, SymbolsReadBackAsTheirBytes) {
         EXPECT_EQ(pbm.Header[0], "P1");
         EXPECT_EQ(pbm.Header[1], row.ModeLine);
         ASSERT_EQ(pbm.Pictures.size(), row.Slices.size());
+        EXPECT_EQ(raw.Width, pbm.Width);
+        EXPECT_EQ(raw.Pictures, pbm.Pictures);
         EXPECT_EQ(pbm.Width % row.Pxmag, 0);
         const int modules = pbm.Width / row.Pxmag - 8;
         int parity = 0;
@@ -417,6 +426,34 @@ TEST(VarokuQr, SymbolsReadBackAsTheirBytes) {
 
 } // namespace
 
+// The netpbm tools and ImageMagick read every symbol of a .pbm file, at its size.
+TEST(VarokuQr, StandardPbmOpensInNetpbmAndImageMagick) {
+    TScratchDir dir;
+    const std::string path = dir.Path() + "/set.pbm";
+    const auto r = RunQr({"-o", path, "-s", "3", "--split", "plus", "--count", "3", "abcdefghij"});
+    ASSERT_EQ(r.Exit, 0) << r.Err;
+    auto output = [](const std::string& command) {
+        std::string text;
+        FILE* pipe = ::popen(command.c_str(), "r");
+        if (!pipe) return text;
+        char buf[256];
+        for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;)
+            text.append(buf, n);
+        return ::pclose(pipe) == 0 ? text : "failed: " + text;
+    };
+    const std::string netpbm = output("pnmfile --allimages '" + path + "'");
+    const std::string magick = output("identify '" + path + "'");
+    // Version 1: (21 + 8) * 3 pixels square.
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_NE(netpbm.find("Image " + std::to_string(k) + ":\tPBM raw, 87 by 87"),
+                  std::string::npos)
+            << netpbm;
+        EXPECT_NE(magick.find("set.pbm[" + std::to_string(k) + "] PBM 87x87"), std::string::npos)
+            << magick;
+    }
+    EXPECT_EQ(netpbm.find("Image 3:"), std::string::npos) << netpbm;
+}
+
 namespace {
 
 struct TCountRow {
@@ -440,7 +477,7 @@ TEST(VarokuQr, CountAutoTakesTheFewestSymbolsThatCarryTheText) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.ModeLine);
         auto args = row.Args;
-        args.insert(args.end(), {"--count", "auto", row.Text});
+        args.insert(args.end(), {"-t", "pbm-text", "--count", "auto", row.Text});
         const auto r = RunQr(args);
         ASSERT_EQ(r.Exit, 0) << r.Err;
         const auto pbm = ParsePbm(r.Out);
@@ -528,7 +565,7 @@ TEST(VarokuQr, ProgramVersionAndHelp) {
                                "--split",
                                "--binary",
                                "--read-from",
-                               "--type pbm|png|svg|pdf|utf8",
+                               "--type pbm|png|svg|pdf|utf8|pbm-text",
                                "--output",
                                "--pxmag",
                                "--columns",
@@ -561,6 +598,7 @@ TEST(VarokuQr, ProgramVersionAndHelp) {
                                "--url",
                                "--print-payload",
                                "--program-version",
+                               "--jobs",
                                "batch FILE -o DIR"})
         EXPECT_NE(help.find(option), std::string::npos) << option;
 }
@@ -571,7 +609,8 @@ TEST(VarokuQr, PictureTypeFollowsTheFileName) {
         {{"-o", "a.png"}, "\x89PNG"},
         {{"-o", "a.SVG"}, "<?xml"},
         {{"-o", "a.pdf"}, "%PDF"},
-        {{"-o", "a.txt"}, "P1\n"},
+        {{"-o", "a.txt"}, "P4\n"},
+        {{"-o", "a.pbm", "-t", "pbm-text"}, "P1\nSingle Mode"},
         {{"-o", "b.pbm", "-t", "utf8"}, "  "},
     };
     for (const auto& [args, start] : rows) {

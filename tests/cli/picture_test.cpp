@@ -172,7 +172,7 @@ TEST(VarokuQrPictures, TerminalTextHoldsThePbmMatrix) {
         SCOPED_TRACE(args.back());
         auto pbmArgs = args;
         pbmArgs.insert(pbmArgs.begin(), {"-t", "pbm", "-s", "1"});
-        const auto pbm = cli_test::ParsePbm(RunQr(pbmArgs).Out);
+        const auto pbm = cli_test::ParseRawPbm(RunQr(pbmArgs).Out);
         ASSERT_TRUE(pbm.Problem.empty()) << pbm.Problem;
         for (bool invert : {false, true}) {
             auto textArgs = args;

@@ -145,4 +145,33 @@ TPbm ParsePbm(const std::string& text) {
     return p;
 }
 
+TPbm ParseRawPbm(const std::string& bytes) {
+    TPbm p;
+    std::size_t at = 0;
+    while (at < bytes.size()) {
+        int w = 0, h = 0, used = 0;
+        if (std::sscanf(bytes.c_str() + at, "P4\n%d %d\n%n", &w, &h, &used) != 2 || used == 0 ||
+            w != h || w <= 0 || (p.Width != 0 && w != p.Width)) {
+            p.Problem = "picture " + std::to_string(p.Pictures.size() + 1) + " has no P4 header";
+            return p;
+        }
+        if (p.Width == 0) p.Header = {"P4", std::to_string(w) + " " + std::to_string(h)};
+        p.Width = w;
+        at += static_cast<std::size_t>(used);
+        const std::size_t rowBytes = static_cast<std::size_t>(w + 7) / 8;
+        if (bytes.size() - at < rowBytes * static_cast<std::size_t>(h)) {
+            p.Problem = "picture " + std::to_string(p.Pictures.size() + 1) + " is cut short";
+            return p;
+        }
+        std::vector<std::vector<bool>> picture(static_cast<std::size_t>(h),
+                                               std::vector<bool>(static_cast<std::size_t>(w)));
+        for (int y = 0; y < h; ++y, at += rowBytes)
+            for (int x = 0; x < w; ++x)
+                picture[y][x] = (static_cast<unsigned char>(bytes[at + x / 8]) >> (7 - x % 8)) & 1;
+        p.Pictures.push_back(std::move(picture));
+    }
+    if (p.Pictures.empty()) p.Problem = "no picture";
+    return p;
+}
+
 } // namespace cli_test

@@ -47,4 +47,8 @@ struct TPbm {
 
 TPbm ParsePbm(const std::string& text);
 
+// Raw Netpbm bitmaps ("P4") one after the other, as -t pbm writes them; Header holds
+// "P4" and the size line of the first.
+TPbm ParseRawPbm(const std::string& bytes);
+
 } // namespace cli_test

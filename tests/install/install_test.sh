@@ -48,15 +48,18 @@ complete_words() {
              PATH="$0:$PATH" _varoku_qr varoku-qr; printf "%s\n" "${COMPREPLY[@]}"' \
         "$usr/bin" "$usr/share/bash-completion/completions/varoku-qr" "$@" | sort | tr '\n' ' '
 }
-[[ $(complete_words varoku-qr -t "") == "pbm pdf png svg utf8 " ]] || fail "completion of -t: $(complete_words varoku-qr -t "")"
+[[ $(complete_words varoku-qr -t "") == "pbm pbm-text pdf png svg utf8 " ]] || fail "completion of -t: $(complete_words varoku-qr -t "")"
 [[ $(complete_words varoku-qr mail --carrier s) == "softbank " ]] || fail "completion of --carrier"
 [[ $(complete_words varoku-qr --print-pay) == "--print-payload " ]] || fail "completion of options"
 [[ $(complete_words varoku-qr ba) == *batch* ]] || fail "completion of commands"
 
 # The installed command-line program works from the staged tree.
 [[ $("$qr" --program-version) == *2.0.1.0* ]] || fail "varoku-qr --program-version"
-pbm=$(printf 'Hello' | "$qr" -t pbm) || fail "varoku-qr exit status"
-[[ $pbm == P1* ]] || fail "varoku-qr made no PBM"
+pbm=$(printf 'Hello' | "$qr" -t pbm | head -c 2) || fail "varoku-qr exit status"
+[[ $pbm == P4 ]] || fail "varoku-qr made no PBM"
+# Captions, SVG and the payloads load libvaroku-qr-draw from the installed library folder.
+svg=$("$qr" -t svg --comment-up 'こんにちは' Hello) || fail "varoku-qr could not load its drawing library"
+[[ $svg == *"<svg"* ]] || fail "varoku-qr made no SVG"
 
 # The installed window with a read-only program folder and a fresh HOME: its settings
 # go to $XDG_CONFIG_HOME/varoku/, nothing lands beside the program or in the current

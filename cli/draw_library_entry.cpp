@@ -1,0 +1,55 @@
+// libvaroku-qr-draw's side of cli/draw_entries.h: the component, the payload
+// commands and ICU's Shift-JIS conversion behind one table.
+#include <memory>
+
+#include "cli/draw_entries.h"
+#include "cli/picture.h"
+#include "platform/shift_jis.h"
+
+namespace cli {
+
+namespace {
+
+void* OpenSession() {
+    return new TGuiSession();
+}
+
+void CloseSession(void* session) {
+    delete static_cast<TGuiSession*>(session);
+}
+
+TInputResult ConvertToShiftJis(std::string_view utf8) {
+    TInputResult r;
+    if (utf8.starts_with("\xEF\xBB\xBF")) utf8.remove_prefix(3);
+    std::u16string text;
+    text.reserve(utf8.size());
+    if (auto error = Utf8ToUtf16(utf8, text); !error.empty()) {
+        r.Error = error + " (use --input-encoding sjis for Shift-JIS bytes)";
+        return r;
+    }
+    std::vector<platform::TShiftJisUnmappable> unmappable;
+    r.Bytes = platform::Utf16ToShiftJis(text, &unmappable);
+    if (!unmappable.empty()) {
+        r.Error = UnmappableText(unmappable.front().Character, unmappable.front().Position);
+        r.Bytes.clear();
+    }
+    return r;
+}
+
+std::string ShiftJisToUtf8(std::string_view sjis) {
+    const QByteArray utf8 = platform::ShiftJisToQString(sjis).toUtf8();
+    return std::string(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+}
+
+constexpr TDrawEntries kEntries = {kDrawEntriesVersion, OpenSession,    CloseSession,
+                                   DrawPicture,         ComposePayload, ConvertToShiftJis,
+                                   ShiftJisToUtf8};
+
+} // namespace
+
+} // namespace cli
+
+extern "C" __attribute__((visibility("default"))) const cli::TDrawEntries*
+varoku_qr_draw_entries() {
+    return &cli::kEntries;
+}
