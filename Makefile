@@ -5,7 +5,7 @@ ASAN_BUILD ?= build-asan
 # Seconds each fuzz program runs: `make fuzz` for a real search, `make test` briefly.
 FUZZ_SECONDS      ?= 300
 FUZZ_TEST_SECONDS ?= 20
-FUZZ_TARGETS      := engine settings update_reply text
+FUZZ_TARGETS      := engine settings update_reply text cli
 # Test programs that also run under AddressSanitizer and UndefinedBehaviorSanitizer.
 ASAN_TESTS ?= engine update
 # make install: PREFIX is the installed prefix, DESTDIR an optional staging root.
