@@ -15,7 +15,7 @@ DESTDIR ?=
 empty :=
 space := $(empty) $(empty)
 
-.PHONY: all deps configure build run test format-check test-asan soak fuzz fuzz-build bench bench-cli bench-lists clean \
+.PHONY: all deps configure build run test format-check test-asan soak soak-window fuzz fuzz-build bench bench-cli bench-lists clean \
         install uninstall package package-check
 
 all: build
@@ -49,10 +49,17 @@ test-asan: deps
 	@ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	    ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS) --timeout 1800
 
-# 100,000 random inputs through the strict checker and zxing-cpp (make test runs 5,000).
+# 100,000 random inputs through the strict checker and zxing-cpp (make test runs 5,000),
+# and 2,000 kills of the closing sequence on a long list (make test runs 120).
 soak: build
-	@VAROKU_SOAK_CASES=100000 QT_QPA_PLATFORM=offscreen \
-	    $(BUILD)/tests/hardening/test_hardening --gtest_filter='Soak.*'
+	@VAROKU_SOAK_CASES=100000 VAROKU_KILL_ROUNDS=2000 QT_QPA_PLATFORM=offscreen \
+	    $(BUILD)/tests/hardening/test_hardening --gtest_filter='Soak.*:*ClosingSequenceKilled*'
+
+# 100,000 random user actions at the window (make test runs 2,000); a failure prints
+# the seed to give VAROKU_MONKEY_SEED.
+soak-window: build
+	@VAROKU_MONKEY_ACTIONS=$(or $(VAROKU_MONKEY_ACTIONS),100000) QT_QPA_PLATFORM=offscreen \
+	    $(BUILD)/tests/window/test_window --gtest_filter='Monkey.*'
 
 fuzz-build: deps
 	@test -f build-fuzz/CMakeCache.txt || CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz \
