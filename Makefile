@@ -6,8 +6,9 @@ ASAN_BUILD ?= build-asan
 FUZZ_SECONDS      ?= 300
 FUZZ_TEST_SECONDS ?= 20
 FUZZ_TARGETS      := engine settings update_reply text cli
-# Test programs that also run under AddressSanitizer and UndefinedBehaviorSanitizer.
-ASAN_TESTS ?= engine update
+# Test programs that also run under AddressSanitizer and UndefinedBehaviorSanitizer (the
+# window's with its monkey at 2,000 actions).
+ASAN_TESTS ?= engine update window
 # make install: PREFIX is the installed prefix, DESTDIR an optional staging root.
 PREFIX  ?= /usr/local
 DESTDIR ?=
