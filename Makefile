@@ -7,9 +7,10 @@ FUZZ_SECONDS      ?= 300
 FUZZ_TEST_SECONDS ?= 20
 # engine reads every symbol back strictly; engine_fast checks cheap invariants (and one
 # input in 128 strictly) to search many more inputs in the same time.
-FUZZ_TARGETS      := engine engine_fast settings update_reply text
+FUZZ_TARGETS      := engine engine_fast settings update_reply text cli
 # Test programs that also run under AddressSanitizer and UndefinedBehaviorSanitizer
-# (install runs the installed sanitized programs, so it needs everything built).
+# (install runs the installed sanitized programs, so it needs everything built; the
+# window's with its monkey at 2,000 actions).
 ASAN_TESTS ?= engine platform qr composer update cli window hardening install
 # The soak's inputs under the sanitizers (about ten times slower there).
 ASAN_SOAK_CASES ?= 500
@@ -20,7 +21,7 @@ DESTDIR ?=
 empty :=
 space := $(empty) $(empty)
 
-.PHONY: all deps configure build run test format-check test-asan soak fuzz fuzz-build bench bench-cli bench-lists clean \
+.PHONY: all deps configure build run test format-check test-asan soak soak-window fuzz fuzz-build bench bench-cli bench-lists clean \
         install uninstall package package-check
 
 all: build
@@ -57,10 +58,17 @@ test-asan: deps
 	    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 VAROKU_SOAK_CASES=$(ASAN_SOAK_CASES) \
 	    ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS) --timeout 1800
 
-# 100,000 random inputs through the strict checker and zxing-cpp (make test runs 5,000).
+# 100,000 random inputs through the strict checker and zxing-cpp (make test runs 5,000),
+# and 2,000 kills of the closing sequence on a long list (make test runs 120).
 soak: build
-	@VAROKU_SOAK_CASES=100000 QT_QPA_PLATFORM=offscreen \
-	    $(BUILD)/tests/hardening/test_hardening --gtest_filter='Soak.*'
+	@VAROKU_SOAK_CASES=100000 VAROKU_KILL_ROUNDS=2000 QT_QPA_PLATFORM=offscreen \
+	    $(BUILD)/tests/hardening/test_hardening --gtest_filter='Soak.*:*ClosingSequenceKilled*'
+
+# 100,000 random user actions at the window (make test runs 2,000); a failure prints
+# the seed to give VAROKU_MONKEY_SEED.
+soak-window: build
+	@VAROKU_MONKEY_ACTIONS=$(or $(VAROKU_MONKEY_ACTIONS),100000) QT_QPA_PLATFORM=offscreen \
+	    $(BUILD)/tests/window/test_window --gtest_filter='Monkey.*'
 
 fuzz-build: deps
 	@CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz \

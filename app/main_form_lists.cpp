@@ -115,6 +115,21 @@ void DeleteChosenRow(QListWidget* list) {
     list->clearSelection();
 }
 
+// A list entry as the settings file can give it back: one line (a line break pasted
+// into the field would split the entry and start a line of its own in the file) and
+// without the blanks and control characters the file drops around a value.
+QString OneLine(QString text) {
+    text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    text.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text[first].unicode() <= 0x20)
+        ++first;
+    while (last > first && text[last - 1].unicode() <= 0x20)
+        --last;
+    return text.mid(first, last - first);
+}
+
 // The list's own complaint when asked for an item while none is selected.
 void ReportNoSelection(const QListWidget* list) {
     platform::ShowStandardError(
@@ -131,12 +146,13 @@ void TMainForm1::LEdit1Change() {
 }
 
 void TMainForm1::WriteBtn2Click() {
-    if (composer::ToShiftJis(LEdit1->text()).size() > static_cast<size_t>(kPhraseLimit)) {
+    const QString phrase = OneLine(LEdit1->text());
+    if (composer::ToShiftJis(phrase).size() > static_cast<size_t>(kPhraseLimit)) {
         platform::ShowMessage(QStringLiteral("短文が長すぎます、全角125文字以内で作成して下さい。"),
                               QStringLiteral("エラー"), platform::MsgIcon::Warning);
         return;
     }
-    ListBox2->addItem(LEdit1->text());
+    ListBox2->addItem(phrase);
     LEdit1->clear();
     ShowAlert(QStringLiteral("短文リストへ追加しました。"));
 }
@@ -186,7 +202,7 @@ void TMainForm1::AddSortedName(const QString& name) {
 }
 
 void TMainForm1::AddBtn1Click() {
-    AddSortedName(NameEdit1->text());
+    AddSortedName(OneLine(NameEdit1->text()));
     NameEdit1->clear();
 }
 

@@ -18,31 +18,13 @@ void CloseSession(void* session) {
     delete static_cast<TGuiSession*>(session);
 }
 
-TInputResult ConvertToShiftJis(std::string_view utf8) {
-    TInputResult r;
-    if (utf8.starts_with("\xEF\xBB\xBF")) utf8.remove_prefix(3);
-    std::u16string text;
-    text.reserve(utf8.size());
-    if (auto error = Utf8ToUtf16(utf8, text); !error.empty()) {
-        r.Error = error + " (use --input-encoding sjis for Shift-JIS bytes)";
-        return r;
-    }
-    std::vector<platform::TShiftJisUnmappable> unmappable;
-    r.Bytes = platform::Utf16ToShiftJis(text, &unmappable);
-    if (!unmappable.empty()) {
-        r.Error = UnmappableText(unmappable.front().Character, unmappable.front().Position);
-        r.Bytes.clear();
-    }
-    return r;
-}
-
 std::string ShiftJisToUtf8(std::string_view sjis) {
     const QByteArray utf8 = platform::ShiftJisToQString(sjis).toUtf8();
     return std::string(utf8.constData(), static_cast<std::size_t>(utf8.size()));
 }
 
 constexpr TDrawEntries kEntries = {kDrawEntriesVersion, OpenSession,    CloseSession,
-                                   DrawPicture,         ComposePayload, ConvertToShiftJis,
+                                   DrawPicture,         ComposePayload, ConvertUtf8ToShiftJis,
                                    ShiftJisToUtf8};
 
 } // namespace

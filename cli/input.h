@@ -37,4 +37,8 @@ std::string UnmappableText(char32_t character, int position);
 // form (naming the character and its 1-based position in characters).
 TInputResult Utf8ToShiftJis(std::string_view utf8);
 
+// The conversion itself, through ICU, for any text: what the drawing library's table
+// offers Utf8ToShiftJis. Lives in libvaroku-qr-draw, not in the program.
+TInputResult ConvertUtf8ToShiftJis(std::string_view utf8);
+
 } // namespace cli

@@ -5,7 +5,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <algorithm>
+#include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <functional>
 #include <random>
 #include <sys/resource.h>
@@ -15,6 +18,7 @@
 #include "composer/ex_ini_file.h"
 #include "composer/file_error.h"
 #include "composer/text_files.h"
+#include "platform/window_placement.h"
 
 namespace hardening {
 namespace {
@@ -44,9 +48,11 @@ std::string Flat(std::string text) {
 }
 
 // Runs `writeForever` (alternating the two contents) in a child killed after a random
-// pause, `rounds` times; after every kill the file must hold one whole content.
+// pause of up to `maxPauseUs`, `rounds` times; after every kill the file must hold one
+// whole content.
 void KillWhileWriting(const QString& path, const std::string& a, const std::string& b, int rounds,
-                      const std::function<void()>& writeForever, std::mt19937& rng) {
+                      const std::function<void()>& writeForever, std::mt19937& rng,
+                      unsigned maxPauseUs = 4000) {
     int cut = 0;
     for (int i = 0; i < rounds; ++i) {
         const pid_t child = fork();
@@ -55,7 +61,7 @@ void KillWhileWriting(const QString& path, const std::string& a, const std::stri
             writeForever();
             _exit(0);
         }
-        usleep(static_cast<useconds_t>(rng() % 4000));
+        usleep(static_cast<useconds_t>(rng() % maxPauseUs));
         kill(child, SIGKILL);
         int status = 0;
         waitpid(child, &status, 0);
@@ -120,6 +126,57 @@ TEST_F(CrashSafeFiles, KilledSettingsWritersLeaveTheOldOrTheNewFile) {
             }
         },
         rng);
+}
+
+// The window's closing sequence: every value into the store, then one write of the
+// whole file. With a long address book that write is long, and a session ended by a
+// kill during it must still find the old settings or the new ones.
+void CloseLikeTheWindow(const QString& path, const std::vector<std::string>& names, int carrier) {
+    composer::TExIniFile ini;
+    ini.SetFileName(path);
+    ini.SetAutoUpdate(false);
+    platform::TWindowPlacement placement;
+    placement.Right = 640 + carrier;
+    placement.Bottom = 480;
+    ini.WritePlacement("FORM", "MAINFORM", placement);
+    ini.WriteBool("CONFIG", "BTN01", carrier == 1);
+    ini.WriteInteger("CONFIG", "CARRIER", carrier);
+    ini.WriteStrings("MEMBER", "NAME", names);
+    ini.WriteStrings("MAIL", "E-MAIL", {"a" + std::to_string(carrier) + "@example.jp"});
+    ini.SetAutoUpdate(true);
+    ini.Flush();
+}
+
+TEST_F(CrashSafeFiles, AClosingSequenceKilledOnALongListLeavesTheOldOrTheNewFile) {
+    const QString path = Path("Varoku.ini");
+    std::vector<std::string> namesA, namesB;
+    for (int i = 0; i < 20000; ++i) {
+        namesA.push_back("\x8e\x52\x93\x63 " + std::to_string(i)); // 山田 in Shift-JIS
+        namesB.push_back("name " + std::to_string(i * 7));
+    }
+    std::string a, b;
+    // The pauses reach past the time the parent takes for one closing, so kills fall
+    // anywhere in it: the reload, the store's filling, the write and the rename.
+    const auto start = std::chrono::steady_clock::now();
+    CloseLikeTheWindow(path, namesB, 1);
+    b = ReadFile(path);
+    CloseLikeTheWindow(path, namesA, 2);
+    a = ReadFile(path);
+    const auto took = std::chrono::duration_cast<std::chrono::microseconds>(
+        std::chrono::steady_clock::now() - start);
+    ASSERT_NE(a, b);
+    ASSERT_GT(a.size(), 200000u);
+    const int rounds = static_cast<int>(
+        std::getenv("VAROKU_KILL_ROUNDS") ? std::atoi(std::getenv("VAROKU_KILL_ROUNDS")) : 120);
+    KillWhileWriting(
+        path, a, b, rounds,
+        [&] {
+            for (;;) {
+                CloseLikeTheWindow(path, namesB, 1);
+                CloseLikeTheWindow(path, namesA, 2);
+            }
+        },
+        rng, static_cast<unsigned>(std::max<long long>(2 * took.count(), 1000)));
 }
 
 // In a child whose files may not grow beyond a few kilobytes (a full disk as the

@@ -316,6 +316,25 @@ TEST_F(Lists, LongestListsSurviveACloseAndAStart) {
     EXPECT_EQ(Texts(form->ListBox2), phrases);
 }
 
+// A line break pasted into the name or phrase field must not split the entry in the
+// settings file (the rest would become a line of its own, here a forged setting); the
+// list shows from the start what a restart gives back.
+TEST_F(Lists, PastedLineBreaksAndBlanksDoNotReachTheSettingsFile) {
+    const QString forged = QStringLiteral("x\r\n[CONFIG]\r\nGROVAL=3\n");
+    form->NameEdit1->setText(QStringLiteral(" 山田") + forged);
+    form->AddBtn1->click();
+    form->LEdit1->setText(QStringLiteral("\t短文") + forged + QStringLiteral("\r"));
+    form->WriteBtn2->click();
+    const QStringList names = Texts(form->ListBox1), phrases = Texts(form->ListBox2);
+    EXPECT_EQ(names, QStringList{QStringLiteral("山田x [CONFIG] GROVAL=3")});
+    EXPECT_EQ(phrases, QStringList{QStringLiteral("短文x [CONFIG] GROVAL=3")});
+    CloseWindow();
+    Start();
+    EXPECT_EQ(Texts(form->ListBox1), names);
+    EXPECT_EQ(Texts(form->ListBox2), phrases);
+    EXPECT_EQ(form->MailMax(), 15);
+}
+
 TEST_F(Lists, WriteModeToggleDrivesTheLampAndTheStatus) {
     EXPECT_TRUE(form->ModeLED->Lit());
     form->RWFlgBtn1->click();
