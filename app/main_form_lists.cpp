@@ -121,13 +121,7 @@ void DeleteChosenRow(QListWidget* list) {
 QString OneLine(QString text) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
     text.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text[first].unicode() <= 0x20)
-        ++first;
-    while (last > first && text[last - 1].unicode() <= 0x20)
-        --last;
-    return text.mid(first, last - first);
+    return TrimControls(text);
 }
 
 // The list's own complaint when asked for an item while none is selected.
