@@ -80,23 +80,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int s = hash & 1 ? engine.Count() : 1;
     if (engine.BuildSymbol(s) != brBuilt) return 0;
     CheckInvariants(engine, s, fixedMask);
-    if (hash % 128 == 0) {
-        const auto slice = engine.Slice(s);
-        const std::vector<std::uint8_t> bytes(slice.begin(), slice.end());
-        test_support::TSymbolExpectation expect;
-        expect.Version = engine.Version();
-        expect.Level = engine.Eclevel();
-        expect.Mask = engine.MasktypeR();
-        expect.AutomaticMask = fixedMask < 0;
-        expect.Bytes = &bytes;
-        if (engine.Mode() == qrConnect) {
-            expect.SequenceIndex = s - 1;
-            expect.SequenceCount = engine.Count();
-            expect.Parity = engine.Parity();
-        }
-        const auto check =
-            test_support::CheckSymbol(expect, [&](int r, int c) { return engine.IsDark(r, c); });
-        if (!check.Ok) Finding("a built symbol does not read back", s, check.Error);
-    }
+    if (hash % 128 == 0) engine_fuzz::CheckStrictly(engine, s, fixedMask < 0);
     return 0;
 }

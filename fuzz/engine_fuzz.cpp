@@ -21,22 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int s = 1; s <= engine.Count() && s <= 32; ++s) {
         if (engine.BuildSymbol(s) != 0) break;
         if (checked++ >= 4) continue;
-        const auto slice = engine.Slice(s);
-        const std::vector<std::uint8_t> bytes(slice.begin(), slice.end());
-        test_support::TSymbolExpectation expect;
-        expect.Version = engine.Version();
-        expect.Level = engine.Eclevel();
-        expect.Mask = fixedMask >= 0 ? fixedMask : engine.MasktypeR();
-        expect.AutomaticMask = fixedMask < 0 && s == 1;
-        expect.Bytes = &bytes;
-        if (engine.Mode() == qrConnect) {
-            expect.SequenceIndex = s - 1;
-            expect.SequenceCount = engine.Count();
-            expect.Parity = engine.Parity();
-        }
-        const auto check =
-            test_support::CheckSymbol(expect, [&](int r, int c) { return engine.IsDark(r, c); });
-        if (!check.Ok) Finding("a built symbol does not read back", s, check.Error);
+        engine_fuzz::CheckStrictly(engine, s, fixedMask < 0 && s == 1);
     }
 
     if (engine.Count() <= 2 && engine.Version() <= 10) {
