@@ -8,11 +8,10 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "qr/engine/input.h"
 #include "qr/engine/symbol_engine.h"
-#include "tests/support/symbol_checker.h"
+#include "tests/support/engine_check.h"
 
 namespace engine_fuzz {
 
@@ -58,23 +57,9 @@ inline void SetUp(qr::engine::TQRSymbolEngine& engine, const std::uint8_t* data,
 }
 
 // Symbol s, just built, read back cell by cell by the strict checker; a mismatch is a
-// finding. `automaticMask` asks the checker to confirm the mask choice too (costly).
+// finding.
 inline void CheckStrictly(const qr::engine::TQRSymbolEngine& engine, int s, bool automaticMask) {
-    const auto slice = engine.Slice(s);
-    const std::vector<std::uint8_t> bytes(slice.begin(), slice.end());
-    test_support::TSymbolExpectation expect;
-    expect.Version = engine.Version();
-    expect.Level = engine.Eclevel();
-    expect.Mask = engine.MasktypeR();
-    expect.AutomaticMask = automaticMask;
-    expect.Bytes = &bytes;
-    if (engine.Mode() == qr::engine::qrConnect) {
-        expect.SequenceIndex = s - 1;
-        expect.SequenceCount = engine.Count();
-        expect.Parity = engine.Parity();
-    }
-    const auto check =
-        test_support::CheckSymbol(expect, [&](int r, int c) { return engine.IsDark(r, c); });
+    const auto check = test_support::CheckBuilt(engine, s, automaticMask);
     if (!check.Ok) Finding("a built symbol does not read back", s, check.Error);
 }
 

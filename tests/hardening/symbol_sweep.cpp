@@ -2,23 +2,6 @@
 
 namespace hardening {
 
-test_support::TSymbolCheck CheckBuilt(const TQRSymbolEngine& engine, int s, bool automaticMask) {
-    const auto slice = engine.Slice(s);
-    const std::vector<std::uint8_t> bytes(slice.begin(), slice.end());
-    test_support::TSymbolExpectation expect;
-    expect.Version = engine.Version();
-    expect.Level = engine.Eclevel();
-    expect.Mask = engine.MasktypeR();
-    expect.AutomaticMask = automaticMask;
-    expect.Bytes = &bytes;
-    if (engine.Mode() == qr::engine::qrConnect) {
-        expect.SequenceIndex = s - 1;
-        expect.SequenceCount = engine.Count();
-        expect.Parity = engine.Parity();
-    }
-    return test_support::CheckSymbol(expect, [&](int r, int c) { return engine.IsDark(r, c); });
-}
-
 test_support::TZxingResult ReadBuilt(const TQRSymbolEngine& engine) {
     return test_support::ZxingReadModules(
         engine.Modules(), [&](int r, int c) { return engine.IsDark(r, c); }, 4, 2, true);

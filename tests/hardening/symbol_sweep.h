@@ -7,15 +7,14 @@
 #include <vector>
 
 #include "qr/engine/symbol_engine.h"
-#include "tests/support/symbol_checker.h"
+#include "tests/support/engine_check.h"
 #include "tests/support/zxing_reader.h"
 
 namespace hardening {
 
 using qr::engine::TQRSymbolEngine;
 
-// Strict check of the symbol the engine built last, as symbol s of its division.
-test_support::TSymbolCheck CheckBuilt(const TQRSymbolEngine& engine, int s, bool automaticMask);
+using test_support::CheckBuilt;
 
 // zxing-cpp's reading of the symbol the engine built last (rendered with a quiet zone).
 test_support::TZxingResult ReadBuilt(const TQRSymbolEngine& engine);
