@@ -19,7 +19,6 @@
 
 #include "cli/draw_library.h"
 #include "cli/input.h"
-#include "cli/output.h"
 #include "cli/produce.h"
 #include "composer/atomic_file.h"
 
@@ -86,31 +85,26 @@ std::string Padded(int number, int width) {
     return std::string(width > static_cast<int>(s.size()) ? width - s.size() : 0, '0') + s;
 }
 
-// What became of one line: its error (or "") and its warnings; the picture, when a
-// worker drew it for the reporting thread to write.
+// What became of one line: its error (or "") and its warnings.
 struct TOutcome {
     std::string Error;
     std::vector<std::string> Warnings;
-    std::string Picture;
 };
 
-// Draws the lines on `jobs` threads, each with an engine of its own, and hands each
-// outcome to `report` in line order on the calling thread, as soon as it and all
-// before it are done: messages and progress read as with one thread. The files are
-// written by the calling thread too: creating files in one folder from several
-// threads only makes them wait on the folder's lock.
+// Draws and writes the lines on `jobs` threads (this one among them), each with an
+// engine of its own. Outcomes go to `report` in line order, one at a time: whichever
+// thread finishes the next line to report reports it and every finished line after
+// it, so messages and progress read as with one thread and nobody waits on a
+// reporter. A new file is made without a name and named at the end, so the threads
+// share the folder's lock only for that last step.
 template <typename TDraw, typename TReport>
 void DrawInParallel(std::size_t count, int jobs, TDraw draw, TReport report) {
-    std::vector<TOutcome> outcomes(count);
-    std::unique_ptr<std::atomic<bool>[]> done(new std::atomic<bool>[count]);
-    for (std::size_t i = 0; i < count; ++i)
-        done[i] = false;
+    std::vector<std::optional<TOutcome>> outcomes(count);
     std::atomic<std::size_t> next{0};
     std::mutex mutex;
-    std::condition_variable finished;
     std::condition_variable room;
-    // Pictures drawn but not yet written wait in memory: the workers stay at most this
-    // many lines ahead of the writing, however large the pictures or slow the disk.
+    // Outcomes wait in memory until reported: the threads stay at most this many lines
+    // ahead of the reporting, however long one line takes.
     const std::size_t ahead = 16 * static_cast<std::size_t>(jobs);
     std::size_t reported = 0;
     auto work = [&] {
@@ -121,30 +115,21 @@ void DrawInParallel(std::size_t count, int jobs, TDraw draw, TReport report) {
                 std::unique_lock lock(mutex);
                 room.wait(lock, [&] { return i < reported + ahead; });
             }
-            outcomes[i] = draw(i, *engine);
-            {
-                std::lock_guard lock(mutex);
-                done[i] = true;
+            TOutcome outcome = draw(i, *engine);
+            std::lock_guard lock(mutex);
+            outcomes[i] = std::move(outcome);
+            const std::size_t before = reported;
+            for (; reported < count && outcomes[reported]; ++reported) {
+                report(reported, *outcomes[reported]);
+                outcomes[reported].reset();
             }
-            finished.notify_one();
+            if (reported != before) room.notify_all();
         }
     };
     std::vector<std::thread> threads;
-    for (int t = 0; t < jobs; ++t)
+    for (int t = 1; t < jobs; ++t)
         threads.emplace_back(work);
-    for (std::size_t i = 0; i < count; ++i) {
-        {
-            std::unique_lock lock(mutex);
-            finished.wait(lock, [&] { return done[i].load(); });
-        }
-        report(i, outcomes[i]);
-        outcomes[i] = {};
-        {
-            std::lock_guard lock(mutex);
-            reported = i + 1;
-        }
-        room.notify_all();
-    }
+    work();
     for (auto& thread : threads)
         thread.join();
 }
@@ -214,8 +199,7 @@ int RunBatch(const TCliOptions& options) {
     auto path = [&](std::size_t i) {
         return base + Padded(lines[i].Number, width) + PictureExtension(*options.Type);
     };
-    // With `drawn`, the picture is kept in the outcome instead of written.
-    auto draw = [&](std::size_t i, qr::engine::TQRSymbolEngine& engine, bool drawn) {
+    auto draw = [&](std::size_t i, qr::engine::TQRSymbolEngine& engine) {
         TOutcome outcome;
         if (!codes[i].Error.empty()) {
             outcome.Error = codes[i].Error;
@@ -223,7 +207,7 @@ int RunBatch(const TCliOptions& options) {
         }
         engine = qr::engine::TQRSymbolEngine();
         auto product = Produce(options, options.Symbols, codes[i].Bytes, path(i), engine,
-                               /*syncEach=*/false, drawn ? &outcome.Picture : nullptr);
+                               /*syncEach=*/false);
         codes[i] = {};
         outcome.Error = std::move(product.Error);
         outcome.Warnings = std::move(product.Warnings);
@@ -236,8 +220,6 @@ int RunBatch(const TCliOptions& options) {
     int done = 0;
     auto report = [&](std::size_t i, TOutcome& outcome) {
         const int number = lines[i].Number;
-        if (outcome.Error.empty() && !outcome.Picture.empty())
-            outcome.Error = WriteBytes(path(i), outcome.Picture, /*syncEach=*/false);
         if (!outcome.Error.empty() || !outcome.Warnings.empty()) progress.Clear();
         for (const auto& w : outcome.Warnings)
             std::fprintf(stderr, "varoku-qr: line %d: warning: %s\n", number, w.c_str());
@@ -250,18 +232,13 @@ int RunBatch(const TCliOptions& options) {
     if (jobs <= 1) {
         auto engine = std::make_unique<qr::engine::TQRSymbolEngine>();
         for (std::size_t i = 0; i < lines.size(); ++i) {
-            auto outcome = draw(i, *engine, false);
+            auto outcome = draw(i, *engine);
             report(i, outcome);
         }
     } else {
-        DrawInParallel(
-            lines.size(), jobs,
-            [&](std::size_t i, qr::engine::TQRSymbolEngine& engine) {
-                return draw(i, engine, true);
-            },
-            report);
+        DrawInParallel(lines.size(), jobs, draw, report);
     }
-    // Each file was renamed into place whole; one flush of the file system makes them
+    // Each file was named only once whole; one flush of the file system makes them
     // all durable, far cheaper than a flush per file.
     if (failed < static_cast<int>(lines.size())) {
         if (const auto error = composer::SyncFileSystem(dir); !error.empty()) {

@@ -1,6 +1,7 @@
 #include "cli/plain_picture.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "cli/png_writer.h"
@@ -66,30 +67,46 @@ TPlainPicture PlainPng(const TSymbolModules& symbols, int pxmag, const TDrawing&
                   " pixels would take more than 1 GiB; ask for fewer symbols or a smaller --pxmag";
         return p;
     }
-    const int w = static_cast<int>(width);
-    const int h = static_cast<int>(height);
-    // Pixel (x, y) of the unturned grid: a dark module of a symbol, or background
-    // (quiet zones and the empty cells of the last row).
+    // The turn and the mirror move whole modules, so they are worked out once per
+    // module of the grid (a 4-module quiet zone around each symbol), and each row of
+    // modules becomes pxmag identical rows of 1-bit pixels.
+    const int cell = n + 8;
+    const int gridW = columns * cell;
+    const int gridH = rows * cell;
     auto dark = [&](int x, int y) {
-        const int cell = (y / side) * drawing.Column + x / side;
-        if (cell >= count) return false;
-        return symbols.IsDark(cell + 1, (y % side) / m - 4, (x % side) / m - 4);
+        const int at = (y / cell) * drawing.Column + x / cell;
+        if (at >= count) return false; // an empty cell of the last row
+        return symbols.IsDark(at + 1, y % cell - 4, x % cell - 4);
     };
     const bool quarter = drawing.Angle == 90 || drawing.Angle == 270;
-    const int outW = quarter ? h : w;
-    const int outH = quarter ? w : h;
-    const std::uint32_t fg = 0xFF000000u | drawing.Foreground;
-    const std::uint32_t bg = 0xFF000000u | drawing.Background;
-    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(outW) * outH);
-    for (int y = 0; y < outH; ++y) {
-        std::uint32_t* line = pixels.data() + static_cast<std::size_t>(y) * outW;
-        for (int x = 0; x < outW; ++x) {
-            const qr::TPixelSource from =
-                qr::TurnedPixelSource(x, y, w, h, drawing.Angle, drawing.Mirror);
-            line[x] = dark(from.X, from.Y) ? fg : bg;
+    const int outGW = quarter ? gridH : gridW;
+    const int outGH = quarter ? gridW : gridH;
+    const int outW = outGW * m;
+    const int outH = outGH * m;
+    // The background is the first colour met (a corner is always quiet zone), so it
+    // is entry 0; the same two colours make a palette of one.
+    const std::uint32_t bg = drawing.Background & 0xFFFFFF;
+    const std::uint32_t fg = drawing.Foreground & 0xFFFFFF;
+    std::vector<std::uint32_t> palette{bg};
+    if (fg != bg) palette.push_back(fg);
+    const std::size_t rowBytes = (static_cast<std::size_t>(outW) + 7) / 8 + 1; // with filter 0
+    std::string raw(rowBytes * static_cast<std::size_t>(outH), '\0');
+    for (int gy = 0; gy < outGH; ++gy) {
+        char* first = raw.data() + static_cast<std::size_t>(gy) * m * rowBytes;
+        auto* bits = reinterpret_cast<unsigned char*>(first + 1);
+        if (palette.size() > 1) {
+            for (int gx = 0; gx < outGW; ++gx) {
+                const qr::TPixelSource from =
+                    qr::TurnedPixelSource(gx, gy, gridW, gridH, drawing.Angle, drawing.Mirror);
+                if (!dark(from.X, from.Y)) continue;
+                for (int x = gx * m; x < (gx + 1) * m; ++x)
+                    bits[x / 8] |= static_cast<unsigned char>(0x80 >> (x % 8));
+            }
         }
+        for (int k = 1; k < m; ++k)
+            std::memcpy(first + k * rowBytes, first, rowBytes);
     }
-    p.Bytes = EncodePng(outW, outH, pixels.data(), static_cast<std::size_t>(outW));
+    p.Bytes = PackedPng(outW, outH, 1, palette, raw);
     if (p.Bytes.empty()) {
         p.Exit = kExitUsage;
         p.Error = "the PNG picture could not be made";

@@ -26,6 +26,45 @@ void PutChunk(std::string& out, const char* type, const std::string& data) {
              static_cast<std::uint32_t>(::crc32(0, bytes, static_cast<uInt>(out.size() - start))));
 }
 
+// zlib's compressor, kept by each thread between pictures: setting one up costs more
+// than compressing a symbol's few hundred bytes. The stream is the one compress2 would
+// make, so the bytes are the same.
+class TDeflater {
+public:
+    TDeflater() = default;
+    TDeflater(const TDeflater&) = delete;
+    TDeflater& operator=(const TDeflater&) = delete;
+    ~TDeflater() {
+        if (ready_) ::deflateEnd(&stream_);
+    }
+
+    bool Compress(const std::string& in, std::string& out) {
+        if (!ready_) {
+            ready_ = ::deflateInit(&stream_, Z_BEST_COMPRESSION) == Z_OK;
+            if (!ready_) return false;
+        } else if (::deflateReset(&stream_) != Z_OK) {
+            return false;
+        }
+        out.resize(::deflateBound(&stream_, static_cast<uLong>(in.size())));
+        stream_.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
+        stream_.avail_in = static_cast<uInt>(in.size());
+        stream_.next_out = reinterpret_cast<Bytef*>(out.data());
+        stream_.avail_out = static_cast<uInt>(out.size());
+        if (::deflate(&stream_, Z_FINISH) != Z_STREAM_END) return false;
+        out.resize(stream_.total_out);
+        return true;
+    }
+
+private:
+    z_stream stream_{};
+    bool ready_ = false;
+};
+
+bool Deflate(const std::string& in, std::string& out) {
+    thread_local TDeflater deflater;
+    return deflater.Compress(in, out);
+}
+
 } // namespace
 
 std::string EncodePng(int width, int height, const std::uint32_t* pixels, std::size_t stride) {
@@ -77,23 +116,23 @@ std::string EncodePng(int width, int height, const std::uint32_t* pixels, std::s
         }
     }
 
-    uLongf packedSize = ::compressBound(static_cast<uLong>(raw.size()));
-    std::string packed(packedSize, '\0');
-    if (::compress2(reinterpret_cast<Bytef*>(packed.data()), &packedSize,
-                    reinterpret_cast<const Bytef*>(raw.data()), static_cast<uLong>(raw.size()),
-                    Z_BEST_COMPRESSION) != Z_OK)
-        return {};
-    packed.resize(packedSize);
+    return PackedPng(width, height, indexed ? bits : 8,
+                     indexed ? palette : std::vector<std::uint32_t>{}, raw);
+}
 
+std::string PackedPng(int width, int height, int bits, const std::vector<std::uint32_t>& palette,
+                      const std::string& rows) {
+    std::string packed;
+    if (!Deflate(rows, packed)) return {};
     std::string png("\x89PNG\r\n\x1a\n", 8);
     std::string header;
     PutBig32(header, static_cast<std::uint32_t>(width));
     PutBig32(header, static_cast<std::uint32_t>(height));
     header += static_cast<char>(bits);
-    header += static_cast<char>(indexed ? 3 : 2); // palette or RGB
-    header.append(3, '\0');                       // deflate, adaptive filters, no interlace
+    header += static_cast<char>(palette.empty() ? 2 : 3); // RGB or palette
+    header.append(3, '\0');                               // deflate, adaptive filters, no interlace
     PutChunk(png, "IHDR", header);
-    if (indexed) {
+    if (!palette.empty()) {
         std::string plte;
         for (const std::uint32_t c : palette) {
             plte += static_cast<char>(c >> 16);

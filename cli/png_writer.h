@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace cli {
 
@@ -14,5 +15,11 @@ namespace cli {
 // pixel that hold them (1, 2, 4 or 8); more give 8-bit RGB. Empty when compression
 // fails or the picture is empty.
 std::string EncodePng(int width, int height, const std::uint32_t* pixels, std::size_t stride);
+
+// PNG bytes of rows already laid out as the file holds them: each row a filter byte
+// (0) and then its pixels, `bits` (1, 2, 4 or 8) per pixel as indexes into `palette`
+// (0xRRGGBB), or 8-bit RGB when the palette is empty. Empty when compression fails.
+std::string PackedPng(int width, int height, int bits, const std::vector<std::uint32_t>& palette,
+                      const std::string& rows);
 
 } // namespace cli

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <climits>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -66,10 +67,11 @@ extern "C" void RemoveTemporariesAndDie(int sig) {
 
 // A symbolic link followed to the name it finally points at, existing or not (a
 // dangling link's target is created). Relative targets count from the link's folder.
-bool FollowLinks(std::string& name, int& err) {
+// `exists` and `st` tell what that name is.
+bool FollowLinks(std::string& name, struct stat& st, bool& exists, int& err) {
     for (int hops = 0; hops < 40; ++hops) {
-        struct stat st {};
-        if (::lstat(name.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+        exists = ::lstat(name.c_str(), &st) == 0;
+        if (!exists || !S_ISLNK(st.st_mode)) return true;
         char target[PATH_MAX];
         const ssize_t n = ::readlink(name.c_str(), target, sizeof target - 1);
         if (n < 0) {
@@ -89,6 +91,57 @@ bool FollowLinks(std::string& name, int& err) {
     return false;
 }
 
+// All of an open file's contents, read from its start.
+bool ReadBack(int fd, std::string& bytes, int& err) {
+    const off_t size = ::lseek(fd, 0, SEEK_END);
+    if (size < 0) {
+        err = errno;
+        return false;
+    }
+    bytes.resize(static_cast<std::size_t>(size));
+    std::size_t got = 0;
+    while (got < bytes.size()) {
+        const ssize_t k =
+            ::pread(fd, bytes.data() + got, bytes.size() - got, static_cast<off_t>(got));
+        if (k < 0 && errno == EINTR) continue;
+        if (k <= 0) {
+            err = k < 0 ? errno : EIO;
+            return false;
+        }
+        got += static_cast<std::size_t>(k);
+    }
+    return true;
+}
+
+// A file named after `base` that did not exist, opened for writing; its mode is 0666
+// less the umask (the mode a new file gets) or private when `private_` is set.
+int CreateTemporary(const std::string& folder, const std::string& base, bool private_,
+                    std::string& name) {
+    static constexpr char kLetters[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = folder + "." + base + ".";
+        for (int i = 0; i < 6; ++i)
+            name += kLetters[::arc4random_uniform(sizeof kLetters - 1)];
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY,
+                              private_ ? 0600 : 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+// Gives an unnamed file (O_TMPFILE) the name `target`; false with errno set otherwise
+// (EEXIST when the name has been taken meanwhile).
+bool LinkUnnamed(int fd, const std::string& target) {
+    char self[32];
+    std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
+    if (::linkat(AT_FDCWD, self, AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
+    if (errno == EEXIST) return false;
+    // Without /proc, the descriptor itself (allowed to privileged callers).
+    return ::linkat(fd, "", AT_FDCWD, target.c_str(), AT_EMPTY_PATH) == 0;
+}
+
 // The whole new contents of a file, gathered in memory before an in-place rewrite.
 bool FillMemory(const TFileFiller& fill, std::string& bytes, int& err) {
     const int fd = ::memfd_create("varoku", MFD_CLOEXEC);
@@ -96,22 +149,7 @@ bool FillMemory(const TFileFiller& fill, std::string& bytes, int& err) {
         err = errno;
         return false;
     }
-    bool ok = fill(fd, err);
-    const off_t size = ok ? ::lseek(fd, 0, SEEK_END) : 0;
-    if (ok && size < 0) ok = false, err = errno;
-    if (ok) {
-        bytes.resize(static_cast<std::size_t>(size));
-        std::size_t got = 0;
-        while (ok && got < bytes.size()) {
-            const ssize_t k =
-                ::pread(fd, bytes.data() + got, bytes.size() - got, static_cast<off_t>(got));
-            if (k < 0 && errno == EINTR) continue;
-            if (k <= 0)
-                ok = false, err = k < 0 ? errno : EIO;
-            else
-                got += static_cast<std::size_t>(k);
-        }
-    }
+    const bool ok = fill(fd, err) && ReadBack(fd, bytes, err);
     ::close(fd);
     return ok;
 }
@@ -131,6 +169,80 @@ TFileWriteResult WriteThrough(const std::string& path, const std::string& target
     if (ok && regular && durability == fdSyncEach && ::fsync(fd) != 0) ok = false, err = errno;
     if (::close(fd) != 0 && ok && regular) ok = false, err = errno;
     return ok ? TFileWriteResult{true, {}} : Failure("write", path, err);
+}
+
+// The writer itself; `unnamed` allows a new name's file to be made without a name first.
+TFileWriteResult WriteFile(const std::string& path, const TFileFiller& fill, TFileWriteRule rule,
+                           TFileDurability durability, bool unnamed) {
+    std::string target = path;
+    struct stat existing {};
+    bool exists = false;
+    int err = 0;
+    if (!FollowLinks(target, existing, exists, err)) return Failure("write", path, err);
+    const auto slash = target.rfind('/');
+    const std::string dir = slash == std::string::npos ? "" : target.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    if (base.empty()) return {false, "cannot write " + path + ": it names a directory"};
+    const std::string shownDir = dir.empty() ? "." : dir;
+
+    if (exists) {
+        if (S_ISDIR(existing.st_mode)) return Failure("write", path, EISDIR);
+        if (S_ISCHR(existing.st_mode) || S_ISFIFO(existing.st_mode))
+            return WriteThrough(path, target, fill, false, durability);
+        if (!S_ISREG(existing.st_mode))
+            return {false, "cannot write " + path + ": not a regular file, device or FIFO"};
+        if (rule == fwKeepExisting && ::access(target.c_str(), W_OK) != 0)
+            return Failure("write", path, errno);
+        if (existing.st_nlink > 1) return WriteThrough(path, target, fill, true, durability);
+    } else if (unnamed) {
+        // A new name: the file is made without one and named once it is whole, so an
+        // interruption leaves nothing behind and the folder changes once.
+        const int fd = ::open(shownDir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            bool ok = fill(fd, err);
+            if (ok && durability == fdSyncEach && ::fsync(fd) != 0) ok = false, err = errno;
+            if (ok && LinkUnnamed(fd, target)) {
+                if (::close(fd) != 0) return Failure("write", path, errno);
+                return {true, {}};
+            }
+            // The name was taken meanwhile, or this system cannot name such a file:
+            // the ordinary way, with the contents already made.
+            std::string bytes;
+            if (ok && !ReadBack(fd, bytes, err)) ok = false;
+            ::close(fd);
+            if (!ok) return Failure("write", path, err);
+            return WriteFile(
+                path, [&](int out, int& e) { return WriteAll(out, bytes.data(), bytes.size(), e); },
+                rule, durability, false);
+        }
+        // A file system without unnamed files goes the ordinary way.
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+            return Failure("create a file in", shownDir, errno);
+    }
+
+    std::string temp;
+    const int fd = CreateTemporary(dir, base, exists, temp);
+    if (fd < 0) return Failure("create a file in", shownDir, errno);
+    const TTempName registered(temp);
+
+    // A replacement takes the owner and mode of the file it replaces (the owner first:
+    // a change of owner clears the set-id bits).
+    if (exists) {
+        if (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid())
+            (void)!::fchown(fd, existing.st_uid, existing.st_gid);
+        ::fchmod(fd, existing.st_mode & 07777);
+    }
+
+    TFileWriteResult result{true, {}};
+    if (!fill(fd, err))
+        result = Failure("write", path, err);
+    else if (durability == fdSyncEach && ::fsync(fd) != 0)
+        result = Failure("write", path, errno);
+    if (::close(fd) != 0 && result.Written) result = Failure("write", path, errno);
+    if (result.Written && ::rename(temp.c_str(), target.c_str()) != 0)
+        result = Failure("write", path, errno);
+    if (!result.Written) ::unlink(temp.c_str());
+    return result;
 }
 
 } // namespace
@@ -158,56 +270,7 @@ TFileWriteResult WriteFileAtomically(const std::string& path, std::string_view b
 
 TFileWriteResult WriteFileAtomically(const std::string& path, const TFileFiller& fill,
                                      TFileWriteRule rule, TFileDurability durability) {
-    std::string target = path;
-    int err = 0;
-    if (!FollowLinks(target, err)) return Failure("write", path, err);
-    const auto slash = target.rfind('/');
-    const std::string dir = slash == std::string::npos ? "." : target.substr(0, slash + 1);
-    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    if (base.empty()) return {false, "cannot write " + path + ": it names a directory"};
-
-    struct stat existing {};
-    const bool exists = ::stat(target.c_str(), &existing) == 0;
-    if (exists) {
-        if (S_ISDIR(existing.st_mode)) return Failure("write", path, EISDIR);
-        if (S_ISCHR(existing.st_mode) || S_ISFIFO(existing.st_mode))
-            return WriteThrough(path, target, fill, false, durability);
-        if (!S_ISREG(existing.st_mode))
-            return {false, "cannot write " + path + ": not a regular file, device or FIFO"};
-        if (rule == fwKeepExisting && ::access(target.c_str(), W_OK) != 0)
-            return Failure("write", path, errno);
-        if (existing.st_nlink > 1) return WriteThrough(path, target, fill, true, durability);
-    }
-
-    std::string temp = (slash == std::string::npos ? std::string() : dir) + "." + base + ".XXXXXX";
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) return Failure("create a file in", dir, errno);
-    const TTempName registered(temp);
-
-    // mkstemp makes the file private; give it the owner and mode the file is to have
-    // (the owner first: a change of owner clears the set-id bits).
-    mode_t mode = 0;
-    if (exists) {
-        if (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid())
-            (void)!::fchown(fd, existing.st_uid, existing.st_gid);
-        mode = existing.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    ::fchmod(fd, mode);
-
-    TFileWriteResult result{true, {}};
-    if (!fill(fd, err))
-        result = Failure("write", path, err);
-    else if (durability == fdSyncEach && ::fsync(fd) != 0)
-        result = Failure("write", path, errno);
-    if (::close(fd) != 0 && result.Written) result = Failure("write", path, errno);
-    if (result.Written && ::rename(temp.c_str(), target.c_str()) != 0)
-        result = Failure("write", path, errno);
-    if (!result.Written) ::unlink(temp.c_str());
-    return result;
+    return WriteFile(path, fill, rule, durability, true);
 }
 
 std::string SyncFileSystem(const std::string& path) {

@@ -1,7 +1,9 @@
 // The one way the program writes a file: the new contents go to a temporary file in
 // the target's folder, reach the disk, and are renamed over the target, so a reader
-// finds the old file or the new one, never a part of either. What cannot be renamed
-// over (a device, a FIFO, a file with other hard links) is written through instead.
+// finds the old file or the new one, never a part of either. A new name's file is made
+// without a name (O_TMPFILE) and linked in once whole, which leaves nothing behind
+// however the program ends. What cannot be renamed over (a device, a FIFO, a file with
+// other hard links) is written through instead.
 #pragma once
 
 #include <functional>

@@ -131,8 +131,32 @@ TEST_F(AtomicFile, FailuresLeaveNothingBehind) {
                                        fwReplaceName);
     EXPECT_FALSE(r.Written);
     EXPECT_EQ(Slurp(dir / "f"), "old");
+    // The same for a new name: nothing appears under it.
+    EXPECT_FALSE(WriteFileAtomically((dir / "g").string(),
+                                     [](int, int& err) {
+                                         err = ENOSPC;
+                                         return false;
+                                     },
+                                     fwReplaceName)
+                     .Written);
     EXPECT_FALSE(WriteFileAtomically(dir.string(), "x", fwReplaceName).Written);
     EXPECT_EQ(Leftovers({"f"}), 0);
+}
+
+// A new name taken by someone else while the contents were written is replaced whole,
+// as an existing file would be.
+TEST_F(AtomicFile, NameTakenDuringTheWriteIsReplaced) {
+    const fs::path raced = dir / "raced";
+    const auto r = WriteFileAtomically(
+        raced.string(),
+        [&](int fd, int& err) {
+            Put(raced, "theirs");
+            return composer::WriteAll(fd, "ours", 4, err);
+        },
+        fwReplaceName);
+    EXPECT_TRUE(r.Written) << r.Error;
+    EXPECT_EQ(Slurp(raced), "ours");
+    EXPECT_EQ(Leftovers({"raced"}), 0);
 }
 
 // A FIFO is written through to its reader and stays a FIFO.
@@ -174,6 +198,8 @@ TEST_F(AtomicFile, DevicesAndOwnersAsRoot) {
 
 // A write ended by SIGTERM takes its temporary file with it.
 TEST_F(AtomicFile, SignalRemovesTheTemporaryFile) {
+    // Over an existing file, the one case that writes under a temporary name.
+    Put(dir / "out", "old");
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
@@ -190,7 +216,8 @@ TEST_F(AtomicFile, SignalRemovesTheTemporaryFile) {
     int status = 0;
     ::waitpid(child, &status, 0);
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
-    EXPECT_EQ(Leftovers({}), 0);
+    EXPECT_EQ(Slurp(dir / "out"), "old");
+    EXPECT_EQ(Leftovers({"out"}), 0);
 }
 
 } // namespace
