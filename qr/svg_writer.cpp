@@ -18,12 +18,13 @@ namespace qr {
 namespace {
 
 // Coordinates of whole pixels (all the component draws) are written exactly, whatever
-// their size; anything else with ten significant digits.
+// their size; anything else (text positions) with six significant digits, where SVG
+// pictures have always put Qt's text, so captions stand where they always stood.
 void AppendNumber(QByteArray& out, qreal v) {
     if (v == std::floor(v) && std::fabs(v) < 1e15) {
         out += std::to_string(static_cast<long long>(v)).c_str();
     } else {
-        out += QByteArray::number(v, 'g', 10);
+        out += QByteArray::number(v, 'g', 6);
     }
 }
 
@@ -337,6 +338,10 @@ protected:
             return 0xFFFFFFFF;
         case PdmDepth:
             return 32;
+        case PdmDevicePixelRatio:
+            return 1;
+        case PdmDevicePixelRatioScaled:
+            return static_cast<int>(devicePixelRatioFScale());
         default:
             return QPaintDevice::metric(m);
         }
