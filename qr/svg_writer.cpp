@@ -162,36 +162,6 @@ public:
         WritePath(path);
     }
 
-    void WritePath(const QPainterPath& path) {
-        Flush();
-        if (path.isEmpty()) return;
-        Body += "<path " + FillAttributes(brush_) + StrokeAttributes(pen_) +
-                TransformAttribute(transform_);
-        if (path.fillRule() == Qt::OddEvenFill) Body += " fill-rule=\"evenodd\"";
-        Body += " d=\"";
-        for (int i = 0; i < path.elementCount(); ++i) {
-            const QPainterPath::Element& e = path.elementAt(i);
-            switch (e.type) {
-            case QPainterPath::MoveToElement:
-                Body += 'M';
-                break;
-            case QPainterPath::LineToElement:
-                Body += 'L';
-                break;
-            case QPainterPath::CurveToElement:
-                Body += 'C';
-                break;
-            case QPainterPath::CurveToDataElement:
-                Body += ' ';
-                break;
-            }
-            AppendNumber(Body, e.x);
-            Body += ' ';
-            AppendNumber(Body, e.y);
-        }
-        Body += "\"/>\n";
-    }
-
     void drawPolygon(const QPointF* points, int count, PolygonDrawMode mode) override {
         if (count <= 0) return;
         QPainterPath path(points[0]);
@@ -260,6 +230,36 @@ public:
     void SetResolution(int dpi) { resolution_ = dpi; }
 
 private:
+    void WritePath(const QPainterPath& path) {
+        Flush();
+        if (path.isEmpty()) return;
+        Body += "<path " + FillAttributes(brush_) + StrokeAttributes(pen_) +
+                TransformAttribute(transform_);
+        if (path.fillRule() == Qt::OddEvenFill) Body += " fill-rule=\"evenodd\"";
+        Body += " d=\"";
+        for (int i = 0; i < path.elementCount(); ++i) {
+            const QPainterPath::Element& e = path.elementAt(i);
+            switch (e.type) {
+            case QPainterPath::MoveToElement:
+                Body += 'M';
+                break;
+            case QPainterPath::LineToElement:
+                Body += 'L';
+                break;
+            case QPainterPath::CurveToElement:
+                Body += 'C';
+                break;
+            case QPainterPath::CurveToDataElement:
+                Body += ' ';
+                break;
+            }
+            AppendNumber(Body, e.x);
+            Body += ' ';
+            AppendNumber(Body, e.y);
+        }
+        Body += "\"/>\n";
+    }
+
     // A filled rectangle joins the run of rectangles before it when it has the same
     // fill and place; with a pen it is a path of its own.
     void AddRect(const QRectF& rect) {
