@@ -16,7 +16,7 @@
 
 namespace cli {
 
-inline constexpr int kDrawEntriesVersion = 1;
+inline constexpr int kDrawEntriesVersion = 2;
 inline constexpr const char* kDrawEntriesSymbol = "varoku_qr_draw_entries";
 
 struct TPictureResult {
@@ -30,11 +30,11 @@ struct TDrawEntries {
     // The application object the component needs; one at a time, closed before exit.
     void* (*OpenSession)();
     void (*CloseSession)(void* session);
-    // The symbols that PrepareSymbols settled on, drawn by the component as PNG (with
-    // captions), SVG or PDF. `engine` is the one PrepareSymbols prepared.
+    // The symbols that PrepareSymbols built, drawn by the component as PNG (with
+    // captions), SVG or PDF without building them again. `engine` is the one
+    // PrepareSymbols prepared.
     TPictureResult (*DrawPicture)(TPictureType type, const TSymbolRequest& request,
                                   const TBuildResult& plan, const TDrawing& drawing,
-                                  const std::string& code,
                                   const qr::engine::TQRSymbolEngine& engine);
     TPayloadResult (*ComposePayload)(const TCliOptions& options);
     TInputResult (*Utf8ToShiftJis)(std::string_view utf8);

@@ -22,8 +22,6 @@ namespace {
 // A PNG larger than this (as 32-bit pixels in memory) is refused rather than drawn.
 constexpr std::uint64_t kMaxBitmapBytes = std::uint64_t{1} << 30;
 
-constexpr int kRectanglesPerPath = 2000;
-
 // The vector generators build their whole text in memory, some of it several times
 // over; past this estimate the picture is refused rather than left to exhaust memory.
 constexpr std::uint64_t kMaxVectorBytes = std::uint64_t{256} << 20;
@@ -71,32 +69,6 @@ bool HasCaption(qr::TNumbering numbering, const std::string& text, int count) {
     return !(count > 1 ? qr::NumberedComment(numbering, text, 1) : text).empty();
 }
 
-// "M4,4 L11,4 L11,5 L4,5 L4,4" (a rectangle as the SVG generator writes it) as
-// "M4 4h7v1h-7z"; nothing when d is anything else.
-std::optional<std::string> RectanglePath(std::string_view d) {
-    long v[10];
-    std::size_t i = 0;
-    for (int k = 0; k < 10; ++k) {
-        const char expected = k == 0 ? 'M' : k % 2 == 0 ? 'L' : ',';
-        if (k % 2 == 0 && k > 0) {
-            if (i >= d.size() || d[i] != ' ') return std::nullopt;
-            ++i;
-        }
-        if (i >= d.size() || d[i] != expected) return std::nullopt;
-        ++i;
-        const auto [p, ec] = std::from_chars(d.data() + i, d.data() + d.size(), v[k]);
-        if (ec != std::errc()) return std::nullopt;
-        i = static_cast<std::size_t>(p - d.data());
-    }
-    if (i != d.size()) return std::nullopt;
-    const long x0 = v[0], y0 = v[1], x1 = v[2], y1 = v[5];
-    if (v[3] != y0 || v[4] != x1 || v[6] != x0 || v[7] != y1 || v[8] != x0 || v[9] != y0)
-        return std::nullopt;
-    if (x1 <= x0 || y1 <= y0) return std::nullopt;
-    return "M" + std::to_string(x0) + " " + std::to_string(y0) + "h" + std::to_string(x1 - x0) +
-           "v" + std::to_string(y1 - y0) + "h-" + std::to_string(x1 - x0) + "z";
-}
-
 } // namespace
 
 TGuiSession::TGuiSession() {
@@ -109,7 +81,7 @@ TGuiSession::~TGuiSession() = default;
 
 TPictureResult DrawPicture(TPictureType type, const TSymbolRequest& request,
                            const TBuildResult& plan, const TDrawing& drawing,
-                           const std::string& code, const qr::engine::TQRSymbolEngine& engine) {
+                           const qr::engine::TQRSymbolEngine& engine) {
     TPictureResult r;
     auto refuse = [&](std::string error) {
         r.Exit = kExitUsage;
@@ -154,15 +126,9 @@ TPictureResult DrawPicture(TPictureType type, const TSymbolRequest& request,
     qr.SetSymbolColor(ToColor(drawing.Foreground));
     qr.SetBackColor(ToColor(drawing.Background));
 
+    // The cell size for the checks below; the rest of the plan is handed over whole.
     qr.SetVersion(plan.Version);
-    qr.SetEclevel(request.Eclevel);
-    qr.SetEmode(request.Emode);
-    qr.SetMasktype(request.Masktype);
     qr.SetPxmag(request.Pxmag);
-    if (plan.Mode) qr.SetMode(*plan.Mode);
-    if (plan.Count) qr.SetCount(*plan.Count);
-    if (request.BinaryOperation) qr.SetBinaryOperation(true);
-    qr.SetCode(code);
 
     const int columns = std::min(drawing.Column, count);
     const int rows = (count + drawing.Column - 1) / drawing.Column;
@@ -184,13 +150,11 @@ TPictureResult DrawPicture(TPictureType type, const TSymbolRequest& request,
                           " could take more than 256 MiB; ask for fewer symbols or use png");
     }
 
-    qr.SetSymbolEnabled(true);
-    const auto& drawn = qr.Engine();
-    bool same = qr.SymbolDisped() && drawn.Count() == count;
-    for (int k = 0; same && k <= count; ++k)
-        same = drawn.Offset(k) == engine.Offset(k);
-    if (!same)
+    if (!plan.Symbols.Complete() || plan.Symbols.Side != engine.Modules() ||
+        static_cast<int>(plan.Symbols.Built.size()) != count)
         return refuse("the picture's symbols differ from the ones checked; nothing is written");
+    qr.PaintBuiltSymbols(engine, plan.Symbols);
+    if (!qr.SymbolDisped()) return refuse("the component drew no picture");
 
     if (type == TPictureType::Png) {
         const QImage image = qr.BitmapImage().convertToFormat(QImage::Format_RGB32);
@@ -210,54 +174,10 @@ TPictureResult DrawPicture(TPictureType type, const TSymbolRequest& request,
         const QByteArray bytes = type == TPictureType::Svg ? qr::MetafileToSvg(*picture, title)
                                                            : qr::MetafileToPdf(*picture, title);
         r.Bytes.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-        if (type == TPictureType::Svg) r.Bytes = CompactSvg(r.Bytes);
     }
     if (r.Bytes.empty())
         return refuse(std::string("the ") + PictureTypeName(type) + " picture could not be made");
     return r;
-}
-
-std::string CompactSvg(const std::string& svg) {
-    static constexpr std::string_view kHead =
-        "<path vector-effect=\"none\" fill-rule=\"evenodd\" d=\"";
-    static constexpr std::string_view kTail = "\"/>";
-    std::string out;
-    out.reserve(svg.size() / 3);
-    std::string merged; // the rectangles of the run of path lines being joined
-    int rectangles = 0;
-    auto flush = [&] {
-        if (merged.empty()) return;
-        // Same-turning rectangles under the nonzero rule: overlaps stay filled.
-        out += "<path fill-rule=\"nonzero\" d=\"";
-        out += merged;
-        out += "\"/>\n";
-        merged.clear();
-        rectangles = 0;
-    };
-    std::size_t start = 0;
-    while (start < svg.size()) {
-        std::size_t end = svg.find('\n', start);
-        end = end == std::string::npos ? svg.size() : end + 1;
-        std::string_view line(svg.data() + start, end - start);
-        start = end;
-        std::string_view body = line;
-        if (body.ends_with('\n')) body.remove_suffix(1);
-        if (body.starts_with(kHead) && body.ends_with(kTail)) {
-            if (auto rect = RectanglePath(
-                    body.substr(kHead.size(), body.size() - kHead.size() - kTail.size()))) {
-                // Readers guard against runaway paths (Qt SVG stops at 32767 elements,
-                // five per rectangle), so a large symbol takes a few paths.
-                if (rectangles == kRectanglesPerPath) flush();
-                merged += *rect;
-                ++rectangles;
-                continue;
-            }
-        }
-        flush();
-        out += line;
-    }
-    flush();
-    return out;
 }
 
 } // namespace cli

@@ -28,17 +28,12 @@ private:
     std::unique_ptr<QApplication> app_;
 };
 
-// Draws the symbols that PrepareSymbols settled on for `code` as a PNG, SVG or PDF
-// picture. `engine` is the one PrepareSymbols prepared: the component must divide the
-// text the same way, or nothing is drawn. Captions get a band of their own above or
-// below each symbol, so they never cover a module.
+// Draws the symbols that PrepareSymbols built (plan.Symbols) as a PNG, SVG or PDF
+// picture: the component takes over `engine`, the one PrepareSymbols prepared, and
+// draws those modules without building any symbol again. Captions get a band of their
+// own above or below each symbol, so they never cover a module.
 TPictureResult DrawPicture(TPictureType type, const TSymbolRequest& request,
                            const TBuildResult& plan, const TDrawing& drawing,
-                           const std::string& code, const qr::engine::TQRSymbolEngine& engine);
-
-// One path per colour (per 2000 rectangles) instead of one element per rectangle,
-// rectangles written with relative moves. Anything that is not a plain rectangle stays
-// as the generator wrote it.
-std::string CompactSvg(const std::string& svg);
+                           const qr::engine::TQRSymbolEngine& engine);
 
 } // namespace cli

@@ -63,8 +63,7 @@ TProduct Produce(const TCliOptions& options, const TSymbolRequest& request, cons
     } else {
         const TDrawEntries* entries = DrawLibrary(error);
         if (!entries) return fail(kExitUsage, error);
-        const auto picture =
-            entries->DrawPicture(type, request, built, options.Drawing, code, engine);
+        const auto picture = entries->DrawPicture(type, request, built, options.Drawing, engine);
         if (picture.Exit != kExitOk) return fail(picture.Exit, picture.Error);
         error = write(picture.Bytes);
     }

@@ -49,12 +49,7 @@ int FirstRefusedByte(std::span<const std::uint8_t> bytes, int mode) {
 // Builds symbol s and keeps its modules in store.
 bool Encodes(TQRSymbolEngine& engine, int s, TSymbolModules& store) {
     if (engine.BuildSymbolFrom(engine.Slice(s), s) != qr::engine::brBuilt) return false;
-    const int n = store.Side;
-    std::uint8_t* dark = store.Dark.data() + static_cast<std::size_t>(s - 1) * n * n;
-    for (int r = 0; r < n; ++r)
-        for (int c = 0; c < n; ++c)
-            *dark++ = engine.IsDark(r, c) ? 1 : 0;
-    store.Built[static_cast<std::size_t>(s - 1)] = true;
+    store.Keep(engine, s);
     return true;
 }
 
@@ -63,9 +58,7 @@ bool Encodes(TQRSymbolEngine& engine, int s, TSymbolModules& store) {
 // first: it is usually the longest.
 int FirstMisfit(TQRSymbolEngine& engine, int hint, TSymbolModules& store) {
     const int count = engine.Count();
-    store.Side = engine.Modules();
-    store.Dark.assign(static_cast<std::size_t>(count) * store.Side * store.Side, 0);
-    store.Built.assign(static_cast<std::size_t>(count), false);
+    store.Reset(count, engine.Modules());
     if (hint >= 1 && hint <= count && !Encodes(engine, hint, store)) return hint;
     for (int s = 1; s <= count; ++s)
         if (s != hint && !Encodes(engine, s, store)) return s;

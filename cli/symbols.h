@@ -3,7 +3,6 @@
 // is written, choosing the version (or the count) when the user left it to us.
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -11,28 +10,16 @@
 
 #include "cli/options.h"
 #include "qr/engine/symbol_engine.h"
+#include "qr/engine/symbol_modules.h"
 
 namespace cli {
 
 // The PBM text larger than this is refused rather than built in memory.
 inline constexpr std::uint64_t kMaxPictureBytes = std::uint64_t{1} << 30;
 
-// Every symbol's modules as the check built them, one byte a module: the plain
-// pictures are drawn from these, so no symbol is built twice.
-struct TSymbolModules {
-    int Side = 0;                   // modules per side
-    std::vector<std::uint8_t> Dark; // symbol by symbol, row by row
-    std::vector<bool> Built;        // per symbol
-
-    bool Complete() const {
-        return !Built.empty() && std::find(Built.begin(), Built.end(), false) == Built.end();
-    }
-    // Module (row, column) of symbol s (1-based); light outside the symbol.
-    bool IsDark(int s, int row, int column) const {
-        if (row < 0 || column < 0 || row >= Side || column >= Side) return false;
-        return Dark[(static_cast<std::size_t>(s - 1) * Side + row) * Side + column] != 0;
-    }
-};
+// Every symbol's modules as the check built them: the pictures are drawn from these,
+// so no symbol is built twice.
+using TSymbolModules = qr::engine::TSymbolModules;
 
 struct TBuildResult {
     int Exit = kExitOk;

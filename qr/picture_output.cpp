@@ -6,7 +6,8 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSvgGenerator>
+
+#include "qr/svg_writer.h"
 
 namespace qr {
 namespace {
@@ -21,20 +22,8 @@ bool Replayable(const platform::TMetafile& metafile) {
 
 QByteArray MetafileToSvg(const platform::TMetafile& metafile, const QString& title) {
     if (!Replayable(metafile)) return {};
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QSvgGenerator generator;
-    generator.setOutputDevice(&buffer);
-    generator.setSize(QSize(metafile.Width(), metafile.Height()));
-    generator.setViewBox(QRect(0, 0, metafile.Width(), metafile.Height()));
-    generator.setResolution(kScreenDpi);
-    if (!title.isEmpty()) generator.setTitle(title);
-    QPainter painter;
-    if (!painter.begin(&generator)) return {};
-    painter.drawPicture(0, 0, metafile.Picture());
-    painter.end();
-    return bytes;
+    return PictureToSvg(metafile.Picture(), QSize(metafile.Width(), metafile.Height()), kScreenDpi,
+                        title);
 }
 
 QByteArray MetafileToPdf(const platform::TMetafile& metafile, const QString& title) {

@@ -16,17 +16,17 @@
 namespace qr {
 namespace {
 
-// Keeps a flag raised for one scope, also when that scope ends by an exception.
-class FlagScope {
+// Holds a member at a value for one scope, also when that scope ends by an exception.
+template <class T> class ValueScope {
 public:
-    FlagScope(bool& flag, bool value) : flag_(flag), saved_(flag) { flag_ = value; }
-    ~FlagScope() { flag_ = saved_; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
+    ValueScope(T& member, T value) : member_(member), saved_(member) { member_ = value; }
+    ~ValueScope() { member_ = saved_; }
+    ValueScope(const ValueScope&) = delete;
+    ValueScope& operator=(const ValueScope&) = delete;
 
 private:
-    bool& flag_;
-    bool saved_;
+    T& member_;
+    T saved_;
 };
 
 int TextOffset(TLocation location, int cellWidth, int textWidth) {
@@ -312,8 +312,10 @@ void TQRCode::DoClipboardChange() {
 void TQRCode::PaintSymbol() {
     if (!symbolEnabled_) return;
     symbolDisped_ = false;
-    engine_.DivideInput();
-    engine_.CheckDivision();
+    if (!builtSymbols_) {
+        engine_.DivideInput();
+        engine_.CheckDivision();
+    }
     symbolNumber_ = 1;
     DoPaintSymbol();
 
@@ -366,7 +368,7 @@ void TQRCode::PaintSymbol() {
             commentUp_ = NumberedComment(numbering_, up0, k);
             commentDown_ = NumberedComment(numbering_, down0, k);
         }
-        const engine::TQRBuildResult built = engine_.BuildSymbolFrom(engine_.Slice(k), k);
+        const engine::TQRBuildResult built = BuildForPass(k);
         if (built == engine::brNotLoaded) {
             if (metaCanvas_) {
                 Picture().Metafile().EndRecording();
@@ -402,6 +404,32 @@ void TQRCode::PaintSymbol() {
     Invalidate();
 }
 
+void TQRCode::PaintBuiltSymbols(const engine::TQRSymbolEngine& planned,
+                                const engine::TSymbolModules& modules) {
+    const int column = engine_.Column();
+    const bool design = engine_.DesignMode();
+    engine_ = planned;
+    engine_.SetColumn(column);
+    engine_.SetDesignMode(design);
+    symbolEnabled_ = true;
+    const ValueScope<const engine::TSymbolModules*> handed(builtSymbols_, &modules);
+    PaintSymbol();
+}
+
+engine::TQRBuildResult TQRCode::BuildForPass(int k) {
+    if (!builtSymbols_) return engine_.BuildSymbolFrom(engine_.Slice(k), k);
+    if (k < 1 || k > static_cast<int>(builtSymbols_->Built.size()) ||
+        builtSymbols_->Side != engine_.Modules())
+        return engine::brNotLoaded;
+    return builtSymbols_->Built[static_cast<std::size_t>(k - 1)] ? engine::brBuilt
+                                                                 : engine::brNotEncoded;
+}
+
+bool TQRCode::IsDark(int row, int column) const {
+    return builtSymbols_ ? builtSymbols_->IsDark(symbolNumber_, row, column)
+                         : engine_.IsDark(row, column);
+}
+
 void TQRCode::DrawModules(platform::TCanvas& canvas, int cx, int cy) {
     const int n = engine_.Modules();
     const int m = Pxmag();
@@ -414,12 +442,12 @@ void TQRCode::DrawModules(platform::TCanvas& canvas, int cx, int cy) {
         int count = 0;
         int c = 0;
         while (c < n) {
-            if (!engine_.IsDark(r, c)) {
+            if (!IsDark(r, c)) {
                 ++c;
                 continue;
             }
             const int c1 = c;
-            while (c < n && engine_.IsDark(r, c))
+            while (c < n && IsDark(r, c))
                 ++c;
             runs[count++] = QRect(x0 + c1 * m, y0 + r * m, (c - c1) * m, m);
         }
@@ -653,7 +681,7 @@ void TQRCode::ClipboardChanged(TQRCode*) {
         skipNext_ = false;
         return;
     }
-    const FlagScope watching(watch_, true);
+    const ValueScope<bool> watching(watch_, true);
     PasteFromClipboard();
 }
 

@@ -15,6 +15,7 @@
 
 #include "platform/image_control.h"
 #include "qr/engine/symbol_engine.h"
+#include "qr/engine/symbol_modules.h"
 
 namespace qr {
 
@@ -185,6 +186,13 @@ public:
     // The encode-and-draw pass over every symbol. Raises engine::EQRDivisionError when
     // the division is inconsistent.
     virtual void PaintSymbol();
+    // Draws a set of symbols built elsewhere exactly as PaintSymbol would: takes
+    // planned's text, symbol properties and division as the component's own (Column
+    // and DesignMode stay), switches SymbolEnabled on and paints once from `modules`,
+    // which hold planned's symbols at its version. Nothing is divided or built again;
+    // a symbol missing from modules stops the pass as a failed build does.
+    void PaintBuiltSymbols(const engine::TQRSymbolEngine& planned,
+                           const engine::TSymbolModules& modules);
     // Empties the picture and resets SymbolDisped.
     virtual void Clear();
     // Puts the picture on the clipboard: a bitmap as an image, a vector picture as SVG
@@ -217,6 +225,9 @@ private:
     // data did not encode (the pass then stops, a vector recording is closed).
     void DrawSymbolBitmap(bool built);
     void DrawSymbolMetafile(bool built);
+    // Builds symbol k for the pass, or finds it among the modules handed over.
+    engine::TQRBuildResult BuildForPass(int k);
+    bool IsDark(int row, int column) const;
     void DrawModules(platform::TCanvas& canvas, int cx, int cy);
     void DrawComments(platform::TCanvas& canvas, int cx, int cy);
     void TransformPicture(int angle, bool mirrorFirst);
@@ -252,6 +263,8 @@ private:
 
     // The symbol being drawn (1-based) during a pass.
     int symbolNumber_ = 1;
+    // The symbols PaintBuiltSymbols hands to its pass; nullptr otherwise.
+    const engine::TSymbolModules* builtSymbols_ = nullptr;
     // Recording canvas of a vector paint, open from symbol 1 to the last symbol.
     platform::TCanvas* metaCanvas_ = nullptr;
 

@@ -1,8 +1,10 @@
 #include "qr/engine/symbol_engine.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "qr/engine/bitstream.h"
+#include "qr/engine/detail/symbol_steps.h"
 #include "qr/engine/masking.h"
 #include "qr/engine/pbm.h"
 #include "qr/engine/reed_solomon.h"
@@ -132,7 +134,19 @@ TQRBuildResult TQRSymbolEngine::BuildSymbol(int s) {
                            s);
 }
 
+namespace {
+
+// Relaxed: batch workers build on threads of their own, and only the total matters.
+std::atomic<std::uint64_t> g_buildsStarted{0};
+
+} // namespace
+
+std::uint64_t detail::BuildsStarted() {
+    return g_buildsStarted.load(std::memory_order_relaxed);
+}
+
 TQRBuildResult TQRSymbolEngine::BuildSymbolFrom(std::span<const std::uint8_t> bytes, int s) {
+    g_buildsStarted.fetch_add(1, std::memory_order_relaxed);
     if (!LoadSymbol(bytes, s)) return brNotLoaded;
     if ((emode_ == kEmodeAuto ? EncodeAuto() : EncodeFixed()) != 0) return brNotEncoded;
     MakeErrorCorrection();

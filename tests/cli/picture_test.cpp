@@ -141,6 +141,10 @@ TEST(VarokuQrPictures, CaptionsGetTheirOwnBandAndNeverCoverAModule) {
                             "No.", "--numbering", "tail", kText});
     EXPECT_NE(svg.Out.find(">No. 1<"), std::string::npos);
     EXPECT_NE(svg.Out.find(">No. 2<"), std::string::npos);
+    // A control character, which XML cannot carry, once made the whole file unreadable.
+    const auto control = RunQr({"-t", "svg", "--comment-down", "a\x01b", kText});
+    ASSERT_EQ(control.Exit, 0) << control.Err;
+    EXPECT_TRUE(test_support::ReadPicture(PictureOf("svg", control.Out)).Valid);
 }
 
 TEST(VarokuQrPictures, SvgIsOnePathPerColour) {

@@ -2,12 +2,16 @@
 // the grid of linked symbols, failed symbols, and the pixel-level layout facts.
 #include <gtest/gtest.h>
 
+#include <QBuffer>
+#include <QSvgGenerator>
+#include <QSvgRenderer>
 #include <QTransform>
 
 #include <random>
 #include <string>
 
 #include "platform/shift_jis.h"
+#include "qr/engine/detail/symbol_steps.h"
 #include "qr/picture_output.h"
 #include "qr/picture_transform.h"
 #include "tests/qr/qr_test_util.h"
@@ -433,6 +437,125 @@ TEST_F(Drawing, FailedVectorPaintKeepsTheSymbolsBeforeIt) {
     const auto results = test_support::ReadPictureAll(qr::MetafileToImage(*metafile, Qt::white));
     ASSERT_EQ(results.size(), 1u);
     EXPECT_EQ(results[0].Bytes, "1111111111");
+}
+
+TEST_F(Drawing, SymbolsBuiltElsewhereAreDrawnAsAPassOfItsOwnWithoutBuildingAgain) {
+    struct Row {
+        qr::TPictures picture;
+        int angle;
+        bool mirror;
+        int count;
+    };
+    const Row rows[] = {{qr::picBMP, 90, true, 3},
+                        {qr::picBMP, 0, false, 1},
+                        {qr::picEMF, 0, false, 3},
+                        {qr::picWMF, 0, false, 2}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::to_string(row.picture) + " angle " + std::to_string(row.angle) +
+                     " count " + std::to_string(row.count));
+        auto setUp = [&](TQRCode& c) {
+            c.SetSymbolEnabled(false);
+            c.SetMatch(true);
+            c.SetSymbolPicture(row.picture);
+            c.SetAngle(row.angle);
+            c.SetReverse(row.mirror);
+            c.SetColumn(2);
+            c.SetCommentDown("No.");
+            c.SetNumbering(qr::nbrTail);
+            c.SetSymbolSpaceDown(16);
+            c.SetVersion(4);
+            c.SetPxmag(2);
+            if (row.count > 1) c.SetMode(qr::qrConnect);
+            c.SetCount(row.count);
+        };
+        TQRCode own;
+        setUp(own);
+        own.SetCode(Text(40 * row.count, 5));
+        own.SetSymbolEnabled(true);
+        ASSERT_TRUE(own.SymbolDisped());
+
+        qr::engine::TQRSymbolEngine planned = own.Engine();
+        qr::engine::TSymbolModules modules;
+        modules.Reset(planned.Count(), planned.Modules());
+        for (int s = 1; s <= planned.Count(); ++s) {
+            ASSERT_EQ(planned.BuildSymbol(s), qr::engine::brBuilt);
+            modules.Keep(planned, s);
+        }
+        TQRCode drawn;
+        setUp(drawn);
+        const auto builds = qr::engine::detail::BuildsStarted();
+        drawn.PaintBuiltSymbols(planned, modules);
+        EXPECT_EQ(qr::engine::detail::BuildsStarted(), builds);
+        ASSERT_TRUE(drawn.SymbolDisped());
+        EXPECT_EQ(drawn.Column(), 2);
+        if (row.picture == qr::picBMP) {
+            EXPECT_EQ(drawn.BitmapImage(), own.BitmapImage());
+        } else {
+            ASSERT_NE(drawn.MetafilePicture(), nullptr);
+            EXPECT_EQ(qr::MetafileToSvg(*drawn.MetafilePicture()),
+                      qr::MetafileToSvg(*own.MetafilePicture()));
+        }
+
+        // A symbol missing from the set stops the pass as a failed build does.
+        modules.Built.back() = false;
+        drawn.PaintBuiltSymbols(planned, modules);
+        EXPECT_FALSE(drawn.SymbolDisped());
+    }
+}
+
+// Whole pixels of the picture as `scale` pixels each.
+QImage AtViewBoxScale(const QByteArray& svg, int scale) {
+    QSvgRenderer renderer(svg);
+    if (!renderer.isValid()) return {};
+    QImage image(renderer.viewBox().size() * scale, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    renderer.render(&painter);
+    return image;
+}
+
+TEST_F(Drawing, SvgRendersAsQtsOwnGeneratorRendersTheSameRecording) {
+    Configure(4, 2);
+    code.SetSymbolPicture(qr::picEMF);
+    code.SetMode(qr::qrConnect);
+    code.SetCount(2);
+    code.SetColumn(2);
+    code.SetCommentUp(platform::QStringToShiftJis(QStringLiteral("上の欄 & <x>")));
+    code.SetCommentDown("No.");
+    code.SetNumbering(qr::nbrHead);
+    code.SetCommentDownLoc(qr::locRight);
+    code.SetSymbolSpaceUp(16);
+    code.SetSymbolSpaceDown(16);
+    code.SetSymbolColor(0x804020);
+    code.SetBackColor(0xE0FFFF);
+    code.SetCode(Text(100, 3));
+    code.SetSymbolEnabled(true);
+    ASSERT_NE(code.MetafilePicture(), nullptr);
+    for (const auto& [angle, mirror] :
+         {std::pair{0, false}, {90, true}, {180, false}, {270, true}}) {
+        SCOPED_TRACE(std::to_string(angle) + (mirror ? " mirrored" : ""));
+        const auto turned =
+            qr::TurnMetafile(*code.MetafilePicture(), code.Width(), code.Height(), angle, mirror);
+        const QByteArray ours = qr::MetafileToSvg(*turned, QStringLiteral("t"));
+        QByteArray qts;
+        QBuffer buffer(&qts);
+        buffer.open(QIODevice::WriteOnly);
+        QSvgGenerator generator;
+        generator.setOutputDevice(&buffer);
+        generator.setSize(QSize(turned->Width(), turned->Height()));
+        generator.setViewBox(QRect(0, 0, turned->Width(), turned->Height()));
+        generator.setResolution(96);
+        QPainter painter(&generator);
+        painter.drawPicture(0, 0, turned->Picture());
+        painter.end();
+        EXPECT_LT(ours.size(), qts.size());
+
+        for (const int scale : {1, 3}) {
+            const QImage image = AtViewBoxScale(ours, scale);
+            ASSERT_FALSE(image.isNull());
+            EXPECT_EQ(image, AtViewBoxScale(qts, scale)) << "scale " << scale;
+        }
+    }
 }
 
 // ---- The transforms themselves ----------------------------------------------------

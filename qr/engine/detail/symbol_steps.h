@@ -48,5 +48,9 @@ inline TSymbolSteps Steps(TQRSymbolEngine& engine) {
     return TSymbolSteps(engine);
 }
 
+// Symbol builds started by every engine of the process so far, so a test can tell how
+// often a picture had its symbols built.
+std::uint64_t BuildsStarted();
+
 } // namespace detail
 } // namespace qr::engine
