@@ -14,15 +14,9 @@ bool NeedsComponent(const TCliOptions& options) {
 }
 
 TProduct Produce(const TCliOptions& options, const TSymbolRequest& request, const std::string& code,
-                 const std::string& path, qr::engine::TQRSymbolEngine& engine, bool syncEach,
-                 std::string* drawn) {
+                 const std::string& path, qr::engine::TQRSymbolEngine& engine, bool syncEach) {
     TProduct p;
-    // The picture goes to `drawn` when the caller writes it, else straight to path.
-    auto write = [&](std::string_view bytes) -> std::string {
-        if (!drawn) return WriteBytes(path, bytes, syncEach);
-        drawn->assign(bytes);
-        return {};
-    };
+    auto write = [&](std::string_view bytes) { return WriteBytes(path, bytes, syncEach); };
     auto fail = [&](int exit, std::string error) {
         p.Exit = exit;
         p.Error = std::move(error);
@@ -45,13 +39,7 @@ TProduct Produce(const TCliOptions& options, const TSymbolRequest& request, cons
     } else if (type == TPictureType::PbmText) {
         const auto* lines = PbmLines(engine);
         if (!lines) return fail(kExitNoFit, "a symbol could not be built");
-        if (!drawn) {
-            error = WriteLines(path, *lines, syncEach);
-        } else {
-            drawn->clear();
-            for (const auto& line : *lines)
-                (*drawn += line) += '\n';
-        }
+        error = WriteLines(path, *lines, syncEach);
     } else if (type == TPictureType::Utf8) {
         const std::string text = Utf8Picture(built.Symbols, options.Drawing);
         if (text.empty()) return fail(kExitNoFit, "a symbol could not be built");

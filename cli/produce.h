@@ -22,11 +22,11 @@ struct TProduct {
 bool NeedsComponent(const TCliOptions& options);
 
 // Builds the symbols of `code` (Shift-JIS) in `engine`, which must be fresh (as
-// constructed: settings a request leaves open are not written), and
-// writes them as options.Type to path (standard output when empty); with `drawn`, the
-// picture's bytes go there instead and nothing is written.
+// constructed: settings a request leaves open are not written), and writes them as
+// options.Type to path (standard output when empty). Without syncEach the file is
+// still whole at any moment, but reaches the disk when the caller flushes.
 TProduct Produce(const TCliOptions& options, const TSymbolRequest& request, const std::string& code,
-                 const std::string& path, qr::engine::TQRSymbolEngine& engine, bool syncEach = true,
-                 std::string* drawn = nullptr);
+                 const std::string& path, qr::engine::TQRSymbolEngine& engine,
+                 bool syncEach = true);
 
 } // namespace cli
