@@ -130,7 +130,7 @@ public:
     bool Recording() const { return canvas_.Active(); }
 
     // The recording; replay it with QPainter::drawPicture into any paint device
-    // (a widget, an image, QSvgGenerator, QPdfWriter).
+    // (a widget, an image, the SVG writer, QPdfWriter).
     const QPicture& Picture() const { return picture_; }
 
 private:
