@@ -73,11 +73,16 @@ TPlainPicture PlainPng(const TSymbolModules& symbols, int pxmag, const TDrawing&
     const int cell = n + 8;
     const int gridW = columns * cell;
     const int gridH = rows * cell;
-    auto dark = [&](int x, int y) {
-        const int at = (y / cell) * drawing.Column + x / cell;
-        if (at >= count) return false; // an empty cell of the last row
-        return symbols.IsDark(at + 1, y % cell - 4, x % cell - 4);
-    };
+    // The unturned grid, one byte a module: quiet zones and the empty cells of the
+    // last row stay light.
+    std::vector<std::uint8_t> grid(static_cast<std::size_t>(gridW) * gridH, 0);
+    for (int at = 0; at < count; ++at) {
+        const int left = (at % drawing.Column) * cell + 4;
+        const int top = (at / drawing.Column) * cell + 4;
+        const std::uint8_t* from = symbols.Dark.data() + static_cast<std::size_t>(at) * n * n;
+        for (int r = 0; r < n; ++r, from += n)
+            std::memcpy(&grid[static_cast<std::size_t>(top + r) * gridW + left], from, n);
+    }
     const bool quarter = drawing.Angle == 90 || drawing.Angle == 270;
     const int outGW = quarter ? gridH : gridW;
     const int outGH = quarter ? gridW : gridH;
@@ -98,7 +103,7 @@ TPlainPicture PlainPng(const TSymbolModules& symbols, int pxmag, const TDrawing&
             for (int gx = 0; gx < outGW; ++gx) {
                 const qr::TPixelSource from =
                     qr::TurnedPixelSource(gx, gy, gridW, gridH, drawing.Angle, drawing.Mirror);
-                if (!dark(from.X, from.Y)) continue;
+                if (!grid[static_cast<std::size_t>(from.Y) * gridW + from.X]) continue;
                 for (int x = gx * m; x < (gx + 1) * m; ++x)
                     bits[x / 8] |= static_cast<unsigned char>(0x80 >> (x % 8));
             }
