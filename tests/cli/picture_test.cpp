@@ -147,6 +147,27 @@ TEST(VarokuQrPictures, CaptionsGetTheirOwnBandAndNeverCoverAModule) {
     EXPECT_TRUE(test_support::ReadPicture(PictureOf("svg", control.Out)).Valid);
 }
 
+// varoku-qr draws a PNG without captions itself; an empty caption sends the same
+// picture through the component instead. The two must agree pixel for pixel.
+TEST(VarokuQrPictures, PlainPngIsTheComponentsBitmap) {
+    const std::vector<std::vector<std::string>> rows = {
+        {"--angle", "90", "--mirror", "--split", "connect", "--count", "3", "--columns", "2"},
+        {"--angle", "180", "-s", "3", "--fg", "#203080", "--bg", "F0E8D0"},
+        {"--angle", "270", "--split", "plus", "--count", "5", "--columns", "3", "-s", "1"},
+        {"--mirror", "-v", "7", "-l", "H", "--fg", "#000000", "--bg", "#000000"},
+    };
+    TScratchDir dir;
+    for (auto args : rows) {
+        SCOPED_TRACE(args[0] + " " + args[1] + " " + args[2]);
+        args.push_back(kText);
+        const QImage plain = Draw(dir, "png", args).convertToFormat(QImage::Format_RGB32);
+        args.insert(args.begin(), {"--comment-down", ""});
+        const QImage drawn = Draw(dir, "png", args).convertToFormat(QImage::Format_RGB32);
+        ASSERT_FALSE(plain.isNull());
+        EXPECT_TRUE(plain == drawn);
+    }
+}
+
 TEST(VarokuQrPictures, SvgIsOnePathPerColour) {
     // The background and the dark modules; version 40's 8,000 and more runs take a few
     // paths, so that readers that cap a path's length draw all of it.
