@@ -207,7 +207,7 @@ int RunBatch(const TCliOptions& options) {
         }
         engine = qr::engine::TQRSymbolEngine();
         auto product = Produce(options, options.Symbols, codes[i].Bytes, path(i), engine,
-                               /*syncEach=*/false);
+                               made ? wkBatchNew : wkBatch);
         codes[i] = {};
         outcome.Error = std::move(product.Error);
         outcome.Warnings = std::move(product.Warnings);

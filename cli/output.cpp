@@ -47,30 +47,32 @@ bool WriteAllLines(int fd, const std::vector<std::string>& lines, int& err) {
 
 // Standard output for an empty path; otherwise the program's one atomic writer, which
 // writes through a device or FIFO and replaces a link's target rather than the link.
-std::string Write(const std::string& path, const composer::TFileFiller& fill, bool syncEach) {
+std::string Write(const std::string& path, const composer::TFileFiller& fill, TWriteKind kind) {
     if (path.empty()) {
         int err = 0;
         if (fill(STDOUT_FILENO, err)) return {};
         return std::string("cannot write standard output: ") + std::strerror(err);
     }
-    return composer::WriteFileAtomically(path, fill, composer::fwReplaceName,
-                                         syncEach ? composer::fdSyncEach : composer::fdCallerSyncs)
+    return composer::WriteFileAtomically(
+               path, fill, composer::fwReplaceName,
+               kind == wkSingle ? composer::fdSyncEach : composer::fdCallerSyncs,
+               kind == wkBatchNew ? composer::fnNew : composer::fnMayExist)
         .Error;
 }
 
 } // namespace
 
 std::string WriteLines(const std::string& path, const std::vector<std::string>& lines,
-                       bool syncEach) {
+                       TWriteKind kind) {
     return Write(
-        path, [&](int fd, int& err) { return WriteAllLines(fd, lines, err); }, syncEach);
+        path, [&](int fd, int& err) { return WriteAllLines(fd, lines, err); }, kind);
 }
 
-std::string WriteBytes(const std::string& path, std::string_view bytes, bool syncEach) {
+std::string WriteBytes(const std::string& path, std::string_view bytes, TWriteKind kind) {
     return Write(
         path,
         [&](int fd, int& err) { return composer::WriteAll(fd, bytes.data(), bytes.size(), err); },
-        syncEach);
+        kind);
 }
 
 } // namespace cli

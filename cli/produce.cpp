@@ -14,9 +14,9 @@ bool NeedsComponent(const TCliOptions& options) {
 }
 
 TProduct Produce(const TCliOptions& options, const TSymbolRequest& request, const std::string& code,
-                 const std::string& path, qr::engine::TQRSymbolEngine& engine, bool syncEach) {
+                 const std::string& path, qr::engine::TQRSymbolEngine& engine, TWriteKind kind) {
     TProduct p;
-    auto write = [&](std::string_view bytes) { return WriteBytes(path, bytes, syncEach); };
+    auto write = [&](std::string_view bytes) { return WriteBytes(path, bytes, kind); };
     auto fail = [&](int exit, std::string error) {
         p.Exit = exit;
         p.Error = std::move(error);
@@ -39,7 +39,7 @@ TProduct Produce(const TCliOptions& options, const TSymbolRequest& request, cons
     } else if (type == TPictureType::PbmText) {
         const auto* lines = PbmLines(engine);
         if (!lines) return fail(kExitNoFit, "a symbol could not be built");
-        error = WriteLines(path, *lines, syncEach);
+        error = WriteLines(path, *lines, kind);
     } else if (type == TPictureType::Utf8) {
         const std::string text = Utf8Picture(built.Symbols, options.Drawing);
         if (text.empty()) return fail(kExitNoFit, "a symbol could not be built");

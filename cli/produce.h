@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/options.h"
+#include "cli/output.h"
 #include "qr/engine/symbol_engine.h"
 
 namespace cli {
@@ -23,10 +24,9 @@ bool NeedsComponent(const TCliOptions& options);
 
 // Builds the symbols of `code` (Shift-JIS) in `engine`, which must be fresh (as
 // constructed: settings a request leaves open are not written), and writes them as
-// options.Type to path (standard output when empty). Without syncEach the file is
-// still whole at any moment, but reaches the disk when the caller flushes.
+// options.Type to path (standard output when empty), as `kind` says.
 TProduct Produce(const TCliOptions& options, const TSymbolRequest& request, const std::string& code,
                  const std::string& path, qr::engine::TQRSymbolEngine& engine,
-                 bool syncEach = true);
+                 TWriteKind kind = wkSingle);
 
 } // namespace cli

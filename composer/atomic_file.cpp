@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 namespace composer {
 namespace {
@@ -134,12 +135,13 @@ int CreateTemporary(const std::string& folder, const std::string& base, bool pri
 // Gives an unnamed file (O_TMPFILE) the name `target`; false with errno set otherwise
 // (EEXIST when the name has been taken meanwhile).
 bool LinkUnnamed(int fd, const std::string& target) {
+    // The descriptor itself, where the kernel lets us (privileged callers, or since
+    // Linux 6.10 the file's opener); else its name under /proc.
+    if (::linkat(fd, "", AT_FDCWD, target.c_str(), AT_EMPTY_PATH) == 0) return true;
+    if (errno == EEXIST) return false;
     char self[32];
     std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
-    if (::linkat(AT_FDCWD, self, AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
-    if (errno == EEXIST) return false;
-    // Without /proc, the descriptor itself (allowed to privileged callers).
-    return ::linkat(fd, "", AT_FDCWD, target.c_str(), AT_EMPTY_PATH) == 0;
+    return ::linkat(AT_FDCWD, self, AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) == 0;
 }
 
 // The whole new contents of a file, gathered in memory before an in-place rewrite.
@@ -171,9 +173,82 @@ TFileWriteResult WriteThrough(const std::string& path, const std::string& target
     return ok ? TFileWriteResult{true, {}} : Failure("write", path, err);
 }
 
-// The writer itself; `unnamed` allows a new name's file to be made without a name first.
+// When a new name's file may be made without a name first: before anything else
+// (the caller expects a new name), once the name is known to be free, or not at all
+// (the contents are already made and go the ordinary way).
+enum class TUnnamed { First, IfNew, Never };
+
+// What became of an attempt to write an unnamed file and link it in.
+struct TUnnamedAttempt {
+    enum { Linked, Failed, Ordinary } Kind = Ordinary;
+    TFileWriteResult Result; // Failed
+    bool Filled = false;     // Ordinary: the contents are in Bytes
+    std::string Bytes;
+};
+
+// Fills a file without a name in `folder` and names it `target` once whole, so an
+// interruption leaves nothing behind and the folder changes once. Ordinary when the
+// name exists (taken meanwhile) or this system cannot make or name such a file.
+TUnnamedAttempt WriteUnnamed(const std::string& path, const std::string& folder,
+                             const std::string& target, const TFileFiller& fill,
+                             TFileDurability durability) {
+    TUnnamedAttempt a;
+    const int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+            a.Kind = TUnnamedAttempt::Failed;
+            a.Result = Failure("create a file in", folder, errno);
+        }
+        return a;
+    }
+    int err = 0;
+    bool ok = fill(fd, err);
+    if (ok && durability == fdSyncEach && ::fsync(fd) != 0) ok = false, err = errno;
+    if (ok && LinkUnnamed(fd, target)) {
+        a.Kind = TUnnamedAttempt::Linked;
+        if (::close(fd) != 0) {
+            a.Kind = TUnnamedAttempt::Failed;
+            a.Result = Failure("write", path, errno);
+        }
+        return a;
+    }
+    a.Filled = ok && ReadBack(fd, a.Bytes, err);
+    if (!a.Filled) {
+        a.Kind = TUnnamedAttempt::Failed;
+        a.Result = Failure("write", path, err);
+    }
+    ::close(fd);
+    return a;
+}
+
 TFileWriteResult WriteFile(const std::string& path, const TFileFiller& fill, TFileWriteRule rule,
-                           TFileDurability durability, bool unnamed) {
+                           TFileDurability durability, TUnnamed unnamed);
+
+// The end of an unnamed attempt: done, failed, or the ordinary way with the contents
+// it already made.
+std::optional<TFileWriteResult> Settle(TUnnamedAttempt& a, const std::string& path,
+                                       TFileWriteRule rule, TFileDurability durability) {
+    if (a.Kind == TUnnamedAttempt::Linked) return TFileWriteResult{true, {}};
+    if (a.Kind == TUnnamedAttempt::Failed) return a.Result;
+    if (!a.Filled) return std::nullopt;
+    const std::string& bytes = a.Bytes;
+    return WriteFile(
+        path, [&](int fd, int& err) { return WriteAll(fd, bytes.data(), bytes.size(), err); }, rule,
+        durability, TUnnamed::Never);
+}
+
+TFileWriteResult WriteFile(const std::string& path, const TFileFiller& fill, TFileWriteRule rule,
+                           TFileDurability durability, TUnnamed unnamed) {
+    if (unnamed == TUnnamed::First && !path.empty() && !path.ends_with('/')) {
+        // Linking fails on any existing name, so links, devices and files in place
+        // still get their own treatment below.
+        const auto slash = path.rfind('/');
+        auto attempt =
+            WriteUnnamed(path, slash == std::string::npos ? "." : path.substr(0, slash + 1), path,
+                         fill, durability);
+        if (auto done = Settle(attempt, path, rule, durability)) return *done;
+        unnamed = TUnnamed::Never; // no unnamed files here
+    }
     std::string target = path;
     struct stat existing {};
     bool exists = false;
@@ -194,30 +269,9 @@ TFileWriteResult WriteFile(const std::string& path, const TFileFiller& fill, TFi
         if (rule == fwKeepExisting && ::access(target.c_str(), W_OK) != 0)
             return Failure("write", path, errno);
         if (existing.st_nlink > 1) return WriteThrough(path, target, fill, true, durability);
-    } else if (unnamed) {
-        // A new name: the file is made without one and named once it is whole, so an
-        // interruption leaves nothing behind and the folder changes once.
-        const int fd = ::open(shownDir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            bool ok = fill(fd, err);
-            if (ok && durability == fdSyncEach && ::fsync(fd) != 0) ok = false, err = errno;
-            if (ok && LinkUnnamed(fd, target)) {
-                if (::close(fd) != 0) return Failure("write", path, errno);
-                return {true, {}};
-            }
-            // The name was taken meanwhile, or this system cannot name such a file:
-            // the ordinary way, with the contents already made.
-            std::string bytes;
-            if (ok && !ReadBack(fd, bytes, err)) ok = false;
-            ::close(fd);
-            if (!ok) return Failure("write", path, err);
-            return WriteFile(
-                path, [&](int out, int& e) { return WriteAll(out, bytes.data(), bytes.size(), e); },
-                rule, durability, false);
-        }
-        // A file system without unnamed files goes the ordinary way.
-        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
-            return Failure("create a file in", shownDir, errno);
+    } else if (unnamed == TUnnamed::IfNew) {
+        auto attempt = WriteUnnamed(path, shownDir, target, fill, durability);
+        if (auto done = Settle(attempt, path, rule, durability)) return *done;
     }
 
     std::string temp;
@@ -262,15 +316,18 @@ bool WriteAll(int fd, const char* bytes, std::size_t size, int& err) {
 }
 
 TFileWriteResult WriteFileAtomically(const std::string& path, std::string_view bytes,
-                                     TFileWriteRule rule, TFileDurability durability) {
+                                     TFileWriteRule rule, TFileDurability durability,
+                                     TFileNameHint hint) {
     return WriteFileAtomically(
         path, [&](int fd, int& err) { return WriteAll(fd, bytes.data(), bytes.size(), err); }, rule,
-        durability);
+        durability, hint);
 }
 
 TFileWriteResult WriteFileAtomically(const std::string& path, const TFileFiller& fill,
-                                     TFileWriteRule rule, TFileDurability durability) {
-    return WriteFile(path, fill, rule, durability, true);
+                                     TFileWriteRule rule, TFileDurability durability,
+                                     TFileNameHint hint) {
+    return WriteFile(path, fill, rule, durability,
+                     hint == fnNew ? TUnnamed::First : TUnnamed::IfNew);
 }
 
 std::string SyncFileSystem(const std::string& path) {

@@ -34,14 +34,22 @@ enum TFileWriteRule { fwReplaceName, fwKeepExisting };
 // flushes many files at once at the end (SyncFileSystem), as a batch does.
 enum TFileDurability { fdSyncEach, fdCallerSyncs };
 
+// What the caller knows of the name. fnMayExist: it is looked at first. fnNew: it is
+// almost surely free (a batch into a folder it just made), so the file is written and
+// linked in without looking, which spares the folder a lookup that would wait on
+// other threads' links; a name that exists after all still gets its due treatment.
+enum TFileNameHint { fnMayExist, fnNew };
+
 // Fills the open temporary file; returns false with `err` set to the errno value when a
 // write fails.
 using TFileFiller = std::function<bool(int fd, int& err)>;
 
 TFileWriteResult WriteFileAtomically(const std::string& path, std::string_view bytes,
-                                     TFileWriteRule rule, TFileDurability durability = fdSyncEach);
+                                     TFileWriteRule rule, TFileDurability durability = fdSyncEach,
+                                     TFileNameHint hint = fnMayExist);
 TFileWriteResult WriteFileAtomically(const std::string& path, const TFileFiller& fill,
-                                     TFileWriteRule rule, TFileDurability durability = fdSyncEach);
+                                     TFileWriteRule rule, TFileDurability durability = fdSyncEach,
+                                     TFileNameHint hint = fnMayExist);
 
 // Flushes the file system that holds `path` (syncfs); an error text or "".
 std::string SyncFileSystem(const std::string& path);

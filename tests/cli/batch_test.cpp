@@ -85,6 +85,17 @@ TEST(VarokuQrBatch, FiveHundredLinesOneTooLong) {
             ASSERT_EQ(cli_test::ReadFile(other + "/" + name), cli_test::ReadFile(out + "/" + name))
                 << name;
     }
+    // Again into the folder of the first run: the files are replaced, nothing is added.
+    const std::string first = cli_test::ReadFile(out + "/" + expected.front());
+    std::filesystem::remove(out + "/" + expected.back());
+    EXPECT_EQ(RunQr({"batch", dir.Path() + "/texts.txt", "-o", out, "-v", "1", "-t", "png"}).Exit,
+              1);
+    names.clear();
+    for (const auto& e : std::filesystem::directory_iterator(out))
+        names.push_back(e.path().filename());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, expected);
+    EXPECT_EQ(cli_test::ReadFile(out + "/" + expected.front()), first);
 }
 
 TEST(VarokuQrBatch, LinesFromStandardInput) {

@@ -58,21 +58,29 @@ protected:
 };
 
 // A new name, and an existing file whose mode and content are kept or replaced, under
-// both rules.
+// both rules, whether the name was expected to be new or not.
 TEST_F(AtomicFile, RegularFilesKeepTheirModeAndGetWholeContent) {
-    for (const auto rule : {fwReplaceName, fwKeepExisting}) {
+    const std::pair<composer::TFileWriteRule, composer::TFileNameHint> rows[] = {
+        {fwReplaceName, composer::fnMayExist},
+        {fwKeepExisting, composer::fnMayExist},
+        {fwReplaceName, composer::fnNew},
+        {fwKeepExisting, composer::fnNew},
+    };
+    for (const auto& [rule, hint] : rows) {
         const fs::path fresh = dir / "new.txt";
         const fs::path kept = dir / "kept.txt";
         Put(kept, "old contents that are longer");
         ::chmod(kept.c_str(), 0600);
         const mode_t mask = ::umask(022);
-        EXPECT_TRUE(WriteFileAtomically(fresh.string(), "abc", rule).Written);
-        EXPECT_TRUE(WriteFileAtomically(kept.string(), "new", rule).Written);
+        EXPECT_TRUE(
+            WriteFileAtomically(fresh.string(), "abc", rule, composer::fdSyncEach, hint).Written);
+        EXPECT_TRUE(
+            WriteFileAtomically(kept.string(), "new", rule, composer::fdSyncEach, hint).Written);
         ::umask(mask);
         EXPECT_EQ(Slurp(fresh), "abc");
         EXPECT_EQ(LStat(fresh).st_mode & 0777, 0644u);
         EXPECT_EQ(Slurp(kept), "new");
-        EXPECT_EQ(LStat(kept).st_mode & 0777, 0600u) << "rule " << rule;
+        EXPECT_EQ(LStat(kept).st_mode & 0777, 0600u) << "rule " << rule << " hint " << hint;
         EXPECT_EQ(Leftovers({"new.txt", "kept.txt"}), 0);
         fs::remove(fresh);
         fs::remove(kept);
@@ -80,7 +88,8 @@ TEST_F(AtomicFile, RegularFilesKeepTheirModeAndGetWholeContent) {
 }
 
 // A link stays a link and its target (relative, absolute, dangling, chained) gets the
-// contents, replaced in the target's own folder.
+// contents, replaced in the target's own folder, also where the name was expected to
+// be new.
 TEST_F(AtomicFile, SymbolicLinksAreFollowed) {
     fs::create_directory(dir / "sub");
     Put(dir / "sub/target", "old");
@@ -89,12 +98,17 @@ TEST_F(AtomicFile, SymbolicLinksAreFollowed) {
     fs::create_symlink(dir / "relative", dir / "chained");
     fs::create_symlink("sub/missing", dir / "dangling");
     for (const char* link : {"relative", "chained"}) {
-        ASSERT_TRUE(WriteFileAtomically((dir / link).string(), link, fwReplaceName).Written);
+        const auto hint = link[0] == 'c' ? composer::fnNew : composer::fnMayExist;
+        ASSERT_TRUE(WriteFileAtomically((dir / link).string(), link, fwReplaceName,
+                                        composer::fdSyncEach, hint)
+                        .Written);
         EXPECT_TRUE(fs::is_symlink(dir / link));
         EXPECT_EQ(Slurp(dir / "sub/target"), link);
         EXPECT_EQ(LStat(dir / "sub/target").st_mode & 0777, 0640u);
     }
-    ASSERT_TRUE(WriteFileAtomically((dir / "dangling").string(), "made", fwReplaceName).Written);
+    ASSERT_TRUE(WriteFileAtomically((dir / "dangling").string(), "made", fwReplaceName,
+                                    composer::fdCallerSyncs, composer::fnNew)
+                    .Written);
     EXPECT_TRUE(fs::is_symlink(dir / "dangling"));
     EXPECT_EQ(Slurp(dir / "sub/missing"), "made");
     EXPECT_EQ(Leftovers({"sub", "relative", "chained", "dangling"}), 0);
@@ -106,7 +120,9 @@ TEST_F(AtomicFile, HardLinksAreRewrittenInPlace) {
     Put(dir / "a", "a long old text");
     fs::create_hard_link(dir / "a", dir / "b");
     const ino_t inode = LStat(dir / "a").st_ino;
-    ASSERT_TRUE(WriteFileAtomically((dir / "a").string(), "short", fwKeepExisting).Written);
+    ASSERT_TRUE(WriteFileAtomically((dir / "a").string(), "short", fwKeepExisting,
+                                    composer::fdSyncEach, composer::fnNew)
+                    .Written);
     EXPECT_EQ(Slurp(dir / "b"), "short");
     EXPECT_EQ(LStat(dir / "a").st_ino, inode);
     const auto failed = WriteFileAtomically((dir / "b").string(),
