@@ -48,7 +48,7 @@ inline TSymbolSteps Steps(TQRSymbolEngine& engine) {
     return TSymbolSteps(engine);
 }
 
-// Symbol builds started by every engine of the process so far, so a test can tell how
+// Symbol builds started by every engine on this thread so far, so a test can tell how
 // often a picture had its symbols built.
 std::uint64_t BuildsStarted();
 
