@@ -10,10 +10,12 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -27,12 +29,12 @@ namespace cli {
 namespace {
 
 struct TLine {
-    int Number = 0; // 1-based line number in the file
-    std::string Text;
+    int Number = 0;        // 1-based line number in the file
+    std::string_view Text; // in the bytes read
 };
 
 // Non-empty lines; a CR before the LF belongs to the line break, not to the text.
-std::vector<TLine> SplitLines(const std::string& bytes, int& total) {
+std::vector<TLine> SplitLines(std::string_view bytes, int& total) {
     std::vector<TLine> lines;
     total = 0;
     std::size_t start = 0;
@@ -139,7 +141,7 @@ void DrawInParallel(std::size_t count, int jobs, TDraw draw, TReport report) {
 int RunBatch(const TCliOptions& options) {
     const std::string& dir = options.OutputPath;
     // The input first: a batch that cannot start leaves no empty folder behind.
-    auto input = ReadFileOrStdin(options.BatchFile);
+    auto input = ReadFileOrStdin(options.BatchFile, std::numeric_limits<std::size_t>::max());
     if (!input.Error.empty()) {
         std::fprintf(stderr, "varoku-qr: %s\n", input.Error.c_str());
         return kExitUsage;
@@ -164,7 +166,6 @@ int RunBatch(const TCliOptions& options) {
         input.Bytes.erase(0, 3);
     int total = 0;
     const auto lines = SplitLines(input.Bytes, total);
-    input.Bytes.clear();
 
     // The component is a widget and lives on this thread alone; the plain pictures are
     // drawn on as many threads as asked for.
@@ -186,14 +187,13 @@ int RunBatch(const TCliOptions& options) {
     const int width = static_cast<int>(std::to_string(total).size());
     const std::string base = dir.ends_with('/') ? dir : dir + "/";
 
-    // The texts are converted here, one after the other: the converter is not shared
-    // between threads, and plain ASCII costs nothing.
-    std::vector<TInputResult> codes(lines.size());
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (options.InputEncoding == TInputEncoding::Utf8)
-            codes[i] = Utf8ToShiftJis(lines[i].Text);
-        else
-            codes[i].Bytes = lines[i].Text;
+    // Lines that are not plain ASCII are converted here, one after the other: the
+    // converter is not shared between threads. Plain ASCII is its own Shift-JIS, taken
+    // as it stands by the thread that draws it.
+    std::vector<std::optional<TInputResult>> converted(lines.size());
+    if (options.InputEncoding == TInputEncoding::Utf8) {
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            if (!IsPlainAscii(lines[i].Text)) converted[i] = Utf8ToShiftJis(lines[i].Text);
     }
 
     auto path = [&](std::size_t i) {
@@ -201,14 +201,16 @@ int RunBatch(const TCliOptions& options) {
     };
     auto draw = [&](std::size_t i, qr::engine::TQRSymbolEngine& engine) {
         TOutcome outcome;
-        if (!codes[i].Error.empty()) {
-            outcome.Error = codes[i].Error;
+        std::optional<TInputResult>& text = converted[i];
+        if (text && !text->Error.empty()) {
+            outcome.Error = std::move(text->Error);
             return outcome;
         }
+        const std::string code = text ? std::move(text->Bytes) : std::string(lines[i].Text);
+        text.reset();
         engine = qr::engine::TQRSymbolEngine();
-        auto product = Produce(options, options.Symbols, codes[i].Bytes, path(i), engine,
-                               made ? wkBatchNew : wkBatch);
-        codes[i] = {};
+        auto product =
+            Produce(options, options.Symbols, code, path(i), engine, made ? wkBatchNew : wkBatch);
         outcome.Error = std::move(product.Error);
         outcome.Warnings = std::move(product.Warnings);
         return outcome;

@@ -65,10 +65,7 @@ TLoaded Load() {
 } // namespace
 
 TInputResult Utf8ToShiftJis(std::string_view utf8) {
-    bool ascii = true;
-    for (const char c : utf8)
-        ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-    if (ascii) return {std::string(utf8), {}, false};
+    if (IsPlainAscii(utf8)) return {std::string(utf8), {}, false};
     TInputResult r;
     const TDrawEntries* entries = DrawLibrary(r.Error);
     return entries ? entries->Utf8ToShiftJis(utf8) : r;

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -78,7 +79,7 @@ std::size_t DecodeUtf8(std::string_view in, std::u16string& out) {
 
 } // namespace
 
-TInputResult ReadAll(int fd, const std::string& name) {
+TInputResult ReadAll(int fd, const std::string& name, std::size_t limit) {
     TInputResult r;
     std::vector<char> buf(1 << 16);
     for (;;) {
@@ -89,8 +90,8 @@ TInputResult ReadAll(int fd, const std::string& name) {
             r.Error = "cannot read " + name + ": " + std::strerror(errno);
             return r;
         }
-        if (r.Bytes.size() + static_cast<std::size_t>(n) > kMaxInputBytes) {
-            r.Error = "the input is longer than " + std::to_string(kMaxInputBytes) +
+        if (r.Bytes.size() + static_cast<std::size_t>(n) > limit) {
+            r.Error = "the input is longer than " + std::to_string(limit) +
                       " bytes; no set of symbols can hold it";
             r.TooLong = true;
             return r;
@@ -100,28 +101,33 @@ TInputResult ReadAll(int fd, const std::string& name) {
     return r;
 }
 
-TInputResult ReadFileOrStdin(const std::string& path) {
-    if (path == "-") return ReadAll(STDIN_FILENO, "standard input");
+TInputResult ReadFileOrStdin(const std::string& path, std::size_t limit) {
+    if (path == "-") return ReadAll(STDIN_FILENO, "standard input", limit);
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         TInputResult r;
         r.Error = "cannot open " + path + ": " + std::strerror(errno);
         return r;
     }
-    auto r = ReadAll(fd, path);
+    auto r = ReadAll(fd, path, limit);
     ::close(fd);
     return r;
 }
 
 TInputResult ReadText(const TCliOptions& options) {
     if (!options.ReadPath.empty()) return ReadFileOrStdin(options.ReadPath);
-    if (options.TextFromStdin) return ReadAll(STDIN_FILENO, "standard input");
+    if (options.TextFromStdin) return ReadAll(STDIN_FILENO, "standard input", kMaxInputBytes);
     TInputResult r;
     for (std::size_t i = 0; i < options.Text.size(); ++i) {
         if (i > 0) r.Bytes += ' ';
         r.Bytes += options.Text[i];
     }
     return r;
+}
+
+bool IsPlainAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 std::string Utf8ToUtf16(std::string_view utf8, std::u16string& out) {

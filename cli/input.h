@@ -22,14 +22,18 @@ struct TInputResult {
 // The operands joined by single spaces, the file of -r, or all of standard input.
 TInputResult ReadText(const TCliOptions& options);
 
-// The whole of a file, or of standard input for "-".
-TInputResult ReadFileOrStdin(const std::string& path);
+// The whole of a file, or of standard input for "-", refused past `limit` bytes (a
+// batch's file has no limit of its own: only each of its lines must fit).
+TInputResult ReadFileOrStdin(const std::string& path, std::size_t limit = kMaxInputBytes);
 
 // Strict UTF-8 to UTF-16; returns an error naming the first bad byte's offset, or "".
 std::string Utf8ToUtf16(std::string_view utf8, std::u16string& out);
 
 // "character U+.... 'c' at position N has no Shift-JIS form"
 std::string UnmappableText(char32_t character, int position);
+
+// Whether every byte is ASCII, which is its own Shift-JIS.
+bool IsPlainAscii(std::string_view text);
 
 // Converts UTF-8 text to code page 932. Plain ASCII is its own Shift-JIS; anything
 // else goes through libvaroku-qr-draw's converter (cli/draw_entries.h). A leading byte-order mark

@@ -118,6 +118,15 @@ TEST(VarokuQrBatch, LinesFromStandardInput) {
     }
 }
 
+// A batch's file may be larger than any one text could be: only its lines must fit.
+TEST(VarokuQrBatch, ReadsFilesOfAnySize) {
+    TScratchDir dir;
+    const std::string input = std::string((16 << 20) + 1, '\n') + "last\n";
+    const auto r = RunQr({"batch", "-", "-o", dir.Path(), "-t", "utf8"}, input);
+    EXPECT_EQ(r.Exit, 0) << r.Err;
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"16777218.txt"}));
+}
+
 TEST(VarokuQrBatch, AFailedWriteLeavesNoPartialFile) {
     TScratchDir dir;
     // A version 1 PBM is 125 bytes; the 100-byte line needs version 5, 279 bytes.
