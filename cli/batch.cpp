@@ -1,6 +1,7 @@
 #include "cli/batch.h"
 
 #include <malloc.h>
+#include <sched.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -81,6 +82,15 @@ private:
     bool terminal_;
     int shown_ = 0;
 };
+
+// The processors this process may run on, as nproc counts them: a batch started
+// under taskset or in a container limited to some processors starts no more threads.
+int UsableProcessors() {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (::sched_getaffinity(0, sizeof set, &set) == 0) return std::max(1, CPU_COUNT(&set));
+    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
 
 std::string Padded(int number, int width) {
     std::string s = std::to_string(number);
@@ -170,9 +180,7 @@ int RunBatch(const TCliOptions& options) {
     // The component is a widget and lives on this thread alone; the plain pictures are
     // drawn on as many threads as asked for.
     std::optional<TDrawSession> gui;
-    int jobs = options.Jobs > 0
-                   ? options.Jobs
-                   : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    int jobs = options.Jobs > 0 ? options.Jobs : UsableProcessors();
     if (NeedsComponent(options)) {
         std::string error;
         const TDrawEntries* entries = DrawLibrary(error);
