@@ -682,7 +682,7 @@ length asks for 2..4):
 Batch: one text per line of FILE (UTF-8, or - for standard input); empty lines are
 skipped. Each line gets DIR/NNN.EXT, NNN its line number; a line that fails is
 reported with its number and the others go on.
-  -j, --jobs N           lines drawn at once, 1..1024 (default: one per processor);
+  -j, --jobs N           lines drawn at once, 1..1024 (default: as many as nproc);
                          the files and messages are the same for any N. SVG, PDF
                          and captioned PNG are drawn one line at a time
 
