@@ -27,9 +27,9 @@ void PutChunk(std::string& out, const char* type, const std::string& data) {
 }
 
 // zlib's compressor, kept by each thread between pictures: setting one up costs more
-// than compressing a symbol's few hundred bytes. A symbol's rows repeat whole, which
-// long matches catch: level 6 favouring them (Z_FILTERED) gives files 4% smaller than
-// level 9 in two thirds of the time.
+// than compressing a symbol's few hundred bytes. Level 6 favouring matches
+// (Z_FILTERED) gives symbol pictures 4% smaller than level 9, in two thirds of the
+// time.
 class TDeflater {
 public:
     TDeflater() = default;
