@@ -94,7 +94,7 @@ TPlainPicture PlainPng(const TSymbolModules& symbols, int pxmag, const TDrawing&
     const std::uint32_t fg = drawing.Foreground & 0xFFFFFF;
     std::vector<std::uint32_t> palette{bg};
     if (fg != bg) palette.push_back(fg);
-    const std::size_t rowBytes = (static_cast<std::size_t>(outW) + 7) / 8 + 1; // with filter 0
+    const std::size_t rowBytes = (static_cast<std::size_t>(outW) + 7) / 8 + 1; // and filter byte
     std::string raw(rowBytes * static_cast<std::size_t>(outH), '\0');
     for (int gy = 0; gy < outGH; ++gy) {
         char* first = raw.data() + static_cast<std::size_t>(gy) * m * rowBytes;
