@@ -16,16 +16,6 @@ namespace {
 
 const QString kTitle = QStringLiteral("QR code");
 
-// The copy's vector picture with the shown turn and mirror, which the component leaves
-// to its callers for recordings (as varoku-qr does).
-const platform::TMetafile* TurnedMetafile(qr::TQRCode& copy, int angle, bool mirror,
-                                          std::unique_ptr<platform::TMetafile>& turned) {
-    const platform::TMetafile* picture = copy.MetafilePicture();
-    if (!picture || (angle == 0 && !mirror)) return picture;
-    turned = qr::TurnMetafile(*picture, copy.Width(), copy.Height(), angle, mirror);
-    return turned.get();
-}
-
 } // namespace
 
 TSaveFormat SaveFormatFor(const QString& path) {
@@ -97,9 +87,11 @@ QByteArray CodePicture(const qr::TQRCode& shown, TSaveFormat format) {
     const std::unique_ptr<qr::TQRCode> copy = DrawingCopy(shown, format != sfPng);
     if (!copy) return {};
     if (format == sfPng) return qr::ImageToPng(copy->BitmapImage());
+    // The component leaves the turn and mirror of a recording to its callers.
     std::unique_ptr<platform::TMetafile> turned;
     const platform::TMetafile* picture =
-        TurnedMetafile(*copy, shown.Angle(), shown.Reverse(), turned);
+        qr::TurnedMetafile(copy->MetafilePicture(), copy->Width(), copy->Height(), shown.Angle(),
+                           shown.Reverse(), turned);
     if (!picture) return {};
     return format == sfSvg ? qr::MetafileToSvg(*picture, kTitle)
                            : qr::MetafileToPdf(*picture, kTitle);

@@ -19,9 +19,6 @@ namespace cli {
 
 namespace {
 
-// A PNG larger than this (as 32-bit pixels in memory) is refused rather than drawn.
-constexpr std::uint64_t kMaxBitmapBytes = std::uint64_t{1} << 30;
-
 // The vector generators build their whole text in memory, some of it several times
 // over; past this estimate the picture is refused rather than left to exhaust memory.
 constexpr std::uint64_t kMaxVectorBytes = std::uint64_t{256} << 20;
@@ -134,10 +131,9 @@ TPictureResult DrawPicture(TPictureType type, const TSymbolRequest& request,
     const int rows = (count + drawing.Column - 1) / drawing.Column;
     const std::uint64_t width = static_cast<std::uint64_t>(columns) * qr.SymbolWidthS();
     const std::uint64_t height = static_cast<std::uint64_t>(rows) * qr.SymbolHeightS();
-    if (type == TPictureType::Png && width * height * 4 > kMaxBitmapBytes)
-        return refuse(
-            "a PNG of " + std::to_string(width) + " x " + std::to_string(height) +
-            " pixels would take more than 1 GiB; ask for fewer symbols or a smaller --pxmag");
+    if (type == TPictureType::Png) {
+        if (auto tooLarge = PngTooLarge(width, height); !tooLarge.empty()) return refuse(tooLarge);
+    }
 
     if (type != TPictureType::Png) {
         // At worst every other module of a row starts a run of its own.
@@ -162,14 +158,10 @@ TPictureResult DrawPicture(TPictureType type, const TSymbolRequest& request,
                             reinterpret_cast<const std::uint32_t*>(image.constBits()),
                             static_cast<std::size_t>(image.bytesPerLine()) / 4);
     } else {
-        const platform::TMetafile* picture = qr.MetafilePicture();
-        if (!picture) return refuse("the component drew no vector picture");
         std::unique_ptr<platform::TMetafile> turned;
-        if (drawing.Angle != 0 || drawing.Mirror) {
-            turned =
-                qr::TurnMetafile(*picture, qr.Width(), qr.Height(), drawing.Angle, drawing.Mirror);
-            picture = turned.get();
-        }
+        const platform::TMetafile* picture = qr::TurnedMetafile(
+            qr.MetafilePicture(), qr.Width(), qr.Height(), drawing.Angle, drawing.Mirror, turned);
+        if (!picture) return refuse("the component drew no vector picture");
         const QString title = QStringLiteral("QR code");
         const QByteArray bytes = type == TPictureType::Svg ? qr::MetafileToSvg(*picture, title)
                                                            : qr::MetafileToPdf(*picture, title);

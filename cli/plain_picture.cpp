@@ -2,20 +2,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "cli/png_writer.h"
 #include "qr/pixel_turn.h"
 
 namespace cli {
-
-namespace {
-
-// A PNG larger than this (as 32-bit pixels in memory) is refused rather than drawn,
-// the same bound as for the component's bitmaps.
-constexpr std::uint64_t kMaxBitmapBytes = std::uint64_t{1} << 30;
-
-} // namespace
 
 bool PngNeedsComponent(const TDrawing& drawing) {
     return drawing.CommentUp || drawing.CommentDown || drawing.Numbering != 0;
@@ -61,10 +54,9 @@ TPlainPicture PlainPng(const TSymbolModules& symbols, int pxmag, const TDrawing&
     const int rows = (count + drawing.Column - 1) / drawing.Column;
     const std::uint64_t width = static_cast<std::uint64_t>(columns) * side;
     const std::uint64_t height = static_cast<std::uint64_t>(rows) * side;
-    if (width * height * 4 > kMaxBitmapBytes) {
+    if (auto tooLarge = PngTooLarge(width, height); !tooLarge.empty()) {
         p.Exit = kExitUsage;
-        p.Error = "a PNG of " + std::to_string(width) + " x " + std::to_string(height) +
-                  " pixels would take more than 1 GiB; ask for fewer symbols or a smaller --pxmag";
+        p.Error = std::move(tooLarge);
         return p;
     }
     // The turn and the mirror move whole modules, so they are worked out once per

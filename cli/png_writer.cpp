@@ -68,6 +68,12 @@ bool Deflate(const std::string& in, std::string& out) {
 
 } // namespace
 
+std::string PngTooLarge(std::uint64_t width, std::uint64_t height) {
+    if (width * height * 4 <= kMaxBitmapBytes) return {};
+    return "a PNG of " + std::to_string(width) + " x " + std::to_string(height) +
+           " pixels would take more than 1 GiB; ask for fewer symbols or a smaller --pxmag";
+}
+
 std::string EncodePng(int width, int height, const std::uint32_t* pixels, std::size_t stride) {
     if (width <= 0 || height <= 0) return {};
     // The palette in order of first appearance, so the background is entry 0.

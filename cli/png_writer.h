@@ -10,6 +10,13 @@
 
 namespace cli {
 
+// A PNG larger than this (as 32-bit pixels in memory) is refused rather than drawn,
+// whether varoku-qr draws it or the component does.
+inline constexpr std::uint64_t kMaxBitmapBytes = std::uint64_t{1} << 30;
+
+// The refusal of a width x height PNG past kMaxBitmapBytes, or "".
+std::string PngTooLarge(std::uint64_t width, std::uint64_t height);
+
 // PNG bytes of a width x height picture of 0xAARRGGBB pixels (alpha ignored), rows
 // `stride` pixels apart. Up to 256 colours give a palette image of the fewest bits per
 // pixel that hold them (1, 2, 4 or 8); more give 8-bit RGB. Empty when compression

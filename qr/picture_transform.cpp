@@ -128,4 +128,12 @@ std::unique_ptr<platform::TMetafile> TurnMetafile(const platform::TMetafile& sou
     return turned;
 }
 
+const platform::TMetafile* TurnedMetafile(const platform::TMetafile* picture, int width, int height,
+                                          int angle, bool mirror,
+                                          std::unique_ptr<platform::TMetafile>& turned) {
+    if (!picture || (angle == 0 && !mirror)) return picture;
+    turned = TurnMetafile(*picture, width, height, angle, mirror);
+    return turned.get();
+}
+
 } // namespace qr

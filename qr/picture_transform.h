@@ -25,6 +25,12 @@ QImage MirrorBitmap(const QImage& source);
 std::unique_ptr<platform::TMetafile> TurnMetafile(const platform::TMetafile& source, int width,
                                                   int height, int angle, bool mirror);
 
+// `picture` as it is when there is nothing to turn or mirror, else its turned copy,
+// kept in `turned`; null for a null picture.
+const platform::TMetafile* TurnedMetafile(const platform::TMetafile* picture, int width, int height,
+                                          int angle, bool mirror,
+                                          std::unique_ptr<platform::TMetafile>& turned);
+
 // Pixel formats with 1 (most significant bit leftmost), 8, 16, 24 or 32 bits per
 // pixel are kept; anything else is turned into 24-bit RGB first.
 QImage NormalizedForTransform(const QImage& source);
