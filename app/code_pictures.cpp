@@ -65,6 +65,7 @@ std::unique_ptr<qr::TQRCode> DrawingCopy(const qr::TQRCode& shown, bool vector, 
     copy->SetVersion(shown.Version());
     copy->SetEclevel(shown.Eclevel());
     copy->SetEmode(shown.Emode());
+    copy->SetEci(shown.Eci());
     copy->SetMasktype(shown.Masktype());
     copy->SetPxmag(shown.Pxmag());
     copy->SetMode(shown.Mode());

@@ -1,5 +1,6 @@
 // The window's face: every control, its caption, hint and place.
 #include "app/main_form.h"
+#include "composer/payload.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -310,7 +311,8 @@ void TMainForm1::BuildMainPanel() {
         new QLabel(QStringLiteral(
                        "　QRコードからのブックマーク転送は仕様上、ドコモの携帯のみご利用可能となっ"
                        "ております、"
-                       "他の携帯の方は大変申し訳ございませんがご了承頂きますようお願いします。"),
+                       "他の携帯の方は大変申し訳ございませんがご了承頂きますようお願いします。"
+                       "スマートフォンには「スマートフォン」を選ぶと URL をお送り頂けます。"),
                    caution),
         "BokLabel1");
     BokLabel1->setWordWrap(true);
@@ -348,8 +350,8 @@ void TMainForm1::BuildMainPanel() {
     tagRow->addWidget(RepBtn1);
     CaraiaGroup1 =
         Named(new platform::TRadioGroup(QStringLiteral(" 携帯メーカー "), Panel1), "CaraiaGroup1");
-    CaraiaGroup1->SetItems(
-        {QStringLiteral("Docomo"), QStringLiteral("Softbank"), QStringLiteral("AU")});
+    CaraiaGroup1->SetItems({QStringLiteral("Docomo"), QStringLiteral("Softbank"),
+                            QStringLiteral("AU"), QString::fromUtf8(composer::kSmartphoneName)});
     CaraiaGroup1->SetItemIndex(0);
     side->addLayout(nameRow);
     side->addWidget(ListBox1, 1);

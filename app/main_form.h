@@ -231,9 +231,15 @@ private:
         QString Name;
         QString Text;
     };
-    // A refusal naming every character of the fields that would be sent as "?"; the
-    // first such field gets the caret. True when it refused.
+    // A refusal naming every character of the fields that phones cannot show in
+    // Shift-JIS (none, or outside JIS X 0208); the first such field gets the caret. True
+    // when it refused. The smartphone target refuses none: utf8Fields_ then says that
+    // the fields go as UTF-8.
     bool RefuseCharactersWithoutShiftJis(const std::vector<TFieldText>& fields);
+    bool utf8Fields_ = false;
+    // Writes the payload into the QR code and draws it: for the smartphone target at the
+    // smallest symbols that carry it, else at the composer's version and `count`.
+    void DrawPayload(const std::string& payload, int count, bool utf8);
     // Says why "作成" drew nothing. `characters` is the message counter's count (0 for
     // the card and the bookmark): above the counter's limit the excess is named.
     void ReportNotDrawn(int characters);

@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+#include <algorithm>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -15,6 +17,7 @@
 #include "platform/alert_notifier.h"
 #include "platform/message_box.h"
 #include "platform/radio_group.h"
+#include "qr/engine/symbol_plan.h"
 #include "qr/qr_code.h"
 
 namespace {
@@ -42,11 +45,18 @@ QString HalfWidthPhone(const QString& text) {
     return out;
 }
 
+// One field's bytes for the payload: Shift-JIS, or UTF-8 where the smartphone target
+// carries characters that phones cannot show in Shift-JIS.
+std::string FieldBytes(const QString& text, bool utf8, bool editor) {
+    if (utf8) return editor ? composer::EditorTextToUtf8(text) : text.toStdString();
+    return editor ? composer::EditorTextToShiftJis(text) : composer::ToShiftJis(text);
+}
+
 } // namespace
 
 QStringList TMainForm1::CharactersWithoutShiftJis(const QString& where, const QString& text) {
     std::vector<platform::TShiftJisUnmappable> gaps;
-    platform::QStringToShiftJis(text, &gaps);
+    platform::QStringToShiftJis(text, &gaps, platform::TShiftJisScope::JisX0208);
     QStringList lines;
     if (gaps.empty()) return lines;
     const bool multiLine = text.contains(QLatin1Char('\n'));
@@ -79,6 +89,14 @@ QStringList TMainForm1::CharactersWithoutShiftJis(const QString& where, const QS
 }
 
 bool TMainForm1::RefuseCharactersWithoutShiftJis(const std::vector<TFieldText>& fields) {
+    // The smartphone target carries such characters in UTF-8 instead.
+    if (CaraiaGroup1->ItemIndex() == composer::crSmartphone) {
+        utf8Fields_ = false;
+        for (const TFieldText& field : fields)
+            if (!CharactersWithoutShiftJis(field.Name, field.Text).isEmpty()) utf8Fields_ = true;
+        return false;
+    }
+    utf8Fields_ = false;
     QStringList lines;
     QWidget* first = nullptr;
     for (const TFieldText& field : fields) {
@@ -93,9 +111,9 @@ bool TMainForm1::RefuseCharactersWithoutShiftJis(const std::vector<TFieldText>& 
         lines.push_back(QStringLiteral("ほか %1 文字").arg(hidden));
     }
     platform::ShowMessage(
-        QStringLiteral(
-            "携帯電話の文字（Shift-JIS）にない文字があるため、QR コードを作成できません。"
-            "\r\n%1")
+        QStringLiteral("携帯電話で読めない文字（Shift-JIS の JIS X 0208 にない文字）があるため、"
+                       "QR コードを作成できません。"
+                       "\r\n%1")
             .arg(lines.join(QStringLiteral("\r\n"))),
         QString::fromUtf8(composer::kCardProblemCaption), platform::MsgIcon::Error);
     if (first) first->setFocus();
@@ -103,8 +121,11 @@ bool TMainForm1::RefuseCharactersWithoutShiftJis(const std::vector<TFieldText>& 
 }
 
 void TMainForm1::ReportNotDrawn(int characters) {
+    const bool phone = CaraiaGroup1->ItemIndex() == composer::crSmartphone;
     const QString text =
-        characters > kMessageLimit
+        phone ? QStringLiteral("内容が QR コード 16 個（バージョン 40）にも収まらないため、"
+                               "作成できません。\r\n短くしてからやり直して下さい。")
+        : characters > kMessageLimit
             ? QStringLiteral("文章が %1 文字長すぎるため、QR コードを作成できません。\r\n"
                              "%2 文字以内にしてからやり直して下さい。")
                   .arg(characters - kMessageLimit)
@@ -159,6 +180,36 @@ void TMainForm1::Memo1Change() {
         0, QStringLiteral("現在の文字数：%1文字 / 残り：%2文字").arg(n).arg(kMessageLimit - n));
 }
 
+void TMainForm1::DrawPayload(const std::string& payload, int count, bool utf8) {
+    const int eci = composer::PayloadEci(utf8);
+    QRCode1->SetEci(eci);
+    if (CaraiaGroup1->ItemIndex() == composer::crSmartphone) {
+        auto planner = std::make_unique<qr::engine::TQRSymbolEngine>();
+        planner->SetEci(eci);
+        planner->SetCode(payload);
+        const qr::engine::TQRPlan plan = qr::engine::PlanSmallestSymbols(*planner);
+        if (plan.Fits) {
+            QRCode1->SetEclevel(plan.Eclevel);
+            QRCode1->SetVersion(plan.Version);
+            count = plan.Count;
+        } else {
+            QRCode1->SetVersion(qr::engine::kMaxVersion);
+            count = 16;
+        }
+        // One large symbol is drawn finer rather than cut off at the panel's edge; past
+        // one pixel per module only the large view shows it whole.
+        const bool fits = QRCode1->SymbolWidthS() <= QRCode1->width() &&
+                          QRCode1->SymbolHeightS() <= QRCode1->height();
+        if (!fits && count == 1) QRCode1->SetPxmag(1);
+        if (QRCode1->SymbolWidthS() * std::min(count, QRCode1->Column()) > QRCode1->width() ||
+            QRCode1->SymbolHeightS() > QRCode1->height())
+            SetStatusText(0, QStringLiteral("QR コードの全体は「大きく表示」で表示できます。"));
+    }
+    QRCode1->SetCount(count);
+    QRCode1->SetCode(payload);
+    QRCode1->SetSymbolEnabled(true);
+}
+
 void TMainForm1::Button1Click() {
     PageControl1->setCurrentIndex(0);
     QRCode1->Clear();
@@ -168,6 +219,7 @@ void TMainForm1::Button1Click() {
     QRCode1->SetPxmag(composer::kComposerPxmag);
     QRCode1->SetMatch(false);
     QRCode1->SetVersion(composer::kComposerVersion);
+    QRCode1->SetEclevel(qr::engine::ecL);
 
     const int carrier = CaraiaGroup1->ItemIndex();
     switch (sPage2->currentIndex()) {
@@ -176,15 +228,22 @@ void TMainForm1::Button1Click() {
                 {{SiteEdit1, QStringLiteral("サイト名"), SiteEdit1->text()},
                  {URLEdit1, QStringLiteral("URL"), URLEdit1->text()}}))
             return;
-        const composer::TBookmarkResult bookmark = composer::ComposeBookmark(
-            composer::ToShiftJis(SiteEdit1->text()), composer::ToShiftJis(URLEdit1->text()));
-        const QString shownUrl = composer::FromShiftJis(bookmark.Url);
+        const bool utf8 = utf8Fields_;
+        const composer::TBookmarkResult bookmark =
+            composer::ComposeBookmark(FieldBytes(SiteEdit1->text(), utf8, false),
+                                      FieldBytes(URLEdit1->text(), utf8, false), carrier, utf8);
+        const QString shownUrl =
+            utf8 ? QString::fromUtf8(bookmark.Url.data(),
+                                     static_cast<qsizetype>(bookmark.Url.size()))
+                 : composer::FromShiftJis(bookmark.Url);
         if (URLEdit1->text() != shownUrl) URLEdit1->setText(shownUrl);
-        QRCode1->SetCount(bookmark.Count);
-        QRCode1->SetCode(bookmark.Payload);
-        QRCode1->SetSymbolEnabled(true);
+        DrawPayload(bookmark.Payload, bookmark.Count, utf8);
         SetStatusText(1, QString::number(QRCode1->EmodeR()));
-        if (!QRCode1->SymbolDisped()) ReportNotDrawn(0);
+        if (!QRCode1->SymbolDisped())
+            ReportNotDrawn(0);
+        else if (bookmark.TitleDropped)
+            SetStatusText(0, QStringLiteral("スマートフォン向けの QR コードは URL だけを運びます"
+                                            "（サイト名は入りません）。"));
         break;
     }
     case tabCard: {
@@ -204,19 +263,25 @@ void TMainForm1::Button1Click() {
                 {Memo2, QStringLiteral("メモ"), Memo2->toPlainText()},
             }))
             return;
+        const bool utf8 = utf8Fields_;
         composer::TCardFields card;
-        card.FamilyName = composer::ToShiftJis(SeiEdit1->text());
-        card.GivenName = composer::ToShiftJis(MeiEdit1->text());
-        card.FamilyKana = composer::ToShiftJis(kanaEdit1->text());
-        card.GivenKana = composer::ToShiftJis(kanaEdit2->text());
-        card.Tel1 = composer::ToShiftJis(PhoneEdit1->text());
-        card.Tel2 = composer::ToShiftJis(PhoneEdit2->text());
-        card.Mail1 = composer::ToShiftJis(AddresEdit1->text());
-        card.Mail2 = composer::ToShiftJis(AddresEdit2->text());
-        card.Memo = composer::EditorTextToShiftJis(Memo2->toPlainText());
+        card.Utf8 = utf8;
+        card.FamilyName = FieldBytes(SeiEdit1->text(), utf8, false);
+        card.GivenName = FieldBytes(MeiEdit1->text(), utf8, false);
+        card.FamilyKana = FieldBytes(kanaEdit1->text(), utf8, false);
+        card.GivenKana = FieldBytes(kanaEdit2->text(), utf8, false);
+        card.Tel1 = FieldBytes(PhoneEdit1->text(), utf8, false);
+        card.Tel2 = FieldBytes(PhoneEdit2->text(), utf8, false);
+        card.Mail1 = FieldBytes(AddresEdit1->text(), utf8, false);
+        card.Mail2 = FieldBytes(AddresEdit2->text(), utf8, false);
+        card.Memo = FieldBytes(Memo2->toPlainText(), utf8, true);
         const composer::TCardResult composed = composer::ComposeCard(card, carrier);
-        kanaEdit1->setText(composer::FromShiftJis(card.FamilyKana));
-        kanaEdit2->setText(composer::FromShiftJis(card.GivenKana));
+        const auto shown = [utf8](const std::string& bytes) {
+            return utf8 ? QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()))
+                        : composer::FromShiftJis(bytes);
+        };
+        kanaEdit1->setText(shown(card.FamilyKana));
+        kanaEdit2->setText(shown(card.GivenKana));
 
         const composer::TCardProblem problem = composed.Problem;
         if (problem != composer::TCardProblem::None) {
@@ -231,9 +296,7 @@ void TMainForm1::Button1Click() {
             field->setFocus();
             return;
         }
-        QRCode1->SetCount(composed.Count);
-        QRCode1->SetCode(composed.Payload);
-        QRCode1->SetSymbolEnabled(true);
+        DrawPayload(composed.Payload, composed.Count, composed.Utf8);
         SetStatusText(1, QString::number(QRCode1->EmodeR()));
         if (QRCode1->SymbolDisped())
             ShowAlert(QStringLiteral(" 住所登録用QR コードを作成しました。"));
@@ -248,10 +311,12 @@ void TMainForm1::Button1Click() {
                 {MailComb1, QStringLiteral("宛先"), MailComb1->currentText()},
             }))
             return;
+        const bool utf8 = utf8Fields_;
         composer::TMessageFields fields;
-        fields.Body = EditorText();
-        fields.Address = composer::ToShiftJis(MailComb1->currentText());
-        fields.Subject = composer::ToShiftJis(SubjectEdit1->text());
+        fields.Utf8 = utf8;
+        fields.Body = utf8 ? FieldBytes(Memo1->toPlainText(), true, true) : EditorText();
+        fields.Address = FieldBytes(MailComb1->currentText(), utf8, false);
+        fields.Subject = FieldBytes(SubjectEdit1->text(), utf8, false);
         fields.SubjectOption = SubjectGroup1->ItemIndex();
         const std::optional<composer::TMessagePayload> composed =
             composer::ComposeMessage(fields, carrier);
@@ -262,13 +327,15 @@ void TMainForm1::Button1Click() {
             return;
         }
         const composer::TMessagePayload& message = *composed;
-        QRCode1->SetCount(message.Count);
-        if (message.SubjectChanged) SubjectEdit1->setText(composer::FromShiftJis(message.Subject));
-        QRCode1->SetCode(message.Payload);
-        QRCode1->SetSymbolEnabled(true);
+        if (message.SubjectChanged)
+            SubjectEdit1->setText(
+                utf8 ? QString::fromUtf8(message.Subject.data(),
+                                         static_cast<qsizetype>(message.Subject.size()))
+                     : composer::FromShiftJis(message.Subject));
+        DrawPayload(message.Payload, message.Count, utf8);
 
         const bool drawn = QRCode1->SymbolDisped();
-        if (!drawn) ReportNotDrawn(composer::CountMbChars(fields.Body));
+        if (!drawn) ReportNotDrawn(utf8 ? 0 : composer::CountMbChars(fields.Body));
         if (drawn) {
             ShowAlert(QStringLiteral(" QR コードを作成しました。"));
             if (RestorePending) {

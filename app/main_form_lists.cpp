@@ -12,6 +12,7 @@
 
 #include "app/main_form.h"
 #include "composer/ex_ini_file.h"
+#include "composer/payload.h"
 #include "composer/shift_jis_text.h"
 #include "platform/message_box.h"
 #include "platform/radio_group.h"
@@ -302,6 +303,10 @@ void TMainForm1::LoadLists() {
             return name.find_first_not_of(" \t") != std::string::npos;
         });
     if (!anyCarrier) carrierEntries_ = defaultCarriers;
+    // A list written before the smartphone target existed names the three carriers; the
+    // target joins it at its index. A longer list is the user's own and stays.
+    if (carrierEntries_.size() == static_cast<size_t>(composer::crSmartphone))
+        carrierEntries_.push_back(defaultCarriers[composer::crSmartphone]);
     CaraiaGroup1->SetItems(Decoded(carrierEntries_));
 
     entries = Entries(MailComb1);

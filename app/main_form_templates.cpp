@@ -9,6 +9,7 @@
 #include "app/application.h"
 #include "app/main_form.h"
 #include "composer/file_error.h"
+#include "composer/payload.h"
 #include "composer/shift_jis_text.h"
 #include "composer/text_files.h"
 #include "platform/lamp.h"
@@ -126,11 +127,13 @@ void TMainForm1::CaraiaGroup1Click() {
 }
 
 void TMainForm1::SetBookmarkFieldsForCarrier() {
-    // Only Docomo phones take a bookmark from a QR code; the note says so to the others.
-    const bool docomo = CaraiaGroup1->ItemIndex() == 0;
-    SiteEdit1->setEnabled(docomo);
-    URLEdit1->setEnabled(docomo);
-    BokLabel1->setEnabled(!docomo);
+    // Of the carriers' phones only Docomo's take a bookmark from a QR code; every
+    // smartphone camera opens a URL. The note speaks to the others.
+    const int carrier = CaraiaGroup1->ItemIndex();
+    const bool takesBookmark = carrier == composer::crDocomo || carrier == composer::crSmartphone;
+    SiteEdit1->setEnabled(takesBookmark);
+    URLEdit1->setEnabled(takesBookmark);
+    BokLabel1->setEnabled(!takesBookmark);
 }
 
 void TMainForm1::ClipBtn1Click() {

@@ -16,7 +16,7 @@
 
 namespace cli {
 
-inline constexpr int kDrawEntriesVersion = 2;
+inline constexpr int kDrawEntriesVersion = 3;
 inline constexpr const char* kDrawEntriesSymbol = "varoku_qr_draw_entries";
 
 struct TPictureResult {

@@ -75,13 +75,16 @@ int Run(const std::vector<std::string>& args) {
             Warn(warning);
         if (payload.Exit != cli::kExitOk) return Fail(payload.Exit, payload.Error);
         if (options.PrintPayload) {
-            const std::string shown = entries->ShiftJisToUtf8(payload.Payload) + "\n";
+            const std::string shown =
+                (payload.Utf8 ? payload.Payload : entries->ShiftJisToUtf8(payload.Payload)) + "\n";
             if (const auto error = cli::WriteBytes(options.OutputPath, shown); !error.empty())
                 return Fail(cli::kExitUsage, error);
             return cli::kExitOk;
         }
         code = std::move(payload.Payload);
         request.Count = payload.Count;
+        // UTF-8 must say so, or readers take it for Shift-JIS.
+        if (payload.Utf8) request.Eci = qr::engine::kEciUtf8;
     }
 
     std::optional<cli::TDrawSession> gui;

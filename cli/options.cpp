@@ -21,6 +21,7 @@ enum class TOpt {
     Split,
     Binary,
     Pxmag,
+    Eci,
     InputEncoding,
     Output,
     ReadFrom,
@@ -87,6 +88,7 @@ constexpr TOptionInfo kOptions[] = {
     {"mask", 0, true, TOpt::Mask, kAll},
     {"count", 0, true, TOpt::Count, kText | kBatch},
     {"split", 0, true, TOpt::Split, kText | kBatch},
+    {"eci", 0, true, TOpt::Eci, kAll},
     {"binary", 0, false, TOpt::Binary, kText | kBatch},
     {"pxmag", 's', true, TOpt::Pxmag, kAll, true},
     {"input-encoding", 0, true, TOpt::InputEncoding, kText | kBatch},
@@ -105,7 +107,7 @@ constexpr TOptionInfo kOptions[] = {
     {"numbering", 0, true, TOpt::Numbering, kAll, true},
     {"invert", 0, false, TOpt::Invert, kAll, true},
     {"print-payload", 0, false, TOpt::PrintPayload, kPayloads},
-    {"carrier", 0, true, TOpt::Carrier, kMail | kCard},
+    {"carrier", 0, true, TOpt::Carrier, kPayloads},
     {"to", 0, true, TOpt::To, kMail},
     {"subject", 0, true, TOpt::Subject, kMail},
     {"subject-from-body", 0, false, TOpt::SubjectFromBody, kMail},
@@ -208,6 +210,17 @@ std::string Apply(TCliOptions& o, const TOptionInfo& option, const std::string& 
         const int v = Pick(value, kModes);
         if (v < 0) return name + " takes auto, numeric, alnum, byte or kanji, not " + Quote(value);
         s.Emode = v - 1;
+        return {};
+    }
+    case TOpt::Eci: {
+        const std::string v = Lower(value);
+        if (v == "auto" || v == "none") {
+            s.Eci = v == "auto" ? qr::engine::kEciAuto : qr::engine::kEciNone;
+            return {};
+        }
+        const auto n = ParseInt(value, 0, qr::engine::kMaxEci);
+        if (!n) return name + " takes auto, none or a number 0..999999, not " + Quote(value);
+        s.Eci = *n;
         return {};
     }
     case TOpt::Mask: {
@@ -327,9 +340,9 @@ std::string Apply(TCliOptions& o, const TOptionInfo& option, const std::string& 
         o.PrintPayload = true;
         return {};
     case TOpt::Carrier: {
-        static constexpr std::string_view kCarriers[] = {"docomo", "softbank", "au"};
+        static constexpr std::string_view kCarriers[] = {"docomo", "softbank", "au", "smartphone"};
         const int v = Pick(value, kCarriers);
-        if (v < 0) return name + " takes docomo, softbank or au, not " + Quote(value);
+        if (v < 0) return name + " takes docomo, softbank, au or smartphone, not " + Quote(value);
         f.Carrier = v;
         return {};
     }
@@ -426,6 +439,9 @@ std::string Finish(TCliOptions& o) {
         if (o.Symbols.Split == qr::engine::qrSingle)
             return "--count auto and --split single exclude each other";
     }
+    if (o.Command == TCommand::Mail || o.Command == TCommand::Card ||
+        o.Command == TCommand::Bookmark)
+        o.Symbols.PhonePlan = o.Fields.Carrier == composer::crSmartphone;
     return {};
 }
 
@@ -625,6 +641,12 @@ Symbols:
                          structured append; plus: 2..1024 plain pieces.
                          Counts of 2..16 link the symbols unless plus is chosen;
                          more than 16 are always plain pieces
+      --eci auto|none|N  character set announced in each symbol (ECI): auto
+                         (default) announces Shift-JIS (20) in symbols whose byte
+                         segments hold non-ASCII bytes, so that readers do not take
+                         them for Latin-1; none writes no ECI; N (0..999999) is
+                         written in every symbol, and any other than 20 keeps Kanji
+                         mode out (26 is UTF-8)
       --binary           resolve ~hex~ escapes: ~0D0A~ is CR LF, ~~ is one tilde
       --input-encoding utf8|sjis
                          utf8 (default): convert the text to Shift-JIS (code page
@@ -665,14 +687,19 @@ Pictures:
 Payloads, built as the desktop program's "作成" builds them (version 10, 2 pixels
 per module, 4 columns, automatic mode, level L, linked symbols when the payload's
 length asks for 2..4):
-  mail      --carrier docomo|softbank|au (default docomo)  --to ADDR
-            --subject TEXT | --subject-from-body | --subject-hello
+  --carrier docomo|softbank|au|smartphone (default docomo)
+            smartphone: for the phones people carry now. One symbol at the
+            smallest version (level M, else L; linked only beyond version 40),
+            mail and card as MATMSG and MECARD with line breaks kept, readings in
+            full-width katakana, a bookmark as the URL alone; characters that
+            Shift-JIS phones cannot show (emoji, 𠮷, ①) go as UTF-8 (ECI 26).
+            The other carriers refuse characters outside JIS X 0208.
+  mail      --to ADDR  --subject TEXT | --subject-from-body | --subject-hello
             --body TEXT|-  (- reads standard input, without its last line break)
-            The count follows the body's length. Without an address that has both
-            "@" and "." the code carries the body alone.
-  card      --carrier docomo|softbank|au (default docomo)  --family NAME
-            --given NAME  --family-kana KANA  --given-kana KANA  --tel NUMBER
-            --tel2 NUMBER  --mail ADDR  --mail2 ADDR  --memo TEXT
+            The count follows the payload's length. Without an address that has
+            both "@" and "." the code carries the body alone.
+  card      --family NAME  --given NAME  --family-kana KANA  --given-kana KANA
+            --tel NUMBER  --tel2 NUMBER  --mail ADDR  --mail2 ADDR  --memo TEXT
             Readings become half-width katakana; a reading with kanji or a
             telephone number with full-width characters is refused.
   bookmark  --title TITLE  --url URL  ("http://" is put before an address that has

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "qr/engine/bitstream.h"
 #include "qr/engine/input.h"
 
 namespace cli {
@@ -36,6 +37,12 @@ struct TSymbolRequest {
     std::optional<qr::engine::TQRMode> Split;
     bool BinaryOperation = false;
     int Pxmag = 1; // 1..10
+    // ECI: qr::engine::kEciAuto (Shift-JIS announced where a byte segment needs it),
+    // kEciNone, or a designator 0..999999.
+    int Eci = qr::engine::kEciAuto;
+    // The smartphone target: one symbol at the smallest version at level M, else L,
+    // linked only when version 40 cannot carry it (Version, Eclevel, Count ignored).
+    bool PhonePlan = false;
 };
 
 // How the component draws the symbols (PNG, SVG, PDF) and how the terminal preview
@@ -55,7 +62,7 @@ struct TDrawing {
 
 // The fields of the window's composer, UTF-8 as typed.
 struct TPayloadFields {
-    int Carrier = 0; // 0 Docomo, 1 Softbank, 2 AU
+    int Carrier = 0; // 0 Docomo, 1 Softbank, 2 AU, 3 smartphone
     // mail
     std::string To;
     std::string Subject;

@@ -14,9 +14,11 @@ namespace cli {
 namespace {
 
 // One field as the window's edit (one line) or editor (many lines) would hand it over.
+// With utf8 (the smartphone target, when some field needs it) the field stays UTF-8,
+// its line breaks made CR LF.
 class TFieldReader {
 public:
-    explicit TFieldReader(TPayloadResult& result) : result_(result) {}
+    TFieldReader(TPayloadResult& result, bool utf8 = false) : result_(result), utf8_(utf8) {}
 
     std::string Line(const char* option, const std::string& utf8) {
         return Convert(option, utf8, false);
@@ -35,13 +37,21 @@ private:
             return {};
         }
         const QString shown = QString::fromStdU16String(text);
+        if (utf8_) return editor ? composer::EditorTextToUtf8(shown) : shown.toStdString();
         std::vector<platform::TShiftJisUnmappable> unmappable;
-        std::string sjis = editor ? composer::EditorTextToShiftJis(shown, &unmappable)
-                                  : composer::ToShiftJis(shown, &unmappable);
+        constexpr auto scope = platform::TShiftJisScope::JisX0208;
+        std::string sjis = editor ? composer::EditorTextToShiftJis(shown, &unmappable, scope)
+                                  : composer::ToShiftJis(shown, &unmappable, scope);
         if (!unmappable.empty()) {
+            const auto& first = unmappable.front();
+            std::string error = UnmappableText(first.Character, first.Position);
+            // A code page 932 extension has a form, just not one that phones read.
+            if (platform::QStringToShiftJis(QString::fromUcs4(&first.Character, 1)) != "?") {
+                error.resize(error.rfind(" has "));
+                error += " is outside JIS X 0208, which phones show";
+            }
             result_.Error =
-                std::string(option) + ": " +
-                UnmappableText(unmappable.front().Character, unmappable.front().Position);
+                std::string(option) + ": " + error + " (--carrier smartphone carries it as UTF-8)";
             result_.Exit = kExitUsage;
             return {};
         }
@@ -49,14 +59,28 @@ private:
     }
 
     TPayloadResult& result_;
+    bool utf8_;
 };
+
+// Whether any of the fields has a character that Shift-JIS phones cannot show.
+bool NeedsUtf8(std::initializer_list<const std::string*> fields) {
+    for (const std::string* utf8 : fields) {
+        std::u16string text;
+        if (!Utf8ToUtf16(*utf8, text).empty()) return false; // the reader reports it
+        std::vector<platform::TShiftJisUnmappable> unmappable;
+        composer::ToShiftJis(QString::fromStdU16String(text), &unmappable,
+                             platform::TShiftJisScope::JisX0208);
+        if (!unmappable.empty()) return true;
+    }
+    return false;
+}
 
 // The window's refusal: its caption, then its text with one message line per line.
 // The texts are UTF-8, so the Shift-JIS ReplaceAllText cannot be used on them.
 std::string Refusal(const char* caption, const char* message) {
-    std::string text = std::string(caption) + ": " + message;
-    for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;)
-        text.replace(at, 2, "\n");
+    std::string text = std::string(caption) + ": ";
+    for (const char* p = message; *p != '\0'; ++p)
+        if (!(p[0] == '\r' && p[1] == '\n')) text += *p;
     return text;
 }
 
@@ -77,8 +101,10 @@ void ComposeMail(const TCliOptions& o, TPayloadResult& r) {
         if (body.ends_with('\n')) body.pop_back();
         if (body.ends_with('\r')) body.pop_back();
     }
-    TFieldReader read(r);
+    const bool utf8 = f.Carrier == composer::crSmartphone && NeedsUtf8({&body, &f.To, &f.Subject});
+    TFieldReader read(r, utf8);
     composer::TMessageFields fields;
+    fields.Utf8 = utf8;
     fields.Body = read.Lines("--body", body);
     fields.Address = read.Line("--to", f.To);
     fields.Subject = read.Line("--subject", f.Subject);
@@ -98,12 +124,17 @@ void ComposeMail(const TCliOptions& o, TPayloadResult& r) {
             " so the code carries the body alone");
     r.Payload = composed->Payload;
     r.Count = composed->Count;
+    r.Utf8 = utf8;
 }
 
 void ComposeCard(const TCliOptions& o, TPayloadResult& r) {
     const auto& f = o.Fields;
-    TFieldReader read(r);
+    const bool utf8 = f.Carrier == composer::crSmartphone &&
+                      NeedsUtf8({&f.FamilyName, &f.GivenName, &f.FamilyKana, &f.GivenKana, &f.Tel1,
+                                 &f.Tel2, &f.Mail1, &f.Mail2, &f.Memo});
+    TFieldReader read(r, utf8);
     composer::TCardFields card;
+    card.Utf8 = utf8;
     card.FamilyName = read.Line("--family", f.FamilyName);
     card.GivenName = read.Line("--given", f.GivenName);
     card.FamilyKana = read.Line("--family-kana", f.FamilyKana);
@@ -124,16 +155,25 @@ void ComposeCard(const TCliOptions& o, TPayloadResult& r) {
     }
     r.Payload = composed.Payload;
     r.Count = composed.Count;
+    r.Utf8 = utf8;
 }
 
 void ComposeBookmark(const TCliOptions& o, TPayloadResult& r) {
-    TFieldReader read(r);
-    const std::string title = read.Line("--title", o.Fields.Title);
-    const std::string url = read.Line("--url", o.Fields.Url);
+    const auto& f = o.Fields;
+    const bool phone = f.Carrier == composer::crSmartphone;
+    // The smartphone's code carries the URL alone; a title there does not need a form.
+    const bool utf8 = phone && NeedsUtf8({&f.Url});
+    TFieldReader read(r, utf8);
+    const std::string title = phone ? std::string() : read.Line("--title", f.Title);
+    const std::string url = read.Line("--url", f.Url);
     if (!r.Error.empty()) return;
-    const composer::TBookmarkResult composed = composer::ComposeBookmark(title, url);
+    const composer::TBookmarkResult composed =
+        composer::ComposeBookmark(title, url, f.Carrier, utf8);
+    if (phone && !f.Title.empty())
+        r.Warnings.push_back("the smartphone target's code carries the URL alone, not --title");
     r.Payload = composed.Payload;
     r.Count = composed.Count;
+    r.Utf8 = utf8;
 }
 
 } // namespace

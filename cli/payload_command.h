@@ -13,13 +13,15 @@ struct TPayloadResult {
     int Exit = kExitOk;
     std::string Error; // the refusal, as the window words it where the window refuses
     std::vector<std::string> Warnings;
-    std::string Payload; // Shift-JIS
+    std::string Payload; // Shift-JIS, or UTF-8 when Utf8
     int Count = 0;       // symbols, by the window's count rule
+    bool Utf8 = false;   // the smartphone target carries characters Shift-JIS phones lack
 };
 
 // Converts the fields to Shift-JIS as the window's fields do (a multi-line field's
-// line breaks become CR LF), refusing characters without a Shift-JIS form, and composes
-// the command's payload. --body - reads standard input here.
+// line breaks become CR LF), refusing characters that phones cannot show in Shift-JIS
+// (none, or outside JIS X 0208) — for the smartphone target the fields then go as
+// UTF-8 instead — and composes the command's payload. --body - reads standard input.
 TPayloadResult ComposePayload(const TCliOptions& options);
 
 } // namespace cli

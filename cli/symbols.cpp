@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <span>
 
+#include "qr/engine/symbol_plan.h"
+
 namespace cli {
 
 namespace {
@@ -122,6 +124,7 @@ TBuildResult PrepareSymbols(TQRSymbolEngine& engine, const TSymbolRequest& o,
     engine.SetEmode(o.Emode);
     engine.SetMasktype(o.Masktype);
     engine.SetPxmag(o.Pxmag);
+    engine.SetEci(o.Eci);
     r.Mode = o.Split;
     r.Count = o.Count;
     if (o.Split) engine.SetMode(*o.Split);
@@ -142,6 +145,19 @@ TBuildResult PrepareSymbols(TQRSymbolEngine& engine, const TSymbolRequest& o,
             r.Error = std::move(refusal);
             return r;
         }
+    }
+
+    if (o.PhonePlan) {
+        const qr::engine::TQRPlan plan = qr::engine::PlanSmallestSymbols(engine);
+        r.Version = engine.Version();
+        r.Mode = engine.Mode();
+        r.Count = engine.Count();
+        if (!plan.Fits || FirstMisfit(engine, 0, r.Symbols) != 0) {
+            r.Exit = kExitNoFit;
+            r.Error = "the payload (" + std::to_string(engine.Len()) +
+                      " bytes) does not fit in 16 linked symbols of version 40-L";
+        }
+        return r;
     }
 
     if (o.CountAuto) {

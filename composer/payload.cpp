@@ -1,6 +1,11 @@
 #include "composer/payload.h"
 
+#include <QString>
+
 #include "composer/shift_jis_text.h"
+#include "platform/kana_mapping.h"
+#include "platform/shift_jis.h"
+#include "qr/engine/bitstream.h"
 
 namespace composer {
 namespace {
@@ -37,7 +42,88 @@ std::string Concat(std::initializer_list<std::string_view> parts) {
     return joined;
 }
 
+// The smartphone target's fields may be UTF-8; the kana mappings work on UTF-16.
+std::u16string Decoded(std::string_view text, bool utf8) {
+    if (!utf8) return platform::ShiftJisToUtf16(text);
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).toStdU16String();
+}
+
+std::string Encoded(std::u16string_view text, bool utf8) {
+    if (!utf8) return platform::Utf16ToShiftJis(text);
+    const QByteArray bytes =
+        QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())).toUtf8();
+    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
+
+bool HasNonAscii(std::string_view text) {
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return true;
+    return false;
+}
+
+// A kanji left in a reading once everything that has a half-width form has taken it.
+bool ReadingHasKanji(std::string_view reading, bool utf8) {
+    if (!utf8) return HasDoubleByteChar(ToHalfWidth(reading));
+    for (const char16_t ch : platform::FullWidthToHalfWidth(Decoded(reading, true)))
+        if (ch >= 0x80 && ch != 0xA5 && (ch < 0xFF61 || ch > 0xFF9F)) return true;
+    return false;
+}
+
+// The first `count` characters, CR and LF each one as CountMbChars counts them.
+std::string FirstCharacters(std::string_view text, int count, bool utf8) {
+    if (!utf8) return CopyMbChars(text, 1, count);
+    size_t at = 0;
+    for (int n = 0; n < count && at < text.size(); ++n) {
+        ++at;
+        while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80)
+            ++at;
+    }
+    return std::string(text.substr(0, at));
+}
+
+std::string WithoutLineBreaks(std::string_view text, bool utf8) {
+    if (!utf8) return FlatBody(text);
+    std::string out(text);
+    for (size_t at; (at = out.find(kCrLf)) != std::string::npos;)
+        out.erase(at, 2);
+    return out;
+}
+
+// Full-width digits and hyphens of a UTF-8 telephone number as ASCII, as HalfWidthPhone
+// does for Shift-JIS.
+std::string HalfWidthPhoneUtf8(std::string_view utf8) {
+    std::u16string text = Decoded(utf8, true);
+    for (char16_t& c : text) {
+        if (c >= 0xFF10 && c <= 0xFF19)
+            c = static_cast<char16_t>(u'0' + (c - 0xFF10));
+        else if (c == 0xFF0D || c == 0x30FC || c == 0x2015 || c == 0x2010 || c == 0xFF70)
+            c = u'-';
+    }
+    return Encoded(text, true);
+}
+
 } // namespace
+
+int PayloadEci(bool utf8) {
+    return utf8 ? qr::engine::kEciUtf8 : qr::engine::kEciAuto;
+}
+
+std::string MeCardField(std::string_view value, bool utf8) {
+    std::string out;
+    out.reserve(value.size() + 8);
+    for (size_t i = 0; i < value.size(); ++i) {
+        const char c = value[i];
+        if (!utf8 && platform::IsShiftJisLeadByte(static_cast<unsigned char>(c)) &&
+            i + 1 < value.size()) {
+            out += c;
+            out += value[++i];
+            continue;
+        }
+        if (c == '\\' || c == ';' || c == ':' || c == ',') out += '\\';
+        out += c;
+    }
+    return out;
+}
 
 int SymbolCountFor(int characters) {
     if (characters >= 1 && characters <= 150) {
@@ -60,21 +146,32 @@ std::string BookmarkUrl(std::string_view url) {
     return Concat({"http://", url});
 }
 
-std::string BookmarkPayload(std::string_view title, std::string_view url) {
-    return Concat({"MEBKM:TITLE:", title, ";URL:", BookmarkUrl(url), ";;"});
+std::string BookmarkPayload(std::string_view title, std::string_view url, int carrier, bool utf8) {
+    if (carrier == crSmartphone) return BookmarkUrl(url);
+    return Concat({"MEBKM:TITLE:", MeCardField(title, utf8),
+                   ";URL:", MeCardField(BookmarkUrl(url), utf8), ";;"});
 }
 
-TBookmarkResult ComposeBookmark(std::string_view title, std::string_view url) {
+TBookmarkResult ComposeBookmark(std::string_view title, std::string_view url, int carrier,
+                                bool utf8) {
     TBookmarkResult result;
     result.Url = BookmarkUrl(url);
-    result.Payload = BookmarkPayload(title, result.Url);
+    result.Payload = BookmarkPayload(title, result.Url, carrier, utf8);
     result.Count = SymbolCountFor(CountMbChars(result.Payload));
+    result.TitleDropped = carrier == crSmartphone && !title.empty();
     return result;
 }
 
-void NormaliseCardReadings(TCardFields& card) {
-    card.FamilyKana = ToHalfWidth(ToKatakana(card.FamilyKana));
-    card.GivenKana = ToHalfWidth(ToKatakana(card.GivenKana));
+void NormaliseCardReadings(TCardFields& card, int carrier) {
+    if (carrier != crSmartphone) {
+        card.FamilyKana = ToHalfWidth(ToKatakana(card.FamilyKana));
+        card.GivenKana = ToHalfWidth(ToKatakana(card.GivenKana));
+        return;
+    }
+    for (std::string* reading : {&card.FamilyKana, &card.GivenKana})
+        *reading = Encoded(platform::HalfWidthToFullWidthKatakana(
+                               platform::HiraganaToKatakana(Decoded(*reading, card.Utf8))),
+                           card.Utf8);
 }
 
 std::string HalfWidthPhone(std::string_view sjis) {
@@ -104,16 +201,19 @@ std::string HalfWidthPhone(std::string_view sjis) {
 }
 
 TCardProblem CheckCardFields(const TCardFields& card) {
-    if (HasDoubleByteChar(card.FamilyKana)) {
+    if (ReadingHasKanji(card.FamilyKana, card.Utf8)) {
         return TCardProblem::FamilyKanaKanji;
     }
-    if (HasDoubleByteChar(card.GivenKana)) {
+    if (ReadingHasKanji(card.GivenKana, card.Utf8)) {
         return TCardProblem::GivenKanaKanji;
     }
-    if (HasDoubleByteChar(card.Tel1)) {
+    const auto wide = [&](const std::string& tel) {
+        return card.Utf8 ? HasNonAscii(tel) : HasDoubleByteChar(tel);
+    };
+    if (wide(card.Tel1)) {
         return TCardProblem::Tel1FullWidth;
     }
-    if (HasDoubleByteChar(card.Tel2)) {
+    if (wide(card.Tel2)) {
         return TCardProblem::Tel2FullWidth;
     }
     return TCardProblem::None;
@@ -140,11 +240,18 @@ bool CardProblemEmptiesField(TCardProblem problem) {
 }
 
 std::string CardPayload(const TCardFields& card, int carrier) {
+    const auto field = [&](std::string_view value) { return MeCardField(value, card.Utf8); };
     switch (carrier) {
     case crDocomo:
-        return Concat({"MECARD:N:", card.FamilyName, " ", card.GivenName,
-                       ";SOUND:", card.FamilyKana, " ", card.GivenKana, ";TEL:", card.Tel1,
-                       ";TEL:", card.Tel2, ";EMAIL:", card.Mail1, ";EMAIL:", card.Mail2, ";;"});
+    case crSmartphone: {
+        const std::string memo =
+            carrier == crDocomo ? WithoutLineBreaks(card.Memo, card.Utf8) : card.Memo;
+        return Concat({"MECARD:N:", field(card.FamilyName), " ", field(card.GivenName),
+                       ";SOUND:", field(card.FamilyKana), " ", field(card.GivenKana),
+                       ";TEL:", field(card.Tel1), ";TEL:", field(card.Tel2),
+                       ";EMAIL:", field(card.Mail1), ";EMAIL:", field(card.Mail2),
+                       memo.empty() ? "" : ";NOTE:", field(memo), ";;"});
+    }
     case crSoftbank:
     case crAU:
         return Concat({"MEMORY:",
@@ -179,15 +286,16 @@ std::string CardPayload(const TCardFields& card, int carrier) {
 
 TCardResult ComposeCard(TCardFields& card, int carrier) {
     TCardResult result;
-    NormaliseCardReadings(card);
-    card.Tel1 = HalfWidthPhone(card.Tel1);
-    card.Tel2 = HalfWidthPhone(card.Tel2);
+    NormaliseCardReadings(card, carrier);
+    for (std::string* tel : {&card.Tel1, &card.Tel2})
+        *tel = card.Utf8 ? HalfWidthPhoneUtf8(*tel) : HalfWidthPhone(*tel);
     result.Problem = CheckCardFields(card);
     if (result.Problem != TCardProblem::None) {
         return result;
     }
     result.Payload = CardPayload(card, carrier);
     result.Count = SymbolCountFor(CountMbChars(result.Payload));
+    result.Utf8 = card.Utf8;
     return result;
 }
 
@@ -197,35 +305,39 @@ std::string FlatBody(std::string_view body) {
 
 TMessagePayload MessagePayload(const TMessageFields& fields, int carrier) {
     TMessagePayload result;
-    result.Count = SymbolCountFor(CountMbChars(fields.Body));
+    result.Utf8 = fields.Utf8;
     result.Subject = fields.Subject;
-    if (!IsMailAddress(fields.Address)) {
-        result.Payload = fields.Body;
+    // The thresholds count what the symbols carry: labels, address and escapes too.
+    const auto finish = [&](std::string payload) {
+        result.Payload = std::move(payload);
+        result.Count = SymbolCountFor(CountMbChars(result.Payload));
         return result;
+    };
+    if (!IsMailAddress(fields.Address)) {
+        return finish(fields.Body);
     }
     if (fields.SubjectOption == soFromBody) {
-        result.Subject = CopyMbChars(fields.Body, 1, 10);
+        result.Subject = FirstCharacters(fields.Body, 10, fields.Utf8);
         result.SubjectChanged = true;
     } else if (fields.SubjectOption == soHello) {
-        result.Subject = "\x82\xb1\x82\xf1\x82\xc9\x82\xbf\x82\xcd!"; // こんにちは!
+        result.Subject = fields.Utf8 ? "こんにちは!"
+                                     : "\x82\xb1\x82\xf1\x82\xc9\x82\xbf\x82\xcd!"; // こんにちは!
         result.SubjectChanged = true;
     }
-    const std::string flat = FlatBody(fields.Body);
+    const std::string flat = WithoutLineBreaks(fields.Body, fields.Utf8);
+    const auto field = [&](std::string_view value) { return MeCardField(value, fields.Utf8); };
     switch (carrier) {
     case crDocomo:
-        result.Payload =
-            Concat({"MATMSG:TO:", fields.Address, ";SUB:", result.Subject, ";BODY:", flat, ";;"});
-        break;
+    case crSmartphone:
+        return finish(Concat({"MATMSG:TO:", field(fields.Address), ";SUB:", field(result.Subject),
+                              ";BODY:", field(carrier == crDocomo ? flat : fields.Body), ";;"}));
     case crSoftbank:
     case crAU:
-        result.Payload = Concat(
-            {"MAILTO:", fields.Address, kCrLf, "SUBJECT:", result.Subject, kCrLf, "BODY:", flat});
-        break;
+        return finish(Concat(
+            {"MAILTO:", fields.Address, kCrLf, "SUBJECT:", result.Subject, kCrLf, "BODY:", flat}));
     default:
-        result.Payload = fields.Body;
-        break;
+        return finish(fields.Body);
     }
-    return result;
 }
 
 std::optional<TMessagePayload> ComposeMessage(const TMessageFields& fields, int carrier) {

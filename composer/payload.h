@@ -15,9 +15,24 @@ inline constexpr int kComposerVersion = 10;
 inline constexpr int kComposerPxmag = 2;
 inline constexpr int kComposerColumn = 4;
 
-// Carrier indexes of the carrier group. Other indexes (a fourth name from the settings
-// file) are valid and get the fallbacks each payload names.
-enum TCarrier : int { crDocomo = 0, crSoftbank = 1, crAU = 2 };
+// Carrier indexes of the carrier group. crSmartphone is for the phones people carry
+// now (the carriers' 3G feature phones are gone): one symbol of the smallest version,
+// mail and card in the forms their readers parse, a bookmark as the bare URL, and
+// UTF-8 for characters that Shift-JIS phones cannot show. Other indexes (a fifth name
+// from the settings file) are valid and get the fallbacks each payload names.
+enum TCarrier : int { crDocomo = 0, crSoftbank = 1, crAU = 2, crSmartphone = 3 };
+
+// Index of the smartphone target in the carrier group, and its name there.
+inline constexpr const char* kSmartphoneName = "スマートフォン";
+
+// The ECI a payload's symbols carry: Shift-JIS text announces itself where a reader
+// would otherwise guess (qr::engine::kEciAuto), UTF-8 text always (kEciUtf8).
+int PayloadEci(bool utf8);
+
+// A field value as the MeCard family (MATMSG, MECARD, MEBKM) carries it: "\", ";",
+// ":" and "," get a backslash in front, so that readers neither cut the field there nor
+// drop the backslash. In Shift-JIS a 0x5C that is a trail byte is part of its character.
+std::string MeCardField(std::string_view value, bool utf8 = false);
 
 // Symbols for a text of `characters` characters: 1..150 -> 1, 151..300 -> 2,
 // 301..450 -> 3, 451..600 -> 4, and 4 for anything longer and for 0.
@@ -30,17 +45,22 @@ int SymbolCountFor(int characters);
 // window writes the result back into its address field.
 std::string BookmarkUrl(std::string_view url);
 
-// "MEBKM:TITLE:" title ";URL:" BookmarkUrl(url) ";;"
-std::string BookmarkPayload(std::string_view title, std::string_view url);
+// "MEBKM:TITLE:" title ";URL:" BookmarkUrl(url) ";;", the fields escaped
+// (MeCardField); for the smartphone target BookmarkUrl(url) alone, which every phone
+// camera opens (the title is not carried).
+std::string BookmarkPayload(std::string_view title, std::string_view url, int carrier = crDocomo,
+                            bool utf8 = false);
 
 struct TBookmarkResult {
     std::string Url; // BookmarkUrl(url), which the window writes back into its field
     std::string Payload;
-    int Count = 0; // SymbolCountFor the payload's characters
+    int Count = 0;             // SymbolCountFor the payload's characters
+    bool TitleDropped = false; // the smartphone target leaves a typed title out
 };
 
-// The bookmark tab's "作成". The carrier plays no part.
-TBookmarkResult ComposeBookmark(std::string_view title, std::string_view url);
+// The bookmark tab's "作成". Only the smartphone target changes the payload's form.
+TBookmarkResult ComposeBookmark(std::string_view title, std::string_view url,
+                                int carrier = crDocomo, bool utf8 = false);
 
 // --- address-book entry ---
 
@@ -53,11 +73,13 @@ struct TCardFields {
     std::string Tel2;
     std::string Mail1;
     std::string Mail2;
-    std::string Memo; // lines joined with CR LF; only Softbank and AU carry it
+    std::string Memo;  // lines joined with CR LF
+    bool Utf8 = false; // the fields are UTF-8 (smartphone target only), else Shift-JIS
 };
 
-// Readings typed in hiragana or full-width kana become half-width katakana.
-void NormaliseCardReadings(TCardFields& card);
+// Readings typed in hiragana or full-width kana become half-width katakana; for the
+// smartphone target, hiragana and half-width katakana become full-width katakana.
+void NormaliseCardReadings(TCardFields& card, int carrier = crDocomo);
 // Full-width digits and the hyphen-like characters of a telephone number (Shift-JIS) as
 // ASCII; everything else as it stands. ComposeCard applies it to both numbers.
 std::string HalfWidthPhone(std::string_view sjis);
@@ -70,7 +92,8 @@ enum class TCardProblem {
     Tel2FullWidth,
 };
 
-// The first failing field in the window's order (readings, then telephones).
+// The first failing field in the window's order (readings, then telephones). A reading
+// fails with a two-byte character left in its half-width form (a kanji).
 TCardProblem CheckCardFields(const TCardFields& card);
 
 // The refusal's message box text (UTF-8, lines separated by CR LF) and caption.
@@ -80,14 +103,17 @@ inline constexpr const char* kCardProblemCaption = "入力エラー";
 // Whether the window empties the failing field after the refusal.
 bool CardProblemEmptiesField(TCardProblem problem);
 
-// Docomo: "MECARD:..." ending ";;"; Softbank and AU: "MEMORY:..." lines ending CR LF;
-// any other carrier: empty.
+// Docomo: "MECARD:..." ending ";;", the fields escaped, the memo as "NOTE:" with its
+// line breaks removed (left out when empty); smartphone: the same MECARD with the memo's
+// line breaks kept; Softbank and AU: "MEMORY:..." lines ending CR LF; any other
+// carrier: empty.
 std::string CardPayload(const TCardFields& card, int carrier);
 
 struct TCardResult {
     TCardProblem Problem = TCardProblem::None;
     std::string Payload; // empty, and count 0, when there is a problem
     int Count = 0;       // SymbolCountFor the payload's characters
+    bool Utf8 = false;   // the payload is UTF-8
 };
 
 // The address-book tab's "作成": normalises the readings in `card` (the window shows
@@ -104,11 +130,13 @@ struct TMessageFields {
     std::string Address; // the address field exactly as shown
     std::string Subject;
     int SubjectOption = soKeep;
+    bool Utf8 = false; // the fields are UTF-8 (smartphone target only), else Shift-JIS
 };
 
 struct TMessagePayload {
     std::string Payload;
-    int Count = 0;               // symbols, from the body's length alone
+    int Count = 0;               // SymbolCountFor the payload's characters
+    bool Utf8 = false;           // the payload is UTF-8
     bool SubjectChanged = false; // the window writes `subject` back when set
     std::string Subject;
 };
@@ -122,8 +150,10 @@ inline constexpr const char* kEmptyBodyCaption = "メッセージエラー";
 std::string FlatBody(std::string_view body);
 
 // With an address that IsMailAddress accepts: the subject as the option sets it and
-// the carrier's mail ("MATMSG:" for Docomo, "MAILTO:" for Softbank and AU, the body
-// for any other carrier). Without one: the body unchanged and the subject untouched.
+// the carrier's mail ("MATMSG:" for Docomo with the body's lines run together and the
+// fields escaped, the same with the line breaks kept for the smartphone target,
+// "MAILTO:" for Softbank and AU, the body for any other carrier). Without one: the
+// body unchanged and the subject untouched.
 // The caller refuses an empty body first (kEmptyBodyMessage).
 TMessagePayload MessagePayload(const TMessageFields& fields, int carrier);
 

@@ -179,9 +179,9 @@ bool IsNumericText(std::string_view text) {
     return false;
 }
 
-std::string ToShiftJis(const QString& text,
-                       std::vector<platform::TShiftJisUnmappable>* unmappable) {
-    return platform::QStringToShiftJis(text, unmappable);
+std::string ToShiftJis(const QString& text, std::vector<platform::TShiftJisUnmappable>* unmappable,
+                       platform::TShiftJisScope scope) {
+    return platform::QStringToShiftJis(text, unmappable, scope);
 }
 
 QString FromShiftJis(std::string_view text) {
@@ -189,7 +189,8 @@ QString FromShiftJis(std::string_view text) {
 }
 
 std::string EditorTextToShiftJis(const QString& text,
-                                 std::vector<platform::TShiftJisUnmappable>* unmappable) {
+                                 std::vector<platform::TShiftJisUnmappable>* unmappable,
+                                 platform::TShiftJisScope scope) {
     // Line by line, so that reported positions count the editor's own characters.
     std::string joined;
     std::vector<platform::TShiftJisUnmappable> lineUnmappable;
@@ -207,7 +208,7 @@ std::string EditorTextToShiftJis(const QString& text,
         joined += platform::Utf16ToShiftJis(
             std::u16string_view(reinterpret_cast<const char16_t*>(line.utf16()),
                                 static_cast<size_t>(line.size())),
-            unmappable ? &lineUnmappable : nullptr);
+            unmappable ? &lineUnmappable : nullptr, scope);
         for (platform::TShiftJisUnmappable found : lineUnmappable) {
             found.Position += charactersBefore;
             unmappable->push_back(found);
@@ -227,6 +228,16 @@ std::string EditorTextToShiftJis(const QString& text,
         lineStart = i + 1;
     }
     return joined;
+}
+
+std::string EditorTextToUtf8(const QString& text) {
+    QString lines = text;
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    for (const QChar lineBreak :
+         {QChar(u'\r'), QChar(QChar::LineSeparator), QChar(QChar::ParagraphSeparator)})
+        lines.replace(lineBreak, QLatin1Char('\n'));
+    lines.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return lines.toStdString();
 }
 
 QString ShiftJisToEditorText(std::string_view text) {

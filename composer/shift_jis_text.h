@@ -50,14 +50,20 @@ bool IsNumericText(std::string_view text);
 // A one-line field's text as Shift-JIS. Characters code page 932 cannot hold become
 // "?" and are listed in `unmappable` when it is given.
 std::string ToShiftJis(const QString& text,
-                       std::vector<platform::TShiftJisUnmappable>* unmappable = nullptr);
+                       std::vector<platform::TShiftJisUnmappable>* unmappable = nullptr,
+                       platform::TShiftJisScope scope = platform::TShiftJisScope::CodePage932);
 QString FromShiftJis(std::string_view text);
 
 // The editor's text as the logic sees it: its lines joined with CR LF, no line break
 // after the last line. Any line break of the editor (LF, CR, CR LF, U+2028, U+2029)
 // becomes CR LF.
-std::string EditorTextToShiftJis(const QString& text,
-                                 std::vector<platform::TShiftJisUnmappable>* unmappable = nullptr);
+std::string
+EditorTextToShiftJis(const QString& text,
+                     std::vector<platform::TShiftJisUnmappable>* unmappable = nullptr,
+                     platform::TShiftJisScope scope = platform::TShiftJisScope::CodePage932);
+
+// The same lines in UTF-8, for the smartphone target's UTF-8 payloads.
+std::string EditorTextToUtf8(const QString& text);
 
 // Shift-JIS text for the editor: any line break (CR LF, CR, LF) becomes "\n".
 QString ShiftJisToEditorText(std::string_view text);

@@ -54,13 +54,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     NormaliseCardReadings(card);
     const TCardProblem problem = CheckCardFields(card);
     (void)CardProblemMessage(problem);
-    for (int carrier = 0; carrier < 4; ++carrier) {
+    for (int carrier = 0; carrier < 5; ++carrier) {
         (void)CardPayload(card, carrier);
         TMessageFields mail{std::string(text), std::string(pattern) + "@x.jp", std::string(pattern),
                             carrier % 3};
         const TMessagePayload out = MessagePayload(mail, carrier);
-        if (out.Count != SymbolCountFor(CountMbChars(text)))
-            Finding("mail symbol count differs from the count rule on the body");
+        if (out.Count != SymbolCountFor(CountMbChars(out.Payload)))
+            Finding("mail symbol count differs from the count rule on the payload");
     }
     return 0;
 }

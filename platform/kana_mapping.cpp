@@ -172,6 +172,44 @@ void AppendHalfWidth(char16_t ch, std::u16string& out) {
     out.push_back(punctuation != 0 ? punctuation : ch);
 }
 
+std::u16string HalfWidthToFullWidthKatakana(std::u16string_view text) {
+    std::u16string result;
+    result.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char16_t ch = text[i];
+        if (ch < 0xFF61 || ch > 0xFF9F) {
+            result.push_back(ch);
+            continue;
+        }
+        const char16_t next = i + 1 < text.size() ? text[i + 1] : 0;
+        char16_t full = 0;
+        char16_t plain = 0;
+        for (size_t k = 0; k < kHalfKatakana.size() && full == 0; ++k) {
+            const HalfKana half = kHalfKatakana[k];
+            if (half.base != ch) continue;
+            const auto letter = static_cast<char16_t>(0x30A1 + k);
+            if (half.mark == 0) {
+                if (plain == 0) plain = letter;
+            } else if (half.mark == next) {
+                full = letter;
+            }
+        }
+        if (full != 0) {
+            result.push_back(full);
+            ++i;
+            continue;
+        }
+        if (plain == 0) {
+            // Punctuation and the sound marks: the full-width form whose half-width is ch.
+            for (char16_t c : {u'\u3001', u'\u3002', u'\u300C', u'\u300D', u'\u309B', u'\u309C',
+                               u'\u30FB', u'\u30FC'})
+                if (HalfWidthPunctuation(c) == ch) plain = c;
+        }
+        result.push_back(plain != 0 ? plain : ch);
+    }
+    return result;
+}
+
 std::u16string FullWidthToHalfWidth(std::u16string_view text) {
     std::u16string result;
     result.reserve(text.size());

@@ -22,4 +22,9 @@ std::u16string HiraganaToKatakana(std::u16string_view text);
 void AppendHalfWidth(char16_t ch, std::u16string& out);
 std::u16string FullWidthToHalfWidth(std::u16string_view text);
 
+// Half-width katakana (U+FF61-U+FF9F) become full-width, a letter and the sound mark
+// after it one voiced or semi-voiced letter (ｶﾞ -> ガ), as a phone's contacts store a
+// reading. Everything else stays.
+std::u16string HalfWidthToFullWidthKatakana(std::u16string_view text);
+
 } // namespace platform

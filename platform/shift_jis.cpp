@@ -4,6 +4,7 @@
 #include <unicode/ucnv_cb.h>
 #include <unicode/ucnv_err.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace platform {
@@ -110,8 +111,8 @@ QString ShiftJisToQString(std::string_view bytes) {
     return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-std::string Utf16ToShiftJis(std::u16string_view text,
-                            std::vector<TShiftJisUnmappable>* unmappable) {
+std::string Utf16ToShiftJis(std::u16string_view text, std::vector<TShiftJisUnmappable>* unmappable,
+                            TShiftJisScope scope) {
     std::string result;
     if (text.empty()) {
         return result;
@@ -140,6 +141,15 @@ std::string Utf16ToShiftJis(std::u16string_view text,
             result[i] = static_cast<char>(text[at]);
         }
     }
+    if (unmappable && scope == TShiftJisScope::JisX0208) {
+        for (size_t i = 0; i < result.size(); ++i) {
+            const auto lead = static_cast<unsigned char>(result[i]);
+            if (!IsShiftJisLeadByte(lead)) continue;
+            if (!IsJisX0208LeadByte(lead)) badOffsets.push_back(offsets[i]);
+            ++i;
+        }
+        std::sort(badOffsets.begin(), badOffsets.end());
+    }
     if (unmappable) {
         // Positions count code points, so a surrogate pair is one character.
         size_t unit = 0;
@@ -155,10 +165,11 @@ std::string Utf16ToShiftJis(std::u16string_view text,
     return result;
 }
 
-std::string QStringToShiftJis(const QString& text, std::vector<TShiftJisUnmappable>* unmappable) {
+std::string QStringToShiftJis(const QString& text, std::vector<TShiftJisUnmappable>* unmappable,
+                              TShiftJisScope scope) {
     return Utf16ToShiftJis(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
                                                static_cast<size_t>(text.size())),
-                           unmappable);
+                           unmappable, scope);
 }
 
 ShiftJisCodec::ShiftJisCodec() : converter_(OpenConverter()) {

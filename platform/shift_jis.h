@@ -16,6 +16,19 @@ constexpr bool IsShiftJisLeadByte(unsigned char byte) {
     return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
+// True for the lead bytes of JIS X 0208's rows in Shift-JIS (0x81-0x84, 0x88-0x9F,
+// 0xE0-0xEA). Code page 932 adds NEC's row 13 (0x87), the IBM extensions (0xED, 0xEE,
+// 0xFA-0xFC) and a user-defined area: readers that decode Shift-JIS proper, as phones
+// and QR readers do, garble those.
+constexpr bool IsJisX0208LeadByte(unsigned char byte) {
+    return (byte >= 0x81 && byte <= 0x84) || (byte >= 0x88 && byte <= 0x9F) ||
+           (byte >= 0xE0 && byte <= 0xEA);
+}
+
+// Which characters a conversion reports as unmappable: those code page 932 cannot hold,
+// or also those it holds outside JIS X 0208 (their bytes are still written).
+enum class TShiftJisScope { CodePage932, JisX0208 };
+
 // A character of the input that code page 932 cannot hold.
 struct TShiftJisUnmappable {
     char32_t Character = 0; // a lone surrogate is reported as itself
@@ -32,9 +45,11 @@ QString ShiftJisToQString(std::string_view bytes);
 // are taken too (U+301C wave dash -> 0x8160, yen sign -> 0x5C, em dash -> 0x815C);
 // any other character becomes "?" and, when `unmappable` is given, is appended there.
 std::string Utf16ToShiftJis(std::u16string_view text,
-                            std::vector<TShiftJisUnmappable>* unmappable = nullptr);
+                            std::vector<TShiftJisUnmappable>* unmappable = nullptr,
+                            TShiftJisScope scope = TShiftJisScope::CodePage932);
 std::string QStringToShiftJis(const QString& text,
-                              std::vector<TShiftJisUnmappable>* unmappable = nullptr);
+                              std::vector<TShiftJisUnmappable>* unmappable = nullptr,
+                              TShiftJisScope scope = TShiftJisScope::CodePage932);
 
 // One open converter, for work that goes character by character (the kana mappings
 // must leave bytes they cannot read exactly as they were). Not copyable.

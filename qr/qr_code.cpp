@@ -209,6 +209,10 @@ void TQRCode::SetMasktype(int mask) {
     if (engine_.SetMasktype(mask)) PaintSymbol();
 }
 
+void TQRCode::SetEci(int eci) {
+    if (engine_.SetEci(eci)) PaintSymbol();
+}
+
 void TQRCode::SetPxmag(int pxmag) {
     if (engine_.SetPxmag(pxmag)) PaintSymbol();
 }

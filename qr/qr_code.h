@@ -119,6 +119,10 @@ public:
     void SetMasktype(int mask);
     int MasktypeR() const { return engine_.MasktypeR(); }
     int Capacity() const { return engine_.Capacity(); }
+    // Extended channel interpretation: -1 none (initial), -2 Shift-JIS where a byte
+    // segment needs it, or a designator 0..999999 (engine::kEci*). Repaints.
+    int Eci() const { return engine_.Eci(); }
+    void SetEci(int eci);
     // Pixels per module, 1..10. Repaints.
     int Pxmag() const { return engine_.Pxmag(); }
     void SetPxmag(int pxmag);

@@ -109,21 +109,79 @@ void PutTerminatorAndPads(TBitStream& bs) {
         PutBits(bs, 8, ec ? 0xEC : 0x11);
 }
 
-// ClassAt, inlined into the analysis that asks it of every byte.
-inline int ClassOf(std::span<const std::uint8_t> bytes, int pos) {
+// ClassAt, inlined into the analysis that asks it of every byte. Without Kanji (a
+// character set other than Shift-JIS) a pair is two bytes of byte mode.
+template <bool Kanji = true> inline int ClassOf(std::span<const std::uint8_t> bytes, int pos) {
     const int left = static_cast<int>(bytes.size()) - pos;
     if (left <= 0) return -1;
     const int c = CharClass[bytes[pos]];
     if (c != emKanji) return c;
-    if (left == 1) return 2;
+    if (!Kanji || left == 1) return 2;
     return IsKanjiPair(bytes[pos], bytes[pos + 1]) ? 3 : 2;
 }
 
-int RunLength(std::span<const std::uint8_t> bytes, int pos, int cls) {
+template <bool Kanji> int RunLength(std::span<const std::uint8_t> bytes, int pos, int cls) {
     int j = 0;
-    while (ClassOf(bytes, pos + j) == cls)
+    while (ClassOf<Kanji>(bytes, pos + j) == cls)
         ++j;
     return j;
+}
+
+template <bool Kanji>
+int NextSegmentOf(const TQRVersionInfo& version, std::span<const std::uint8_t> bytes, int pos,
+                  int& mode) {
+    const int end = static_cast<int>(bytes.size());
+    if (pos >= end) return 0;
+    const int m = ClassOf<Kanji>(bytes, pos);
+    const int step = m == emKanji ? 2 : 1;
+    int k = 0;
+    int p = pos;
+    for (;;) {
+        while (ClassOf<Kanji>(bytes, p) == m) {
+            p += step;
+            k += step;
+        }
+        if (p >= end) break;
+        const int m2 = ClassOf<Kanji>(bytes, p);
+        if (m == emKanji || m2 == emKanji) break;
+        const int j = RunLength<Kanji>(bytes, p, m2);
+        if (m > m2) {
+            int split = SegmentBits(version, m, k) + SegmentBits(version, m2, j);
+            if (ClassOf<Kanji>(bytes, p + j) == m) split += SegmentBits(version, m, 0);
+            if (split < SegmentBits(version, m, k + j)) break;
+            k += j;
+            p += j;
+        } else {
+            if (SegmentBits(version, m, k) + SegmentBits(version, m2, j) <
+                SegmentBits(version, m2, k + j))
+                break;
+            mode = m2;
+            return k + j;
+        }
+    }
+    mode = m;
+    return k;
+}
+
+template <bool Kanji>
+int EncodeAutoOf(std::span<const std::uint8_t> bytes, const TEncodeContext& ctx, int eci,
+                 TBitStream& bs, int& emodeR) {
+    const TQRVersionInfo& version = *ctx.Version;
+    StartBitStream(bs, ctx);
+    if (PutEciHeader(bs, eci) != 0) return -1;
+    int mode = kEmodeAuto;
+    int pos = 0;
+    for (;;) {
+        const int n = NextSegmentOf<Kanji>(version, bytes, pos, mode);
+        if (n <= 0) break;
+        if (SegmentBits(version, mode, n) > RemainingBits(bs)) return -1;
+        PutSegmentHeader(bs, version, mode, n);
+        if (PutSegmentData(bs, bytes.data() + pos, n, mode) != 0) return -1;
+        pos += n;
+    }
+    PutTerminatorAndPads(bs);
+    emodeR = mode;
+    return 0;
 }
 
 } // namespace
@@ -186,56 +244,51 @@ int ClassAt(std::span<const std::uint8_t> bytes, int pos) {
 
 int NextSegment(const TQRVersionInfo& version, std::span<const std::uint8_t> bytes, int pos,
                 int& mode) {
-    const int end = static_cast<int>(bytes.size());
-    if (pos >= end) return 0;
-    const int m = ClassOf(bytes, pos);
-    const int step = m == emKanji ? 2 : 1;
-    int k = 0;
-    int p = pos;
-    for (;;) {
-        while (ClassOf(bytes, p) == m) {
-            p += step;
-            k += step;
-        }
-        if (p >= end) break;
-        const int m2 = ClassOf(bytes, p);
-        if (m == emKanji || m2 == emKanji) break;
-        const int j = RunLength(bytes, p, m2);
-        if (m > m2) {
-            int split = SegmentBits(version, m, k) + SegmentBits(version, m2, j);
-            if (ClassOf(bytes, p + j) == m) split += SegmentBits(version, m, 0);
-            if (split < SegmentBits(version, m, k + j)) break;
-            k += j;
-            p += j;
-        } else {
-            if (SegmentBits(version, m, k) + SegmentBits(version, m2, j) <
-                SegmentBits(version, m2, k + j))
-                break;
-            mode = m2;
-            return k + j;
-        }
+    return NextSegmentOf<true>(version, bytes, pos, mode);
+}
+
+int EciFor(std::span<const std::uint8_t> bytes, const TEncodeContext& ctx, int emode) {
+    if (ctx.Eci != kEciAuto) return ctx.Eci;
+    if (emode == emEightBit) {
+        for (const std::uint8_t b : bytes)
+            if (b >= 0x80) return kEciShiftJis;
+        return kEciNone;
     }
-    mode = m;
-    return k;
+    if (emode != kEmodeAuto) return kEciNone;
+    // Kanji pairs never share a segment with other bytes, so every byte of 0x80 or more
+    // that does not start a pair ends up in a byte segment.
+    const int n = static_cast<int>(bytes.size());
+    for (int i = 0; i < n;) {
+        const int c = ClassOf(bytes, i);
+        if (c == emKanji) {
+            i += 2;
+            continue;
+        }
+        if (bytes[i] >= 0x80) return kEciShiftJis;
+        ++i;
+    }
+    return kEciNone;
+}
+
+int PutEciHeader(TBitStream& bs, int designator) {
+    const int bits = EciHeaderBits(designator);
+    if (bits == 0) return 0;
+    if (bits > RemainingBits(bs)) return -1;
+    PutBits(bs, 4, 7);
+    if (bits == 12)
+        PutBits(bs, 8, static_cast<std::uint32_t>(designator));
+    else if (bits == 20)
+        PutBits(bs, 16, 0x8000u | static_cast<std::uint32_t>(designator));
+    else
+        PutBits(bs, 24, 0xC00000u | static_cast<std::uint32_t>(designator));
+    return 0;
 }
 
 int EncodeAuto(std::span<const std::uint8_t> bytes, const TEncodeContext& ctx, TBitStream& bs,
                int& emodeR) {
-    const TQRVersionInfo& version = *ctx.Version;
-    StartBitStream(bs, ctx);
-    int mode = kEmodeAuto;
-    int pos = 0;
-    for (;;) {
-        const int n = NextSegment(version, bytes, pos, mode);
-        if (n <= 0) break;
-        if (SegmentBits(version, mode, n) > RemainingBits(bs)) return -1;
-        PutSegmentHeader(bs, version, mode, n);
-        if (PutSegmentData(bs, bytes.data() + pos, n, mode) != 0) return -1;
-        pos += n;
-    }
-    PutTerminatorAndPads(bs);
-    emodeR = mode;
-    return 0;
+    const int eci = ctx.Eci == kEciNone ? kEciNone : EciFor(bytes, ctx, kEmodeAuto);
+    return EciAllowsKanji(eci) ? EncodeAutoOf<true>(bytes, ctx, eci, bs, emodeR)
+                               : EncodeAutoOf<false>(bytes, ctx, eci, bs, emodeR);
 }
 
 int EncodeFixed(std::span<const std::uint8_t> bytes, const TEncodeContext& ctx, int emode,
@@ -244,6 +297,7 @@ int EncodeFixed(std::span<const std::uint8_t> bytes, const TEncodeContext& ctx, 
     const int n = static_cast<int>(bytes.size());
     StartBitStream(bs, ctx);
     if (emode < 0 || emode >= kModeCount) return -1;
+    if (PutEciHeader(bs, EciFor(bytes, ctx, emode)) != 0) return -1;
     if (SegmentBits(version, emode, n) > RemainingBits(bs)) return -1;
     PutSegmentHeader(bs, version, emode, n);
     if (PutSegmentData(bs, bytes.data(), n, emode) != 0) return -1;

@@ -18,6 +18,28 @@ struct TBitStream {
     int BitPos = 7; // next bit to be written, 7 = most significant
 };
 
+// Extended channel interpretation (ECI): which character set a reader is told the
+// symbol's bytes are in. kEciNone writes no designator (readers guess, and ISO/IEC
+// 18004 makes byte segments ISO-8859-1 by default); kEciAuto announces Shift-JIS only
+// in a symbol whose byte segments hold a byte of 0x80 or more, where the guess goes
+// wrong; 0..999999 is written at the start of every symbol.
+inline constexpr int kEciNone = -1;
+inline constexpr int kEciAuto = -2;
+inline constexpr int kEciShiftJis = 20;
+inline constexpr int kEciUtf8 = 26;
+inline constexpr int kMaxEci = 999999;
+
+// Bits of the ECI header for a designator: mode indicator and 8, 16 or 24 bits.
+constexpr int EciHeaderBits(int designator) {
+    return designator < 0 ? 0 : designator < 128 ? 12 : designator < 16384 ? 20 : 28;
+}
+
+// Kanji mode reads its pairs as Shift-JIS whatever the designator, so under any other
+// character set every byte goes in byte mode.
+constexpr bool EciAllowsKanji(int eci) {
+    return eci == kEciNone || eci == kEciAuto || eci == kEciShiftJis;
+}
+
 // What the encoder reads besides the bytes: the symbol's table row and level, and the
 // structured-append facts used in connect mode.
 struct TEncodeContext {
@@ -27,6 +49,7 @@ struct TEncodeContext {
     int Count = 1;
     int Parity = 0;
     int SymbolNumber = 1; // 1-based
+    int Eci = kEciNone;   // kEciNone, kEciAuto or a designator 0..999999
 };
 
 // Clears the whole buffer, takes DataCodewords from the context, puts the cursor at
@@ -47,6 +70,14 @@ int SegmentBits(const TQRVersionInfo& version, int mode, int n);
 // its mode, by the greedy one-run look-ahead of the automatic analysis.
 int NextSegment(const TQRVersionInfo& version, std::span<const std::uint8_t> bytes, int pos,
                 int& mode);
+
+// The designator the symbol of these bytes carries under ctx.Eci (kEciNone for none):
+// kEciAuto gives kEciShiftJis when the analysis (automatic, or the fixed emode) puts
+// a byte of 0x80 or more in a byte segment.
+int EciFor(std::span<const std::uint8_t> bytes, const TEncodeContext& ctx, int emode);
+
+// Writes the ECI header of a designator (nothing for kEciNone); -1 when it does not fit.
+int PutEciHeader(TBitStream& bs, int designator);
 
 // Encodes bytes with automatic mode analysis: 0, or -1 when a segment does not fit.
 // On success emodeR becomes the last segment's mode (-1 for no segment).

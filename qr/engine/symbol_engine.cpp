@@ -104,6 +104,12 @@ bool TQRSymbolEngine::SetMasktype(int mask) {
     return true;
 }
 
+bool TQRSymbolEngine::SetEci(int eci) {
+    if (eci != kEciNone && eci != kEciAuto && (eci < 0 || eci > kMaxEci)) return false;
+    eci_ = eci;
+    return true;
+}
+
 bool TQRSymbolEngine::SetPxmag(int pxmag) {
     if (pxmag < 1 || pxmag > 10) return false;
     pxmag_ = pxmag;
@@ -112,7 +118,11 @@ bool TQRSymbolEngine::SetPxmag(int pxmag) {
 
 int TQRSymbolEngine::Capacity() const {
     const int mode = emodeR_ == -1 ? 1 : emodeR_;
-    return count_ * versions_[version_].Levels[eclevel_].ModeCapacity[mode];
+    const TQRLevelInfo& level = versions_[version_].Levels[eclevel_];
+    const int eci = eci_ == kEciAuto ? (mode == emEightBit ? kEciShiftJis : kEciNone) : eci_;
+    if (eci == kEciNone) return count_ * level.ModeCapacity[mode];
+    return count_ * tables::SegmentCapacity(mode, level.DataCodewords * 8 - EciHeaderBits(eci),
+                                            versions_[version_].CountBits[mode]);
 }
 
 bool TQRSymbolEngine::LoadSymbol(std::span<const std::uint8_t> bytes, int s) {
@@ -161,7 +171,7 @@ TQRBuildResult TQRSymbolEngine::BuildSymbolFrom(std::span<const std::uint8_t> by
 namespace {
 
 TEncodeContext Context(const TQRVersionInfo& version, int eclevel, TQRMode mode, int count,
-                       int parity, int symbolNumber) {
+                       int parity, int symbolNumber, int eci) {
     TEncodeContext ctx;
     ctx.Version = &version;
     ctx.Eclevel = eclevel;
@@ -169,6 +179,7 @@ TEncodeContext Context(const TQRVersionInfo& version, int eclevel, TQRMode mode,
     ctx.Count = count;
     ctx.Parity = parity;
     ctx.SymbolNumber = symbolNumber;
+    ctx.Eci = eci;
     return ctx;
 }
 
@@ -176,13 +187,15 @@ TEncodeContext Context(const TQRVersionInfo& version, int eclevel, TQRMode mode,
 
 int TQRSymbolEngine::EncodeAuto() {
     TBitStream bs{dataCodewords_};
-    const auto ctx = Context(versions_[version_], eclevel_, mode_, count_, parity_, symbolNumber_);
+    const auto ctx =
+        Context(versions_[version_], eclevel_, mode_, count_, parity_, symbolNumber_, eci_);
     return qr::engine::EncodeAuto(std::span(symbolInput_).first(symbolLength_), ctx, bs, emodeR_);
 }
 
 int TQRSymbolEngine::EncodeFixed() {
     TBitStream bs{dataCodewords_};
-    const auto ctx = Context(versions_[version_], eclevel_, mode_, count_, parity_, symbolNumber_);
+    const auto ctx =
+        Context(versions_[version_], eclevel_, mode_, count_, parity_, symbolNumber_, eci_);
     return qr::engine::EncodeFixed(std::span(symbolInput_).first(symbolLength_), ctx, emode_, bs);
 }
 

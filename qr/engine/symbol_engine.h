@@ -103,11 +103,18 @@ public:
     bool SetMasktype(int mask);
     // Mask of the last symbol built (or the fixed Masktype); -1 until an automatic build.
     int MasktypeR() const { return masktypeR_; }
+    // Extended channel interpretation of every symbol: kEciNone (the initial value, no
+    // designator), kEciAuto (Shift-JIS announced where a byte segment needs it) or a
+    // designator 0..999999 (others ignored). Under a designator other than Shift-JIS the
+    // automatic analysis uses no Kanji mode.
+    int Eci() const { return eci_; }
+    bool SetEci(int eci);
     // Pixels per module of pictures and of the PBM text, 1..10 (others ignored).
     int Pxmag() const { return pxmag_; }
     bool SetPxmag(int pxmag);
     // Count times the one-segment capacity of Version and Eclevel in mode EmodeR
-    // (alphanumeric when EmodeR is -1).
+    // (alphanumeric when EmodeR is -1), less the ECI header where Eci writes one (under
+    // kEciAuto: in byte mode).
     int Capacity() const;
     // Modules per side of the current Version (21..177).
     int Modules() const { return 4 * version_ + 17; }
@@ -180,6 +187,7 @@ private:
     int masktype_ = -1;
     int masktypeR_ = -1;
     int pxmag_ = 1;
+    int eci_ = -1; // kEciNone
 
     int symbolNumber_ = 1;
     int symbolLength_ = 0;

@@ -46,9 +46,11 @@ struct TCase {
     bool Refused = false;
     // The payload fits the window's symbols (otherwise the window draws nothing).
     bool Fits = true;
+    // The smartphone target carries the payload as UTF-8.
+    bool Utf8 = false;
 };
 
-const char* const kCarriers[] = {"docomo", "softbank", "au"};
+const char* const kCarriers[] = {"docomo", "softbank", "au", "smartphone"};
 
 std::vector<std::string> CommandLine(const TCase& c) {
     std::vector<std::string> args;
@@ -77,7 +79,7 @@ std::vector<std::string> CommandLine(const TCase& c) {
         add("--memo", c.Memo);
         break;
     case tabBookmark:
-        args = {"bookmark"};
+        args = {"bookmark", "--carrier", kCarriers[c.Carrier]};
         add("--title", c.Title);
         add("--url", c.Url);
         break;
@@ -235,6 +237,31 @@ std::vector<TCase> Cases() {
          .Title = "Site;",
          .Url = "https://example.jp/"},
         {.Name = "empty bookmark", .Tab = tabBookmark},
+        {.Name = "smartphone mail in Shift-JIS, line breaks kept",
+         .Carrier = 3,
+         .To = "taro@example.jp",
+         .Subject = "会議;",
+         .Body = "14:00; ｶｲｷﾞｼﾂ\n" + Repeat("あいうえおかきくけ0", 8)},
+        {.Name = "smartphone mail in UTF-8 for an emoji",
+         .Carrier = 3,
+         .To = "taro@example.jp",
+         .SubjectOption = 1,
+         .Body = "髙橋さん😀\n了解",
+         .Utf8 = true},
+        {.Name = "smartphone card, readings in full width, UTF-8 for 𠮷",
+         .Tab = tabCard,
+         .Carrier = 3,
+         .Family = "𠮷田",
+         .FamilyKana = "よしだ",
+         .GivenKana = "ﾊﾅｺ",
+         .Tel1 = "０９０",
+         .Memo = "一\n二",
+         .Utf8 = true},
+        {.Name = "smartphone bookmark: the URL alone",
+         .Tab = tabBookmark,
+         .Carrier = 3,
+         .Title = "天気",
+         .Url = "tenki.jp/a;b"},
     };
     return cases;
 }
@@ -272,7 +299,8 @@ TEST(VarokuQrPayloads, AreTheWindowsBytesSymbolsAndRefusals) {
         ASSERT_EQ(window.Boxes.size(), c.Fits ? 0u : 1u);
         ASSERT_EQ(printed.Exit, 0) << printed.Err;
         ASSERT_TRUE(printed.Out.ends_with("\n"));
-        EXPECT_EQ(ShiftJis(printed.Out.substr(0, printed.Out.size() - 1)), window.Code);
+        const std::string shown = printed.Out.substr(0, printed.Out.size() - 1);
+        EXPECT_EQ(c.Utf8 ? shown : ShiftJis(shown), window.Code);
 
         // The picture: the window's symbols, in the same place, pixel for pixel.
         auto pngArgs = args;
@@ -287,6 +315,9 @@ TEST(VarokuQrPayloads, AreTheWindowsBytesSymbolsAndRefusals) {
             continue;
         }
         ASSERT_EQ(png.Exit, 0) << png.Err;
+        if (c.Carrier == 3) {
+            EXPECT_EQ(window.Count, 1) << "one symbol for a phone camera";
+        }
         const QImage picture = cli_test::PictureOf("png", png.Out);
         ASSERT_FALSE(picture.isNull());
         ASSERT_GE(window.Picture.width(), picture.width());
@@ -321,12 +352,16 @@ TEST(VarokuQrPayloads, RefuseWhatTheWindowCannotTake) {
     };
     const Row rows[] = {
         {{"card", "--family", "a\xF0\x9F\x98\x80"},
-         "--family: character U+1F600 '\xF0\x9F\x98\x80' at position 2 has no Shift-JIS form"},
+         "--family: character U+1F600 '\xF0\x9F\x98\x80' at position 2 has no Shift-JIS form "
+         "(--carrier smartphone carries it as UTF-8)"},
+        {{"mail", "--body", "株式会社①", "--carrier", "au"},
+         "--body: character U+2460 '①' at position 5 is outside JIS X 0208, which phones show "
+         "(--carrier smartphone carries it as UTF-8)"},
         {{"mail", "--body", "x", "--subject", "s", "--subject-hello"},
          "--subject, --subject-from-body and --subject-hello exclude each other"},
         {{"mail", "--carrier", "willcom", "--body", "x"},
-         "--carrier takes docomo, softbank or au, not 'willcom'"},
-        {{"bookmark", "--carrier", "au"}, "--carrier is not an option of bookmark (see --help)"},
+         "--carrier takes docomo, softbank, au or smartphone, not 'willcom'"},
+        {{"--eci", "utf8", "x"}, "--eci takes auto, none or a number 0..999999, not 'utf8'"},
         {{"card", "--count", "2"}, "--count is not an option of card (see --help)"},
         {{"mail", "--to", "a@b.jp", "extra"},
          "unexpected argument 'extra' (the mail command takes its fields as options; see --help)"},

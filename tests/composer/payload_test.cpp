@@ -40,11 +40,34 @@ TEST(Payload, BookmarkUrl) {
 }
 
 TEST(Payload, Bookmark) {
-    EXPECT_EQ(composer::BookmarkPayload("", ""), "MEBKM:TITLE:;URL:http://;;");
+    EXPECT_EQ(composer::BookmarkPayload("", ""), "MEBKM:TITLE:;URL:http\\://;;");
     EXPECT_EQ(composer::BookmarkPayload(ShiftJis("天気;予報"), "https://tenki.jp/a:b"),
-              "MEBKM:TITLE:" + ShiftJis("天気;予報") + ";URL:https://tenki.jp/a:b;;");
+              "MEBKM:TITLE:" + ShiftJis("天気\\;予報") + ";URL:https\\://tenki.jp/a\\:b;;");
     EXPECT_EQ(composer::BookmarkPayload("Site", "example.jp"),
-              "MEBKM:TITLE:Site;URL:http://example.jp;;");
+              "MEBKM:TITLE:Site;URL:http\\://example.jp;;");
+    // Every phone camera opens a bare URL; the title is not carried.
+    const composer::TBookmarkResult phone =
+        composer::ComposeBookmark("Site", "example.jp/a;b", composer::crSmartphone);
+    EXPECT_EQ(phone.Payload, "http://example.jp/a;b");
+    EXPECT_TRUE(phone.TitleDropped);
+    EXPECT_FALSE(composer::ComposeBookmark("", "x.jp", composer::crSmartphone).TitleDropped);
+}
+
+// Readers cut a MeCard-family field at an unescaped ";" and drop a lone backslash. A
+// Shift-JIS 0x5C trail byte (ソ is 83 5C, 表 is 95 5C) belongs to its character.
+TEST(Payload, MeCardFieldEscapes) {
+    const std::pair<std::string, std::string> rows[] = {
+        {"O;Brien", "O\\;Brien"},
+        {"14:00, 3F\\x", "14\\:00\\, 3F\\\\x"},
+        {ShiftJis("ソフト表"), ShiftJis("ソフト表")},
+        {ShiftJis("ソ") + ";", ShiftJis("ソ") + "\\;"},
+        {"\x83", "\x83"}, // a lead byte cut off at the end stays
+        {"", ""},
+    };
+    for (const auto& [value, escaped] : rows)
+        EXPECT_EQ(composer::MeCardField(value), escaped) << value;
+    EXPECT_EQ(composer::MeCardField("\xE3\x82\xBD\\", true),
+              "\xE3\x82\xBD\\\\"); // UTF-8 ソ and a backslash
 }
 
 composer::TCardFields SampleCard() {
@@ -62,13 +85,18 @@ composer::TCardFields SampleCard() {
 }
 
 TEST(Payload, DocomoCard) {
+    const std::string tail = ";SOUND:\xd4\xcf\xc0\xde \xc0\xdb\xb3"
+                             ";TEL:090-1234-5678;TEL:03 1234 5678"
+                             ";EMAIL:taro@example.jp;EMAIL:t\\,a\\;r\\:o@example.com;NOTE:";
     EXPECT_EQ(composer::CardPayload(SampleCard(), composer::crDocomo),
-              "MECARD:N:" + ShiftJis("山田") + " " + ShiftJis("太郎") +
-                  ";SOUND:\xd4\xcf\xc0\xde \xc0\xdb\xb3"
-                  ";TEL:090-1234-5678;TEL:03 1234 5678"
-                  ";EMAIL:taro@example.jp;EMAIL:t,a;r:o@example.com;;");
+              "MECARD:N:" + ShiftJis("山田") + " " + ShiftJis("太郎") + tail +
+                  ShiftJis("一行目二行目") + ";;");
     EXPECT_EQ(composer::CardPayload({}, composer::crDocomo),
               "MECARD:N: ;SOUND: ;TEL:;TEL:;EMAIL:;EMAIL:;;");
+    // The smartphone's card keeps the memo's line breaks.
+    EXPECT_EQ(composer::CardPayload(SampleCard(), composer::crSmartphone),
+              "MECARD:N:" + ShiftJis("山田") + " " + ShiftJis("太郎") + tail + ShiftJis("一行目") +
+                  "\r\n" + ShiftJis("二行目") + ";;");
 }
 
 TEST(Payload, SoftbankAndAUCard) {
@@ -83,7 +111,7 @@ TEST(Payload, SoftbankAndAUCard) {
     EXPECT_EQ(composer::CardPayload(SampleCard(), composer::crAU), expected);
     EXPECT_EQ(composer::CardPayload({}, composer::crAU),
               "MEMORY:\r\nNAME1: \r\nNAME2: \r\nTEL1:\r\nTEL2:\r\nMAIL1:\r\nMAIL2:\r\n");
-    EXPECT_EQ(composer::CardPayload(SampleCard(), 3), "");
+    EXPECT_EQ(composer::CardPayload(SampleCard(), 4), "");
 }
 
 TEST(Payload, CardReadingsAndRefusals) {
@@ -124,6 +152,18 @@ TEST(Payload, CardReadingsAndRefusals) {
     };
     for (const auto& [typed, sent] : phones)
         EXPECT_EQ(composer::HalfWidthPhone(typed), sent);
+    // Phones' contacts keep readings in full-width katakana, in Shift-JIS or UTF-8.
+    const std::pair<std::string, bool> smartphone[] = {
+        {ShiftJis("やまだ"), false}, {ShiftJis("ﾔﾏﾀﾞ"), false}, {"やまだ", true}, {"ﾔﾏﾀﾞ", true}};
+    for (const auto& [typed, utf8] : smartphone) {
+        composer::TCardFields card;
+        card.Utf8 = utf8;
+        card.FamilyKana = typed;
+        card.GivenKana = utf8 ? "山田" : ShiftJis("山田");
+        composer::NormaliseCardReadings(card, composer::crSmartphone);
+        EXPECT_EQ(card.FamilyKana, utf8 ? "ヤマダ" : ShiftJis("ヤマダ")) << typed;
+        EXPECT_EQ(composer::CheckCardFields(card), composer::TCardProblem::GivenKanaKanji);
+    }
     EXPECT_FALSE(composer::CardProblemEmptiesField(composer::TCardProblem::GivenKanaKanji));
     EXPECT_TRUE(composer::CardProblemEmptiesField(composer::TCardProblem::Tel2FullWidth));
     EXPECT_STREQ(composer::CardProblemMessage(composer::TCardProblem::Tel1FullWidth),
@@ -139,6 +179,9 @@ TEST(Payload, MessageToDocomoAndSoftbank) {
     const composer::TMessagePayload docomo = composer::MessagePayload(fields, composer::crDocomo);
     EXPECT_EQ(docomo.Payload, "MATMSG:TO:hanako@example.jp;SUB:" + ShiftJis("件名") +
                                   ";BODY:" + ShiftJis("こんにちは元気?") + "ok;;");
+    EXPECT_EQ(composer::MessagePayload(fields, composer::crSmartphone).Payload,
+              "MATMSG:TO:hanako@example.jp;SUB:" + ShiftJis("件名") +
+                  ";BODY:" + ShiftJis("こんにちは") + "\r\n" + ShiftJis("元気?") + "\r\nok;;");
     EXPECT_EQ(docomo.Count, 1);
     EXPECT_FALSE(docomo.SubjectChanged);
 
@@ -146,7 +189,7 @@ TEST(Payload, MessageToDocomoAndSoftbank) {
                              "\r\nBODY:" + ShiftJis("こんにちは元気?") + "ok";
     EXPECT_EQ(composer::MessagePayload(fields, composer::crSoftbank).Payload, mail);
     EXPECT_EQ(composer::MessagePayload(fields, composer::crAU).Payload, mail);
-    EXPECT_EQ(composer::MessagePayload(fields, 3).Payload, fields.Body);
+    EXPECT_EQ(composer::MessagePayload(fields, 4).Payload, fields.Body);
 
     fields.Body = "a\r\nb";
     EXPECT_EQ(composer::MessagePayload(fields, composer::crAU).Payload,
@@ -193,18 +236,20 @@ TEST(Payload, MessageWithoutValidAddressIsTheBody) {
     }
 }
 
-TEST(Payload, CountComesFromTheBodyAlone) {
+// The count follows what the symbols carry: labels, address and escapes included, so a
+// body just under a threshold no longer overflows its symbols.
+TEST(Payload, CountComesFromThePayloadAsWritten) {
     composer::TMessageFields fields;
-    fields.Body = std::string(200, 'x');
-    fields.Address = "someone@example.jp";
-    const composer::TMessagePayload result = composer::MessagePayload(fields, composer::crDocomo);
-    EXPECT_GT(composer::CountMbChars(result.Payload), 200);
-    EXPECT_EQ(result.Count, 2);
-
-    fields.Body = std::string(150, 'x');
+    fields.Body = std::string(140, 'x');
     EXPECT_EQ(composer::MessagePayload(fields, composer::crDocomo).Count, 1);
+    fields.Address = "someone@example.jp";
+    EXPECT_EQ(composer::MessagePayload(fields, composer::crDocomo).Count, 2);
+    fields.Address.clear();
     fields.Body = std::string(149, 'x') + ShiftJis("漢字"); // 151 characters, 153 bytes
     EXPECT_EQ(composer::MessagePayload(fields, composer::crDocomo).Count, 2);
+    fields.Body = std::string(140, ';'); // 140 characters, 280 once escaped
+    fields.Address = "a@b.c";
+    EXPECT_EQ(composer::MessagePayload(fields, composer::crDocomo).Count, 3);
 }
 
 } // namespace

@@ -308,6 +308,105 @@ TEST(Encoding, StructuredAppendHeaderComesFirst) {
     }
 }
 
+// The ECI header: where it goes, which designator auto picks, what it costs and that
+// other character sets keep Kanji mode out. Designators are read back as written.
+TEST(Encoding, EciHeaderFollowsTheStructuredAppendHeader) {
+    struct Row {
+        const char* text;
+        int eci;
+        int emode;
+        bool connect;
+        int designator; // -1: no ECI header expected
+        std::vector<int> modes;
+    };
+    const std::string kanji = Hiragana3();                  // three Kanji-mode pairs
+    const std::string halfKana = "\xB6\xC0\xB6\xC5";        // ｶﾀｶﾅ
+    const std::string kanjiKana = kanji + halfKana + kanji; // bytes between Kanji
+    const Row rows[] = {
+        {"ABC", kEciAuto, kEmodeAuto, false, -1, {1}},         // ASCII: no header
+        {kanji.c_str(), kEciAuto, kEmodeAuto, false, -1, {3}}, // Kanji alone: none
+        {kanjiKana.c_str(), kEciAuto, kEmodeAuto, false, 20, {3, 2, 3}},
+        {kanjiKana.c_str(), kEciAuto, kEmodeAuto, true, 20, {3, 2, 3}},
+        {kanjiKana.c_str(), kEciNone, kEmodeAuto, false, -1, {3, 2, 3}},
+        {"ABC", 26, kEmodeAuto, false, 26, {1}},         // fixed: always written
+        {kanji.c_str(), 26, kEmodeAuto, false, 26, {2}}, // UTF-8: no Kanji mode
+        {kanji.c_str(), 20, kEmodeAuto, false, 20, {3}}, // Shift-JIS keeps it
+        {halfKana.c_str(), kEciAuto, emEightBit, false, 20, {2}},
+        {"abc", kEciAuto, emEightBit, false, -1, {2}},
+        {"123", 1000, kEmodeAuto, false, 1000, {0}},     // two-byte designator
+        {"123", 999999, kEmodeAuto, false, 999999, {0}}, // three-byte designator
+    };
+    for (const Row& r : rows) {
+        TQRSymbolEngine e;
+        e.SetVersion(5);
+        ASSERT_TRUE(e.SetEci(r.eci));
+        e.SetEmode(r.emode);
+        if (r.connect) {
+            e.SetMode(qrConnect);
+            e.SetCount(2);
+        }
+        e.SetCode(std::string(r.text) + (r.connect ? r.text : ""));
+        e.DivideInput();
+        e.CheckDivision();
+        ASSERT_EQ(e.BuildSymbol(1), brBuilt) << r.text;
+        TBitReader bits(Steps(e).DataCodewordBuffer());
+        if (r.connect) {
+            EXPECT_EQ(bits.Read(4), 3) << "structured append first";
+            bits.Read(16);
+        }
+        if (r.designator >= 0) {
+            EXPECT_EQ(bits.Read(4), 7) << r.text;
+            int value = bits.Read(8);
+            if (value & 0x80)
+                value = (value & 0x40) ? ((value & 0x1F) << 16) | bits.Read(16)
+                                       : ((value & 0x3F) << 8) | bits.Read(8);
+            EXPECT_EQ(value, r.designator) << r.text;
+        }
+        std::vector<int> modes;
+        const TQRVersionInfo& info = e.VersionInfo();
+        for (int indicator; (indicator = bits.Read(4)) != 0;) {
+            const int mode = indicator == 1 ? 0 : indicator == 2 ? 1 : indicator == 4 ? 2 : 3;
+            ASSERT_TRUE(indicator == 1 || indicator == 2 || indicator == 4 || indicator == 8)
+                << r.text << " indicator " << indicator;
+            const int count = bits.Read(info.CountBits[mode]);
+            modes.push_back(mode);
+            bits.Read(SegmentBits(info, mode, mode == 3 ? 2 * count : count) - 4 -
+                      info.CountBits[mode]);
+        }
+        EXPECT_EQ(modes, r.modes) << r.text << " eci " << r.eci;
+    }
+    // Out of range designators are refused and change nothing.
+    TQRSymbolEngine e;
+    for (const int bad : {-3, 1000000})
+        EXPECT_FALSE(e.SetEci(bad));
+    EXPECT_EQ(e.Eci(), kEciNone);
+}
+
+// The 12 bits of the header count against the room: 1-L holds 17 bytes alone, 16 after
+// a designator; Capacity says the same.
+TEST(Encoding, EciHeaderTakesItsRoom) {
+    struct Row {
+        int eci, bytes, result;
+    };
+    for (const Row& r : {Row{kEciNone, 17, 0}, Row{kEciAuto, 17, -1}, Row{kEciAuto, 16, 0},
+                         Row{26, 16, 0}, Row{26, 17, -1}}) {
+        TQRSymbolEngine s;
+        s.SetEci(r.eci);
+        ASSERT_TRUE(Steps(s).LoadSymbol(
+            AsBytes(std::string(static_cast<std::size_t>(r.bytes), '\xB1')), 1));
+        EXPECT_EQ(Steps(s).EncodeAuto(), r.result) << r.eci << " " << r.bytes;
+    }
+    TQRSymbolEngine e;
+    e.SetEmode(emEightBit);
+    EXPECT_EQ(e.Capacity(), 17);
+    e.SetEci(kEciAuto);
+    EXPECT_EQ(e.Capacity(), 16);
+    e.SetEmode(emNumeric);
+    EXPECT_EQ(e.Capacity(), 41); // auto writes no header without byte segments
+    e.SetEci(26);
+    EXPECT_EQ(e.Capacity(), 37);
+}
+
 TEST(Encoding, FailedSymbolLeavesEmodeRAlone) {
     TQRSymbolEngine e;
     e.SetCode("12345");
