@@ -114,7 +114,8 @@ TEST_F(Composer, AddressCardsDecodeAfterKanaNormalisation) {
     };
     const Row rows[] = {
         {0, "０９０－１２３４－５６７８",
-         "MECARD:N:山田 太郎;SOUND:ﾔﾏﾀﾞ ﾀﾛｳ;TEL:090-1234-5678;TEL:;EMAIL:taro@example.jp;EMAIL:;;"},
+         "MECARD:N:山田 太郎;SOUND:ﾔﾏﾀﾞ ﾀﾛｳ;TEL:090-1234-5678;TEL:;EMAIL:taro@example.jp;EMAIL:;"
+         "NOTE:メモ一メモ二;;"},
         {1, "090ー1234‐5678",
          "MEMORY:メモ一メモ二\r\nNAME1:山田 太郎\r\nNAME2:ﾔﾏﾀﾞ "
          "ﾀﾛｳ\r\nTEL1:090-1234-5678\r\nTEL2:\r\n"
@@ -146,11 +147,12 @@ TEST_F(Composer, BookmarkDecodesWithItsAddressCompleted) {
     struct Row {
         const char* typed;
         const char* field;
+        const char* carried; // the reserved ":" escaped
     };
     const Row rows[] = {
-        {"example.jp/top", "http://example.jp/top"},
-        {"https://example.jp/", "https://example.jp/"},
-        {"see http://example.jp", "see http://example.jp"},
+        {"example.jp/top", "http://example.jp/top", "http\\://example.jp/top"},
+        {"https://example.jp/", "https://example.jp/", "https\\://example.jp/"},
+        {"see http://example.jp", "see http://example.jp", "see http\\://example.jp"},
     };
     form->sPage2->setCurrentIndex(2);
     for (const Row& row : rows) {
@@ -160,7 +162,7 @@ TEST_F(Composer, BookmarkDecodesWithItsAddressCompleted) {
         form->SetStatusText(1, QString());
         Create();
         EXPECT_EQ(form->URLEdit1->text(), QString::fromUtf8(row.field));
-        EXPECT_EQ(Joined(1), ShiftJis("MEBKM:TITLE:ニュース;URL:") + row.field + ";;");
+        EXPECT_EQ(Joined(1), ShiftJis("MEBKM:TITLE:ニュース;URL:") + row.carried + ";;");
         EXPECT_EQ(form->StatusText(1), QStringLiteral("2"));
         EXPECT_EQ(form->Alert1->ShownCount(), alertsBefore); // a bookmark gets no alert
     }
@@ -241,6 +243,13 @@ TEST_F(Composer, CharactersWithoutShiftJisAreNamedAndNothingIsSent) {
           "件名 1文字目：「안」(U+C548)", "件名 2文字目：「녕」(U+B155)"}},
         {1, &TMainForm1::SeiEdit1, "山😀", "", {"姓 2文字目：「😀」(U+1F600)"}},
         {2, &TMainForm1::SiteEdit1, "寿司🍣", "", {"サイト名 3文字目：「🍣」(U+1F363)"}},
+        // In code page 932, but outside JIS X 0208: phones garble them.
+        {0,
+         nullptr,
+         "",
+         "①髙㈱",
+         {"本文 1文字目：「①」(U+2460)", "本文 2文字目：「髙」(U+9AD9)",
+          "本文 3文字目：「㈱」(U+3231)"}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.body);
@@ -422,18 +431,46 @@ TEST_F(Composer, NameOfOneByteCannotReplaceTheTag) {
     }
 }
 
-TEST_F(Composer, AFourthCarrierSendsTheBodyAndAnEmptyCard) {
-    form->CaraiaGroup1->SetItems({"Docomo", "Softbank", "AU", "Other"});
+TEST_F(Composer, AFifthCarrierSendsTheBodyAndAnEmptyCard) {
+    form->CaraiaGroup1->SetItems({"Docomo", "Softbank", "AU", "スマートフォン", "Other"});
     Type(QStringLiteral("本文です"));
-    Mail(3, "a@b.jp");
+    Mail(4, "a@b.jp");
     Create();
     EXPECT_EQ(Joined(1), ShiftJis("本文です"));
 
     form->sPage2->setCurrentIndex(1);
-    form->CaraiaGroup1->SetItemIndex(3);
+    form->CaraiaGroup1->SetItemIndex(4);
     Create();
     EXPECT_EQ(form->QRCode1->Count(), 1); // an empty code is one symbol
     EXPECT_TRUE(form->QRCode1->Code().empty());
+}
+
+// The smartphone target: one symbol at the smallest version, the fields a phone's
+// reader parses, and UTF-8 (ECI 26) for what Shift-JIS phones cannot show.
+TEST_F(Composer, SmartphoneCodesAreOneSymbolInTheFormsPhonesParse) {
+    ASSERT_EQ(form->CaraiaGroup1->Items().value(3), QStringLiteral("スマートフォン"));
+    Type(QStringLiteral("会議は14:00; 場所は3F\n") + QString(300, QChar(u'あ')));
+    Mail(3, "taro@example.jp", "ご案内");
+    Create();
+    ASSERT_TRUE(form->QRCode1->SymbolDisped());
+    EXPECT_EQ(form->QRCode1->Count(), 1);
+    EXPECT_EQ(form->QRCode1->Eclevel(), 1); // M while one symbol still holds it
+    EXPECT_EQ(Joined(1), ShiftJis("MATMSG:TO:taro@example.jp;SUB:ご案内;BODY:会議は14\\:00\\; "
+                                  "場所は3F\r\n") +
+                             composer::ToShiftJis(QString(300, QChar(u'あ'))) + ";;");
+
+    Type(QStringLiteral("😀了解"));
+    Create();
+    EXPECT_EQ(form->QRCode1->Eci(), 26);
+    EXPECT_EQ(Joined(1), "MATMSG:TO:taro@example.jp;SUB:ご案内;BODY:😀了解;;");
+
+    form->sPage2->setCurrentIndex(2);
+    EXPECT_TRUE(form->URLEdit1->isEnabled());
+    form->SiteEdit1->setText(QStringLiteral("天気"));
+    form->URLEdit1->setText(QStringLiteral("tenki.jp/a;b"));
+    Create();
+    EXPECT_EQ(Joined(1), "http://tenki.jp/a;b");
+    EXPECT_NE(form->StatusText(0).indexOf(QStringLiteral("URL だけ")), -1);
 }
 
 } // namespace

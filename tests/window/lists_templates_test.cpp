@@ -473,10 +473,29 @@ TEST_F(Lists, CarrierDecidesTheBookmarkFieldsOnAnyTab) {
         EXPECT_FALSE(form->SiteEdit1->isEnabled()) << page;
         EXPECT_FALSE(form->URLEdit1->isEnabled());
         EXPECT_TRUE(form->BokLabel1->isEnabled());
-        form->CaraiaGroup1->Button(0)->click();
-        EXPECT_TRUE(form->SiteEdit1->isEnabled()) << page;
-        EXPECT_TRUE(form->URLEdit1->isEnabled());
-        EXPECT_FALSE(form->BokLabel1->isEnabled());
+        for (int carrier : {0, 3}) { // Docomo phones and smartphones take a bookmark
+            form->CaraiaGroup1->Button(carrier)->click();
+            EXPECT_TRUE(form->SiteEdit1->isEnabled()) << page;
+            EXPECT_TRUE(form->URLEdit1->isEnabled());
+            EXPECT_FALSE(form->BokLabel1->isEnabled());
+        }
+    }
+}
+
+// A carrier list written before the smartphone target gets it at index 3; a longer list
+// is the user's own.
+TEST_F(Lists, ThreeCarrierNamesGainTheSmartphoneTarget) {
+    const std::pair<std::string, QStringList> rows[] = {
+        {"KEITAI.Count=3\r\nKEITAI.0=D\r\nKEITAI.1=S\r\nKEITAI.2=A\r\n",
+         {"D", "S", "A", "スマートフォン"}},
+        {"KEITAI.Count=4\r\nKEITAI.0=D\r\nKEITAI.1=S\r\nKEITAI.2=A\r\nKEITAI.3=P\r\n",
+         {"D", "S", "A", "P"}},
+        {"KEITAI.Count=2\r\nKEITAI.0=D\r\nKEITAI.1=S\r\n", {"D", "S"}},
+    };
+    for (const auto& [section, shown] : rows) {
+        WriteBytes(SettingsPath(), "[MAKER]\r\n" + section);
+        Start();
+        EXPECT_EQ(form->CaraiaGroup1->Items(), shown) << section;
     }
 }
 

@@ -68,7 +68,8 @@ TEST_F(Startup, FirstStartGivesEveryDefault) {
     EXPECT_EQ(form->MailMax(), 15);
     EXPECT_EQ(form->mContEdit->value(), 15);
     EXPECT_EQ(form->CaraiaGroup1->ItemIndex(), 0);
-    EXPECT_EQ(form->CaraiaGroup1->Items(), (QStringList{"Docomo", "Softbank", "AU"}));
+    EXPECT_EQ(form->CaraiaGroup1->Items(),
+              (QStringList{"Docomo", "Softbank", "AU", "スマートフォン"}));
     EXPECT_EQ(form->SubjectGroup1->ItemIndex(), 0);
     EXPECT_FALSE(form->MemoCheck1->isChecked()); // designed checked, read as unchecked
     EXPECT_FALSE(form->ClipBtn1->isEnabled());
@@ -187,8 +188,8 @@ TEST_F(Startup, SettingsFileFromWindowsIsReadAsItStands) {
     EXPECT_EQ(ListItems(form->ListBox2), QStringList{"お世話になります。"});
     EXPECT_EQ(form->CaraiaGroup1->Items(),
               (QStringList{"ドコモ", "ソフトバンク", "au", "ウィルコム"}));
-    // The index was applied while only three buttons existed.
-    EXPECT_EQ(form->CaraiaGroup1->ItemIndex(), 2);
+    // The fourth name is the user's own; its index is the smartphone target's.
+    EXPECT_EQ(form->CaraiaGroup1->ItemIndex(), 3);
     EXPECT_EQ(ComboItems(form->MailComb1), (QStringList{"x@y.jp", "z@w.jp", "stale@old.jp"}));
     EXPECT_EQ(form->MailMax(), 20);
     EXPECT_EQ(form->SubjectGroup1->ItemIndex(), 1);
@@ -206,12 +207,12 @@ TEST_F(Startup, SettingsFileFromWindowsIsReadAsItStands) {
     EXPECT_NE(written.find(ShiftJis("KEITAI.3=ウィルコム\r\n")), std::string::npos);
 }
 
-TEST_F(Startup, CarrierListWithNoNameFallsBackToTheThreeCarriers) {
+TEST_F(Startup, CarrierListWithNoNameFallsBackToTheDefaultCarriers) {
     const QStringList defaults = [this] {
         Start();
         return form->CaraiaGroup1->Items();
     }();
-    ASSERT_EQ(defaults.size(), 3);
+    ASSERT_EQ(defaults.size(), 4);
     for (const char* keitai :
          {"KEITAI.Count=0\r\n", "KEITAI.Count=2\r\nKEITAI.0=\r\nKEITAI.1= \r\n"}) {
         SCOPED_TRACE(keitai);
@@ -220,7 +221,7 @@ TEST_F(Startup, CarrierListWithNoNameFallsBackToTheThreeCarriers) {
         EXPECT_EQ(form->CaraiaGroup1->Items(), defaults);
         EXPECT_EQ(form->CaraiaGroup1->ItemIndex(), 1);
         CloseWindow();
-        EXPECT_NE(ReadBytes(SettingsPath()).find("KEITAI.Count=3"), std::string::npos);
+        EXPECT_NE(ReadBytes(SettingsPath()).find("KEITAI.Count=4"), std::string::npos);
     }
 }
 
