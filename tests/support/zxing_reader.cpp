@@ -25,6 +25,7 @@ TZxingResult Convert(const ZXing::Result& r) {
     }
     const auto& bytes = r.bytes();
     out.Bytes.assign(bytes.begin(), bytes.end());
+    out.Text = r.text();
     out.SequenceIndex = r.sequenceIndex();
     out.SequenceSize = r.sequenceSize();
     out.SequenceId = r.sequenceId();
@@ -47,6 +48,18 @@ std::vector<TZxingResult> ZxingReadAll(const std::uint8_t* pixels, int width, in
                                        int rowStride) {
     std::vector<TZxingResult> out;
     for (const auto& r : ZXing::ReadBarcodes(View(pixels, width, height, rowStride), Hints(false)))
+        out.push_back(Convert(r));
+    return out;
+}
+
+std::vector<TZxingResult> ZxingReadSets(const TGreyImage& image) {
+    const auto view = View(image.Pixels.data(), image.Width, image.Height, image.Width);
+    const ZXing::Results all = ZXing::ReadBarcodes(view, Hints(false));
+    // The merge hands back the linked sets only; a symbol of its own stays as read.
+    std::vector<TZxingResult> out;
+    for (const auto& r : all)
+        if (!r.isPartOfSequence()) out.push_back(Convert(r));
+    for (const auto& r : ZXing::MergeStructuredAppendSequences(all))
         out.push_back(Convert(r));
     return out;
 }
