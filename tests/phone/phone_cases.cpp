@@ -503,9 +503,8 @@ bool TTally::Check(TKind kind, int target, int index, const TTyped& typed, const
         ADD_FAILURE() << where << ": " << phone.Error;
         return false;
     }
-    const auto cpp = test_support::ZxingReadAll(picture.Pixels.data(), picture.Width,
-                                                picture.Height, picture.Width);
-    CheckSymbols(where, phone, cpp, symbols);
+    const test_support::TZxingSets cpp = test_support::ZxingReadSets(picture);
+    CheckSymbols(where, phone, cpp.Symbols, symbols);
     if (phone.Results.empty()) return true;
     const test_support::TPhoneResult& result = phone.Results.front();
 
@@ -536,8 +535,7 @@ bool TTally::Check(TKind kind, int target, int index, const TTyped& typed, const
         if (!first) continue;
         first = false;
         ++count.CppTexts;
-        const auto sets = test_support::ZxingReadSets(picture);
-        const std::string cppText = sets.size() == 1 ? sets.front().Text : "(not one set)";
+        const std::string cppText = cpp.Sets.size() == 1 ? cpp.Sets.front().Text : "(not one set)";
         if (cppText != meant) {
             ++count.CppMismatches;
             if (count.CppDifferences.size() < kDifferencesShown) {

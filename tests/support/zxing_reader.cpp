@@ -52,15 +52,17 @@ std::vector<TZxingResult> ZxingReadAll(const std::uint8_t* pixels, int width, in
     return out;
 }
 
-std::vector<TZxingResult> ZxingReadSets(const TGreyImage& image) {
+TZxingSets ZxingReadSets(const TGreyImage& image) {
     const auto view = View(image.Pixels.data(), image.Width, image.Height, image.Width);
     const ZXing::Results all = ZXing::ReadBarcodes(view, Hints(false));
+    TZxingSets out;
     // The merge hands back the linked sets only; a symbol of its own stays as read.
-    std::vector<TZxingResult> out;
-    for (const auto& r : all)
-        if (!r.isPartOfSequence()) out.push_back(Convert(r));
+    for (const auto& r : all) {
+        out.Symbols.push_back(Convert(r));
+        if (!r.isPartOfSequence()) out.Sets.push_back(out.Symbols.back());
+    }
     for (const auto& r : ZXing::MergeStructuredAppendSequences(all))
-        out.push_back(Convert(r));
+        out.Sets.push_back(Convert(r));
     return out;
 }
 

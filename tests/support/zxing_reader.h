@@ -30,10 +30,15 @@ struct TZxingResult {
 // (rowStride bytes per row, 0 = width).
 std::vector<TZxingResult> ZxingReadAll(const std::uint8_t* pixels, int width, int height,
                                        int rowStride = 0);
-// As ZxingReadAll, with each structured-append set merged as zxing-cpp merges one
-// (MergeStructuredAppendSequences: one result, its text decoded over the whole set);
-// a symbol that is not linked comes first, as it was read.
-std::vector<TZxingResult> ZxingReadSets(const TGreyImage& image);
+// Every symbol as ZxingReadAll gives them, and the same reading with each
+// structured-append set merged as zxing-cpp merges one (MergeStructuredAppendSequences:
+// one result, its text decoded over the whole set); a symbol that is not linked comes
+// first in Sets, as it was read.
+struct TZxingSets {
+    std::vector<TZxingResult> Symbols;
+    std::vector<TZxingResult> Sets;
+};
+TZxingSets ZxingReadSets(const TGreyImage& image);
 // The first symbol found, or a result with Valid false. pure says the picture holds one
 // perfectly aligned symbol and nothing else (faster; reads the exact module grid).
 TZxingResult ZxingRead(const std::uint8_t* pixels, int width, int height, int rowStride = 0,
