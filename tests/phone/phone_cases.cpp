@@ -552,7 +552,7 @@ void TTally::Report() const {
     char line[256];
     out << "\nWhat a phone shows of " << path_ << "'s codes: " << CasesPerTarget()
         << " cases per kind and carrier, VAROKU_PHONE_SEED=" << BaseSeed() << "\n";
-    std::snprintf(line, sizeof line, "%-9s %-11s %-7s %5s %8s %6s %6s %7s  %-15s  %s\n", "kind",
+    std::snprintf(line, sizeof line, "%-9s %-11s %-7s %5s %8s %6s %6s %7s  %-18s  %s\n", "kind",
                   "carrier", "view", "cases", "too long", "fields", "exact", "%", "zxing-cpp text",
                   "ZXing's types");
     out << line;
@@ -578,7 +578,7 @@ void TTally::Report() const {
         const std::string cpp = c.CppTexts == 0 ? ""
                                                 : std::to_string(c.CppMismatches) + " of " +
                                                       std::to_string(c.CppTexts) + " differ";
-        std::snprintf(line, sizeof line, "%-9s %-11s %-7s %5d %8d %6d %6d %6.1f%%  %-15s  %s%s\n",
+        std::snprintf(line, sizeof line, "%-9s %-11s %-7s %5d %8d %6d %6d %6.1f%%  %-18s  %s%s\n",
                       kKindNames[row.Kind], kTargets[row.Target].Name,
                       row.View == Parsed ? "parsed" : "lines", c.Cases, c.Refused, c.Fields,
                       c.Exact, c.Fields ? 100.0 * c.Exact / c.Fields : 0.0, cpp.c_str(),
