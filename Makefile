@@ -21,7 +21,7 @@ DESTDIR ?=
 empty :=
 space := $(empty) $(empty)
 
-.PHONY: all deps configure build run test format-check test-asan soak soak-window fuzz fuzz-build bench bench-cli bench-lists clean \
+.PHONY: all deps configure build run test format-check test-asan soak soak-window phones fuzz fuzz-build bench bench-cli bench-lists clean \
         install uninstall package package-check
 
 all: build
@@ -69,6 +69,11 @@ soak: build
 soak-window: build
 	@VAROKU_MONKEY_ACTIONS=$(or $(VAROKU_MONKEY_ACTIONS),100000) QT_QPA_PLATFORM=offscreen \
 	    $(BUILD)/tests/window/test_window --gtest_filter='Monkey.*'
+
+# 2,000 random cases per payload kind and carrier read back as phones read them (make test: 24).
+phones: build
+	@VAROKU_PHONE_CASES=$(or $(VAROKU_PHONE_CASES),2000) QT_QPA_PLATFORM=offscreen \
+	    $(BUILD)/tests/phone/test_phone
 
 fuzz-build: deps
 	@CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz \

@@ -25,6 +25,7 @@ TZxingResult Convert(const ZXing::Result& r) {
     }
     const auto& bytes = r.bytes();
     out.Bytes.assign(bytes.begin(), bytes.end());
+    out.Text = r.text();
     out.SequenceIndex = r.sequenceIndex();
     out.SequenceSize = r.sequenceSize();
     out.SequenceId = r.sequenceId();
@@ -48,6 +49,20 @@ std::vector<TZxingResult> ZxingReadAll(const std::uint8_t* pixels, int width, in
     std::vector<TZxingResult> out;
     for (const auto& r : ZXing::ReadBarcodes(View(pixels, width, height, rowStride), Hints(false)))
         out.push_back(Convert(r));
+    return out;
+}
+
+TZxingSets ZxingReadSets(const TGreyImage& image) {
+    const auto view = View(image.Pixels.data(), image.Width, image.Height, image.Width);
+    const ZXing::Results all = ZXing::ReadBarcodes(view, Hints(false));
+    TZxingSets out;
+    // The merge hands back the linked sets only; a symbol of its own stays as read.
+    for (const auto& r : all) {
+        out.Symbols.push_back(Convert(r));
+        if (!r.isPartOfSequence()) out.Sets.push_back(out.Symbols.back());
+    }
+    for (const auto& r : ZXing::MergeStructuredAppendSequences(all))
+        out.Sets.push_back(Convert(r));
     return out;
 }
 

@@ -14,6 +14,7 @@ namespace test_support {
 struct TZxingResult {
     bool Valid = false;
     std::string Bytes;      // the symbol's data bytes, no character set conversion
+    std::string Text;       // UTF-8 as zxing-cpp presents them: by ECI, else its own guess
     int SequenceIndex = -1; // structured append: 0-based position, -1 when not linked
     int SequenceSize = -1;  // structured append: number of symbols, -1 when not linked
     std::string SequenceId; // structured append: the parity in decimal
@@ -29,6 +30,15 @@ struct TZxingResult {
 // (rowStride bytes per row, 0 = width).
 std::vector<TZxingResult> ZxingReadAll(const std::uint8_t* pixels, int width, int height,
                                        int rowStride = 0);
+// Every symbol as ZxingReadAll gives them, and the same reading with each
+// structured-append set merged as zxing-cpp merges one (MergeStructuredAppendSequences:
+// one result, its text decoded over the whole set); a symbol that is not linked comes
+// first in Sets, as it was read.
+struct TZxingSets {
+    std::vector<TZxingResult> Symbols;
+    std::vector<TZxingResult> Sets;
+};
+TZxingSets ZxingReadSets(const TGreyImage& image);
 // The first symbol found, or a result with Valid false. pure says the picture holds one
 // perfectly aligned symbol and nothing else (faster; reads the exact module grid).
 TZxingResult ZxingRead(const std::uint8_t* pixels, int width, int height, int rowStride = 0,
