@@ -185,17 +185,28 @@ TEncodeContext Context(const TQRVersionInfo& version, int eclevel, TQRMode mode,
 
 } // namespace
 
+int TQRSymbolEngine::DivisionEci() const {
+    if (eci_ != kEciAuto || mode_ != qrConnect) return eci_;
+    // Readers that join a linked set decode it with one character set: when any symbol
+    // needs Shift-JIS announced, every symbol announces it.
+    TEncodeContext ctx;
+    ctx.Eci = kEciAuto;
+    for (int s = 1; s <= count_; ++s)
+        if (EciFor(Slice(s), ctx, emode_) != kEciNone) return kEciShiftJis;
+    return kEciNone;
+}
+
 int TQRSymbolEngine::EncodeAuto() {
     TBitStream bs{dataCodewords_};
     const auto ctx =
-        Context(versions_[version_], eclevel_, mode_, count_, parity_, symbolNumber_, eci_);
+        Context(versions_[version_], eclevel_, mode_, count_, parity_, symbolNumber_, DivisionEci());
     return qr::engine::EncodeAuto(std::span(symbolInput_).first(symbolLength_), ctx, bs, emodeR_);
 }
 
 int TQRSymbolEngine::EncodeFixed() {
     TBitStream bs{dataCodewords_};
     const auto ctx =
-        Context(versions_[version_], eclevel_, mode_, count_, parity_, symbolNumber_, eci_);
+        Context(versions_[version_], eclevel_, mode_, count_, parity_, symbolNumber_, DivisionEci());
     return qr::engine::EncodeFixed(std::span(symbolInput_).first(symbolLength_), ctx, emode_, bs);
 }
 

@@ -158,6 +158,9 @@ private:
     bool LoadSymbol(std::span<const std::uint8_t> bytes, int s);
     int EncodeAuto();
     int EncodeFixed();
+    // The ECI the symbols of this division carry: Eci, but under kEciAuto in connect
+    // mode one choice for the whole set.
+    int DivisionEci() const;
     void MakeErrorCorrection();
     void InterleaveCodewords();
     void PutFunctionPatterns();

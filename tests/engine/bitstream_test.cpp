@@ -375,6 +375,24 @@ TEST(Encoding, EciHeaderFollowsTheStructuredAppendHeader) {
         }
         EXPECT_EQ(modes, r.modes) << r.text << " eci " << r.eci;
     }
+    // A linked set announces Shift-JIS in every symbol when one needs it: readers join
+    // the set and decode it with one character set.
+    TQRSymbolEngine set;
+    set.SetEci(kEciAuto);
+    set.SetMode(qrConnect);
+    set.SetCount(2);
+    set.SetVersion(5);
+    set.SetCode(Hiragana3() + Hiragana3() + halfKana + "ab");
+    set.DivideInput();
+    set.CheckDivision();
+    ASSERT_EQ(set.Slice(1).size(), 8u); // four Kanji, nothing for byte mode
+    for (int s = 1; s <= 2; ++s) {
+        ASSERT_EQ(set.BuildSymbol(s), brBuilt);
+        TBitReader bits(Steps(set).DataCodewordBuffer());
+        bits.Read(20);
+        EXPECT_EQ(bits.Read(4), 7) << "symbol " << s;
+        EXPECT_EQ(bits.Read(8), 20) << "symbol " << s;
+    }
     // Out of range designators are refused and change nothing.
     TQRSymbolEngine e;
     for (const int bad : {-3, 1000000})

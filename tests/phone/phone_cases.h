@@ -19,7 +19,7 @@ inline constexpr const char* kKindNames[] = {"mail", "card", "bookmark"};
 struct TTarget {
     const char* Name;
     const char* CliName;
-    bool Utf8;           // the code carries UTF-8 rather than Shift-JIS
+    bool Utf8;           // the code may carry UTF-8 rather than Shift-JIS
     bool BeyondShiftJis; // fields may hold characters Shift-JIS has not (emoji, 𠮷)
 };
 inline constexpr TTarget kTargets[] = {
