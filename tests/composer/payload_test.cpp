@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "composer/shift_jis_text.h"
 #include "composer_test_util.h"
+#include "qr/engine/symbol_plan.h"
 
 namespace {
 
@@ -250,6 +253,40 @@ TEST(Payload, CountComesFromThePayloadAsWritten) {
     fields.Body = std::string(140, ';'); // 140 characters, 280 once escaped
     fields.Address = "a@b.c";
     EXPECT_EQ(composer::MessagePayload(fields, composer::crDocomo).Count, 3);
+}
+
+// A camera joins no linked symbols: the smartphone's mail stays one symbol up to the
+// window's 600 characters, even in the costliest mix (Kanji cut by half-width kana).
+TEST(Payload, SmartphoneMessagesUpTo600CharactersAreOneSymbol) {
+    for (const int characters : {150, 300, 450, 600}) {
+        composer::TMessageFields fields;
+        fields.Address = "taro.yamada@example.jp";
+        fields.Subject = ShiftJis("ご案内");
+        for (int i = 0; fields.Body.size() < static_cast<size_t>(characters) * 3 / 2; ++i)
+            fields.Body += i % 2 ? ShiftJis("会議") : "\xB6;"; // ｶ and an escaped ";"
+        const std::string payload =
+            composer::MessagePayload(fields, composer::crSmartphone).Payload;
+        auto engine = std::make_unique<qr::engine::TQRSymbolEngine>();
+        engine->SetEci(composer::PayloadEci(false));
+        engine->SetCode(payload);
+        const qr::engine::TQRPlan plan = qr::engine::PlanSmallestSymbols(*engine);
+        EXPECT_TRUE(plan.Fits);
+        EXPECT_EQ(plan.Count, 1) << characters << " characters";
+        // The smallest: one version less does not hold it at that level.
+        engine->SetMode(qr::engine::qrSingle);
+        engine->SetVersion(plan.Version - 1);
+        engine->DivideInput();
+        if (plan.Version > 1) {
+            EXPECT_NE(engine->BuildSymbol(1), qr::engine::brBuilt);
+        }
+    }
+    // Past version 40's capacity the text is linked, the fewest symbols first.
+    auto engine = std::make_unique<qr::engine::TQRSymbolEngine>();
+    engine->SetCode(std::string(3000, 'x'));
+    const qr::engine::TQRPlan plan = qr::engine::PlanSmallestSymbols(*engine);
+    EXPECT_EQ(plan.Count, 2);
+    EXPECT_EQ(plan.Mode, qr::engine::qrConnect);
+    EXPECT_EQ(plan.Eclevel, qr::engine::ecL);
 }
 
 } // namespace
