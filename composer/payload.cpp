@@ -241,12 +241,20 @@ bool CardProblemEmptiesField(TCardProblem problem) {
 
 std::string CardPayload(const TCardFields& card, int carrier) {
     const auto field = [&](std::string_view value) { return MeCardField(value, card.Utf8); };
+    // The name's comma is the format's own "family,given" separator, and readers reorder
+    // the name at any comma, escaped or not: one typed in a name goes as "，".
+    const auto name = [&](std::string_view value) {
+        std::string wide;
+        for (const char c : value)
+            wide += c == ',' ? (card.Utf8 ? "\xEF\xBC\x8C" : "\x81\x43") : std::string(1, c);
+        return field(wide);
+    };
     switch (carrier) {
     case crDocomo:
     case crSmartphone: {
         const std::string memo =
             carrier == crDocomo ? WithoutLineBreaks(card.Memo, card.Utf8) : card.Memo;
-        return Concat({"MECARD:N:", field(card.FamilyName), " ", field(card.GivenName),
+        return Concat({"MECARD:N:", name(card.FamilyName), " ", name(card.GivenName),
                        ";SOUND:", field(card.FamilyKana), " ", field(card.GivenKana),
                        ";TEL:", field(card.Tel1), ";TEL:", field(card.Tel2),
                        ";EMAIL:", field(card.Mail1), ";EMAIL:", field(card.Mail2),

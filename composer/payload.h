@@ -103,7 +103,8 @@ inline constexpr const char* kCardProblemCaption = "入力エラー";
 // Whether the window empties the failing field after the refusal.
 bool CardProblemEmptiesField(TCardProblem problem);
 
-// Docomo: "MECARD:..." ending ";;", the fields escaped, the memo as "NOTE:" with its
+// Docomo: "MECARD:..." ending ";;", the fields escaped (a comma in a name made "，"),
+// the memo as "NOTE:" with its
 // line breaks removed (left out when empty); smartphone: the same MECARD with the memo's
 // line breaks kept; Softbank and AU: "MEMORY:..." lines ending CR LF; any other
 // carrier: empty.

@@ -96,6 +96,14 @@ TEST(Payload, DocomoCard) {
                   ShiftJis("一行目二行目") + ";;");
     EXPECT_EQ(composer::CardPayload({}, composer::crDocomo),
               "MECARD:N: ;SOUND: ;TEL:;TEL:;EMAIL:;EMAIL:;;");
+    // Readers reorder a name at any comma: one typed in a name goes full width.
+    composer::TCardFields named;
+    named.FamilyName = "O,Brien;";
+    EXPECT_EQ(composer::CardPayload(named, composer::crDocomo).substr(0, 21),
+              "MECARD:N:O" + ShiftJis("，") + "Brien\\; ;");
+    named.Utf8 = true;
+    EXPECT_EQ(composer::CardPayload(named, composer::crSmartphone).substr(0, 22),
+              "MECARD:N:O，Brien\\; ;");
     // The smartphone's card keeps the memo's line breaks.
     EXPECT_EQ(composer::CardPayload(SampleCard(), composer::crSmartphone),
               "MECARD:N:" + ShiftJis("山田") + " " + ShiftJis("太郎") + tail + ShiftJis("一行目") +

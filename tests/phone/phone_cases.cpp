@@ -65,6 +65,9 @@ struct TRow {
     bool MustBeExact;
     // The code is the same whatever the carrier (varoku-qr may take no --carrier).
     bool CarrierFree = false;
+    // MECARD's name: a comma is the format's "family,given" separator and readers reorder
+    // the name at it, so the program sends a typed one as "，".
+    bool WideNameComma = false;
 };
 
 const std::vector<TFieldRule> kMailFields = {
@@ -101,12 +104,12 @@ const std::vector<TRow> kRows = {
     {kdMail, 2, Parsed, Removed, HalfWidth, kMailFields, false},
     {kdMail, 2, Lines, Removed, HalfWidth, kMailLines, true},
     {kdMail, 3, Parsed, Kept, Katakana, kMailFields, true},
-    {kdCard, 0, Parsed, Removed, HalfWidth, kCardFields, true},
+    {kdCard, 0, Parsed, Removed, HalfWidth, kCardFields, true, false, true},
     {kdCard, 1, Parsed, Removed, HalfWidth, kCardFields, false},
     {kdCard, 1, Lines, Removed, HalfWidth, kCardLines, true},
     {kdCard, 2, Parsed, Removed, HalfWidth, kCardFields, false},
     {kdCard, 2, Lines, Removed, HalfWidth, kCardLines, true},
-    {kdCard, 3, Parsed, Kept, Katakana, kCardFields, true},
+    {kdCard, 3, Parsed, Kept, Katakana, kCardFields, true, false, true},
     {kdBookmark, 0, Parsed, Removed, HalfWidth, kBookmarkFields, true, true},
     {kdBookmark, 1, Parsed, Removed, HalfWidth, kBookmarkFields, true, true},
     {kdBookmark, 2, Parsed, Removed, HalfWidth, kBookmarkFields, true, true},
@@ -320,7 +323,8 @@ std::vector<std::string> Expected(const TRow& row, TValue value, const TTyped& t
     case TValue::Body:
         return {breaks(t.Body)};
     case TValue::Names:
-        return {t.Family + " " + t.Given};
+        return {row.WideNameComma ? Replaced(t.Family + " " + t.Given, ",", "，")
+                                  : t.Family + " " + t.Given};
     case TValue::Reading:
         return {reading(t.FamilyKana) + " " + reading(t.GivenKana)};
     case TValue::Phones:
