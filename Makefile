@@ -21,7 +21,7 @@ DESTDIR ?=
 empty :=
 space := $(empty) $(empty)
 
-.PHONY: all deps configure build run test format-check test-asan soak soak-window phones fuzz fuzz-build bench bench-cli bench-lists clean \
+.PHONY: all deps configure build run test check-all format-check test-asan soak soak-window phones fuzz fuzz-build bench bench-cli bench-lists clean \
         install uninstall package package-check
 
 all: build
@@ -30,7 +30,7 @@ deps:
 	@scripts/install-deps
 
 configure: deps
-	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVAROKU_WERROR=ON >/dev/null
 
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
@@ -43,13 +43,19 @@ format-check: deps
 	@find . -path './build*' -prune -o -path './.git' -prune -o \( -name '*.cpp' -o -name '*.h' \) \
 	    -print | xargs clang-format-14 --dry-run -Werror
 
+# The developer's loop: the format, the build and every test with their short stress
+# forms. CI runs this and then check-all.
 test: format-check build
 	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) --timeout 900
+
+# What CI adds after `make test`: the tests again under the sanitizers and a short run
+# of every fuzz program.
+check-all: deps
 	@$(MAKE) --no-print-directory test-asan
 	@$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=$(FUZZ_TEST_SECONDS)
 
 test-asan: deps
-	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVAROKU_SANITIZE=ON \
+	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVAROKU_SANITIZE=ON -DVAROKU_WERROR=ON \
 	    "-DVAROKU_TEST_DIRS=$(subst $(space),;,$(strip $(ASAN_TESTS)))" >/dev/null
 	@cmake --build $(ASAN_BUILD) -j $(JOBS) \
 	    --target $(if $(filter install,$(ASAN_TESTS)),all,$(addprefix test_,$(ASAN_TESTS)))
@@ -77,7 +83,7 @@ phones: build
 
 fuzz-build: deps
 	@CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz \
-	    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVAROKU_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
+	    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVAROKU_FUZZ=ON -DVAROKU_WERROR=ON -DBUILD_TESTING=OFF >/dev/null
 	@cmake --build build-fuzz -j $(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
 
 fuzz: fuzz-build
