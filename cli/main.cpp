@@ -66,6 +66,9 @@ int Run(const std::vector<std::string>& args) {
             if (!text.Error.empty()) return Fail(cli::kExitUsage, text.Error);
         }
         code = std::move(text.Bytes);
+        if (code.empty() && !options.AllowEmpty)
+            return Fail(cli::kExitUsage, "the text is empty: nothing to encode (--allow-empty "
+                                         "makes an empty symbol)");
     } else {
         std::string error;
         const cli::TDrawEntries* entries = cli::DrawLibrary(error);

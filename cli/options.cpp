@@ -55,6 +55,7 @@ enum class TOpt {
     Title,
     Url,
     ProgramVersion,
+    AllowEmpty,
     Help
 };
 
@@ -125,6 +126,7 @@ constexpr TOptionInfo kOptions[] = {
     {"title", 0, true, TOpt::Title, kBookmark},
     {"url", 0, true, TOpt::Url, kBookmark},
     {"jobs", 'j', true, TOpt::Jobs, kBatch},
+    {"allow-empty", 0, false, TOpt::AllowEmpty, kText},
     {"program-version", 'V', false, TOpt::ProgramVersion, kAll},
     {"help", 'h', false, TOpt::Help, kAll},
 };
@@ -333,6 +335,9 @@ std::string Apply(TCliOptions& o, const TOptionInfo& option, const std::string& 
         d.Numbering = v;
         return {};
     }
+    case TOpt::AllowEmpty:
+        o.AllowEmpty = true;
+        return {};
     case TOpt::Invert:
         d.Invert = true;
         return {};
@@ -517,6 +522,10 @@ TParseResult ParseArguments(const std::vector<std::string>& args) {
         if (option->TakesValue && !value) {
             if (i + 1 >= args.size()) {
                 r.Error = shown + " needs a value";
+                // qrencode's -V and other tools' --version print the program's version.
+                if (option->Id == TOpt::Version)
+                    r.Error += " (the symbol version 1..40 or auto); the program's own version "
+                               "is -V, --program-version";
                 return r;
             }
             value = args[++i];
@@ -652,6 +661,8 @@ Symbols:
                          utf8 (default): convert the text to Shift-JIS (code page
                          932); sjis: take its bytes as they are
   -r, --read-from FILE   read the text from FILE
+      --allow-empty      make a symbol of an empty text (refused otherwise, as a
+                         code of nothing is most likely a mistake)
 
 Pictures:
   -t, --type pbm|png|svg|pdf|utf8|pbm-text

@@ -87,6 +87,7 @@ struct TCliOptions {
     std::string ReadPath;   // -r: the text comes from this file
     bool Help = false;
     bool ProgramVersion = false;
+    bool AllowEmpty = false; // an empty TEXT makes an empty symbol instead of a refusal
     bool PrintPayload = false;
     TPayloadFields Fields;
     // The text operands; none (or a lone "-") means standard input.

@@ -241,6 +241,7 @@ void TExIniFile::Reload() {
     index_.clear();
     caseSensitive_ = false;
     unreadable_ = false;
+    byteOrderMark_ = false;
     path_.clear();
     if (fileName_.isEmpty()) {
         return;
@@ -263,8 +264,14 @@ void TExIniFile::Reload() {
         unreadable_ = true;
         return;
     }
-    sections_ = ini_detail::ParseIni(
-        std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+    std::string_view text(bytes.constData(), static_cast<size_t>(bytes.size()));
+    // An editor's UTF-8 mark would otherwise glue itself to the first section's name.
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (text.starts_with(kByteOrderMark)) {
+        byteOrderMark_ = true;
+        text.remove_prefix(kByteOrderMark.size());
+    }
+    sections_ = ini_detail::ParseIni(text);
     BuildIndex();
 }
 
@@ -451,7 +458,8 @@ void TExIniFile::Flush() {
     }
     // Written beside the old file and renamed over it: a write that fails half-way
     // must not cost the user every setting.
-    SaveFileAtomically(path_, ini_detail::SerializeIni(sections_));
+    SaveFileAtomically(path_, (byteOrderMark_ ? "\xEF\xBB\xBF" : "") +
+                                  ini_detail::SerializeIni(sections_));
 }
 
 } // namespace composer

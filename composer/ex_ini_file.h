@@ -130,7 +130,8 @@ private:
     TFence fence_ = fcNone;
     bool caseSensitive_ = false;
     bool autoUpdate_ = true;
-    bool unreadable_ = false; // the file exists but could not be read: never overwrite it
+    bool unreadable_ = false;    // the file exists but could not be read: never overwrite it
+    bool byteOrderMark_ = false; // saved by an editor with a UTF-8 mark: written back so
     std::vector<Section> sections_;
     std::vector<KeyIndex> index_; // one per section
 };

@@ -12,21 +12,16 @@ namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
 
-bool StartsWithHttpsAnyCase(std::string_view url) {
-    constexpr std::string_view https = "https://";
-    if (url.size() < https.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < https.size(); ++i) {
-        char c = url[i];
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-        if (c != https[i]) {
-            return false;
-        }
-    }
-    return true;
+// "scheme://" at the start, the scheme a letter and then letters, digits, "+", "-" or
+// "." in any case (HTTP://, https://, ftp://): the address needs nothing put before it.
+bool StartsWithScheme(std::string_view url) {
+    const auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    if (url.empty() || !letter(url[0])) return false;
+    size_t i = 1;
+    while (i < url.size() && (letter(url[i]) || (url[i] >= '0' && url[i] <= '9') || url[i] == '+' ||
+                              url[i] == '-' || url[i] == '.'))
+        ++i;
+    return url.substr(i).starts_with("://");
 }
 
 std::string Concat(std::initializer_list<std::string_view> parts) {
@@ -139,8 +134,8 @@ int SymbolCountFor(int characters) {
 }
 
 std::string BookmarkUrl(std::string_view url) {
-    // A secure address used to get "http://" glued in front of its own scheme.
-    if (url.find("http://") != std::string_view::npos || StartsWithHttpsAnyCase(url)) {
+    // An address with its own scheme used to get "http://" glued in front of it.
+    if (url.find("http://") != std::string_view::npos || StartsWithScheme(url)) {
         return std::string(url);
     }
     return Concat({"http://", url});

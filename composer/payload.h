@@ -41,7 +41,8 @@ int SymbolCountFor(int characters);
 // --- bookmark ---
 
 // The address as the bookmark keeps it: one that contains "http://" anywhere or starts
-// with "https://" (any letter case) stays; any other gets "http://" in front. The
+// with a scheme and "://" (any letter case: HTTP://, https://, ftp://) stays; any other
+// gets "http://" in front. The
 // window writes the result back into its address field.
 std::string BookmarkUrl(std::string_view url);
 

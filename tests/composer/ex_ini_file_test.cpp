@@ -158,6 +158,18 @@ TEST_F(ExIniFile, LineEndingsAndTrimming) {
     EXPECT_EQ(sections[2].Lines, (std::vector<std::string>{"z"}));
 }
 
+// A file saved by an editor that puts a UTF-8 mark first: the first section still reads,
+// and the mark goes back where it was.
+TEST_F(ExIniFile, ByteOrderMarkIsNoPartOfTheFirstSection) {
+    TExIniFile ini;
+    Open(ini, "\xEF\xBB\xBF[CONFIG]\r\nCARRIER=2\r\n");
+    EXPECT_EQ(ini.ReadInteger("CONFIG", "CARRIER", 0), 2);
+    ini.SetAutoUpdate(true);
+    ini.WriteInteger("CONFIG", "CARRIER", 1);
+    ini.Flush();
+    EXPECT_EQ(ReadAll(path), "\xEF\xBB\xBF[CONFIG]\r\nCARRIER=1\r\n\r\n");
+}
+
 // The trail byte of a two-byte character is no letter: ア (0x83 0x41) and ヂ (0x83 0x61)
 // differ only in a byte that case folding would wrongly make equal.
 TEST_F(ExIniFile, NamesMatchWithoutCaseButTwoByteCharactersExactly) {

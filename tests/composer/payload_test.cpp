@@ -31,10 +31,14 @@ TEST(Payload, BookmarkUrl) {
         {"https://example.jp", "https://example.jp"},
         {"HTTPS://example.jp", "HTTPS://example.jp"},
         {"Https://example.jp", "Https://example.jp"},
-        {"HTTP://example.jp", "http://HTTP://example.jp"}, // the "http://" test is exact
+        {"HTTP://example.jp", "HTTP://example.jp"},
         {" https://example.jp", "http:// https://example.jp"},
         {"https:/example.jp", "http://https:/example.jp"},
-        {"ftp://example.jp", "http://ftp://example.jp"},
+        {"ftp://example.jp", "ftp://example.jp"},
+        {"svn+ssh://example.jp", "svn+ssh://example.jp"},
+        {"1http://x", "1http://x"}, // contains "http://"
+        {"a b://example.jp", "http://a b://example.jp"},
+        {"example.jp:8080/", "http://example.jp:8080/"},
     };
     for (const auto& [url, expected] : rows) {
         EXPECT_EQ(composer::BookmarkUrl(url), expected) << url;
