@@ -13,6 +13,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <string>
+#include <string_view>
 
 namespace composer {
 namespace {
@@ -237,8 +239,32 @@ std::optional<TFileWriteResult> Settle(TUnnamedAttempt& a, const std::string& pa
         durability, TUnnamed::Never);
 }
 
+// The descriptor a path names when it is one of this process's own (/dev/stdout,
+// /dev/stderr, /dev/fd/N, /proc/self/fd/N), else -1. Resolving such a path would find
+// the file the shell opened (`>> log.txt`) and replace it, losing what it held.
+int OwnDescriptor(const std::string& path) {
+    int fd = -1;
+    if (path == "/dev/stdin") fd = 0;
+    if (path == "/dev/stdout") fd = 1;
+    if (path == "/dev/stderr") fd = 2;
+    for (const std::string_view prefix : {"/dev/fd/", "/proc/self/fd/"}) {
+        if (!path.starts_with(prefix) || path.size() == prefix.size()) continue;
+        const std::string_view digits = std::string_view(path).substr(prefix.size());
+        if (digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos)
+            return -1;
+        fd = std::stoi(std::string(digits));
+    }
+    return fd >= 0 && ::fcntl(fd, F_GETFD) != -1 ? fd : -1;
+}
+
 TFileWriteResult WriteFile(const std::string& path, const TFileFiller& fill, TFileWriteRule rule,
                            TFileDurability durability, TUnnamed unnamed) {
+    if (const int own = OwnDescriptor(path); own >= 0) {
+        // Written where the descriptor stands, as a shell's redirection has it: appended
+        // after ">>", into a pipe or socket as it comes.
+        int err = 0;
+        return fill(own, err) ? TFileWriteResult{true, {}} : Failure("write", path, err);
+    }
     if (unnamed == TUnnamed::First && !path.empty() && !path.ends_with('/')) {
         // Linking fails on any existing name, so links, devices and files in place
         // still get their own treatment below.

@@ -204,6 +204,20 @@ TEST(VarokuQr, OutputWritesThroughLinksAndDevices) {
     EXPECT_EQ(st.st_mode & 0777, 0600u);
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"link.pbm", "target.pbm"}));
 
+    // Our own descriptors are written through where they stand: the shell's ">>" file
+    // keeps what it held, and a pipe works.
+    const std::string hello = RunQr({"-t", "utf8", "hi"}).Out;
+    for (const char* own : {"/dev/stdout", "/dev/fd/1", "/proc/self/fd/1"}) {
+        EXPECT_EQ(RunQr({"-t", "utf8", "-o", own, "hi"}).Out, hello) << own;
+        const std::string log = dir.Path() + "/log.txt";
+        cli_test::WriteFile(log, "earlier lines\n");
+        const std::string command =
+            std::string(VAROKU_QR_PATH) + " -t utf8 -o " + own + " hi >> " + log;
+        ASSERT_EQ(std::system(command.c_str()), 0) << own;
+        EXPECT_EQ(cli_test::ReadFile(log), "earlier lines\n" + hello) << own;
+    }
+    ::unlink((dir.Path() + "/log.txt").c_str());
+
     if (::geteuid() != 0) GTEST_SKIP() << "devices need root";
     const std::string null = dir.Path() + "/null", full = dir.Path() + "/full";
     ASSERT_EQ(::mknod(null.c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);
