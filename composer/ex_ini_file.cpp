@@ -422,6 +422,25 @@ void TExIniFile::WriteStrings(std::string_view section, std::string_view key,
         itemKey += std::to_string(i);
         WriteValue(section, itemKey, source[i]);
     }
+    // Items beyond the count go: a user deleting a private address expects it gone.
+    itemKey.resize(stem);
+    if (const int target = FindSection(section); target >= 0) {
+        std::vector<std::string>& lines = sections_[static_cast<size_t>(target)].Lines;
+        const size_t before = lines.size();
+        std::erase_if(lines, [&](const std::string& line) {
+            const std::string_view name = std::string_view(line).substr(0, line.find('='));
+            if (name.size() <= stem || name.size() > stem + 9 || name.size() == line.size() ||
+                !SameName(name.substr(0, stem), itemKey))
+                return false;
+            const std::string_view digits = name.substr(stem);
+            // Only the names ReadStrings reads: no sign, no leading zero.
+            if (digits.find_first_not_of("0123456789") != std::string_view::npos ||
+                (digits.size() > 1 && digits[0] == '0'))
+                return false;
+            return std::stoul(std::string(digits)) >= source.size();
+        });
+        if (lines.size() != before) BuildIndex();
+    }
     Flush();
 }
 

@@ -198,15 +198,15 @@ int TQRSymbolEngine::DivisionEci() const {
 
 int TQRSymbolEngine::EncodeAuto() {
     TBitStream bs{dataCodewords_};
-    const auto ctx =
-        Context(versions_[version_], eclevel_, mode_, count_, parity_, symbolNumber_, DivisionEci());
+    const auto ctx = Context(versions_[version_], eclevel_, mode_, count_, parity_, symbolNumber_,
+                             DivisionEci());
     return qr::engine::EncodeAuto(std::span(symbolInput_).first(symbolLength_), ctx, bs, emodeR_);
 }
 
 int TQRSymbolEngine::EncodeFixed() {
     TBitStream bs{dataCodewords_};
-    const auto ctx =
-        Context(versions_[version_], eclevel_, mode_, count_, parity_, symbolNumber_, DivisionEci());
+    const auto ctx = Context(versions_[version_], eclevel_, mode_, count_, parity_, symbolNumber_,
+                             DivisionEci());
     return qr::engine::EncodeFixed(std::span(symbolInput_).first(symbolLength_), ctx, emode_, bs);
 }
 

@@ -269,20 +269,30 @@ TEST_F(ExIniFile, FirstWrittenFileHasTheClosingOrder) {
     EXPECT_EQ(again.ReadInteger("CONFIG", "NULLSUB", 0), 2);
 }
 
-TEST_F(ExIniFile, ShrinkingListKeepsStaleKeysButReadsTheCount) {
+// A deleted entry leaves the file: a user deleting a private address expects it gone.
+// Keys that only look alike stay.
+TEST_F(ExIniFile, ShrinkingListRemovesTheItemsBeyondTheCount) {
     TExIniFile ini;
-    ini.SetFileName(path);
+    Open(ini, "[member]\r\nname.7=old@example.jp\r\nNAME.X=keep\r\nNAMES.4=keep\r\n"
+              "NAME.04=keep\r\n[MAIL]\r\nNAME.4=other section\r\n");
     ini.WriteStrings("MEMBER", "NAME", {"a", "b", "c", "d", "e"});
     ini.WriteStrings("MEMBER", "NAME", {"x", "y", "z"});
     const std::string text = ReadAll(path);
     EXPECT_NE(text.find("NAME.Count=3\r\n"), std::string::npos);
-    EXPECT_NE(text.find("NAME.3=d\r\nNAME.4=e\r\n"), std::string::npos);
+    EXPECT_EQ(text.find("=d\r\n"), std::string::npos);
+    EXPECT_EQ(text.find("=e\r\n"), std::string::npos);
+    EXPECT_EQ(text.find("old@example.jp"), std::string::npos);
+    for (const char* kept : {"NAME.X=keep", "NAMES.4=keep", "NAME.04=keep", "NAME.4=other section"})
+        EXPECT_NE(text.find(kept), std::string::npos) << kept;
 
     TExIniFile again;
     again.SetFileName(path);
     std::vector<std::string> names{"old"};
     again.ReadStrings("MEMBER", "NAME", names);
     EXPECT_EQ(names, (std::vector<std::string>{"x", "y", "z"}));
+    ini.WriteStrings("MEMBER", "NAME", {"after"});
+    ini.ReadStrings("MEMBER", "NAME", names); // the index still finds the keys
+    EXPECT_EQ(names, std::vector<std::string>{"after"});
 }
 
 TEST_F(ExIniFile, ListDefaults) {
