@@ -224,10 +224,12 @@ void TMainForm1::Button1Click() {
     const int carrier = CaraiaGroup1->ItemIndex();
     switch (sPage2->currentIndex()) {
     case tabBookmark: {
-        if (RefuseCharactersWithoutShiftJis(
-                {{SiteEdit1, QStringLiteral("サイト名"), SiteEdit1->text()},
-                 {URLEdit1, QStringLiteral("URL"), URLEdit1->text()}}))
-            return;
+        // The smartphone's code carries the URL alone: only the URL decides its encoding.
+        std::vector<TFieldText> fields = {{URLEdit1, QStringLiteral("URL"), URLEdit1->text()}};
+        if (carrier != composer::crSmartphone)
+            fields.insert(fields.begin(),
+                          {SiteEdit1, QStringLiteral("サイト名"), SiteEdit1->text()});
+        if (RefuseCharactersWithoutShiftJis(fields)) return;
         const bool utf8 = utf8Fields_;
         const composer::TBookmarkResult bookmark =
             composer::ComposeBookmark(FieldBytes(SiteEdit1->text(), utf8, false),
