@@ -233,10 +233,9 @@ private:
     };
     // A refusal naming every character of the fields that phones cannot show in
     // Shift-JIS (none, or outside JIS X 0208); the first such field gets the caret. True
-    // when it refused. The smartphone target refuses none: utf8Fields_ then says that
-    // the fields go as UTF-8.
-    bool RefuseCharactersWithoutShiftJis(const std::vector<TFieldText>& fields);
-    bool utf8Fields_ = false;
+    // when it refused. The smartphone target refuses none: `utf8` then says whether the
+    // fields go as UTF-8.
+    bool RefuseCharactersWithoutShiftJis(const std::vector<TFieldText>& fields, bool& utf8);
     // Writes the payload into the QR code and draws it: for the smartphone target at the
     // smallest symbols that carry it, else at the composer's version and `count`.
     void DrawPayload(const std::string& payload, int count, bool utf8);

@@ -29,22 +29,6 @@ enum ComposeTab { tabMessage = 0, tabCard = 1, tabBookmark = 2 };
 // Lines of the refusal listed before the rest is only counted, so the box still fits.
 constexpr int kGapLinesShown = 10;
 
-// Input methods type telephone numbers in full width ("０９０－１２３４"), and the
-// hyphen key gives "ー" in kana mode; phones want the ASCII forms.
-QString HalfWidthPhone(const QString& text) {
-    QString out = text;
-    for (QChar& c : out) {
-        const char16_t u = c.unicode();
-        if (u >= 0xFF10 && u <= 0xFF19) {
-            c = QChar(u'0' + (u - 0xFF10));
-        } else if (u == 0xFF0D || u == 0x2010 || u == 0x2011 || u == 0x2012 || u == 0x2013 ||
-                   u == 0x2014 || u == 0x2015 || u == 0x2212 || u == 0x30FC || u == 0xFF70) {
-            c = QLatin1Char('-');
-        }
-    }
-    return out;
-}
-
 // One field's bytes for the payload: Shift-JIS, or UTF-8 where the smartphone target
 // carries characters that phones cannot show in Shift-JIS.
 std::string FieldBytes(const QString& text, bool utf8, bool editor) {
@@ -88,15 +72,16 @@ QStringList TMainForm1::CharactersWithoutShiftJis(const QString& where, const QS
     return lines;
 }
 
-bool TMainForm1::RefuseCharactersWithoutShiftJis(const std::vector<TFieldText>& fields) {
+bool TMainForm1::RefuseCharactersWithoutShiftJis(const std::vector<TFieldText>& fields,
+                                                 bool& utf8) {
     // The smartphone target carries such characters in UTF-8 instead.
     if (CaraiaGroup1->ItemIndex() == composer::crSmartphone) {
-        utf8Fields_ = false;
+        utf8 = false;
         for (const TFieldText& field : fields)
-            if (!CharactersWithoutShiftJis(field.Name, field.Text).isEmpty()) utf8Fields_ = true;
+            if (!CharactersWithoutShiftJis(field.Name, field.Text).isEmpty()) utf8 = true;
         return false;
     }
-    utf8Fields_ = false;
+    utf8 = false;
     QStringList lines;
     QWidget* first = nullptr;
     for (const TFieldText& field : fields) {
@@ -229,8 +214,8 @@ void TMainForm1::Button1Click() {
         if (carrier != composer::crSmartphone)
             fields.insert(fields.begin(),
                           {SiteEdit1, QStringLiteral("サイト名"), SiteEdit1->text()});
-        if (RefuseCharactersWithoutShiftJis(fields)) return;
-        const bool utf8 = utf8Fields_;
+        bool utf8 = false;
+        if (RefuseCharactersWithoutShiftJis(fields, utf8)) return;
         const composer::TBookmarkResult bookmark =
             composer::ComposeBookmark(FieldBytes(SiteEdit1->text(), utf8, false),
                                       FieldBytes(URLEdit1->text(), utf8, false), carrier, utf8);
@@ -250,22 +235,25 @@ void TMainForm1::Button1Click() {
     }
     case tabCard: {
         for (QLineEdit* phone : {PhoneEdit1, PhoneEdit2}) {
-            const QString half = HalfWidthPhone(phone->text());
+            const QString half =
+                QString::fromStdU16String(composer::HalfWidthPhone(phone->text().toStdU16String()));
             if (half != phone->text()) phone->setText(half);
         }
-        if (RefuseCharactersWithoutShiftJis({
-                {SeiEdit1, QStringLiteral("姓"), SeiEdit1->text()},
-                {MeiEdit1, QStringLiteral("名"), MeiEdit1->text()},
-                {kanaEdit1, QStringLiteral("よみ（姓）"), kanaEdit1->text()},
-                {kanaEdit2, QStringLiteral("よみ（名）"), kanaEdit2->text()},
-                {PhoneEdit1, QStringLiteral("電話番号1"), PhoneEdit1->text()},
-                {PhoneEdit2, QStringLiteral("電話番号2"), PhoneEdit2->text()},
-                {AddresEdit1, QStringLiteral("メール1"), AddresEdit1->text()},
-                {AddresEdit2, QStringLiteral("メール2"), AddresEdit2->text()},
-                {Memo2, QStringLiteral("メモ"), Memo2->toPlainText()},
-            }))
+        bool utf8 = false;
+        if (RefuseCharactersWithoutShiftJis(
+                {
+                    {SeiEdit1, QStringLiteral("姓"), SeiEdit1->text()},
+                    {MeiEdit1, QStringLiteral("名"), MeiEdit1->text()},
+                    {kanaEdit1, QStringLiteral("よみ（姓）"), kanaEdit1->text()},
+                    {kanaEdit2, QStringLiteral("よみ（名）"), kanaEdit2->text()},
+                    {PhoneEdit1, QStringLiteral("電話番号1"), PhoneEdit1->text()},
+                    {PhoneEdit2, QStringLiteral("電話番号2"), PhoneEdit2->text()},
+                    {AddresEdit1, QStringLiteral("メール1"), AddresEdit1->text()},
+                    {AddresEdit2, QStringLiteral("メール2"), AddresEdit2->text()},
+                    {Memo2, QStringLiteral("メモ"), Memo2->toPlainText()},
+                },
+                utf8))
             return;
-        const bool utf8 = utf8Fields_;
         composer::TCardFields card;
         card.Utf8 = utf8;
         card.FamilyName = FieldBytes(SeiEdit1->text(), utf8, false);
@@ -307,13 +295,15 @@ void TMainForm1::Button1Click() {
         break;
     }
     default: {
-        if (RefuseCharactersWithoutShiftJis({
-                {Memo1, QStringLiteral("本文"), Memo1->toPlainText()},
-                {SubjectEdit1, QStringLiteral("件名"), SubjectEdit1->text()},
-                {MailComb1, QStringLiteral("宛先"), MailComb1->currentText()},
-            }))
+        bool utf8 = false;
+        if (RefuseCharactersWithoutShiftJis(
+                {
+                    {Memo1, QStringLiteral("本文"), Memo1->toPlainText()},
+                    {SubjectEdit1, QStringLiteral("件名"), SubjectEdit1->text()},
+                    {MailComb1, QStringLiteral("宛先"), MailComb1->currentText()},
+                },
+                utf8))
             return;
-        const bool utf8 = utf8Fields_;
         composer::TMessageFields fields;
         fields.Utf8 = utf8;
         fields.Body = utf8 ? FieldBytes(Memo1->toPlainText(), true, true) : EditorText();

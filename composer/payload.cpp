@@ -84,19 +84,6 @@ std::string WithoutLineBreaks(std::string_view text, bool utf8) {
     return out;
 }
 
-// Full-width digits and hyphens of a UTF-8 telephone number as ASCII, as HalfWidthPhone
-// does for Shift-JIS.
-std::string HalfWidthPhoneUtf8(std::string_view utf8) {
-    std::u16string text = Decoded(utf8, true);
-    for (char16_t& c : text) {
-        if (c >= 0xFF10 && c <= 0xFF19)
-            c = static_cast<char16_t>(u'0' + (c - 0xFF10));
-        else if (c == 0xFF0D || c == 0x30FC || c == 0x2015 || c == 0x2010 || c == 0xFF70)
-            c = u'-';
-    }
-    return Encoded(text, true);
-}
-
 } // namespace
 
 int PayloadEci(bool utf8) {
@@ -191,6 +178,19 @@ std::string HalfWidthPhone(std::string_view sjis) {
             out += static_cast<char>(trail);
         }
         ++i;
+    }
+    return out;
+}
+
+std::u16string HalfWidthPhone(std::u16string_view text) {
+    std::u16string out(text);
+    for (char16_t& c : out) {
+        if (c >= 0xFF10 && c <= 0xFF19) {
+            c = static_cast<char16_t>(u'0' + (c - 0xFF10));
+        } else if (c == 0xFF0D || (c >= 0x2010 && c <= 0x2015) || c == 0x2212 || c == 0x30FC ||
+                   c == 0xFF70) {
+            c = u'-';
+        }
     }
     return out;
 }
@@ -291,7 +291,8 @@ TCardResult ComposeCard(TCardFields& card, int carrier) {
     TCardResult result;
     NormaliseCardReadings(card, carrier);
     for (std::string* tel : {&card.Tel1, &card.Tel2})
-        *tel = card.Utf8 ? HalfWidthPhoneUtf8(*tel) : HalfWidthPhone(*tel);
+        *tel =
+            card.Utf8 ? Encoded(HalfWidthPhone(Decoded(*tel, true)), true) : HalfWidthPhone(*tel);
     result.Problem = CheckCardFields(card);
     if (result.Problem != TCardProblem::None) {
         return result;

@@ -84,6 +84,10 @@ void NormaliseCardReadings(TCardFields& card, int carrier = crDocomo);
 // Full-width digits and the hyphen-like characters of a telephone number (Shift-JIS) as
 // ASCII; everything else as it stands. ComposeCard applies it to both numbers.
 std::string HalfWidthPhone(std::string_view sjis);
+// The same on the text of a field as typed (full-width digits, and "－", "ー", "ｰ", the
+// dashes U+2010..U+2015 and the minus sign become ASCII): the window's telephone fields
+// and the smartphone target's UTF-8 card.
+std::u16string HalfWidthPhone(std::u16string_view text);
 
 enum class TCardProblem {
     None,
