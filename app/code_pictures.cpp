@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "platform/shift_jis.h"
+#include "qr/engine/raster.h"
 #include "qr/picture_output.h"
 #include "qr/picture_transform.h"
 #include "qr/qr_code.h"
@@ -26,7 +27,7 @@ TSaveFormat SaveFormatFor(const QString& path) {
 }
 
 std::unique_ptr<qr::TQRCode> DrawingCopy(const qr::TQRCode& shown, bool vector, int column) {
-    if (!shown.SymbolDisped()) return nullptr;
+    if (!shown.SymbolDisped() || !shown.ShownSymbols().Complete()) return nullptr;
     auto copy = std::make_unique<qr::TQRCode>();
     copy->SetSymbolEnabled(false);
     copy->SetMatch(true);
@@ -62,25 +63,10 @@ std::unique_ptr<qr::TQRCode> DrawingCopy(const qr::TQRCode& shown, bool vector, 
         copy->SetAngle(shown.Angle());
         copy->SetReverse(shown.Reverse());
     }
-    copy->SetVersion(shown.Version());
-    copy->SetEclevel(shown.Eclevel());
-    copy->SetEmode(shown.Emode());
-    copy->SetEci(shown.Eci());
-    copy->SetMasktype(shown.Masktype());
-    copy->SetPxmag(shown.Pxmag());
-    copy->SetMode(shown.Mode());
-    copy->SetCount(shown.Count());
-    copy->SetBinaryOperation(shown.BinaryOperation());
-    copy->SetCode(shown.Code());
-    copy->SetSymbolEnabled(true);
-
-    // A copy that split the text elsewhere would put different symbols in the file than
-    // the window shows; better no file than that.
-    const auto& drawn = copy->Engine();
-    const auto& wanted = shown.Engine();
-    if (!copy->SymbolDisped() || drawn.Count() != wanted.Count()) return nullptr;
-    for (int k = 0; k <= wanted.Count(); ++k)
-        if (drawn.Offset(k) != wanted.Offset(k)) return nullptr;
+    // The symbols the window shows, not a second encoding of its text: what is saved,
+    // dropped or printed is what is on the screen.
+    copy->PaintBuiltSymbols(shown.Engine(), shown.ShownSymbols());
+    if (!copy->SymbolDisped()) return nullptr;
     return copy;
 }
 
@@ -162,18 +148,18 @@ int PrintCode(const qr::TQRCode& shown, QPrinter& printer, const TPrintLayout& l
     return pages;
 }
 
-QImage SymbolImage(qr::engine::TQRSymbolEngine& engine, int s, int modulePixels) {
-    if (modulePixels < 1 || s < 1 || s > engine.Count()) return {};
-    if (engine.BuildSymbolFrom(engine.Slice(s), s) != qr::engine::brBuilt) return {};
-    const int modules = engine.Modules();
-    const int side = (modules + 8) * modulePixels;
+QImage SymbolImage(const qr::engine::TSymbolModules& symbols, int s, int modulePixels) {
+    if (modulePixels < 1 || s < 1 || s > static_cast<int>(symbols.Built.size()) ||
+        !symbols.Built[static_cast<std::size_t>(s - 1)])
+        return {};
+    const qr::engine::TModuleGrid grid = qr::engine::LayOutSymbols(symbols, {}, s, 1);
+    const int side = grid.Width * modulePixels;
     QImage image(side, side, QImage::Format_Grayscale8);
     image.fill(255);
     for (int y = 0; y < side; ++y) {
         uchar* line = image.scanLine(y);
-        const int row = y / modulePixels - 4;
         for (int x = 0; x < side; ++x)
-            if (engine.IsDark(row, x / modulePixels - 4)) line[x] = 0;
+            if (grid.IsDark(x / modulePixels, y / modulePixels)) line[x] = 0;
     }
     return image;
 }

@@ -1,7 +1,7 @@
 // The window's code outside the window: the same drawing as files (PNG, SVG, PDF),
 // as drag-and-drop data, on printed pages, and as single symbols for the large view.
-// Every picture is drawn by a hidden copy of the shown component, so a file, a drop,
-// a page and the clipboard never disagree with what the window shows.
+// Every picture is drawn from the symbols the component shows, by a hidden copy of it,
+// so a file, a drop, a page and the clipboard never disagree with the window.
 #pragma once
 
 #include <QByteArray>
@@ -15,7 +15,7 @@ class QPrinter;
 namespace qr {
 class TQRCode;
 namespace engine {
-class TQRSymbolEngine;
+struct TSymbolModules;
 }
 } // namespace qr
 
@@ -25,9 +25,9 @@ enum TSaveFormat { sfPng, sfSvg, sfPdf };
 TSaveFormat SaveFormatFor(const QString& path);
 
 // A hidden component that draws `shown`'s code as `shown` does (code, division,
-// version, level, mask, captions, font, colours, turn and mirror), sized to its symbols,
-// as a bitmap (vector false) or a recorded vector picture. Null when `shown` shows no
-// complete picture or the copy divides the text differently.
+// version, level, mask, captions, font, colours, turn and mirror) from the symbols it
+// shows, sized to them, as a bitmap (vector false) or a recorded vector picture. Null
+// when `shown` shows no complete picture.
 std::unique_ptr<qr::TQRCode> DrawingCopy(const qr::TQRCode& shown, bool vector, int column = 0);
 
 // The shown code as file bytes; empty when nothing is shown or the picture cannot be made.
@@ -51,6 +51,6 @@ inline constexpr double kMaxModuleMm = 5.0;
 // pages printed, 0 when nothing is shown or the printer cannot be started.
 int PrintCode(const qr::TQRCode& shown, QPrinter& printer, const TPrintLayout& layout);
 
-// Symbol s (1-based) of the engine's last division, black on white with its 4-module
-// quiet zone, `modulePixels` pixels to the module. Null when the symbol does not build.
-QImage SymbolImage(qr::engine::TQRSymbolEngine& engine, int s, int modulePixels);
+// Symbol s (1-based) of a built set, black on white with its quiet zone, `modulePixels`
+// pixels to the module. Null when the set does not hold it.
+QImage SymbolImage(const qr::engine::TSymbolModules& symbols, int s, int modulePixels);

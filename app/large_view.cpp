@@ -62,21 +62,21 @@ TLargeView::TLargeView(const qr::TQRCode& shown, QWidget* parent)
 TLargeView::~TLargeView() = default;
 
 int TLargeView::Count() const {
-    return engine_ ? engine_->Count() : 0;
+    return static_cast<int>(symbols_.Built.size());
 }
 
 void TLargeView::Follow() {
     if (!shown_.SymbolDisped()) {
-        engine_.reset();
+        symbols_ = {};
         code_.clear();
         current_ = 0;
         NumberLabel->setText(QStringLiteral("QR コードがありません"));
         update();
         return;
     }
-    const bool sameText = engine_ && code_ == shown_.Code();
+    const bool sameText = Count() > 0 && code_ == shown_.Code();
     const int keep = current_;
-    engine_ = std::make_unique<qr::engine::TQRSymbolEngine>(shown_.Engine());
+    symbols_ = shown_.ShownSymbols();
     code_ = shown_.Code();
     ShowSymbol(sameText ? std::clamp(keep, 1, Count()) : 1);
 }
@@ -102,25 +102,25 @@ QRect TLargeView::SymbolArea() const {
 }
 
 int TLargeView::ModulePixels() const {
-    if (!engine_) return 0;
+    if (Count() == 0) return 0;
     // Whole device pixels per module keep every module edge on a pixel edge, so the
     // camera sees sharp squares on any scale factor.
     const double ratio = devicePixelRatioF();
     const QRect area = SymbolArea();
     const int side = static_cast<int>(std::min(area.width(), area.height()) * ratio);
-    return std::max(1, side / (engine_->Modules() + 8));
+    return std::max(1, side / (symbols_.Side + 2 * qr::engine::kQuietZone));
 }
 
 void TLargeView::paintEvent(QPaintEvent* event) {
     QWidget::paintEvent(event);
     // The window empties its picture without a paint pass; show no symbol it dropped.
-    if (engine_ && !shown_.SymbolDisped()) {
-        engine_.reset();
+    if (Count() > 0 && !shown_.SymbolDisped()) {
+        symbols_ = {};
         current_ = 0;
         NumberLabel->setText(QStringLiteral("QR コードがありません"));
     }
-    if (!engine_ || current_ < 1) return;
-    QImage symbol = SymbolImage(*engine_, current_, ModulePixels());
+    if (Count() == 0 || current_ < 1) return;
+    QImage symbol = SymbolImage(symbols_, current_, ModulePixels());
     if (symbol.isNull()) return;
     symbol.setDevicePixelRatio(devicePixelRatioF());
     const QRect area = SymbolArea();

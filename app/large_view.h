@@ -7,14 +7,13 @@
 #include <memory>
 #include <string>
 
+#include "qr/engine/symbol_modules.h"
+
 class QLabel;
 
 namespace qr {
 class TQRCode;
-namespace engine {
-class TQRSymbolEngine;
 }
-} // namespace qr
 
 class TLargeView : public QWidget {
     Q_OBJECT
@@ -49,7 +48,9 @@ private:
     QRect SymbolArea() const;
 
     const qr::TQRCode& shown_;
-    std::unique_ptr<qr::engine::TQRSymbolEngine> engine_;
+    // A copy of the symbols shown when the view last followed the window: painting
+    // needs no encoding, and the view keeps its symbol while the window redraws.
+    qr::engine::TSymbolModules symbols_;
     std::string code_;
     int current_ = 0;
 };

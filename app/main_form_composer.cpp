@@ -17,7 +17,7 @@
 #include "platform/alert_notifier.h"
 #include "platform/message_box.h"
 #include "platform/radio_group.h"
-#include "qr/engine/symbol_plan.h"
+#include "qr/engine/symbol_set.h"
 #include "qr/qr_code.h"
 
 namespace {

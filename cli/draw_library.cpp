@@ -48,6 +48,13 @@ TLoaded Load() {
             reasons = why ? why : path;
             continue;
         }
+        // The stamp first: a table of another layout must not even be read.
+        auto stamp = reinterpret_cast<TVarokuQrDrawStampFn>(::dlsym(handle, kDrawStampSymbol));
+        const char* theirs = stamp ? stamp() : nullptr;
+        if (!theirs || DrawLayoutStamp() != theirs) {
+            reasons = path + " belongs to another build of varoku-qr";
+            continue;
+        }
         auto get = reinterpret_cast<TVarokuQrDrawEntriesFn>(::dlsym(handle, kDrawEntriesSymbol));
         const TDrawEntries* entries = get ? get() : nullptr;
         if (!entries || entries->Version != kDrawEntriesVersion) {

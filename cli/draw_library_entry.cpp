@@ -35,3 +35,8 @@ extern "C" __attribute__((visibility("default"))) const cli::TDrawEntries*
 varoku_qr_draw_entries() {
     return &cli::kEntries;
 }
+
+extern "C" __attribute__((visibility("default"))) const char* varoku_qr_draw_stamp() {
+    static const std::string stamp = cli::DrawLayoutStamp();
+    return stamp.c_str();
+}

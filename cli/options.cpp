@@ -251,7 +251,7 @@ std::string Apply(TCliOptions& o, const TOptionInfo& option, const std::string& 
         static constexpr std::string_view kSplits[] = {"single", "connect", "plus"};
         const int v = Pick(value, kSplits);
         if (v < 0) return name + " takes single, connect or plus, not " + Quote(value);
-        s.Split = static_cast<qr::engine::TQRMode>(v);
+        s.Mode = static_cast<qr::engine::TQRMode>(v);
         return {};
     }
     case TOpt::Jobs: {
@@ -441,7 +441,7 @@ std::string Finish(TCliOptions& o) {
         if (o.Symbols.Version == 0)
             return "--count auto needs a fixed --version (1..40): it chooses the fewest symbols "
                    "of that version";
-        if (o.Symbols.Split == qr::engine::qrSingle)
+        if (o.Symbols.Mode == qr::engine::qrSingle)
             return "--count auto and --split single exclude each other";
     }
     if (o.Command == TCommand::Mail || o.Command == TCommand::Card ||

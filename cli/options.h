@@ -9,6 +9,7 @@
 
 #include "qr/engine/bitstream.h"
 #include "qr/engine/input.h"
+#include "qr/engine/symbol_set.h"
 
 namespace cli {
 
@@ -27,22 +28,10 @@ enum class TInputEncoding { Utf8, ShiftJis };
 enum class TPictureType { Pbm, Png, Svg, Pdf, Utf8, PbmText };
 
 // What the engine is asked for; the same for every text of a batch.
-struct TSymbolRequest {
-    int Version = 0;          // 1..40; 0 chooses the smallest that holds every symbol
-    int Eclevel = 0;          // 0 L, 1 M, 2 Q, 3 H
-    int Emode = -1;           // -1 automatic, 0 numeric, 1 alphanumeric, 2 8-bit, 3 Kanji
-    int Masktype = -1;        // -1 automatic, 0..7
-    std::optional<int> Count; // 1..1024; written after Split so the engine's rules apply
-    bool CountAuto = false;   // the fewest symbols that carry the text (Version fixed)
-    std::optional<qr::engine::TQRMode> Split;
-    bool BinaryOperation = false;
-    int Pxmag = 1; // 1..10
-    // ECI: qr::engine::kEciAuto (Shift-JIS announced where a byte segment needs it),
-    // kEciNone, or a designator 0..999999.
-    int Eci = qr::engine::kEciAuto;
-    // The smartphone target: one symbol at the smallest version at level M, else L,
-    // linked only when version 40 cannot carry it (Version, Eclevel, Count ignored).
-    bool PhonePlan = false;
+// What is asked of the symbols: the engine's request, with the Shift-JIS designator
+// announced where a byte segment needs it unless the user says otherwise.
+struct TSymbolRequest : qr::engine::TQRSetRequest {
+    TSymbolRequest() { Eci = qr::engine::kEciAuto; }
 };
 
 // How the component draws the symbols (PNG, SVG, PDF) and how the terminal preview

@@ -4,6 +4,7 @@
 #include "cli/output.h"
 #include "cli/plain_picture.h"
 #include "cli/symbols.h"
+#include "qr/engine/raster.h"
 
 namespace cli {
 
@@ -37,9 +38,10 @@ TProduct Produce(const TCliOptions& options, const TSymbolRequest& request, cons
         if (pbm.empty()) return fail(kExitNoFit, "a symbol could not be built");
         error = write(pbm);
     } else if (type == TPictureType::PbmText) {
-        const auto* lines = PbmLines(engine);
-        if (!lines) return fail(kExitNoFit, "a symbol could not be built");
-        error = WriteLines(path, *lines, kind);
+        if (!built.Symbols.Complete()) return fail(kExitNoFit, "a symbol could not be built");
+        std::vector<std::string> lines;
+        qr::engine::PbmText(lines, built.Symbols, engine.Mode(), engine.Count(), engine.Pxmag());
+        error = WriteLines(path, lines, kind);
     } else if (type == TPictureType::Utf8) {
         const std::string text = Utf8Picture(built.Symbols, options.Drawing);
         if (text.empty()) return fail(kExitNoFit, "a symbol could not be built");

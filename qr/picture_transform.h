@@ -7,9 +7,12 @@
 #include <memory>
 
 #include "platform/image_control.h"
-#include "qr/pixel_turn.h"
+#include "qr/engine/pixel_turn.h"
 
 namespace qr {
+
+using engine::TPixelSource;
+using engine::TurnedPixelSource;
 
 // The bitmap turned clockwise by 90, 180 or 270 degrees: W x H becomes H x W for the
 // quarter turns. For 90, new(x, y) = old(y, H - 1 - x); for 180, old(W - 1 - x,

@@ -29,6 +29,40 @@ private:
     T saved_;
 };
 
+// Runs an action when the scope ends, also by an exception.
+template <class F> class TScopeExit {
+public:
+    explicit TScopeExit(F f) : f_(std::move(f)) {}
+    ~TScopeExit() { f_(); }
+    TScopeExit(const TScopeExit&) = delete;
+    TScopeExit& operator=(const TScopeExit&) = delete;
+
+private:
+    F f_;
+};
+
+// Holds the control's AutoSize and Stretch off for one scope: drawing into the picture
+// must not resize or rescale the control under it.
+class TFixedSize {
+public:
+    explicit TFixedSize(platform::TImage& image)
+        : image_(image), autoSize_(image.AutoSize()), stretch_(image.Stretch()) {
+        image_.SetAutoSize(false);
+        image_.SetStretch(false);
+    }
+    ~TFixedSize() {
+        image_.SetStretch(stretch_);
+        image_.SetAutoSize(autoSize_);
+    }
+    TFixedSize(const TFixedSize&) = delete;
+    TFixedSize& operator=(const TFixedSize&) = delete;
+
+private:
+    platform::TImage& image_;
+    bool autoSize_;
+    bool stretch_;
+};
+
 int TextOffset(TLocation location, int cellWidth, int textWidth) {
     int offset = 0;
     switch (location) {
@@ -71,10 +105,6 @@ TQRCode::~TQRCode() {
     // component.
     clipWatch_ = false;
     UpdateClipboardMembership();
-    if (metaCanvas_) {
-        Picture().Metafile().EndRecording();
-        metaCanvas_ = nullptr;
-    }
 }
 
 // ---- Properties -------------------------------------------------------------------
@@ -142,10 +172,10 @@ void TQRCode::SetCommentDownLoc(TLocation location) {
 }
 
 int TQRCode::SymbolWidth() const {
-    return (engine_.Modules() + 8) * Pxmag();
+    return (engine_.Modules() + 2 * engine::kQuietZone) * Pxmag();
 }
 int TQRCode::SymbolHeight() const {
-    return (engine_.Modules() + 8) * Pxmag();
+    return (engine_.Modules() + 2 * engine::kQuietZone) * Pxmag();
 }
 int TQRCode::SymbolWidthS() const {
     return SymbolWidth() + spaceLeft_ + spaceRight_;
@@ -316,36 +346,36 @@ void TQRCode::DoClipboardChange() {
 void TQRCode::PaintSymbol() {
     if (!symbolEnabled_) return;
     symbolDisped_ = false;
-    if (!builtSymbols_) {
+    if (!handed_) {
         engine_.DivideInput();
         engine_.CheckDivision();
+        shown_.Reset(Count(), engine_.Modules());
     }
-    symbolNumber_ = 1;
     DoPaintSymbol();
 
     platform::TBitmap& bitmap = Picture().Bitmap();
     bitmap.SetPixelFormat(QImage::Format_RGB32);
     if (bitmap.Empty()) bitmap.SetSize(Width(), Height());
 
-    const int left0 = symbolLeft_;
-    const int top0 = symbolTop_;
-    int blockLeft = left0;
-    int blockTop = top0;
+    // Where the block of cells goes before the picture's own turn: drawn there, the turn
+    // brings it to (SymbolLeft, SymbolTop).
+    int blockLeft = symbolLeft_;
+    int blockTop = symbolTop_;
     if (!match_) {
         const int w = Width();
         const int h = Height();
         switch (angle_) {
         case 90:
-            blockLeft = top0;
-            blockTop = w - left0 - SymbolHeightA();
+            blockLeft = symbolTop_;
+            blockTop = w - symbolLeft_ - SymbolHeightA();
             break;
         case 180:
-            blockLeft = w - left0 - SymbolWidthA();
-            blockTop = h - top0 - SymbolHeightA();
+            blockLeft = w - symbolLeft_ - SymbolWidthA();
+            blockTop = h - symbolTop_ - SymbolHeightA();
             break;
         case 270:
-            blockLeft = h - top0 - SymbolWidthA();
-            blockTop = left0;
+            blockLeft = h - symbolTop_ - SymbolWidthA();
+            blockTop = symbolLeft_;
             break;
         default:
             break;
@@ -355,57 +385,43 @@ void TQRCode::PaintSymbol() {
         TransformPicture(360 - angle_, true);
     }
 
-    const bool autoSize = AutoSize();
-    const bool stretch = Stretch();
-    SetAutoSize(false);
-    SetStretch(false);
-    if (symbolPicture_ == picBMP) Picture().Bitmap().Canvas().SetFont(comFont_);
-
-    const std::string up0 = commentUp_;
-    const std::string down0 = commentDown_;
-    while (symbolNumber_ <= Count()) {
-        const int k = symbolNumber_;
-        symbolDisped_ = false;
-        symbolLeft_ = blockLeft + ((k - 1) % Column()) * SymbolWidthS();
-        symbolTop_ = blockTop + ((k - 1) / Column()) * SymbolHeightS();
-        if (Count() > 1) {
-            commentUp_ = NumberedComment(numbering_, up0, k);
-            commentDown_ = NumberedComment(numbering_, down0, k);
-        }
-        const engine::TQRBuildResult built = BuildForPass(k);
-        if (built == engine::brNotLoaded) {
-            if (metaCanvas_) {
-                Picture().Metafile().EndRecording();
-                metaCanvas_ = nullptr;
-            }
-            break;
-        }
-        if (symbolPicture_ == picBMP) {
-            DrawSymbolBitmap(built == engine::brBuilt);
-        } else {
-            DrawSymbolMetafile(built == engine::brBuilt);
-        }
-        if (!symbolDisped_) break;
-        ++symbolNumber_;
+    {
+        const TFixedSize fixed(*this);
+        if (symbolPicture_ == picBMP) Picture().Bitmap().Canvas().SetFont(comFont_);
+        symbolDisped_ = DrawCells(blockLeft, blockTop);
     }
-    // A vector paint that stopped for any other reason must not leave its recording
-    // open: an open recording shows nothing and cannot be copied.
-    if (metaCanvas_) {
-        Picture().Metafile().EndRecording();
-        metaCanvas_ = nullptr;
-    }
-
-    commentDown_ = down0;
-    commentUp_ = up0;
-    symbolTop_ = top0;
-    symbolLeft_ = left0;
-    SetStretch(stretch);
-    SetAutoSize(autoSize);
 
     if (!match_ || symbolDisped_) TransformPicture(angle_, false);
     DoPaintedSymbol();
     if (!symbolDisped_ && clearOption_ && !symbolDebug_) Clear();
     Invalidate();
+}
+
+bool TQRCode::DrawCells(int blockLeft, int blockTop) {
+    // A vector paint keeps one recording open from symbol 1 to the last; one that stops
+    // for any reason must not leave it open: an open recording shows nothing and cannot
+    // be copied.
+    platform::TCanvas* recording = nullptr;
+    const auto closeRecording = [&] {
+        if (!recording) return;
+        Picture().Metafile().EndRecording();
+        recording = nullptr;
+    };
+    const TScopeExit closeAtEnd(closeRecording);
+    bool drawn = false;
+    for (int k = 1; k <= Count(); ++k) {
+        const TCell cell{k, blockLeft + ((k - 1) % Column()) * SymbolWidthS(),
+                         blockTop + ((k - 1) / Column()) * SymbolHeightS(),
+                         Count() > 1 ? NumberedComment(numbering_, commentUp_, k) : commentUp_,
+                         Count() > 1 ? NumberedComment(numbering_, commentDown_, k) : commentDown_};
+        const engine::TQRBuildResult built = BuildForPass(k);
+        if (built == engine::brNotLoaded) return false;
+        drawn = symbolPicture_ == picBMP
+                    ? DrawSymbolBitmap(cell, built == engine::brBuilt)
+                    : DrawSymbolMetafile(cell, built == engine::brBuilt, recording);
+        if (!drawn) break;
+    }
+    return drawn;
 }
 
 void TQRCode::PaintBuiltSymbols(const engine::TQRSymbolEngine& planned,
@@ -416,29 +432,27 @@ void TQRCode::PaintBuiltSymbols(const engine::TQRSymbolEngine& planned,
     engine_.SetColumn(column);
     engine_.SetDesignMode(design);
     symbolEnabled_ = true;
-    const ValueScope<const engine::TSymbolModules*> handed(builtSymbols_, &modules);
+    shown_ = modules;
+    const ValueScope<bool> handed(handed_, true);
     PaintSymbol();
 }
 
 engine::TQRBuildResult TQRCode::BuildForPass(int k) {
-    if (!builtSymbols_) return engine_.BuildSymbolFrom(engine_.Slice(k), k);
-    if (k < 1 || k > static_cast<int>(builtSymbols_->Built.size()) ||
-        builtSymbols_->Side != engine_.Modules())
+    if (!handed_) {
+        const engine::TQRBuildResult built = engine_.BuildSymbolFrom(engine_.Slice(k), k);
+        if (built == engine::brBuilt) shown_.Keep(engine_, k);
+        return built;
+    }
+    if (k < 1 || k > static_cast<int>(shown_.Built.size()) || shown_.Side != engine_.Modules())
         return engine::brNotLoaded;
-    return builtSymbols_->Built[static_cast<std::size_t>(k - 1)] ? engine::brBuilt
-                                                                 : engine::brNotEncoded;
+    return shown_.Built[static_cast<std::size_t>(k - 1)] ? engine::brBuilt : engine::brNotEncoded;
 }
 
-bool TQRCode::IsDark(int row, int column) const {
-    return builtSymbols_ ? builtSymbols_->IsDark(symbolNumber_, row, column)
-                         : engine_.IsDark(row, column);
-}
-
-void TQRCode::DrawModules(platform::TCanvas& canvas, int cx, int cy) {
+void TQRCode::DrawModules(platform::TCanvas& canvas, const TCell& cell) {
     const int n = engine_.Modules();
     const int m = Pxmag();
-    const int x0 = cx + spaceLeft_ + 4 * m;
-    const int y0 = cy + spaceUp_ + 4 * m;
+    const int x0 = cell.X + spaceLeft_ + QuietZone();
+    const int y0 = cell.Y + spaceUp_ + QuietZone();
     // One rectangle per run of dark modules, handed over a row at a time; a row of
     // N modules has at most (N + 1) / 2 runs.
     std::array<QRect, (engine::kMaxModules + 1) / 2> runs;
@@ -446,12 +460,12 @@ void TQRCode::DrawModules(platform::TCanvas& canvas, int cx, int cy) {
         int count = 0;
         int c = 0;
         while (c < n) {
-            if (!IsDark(r, c)) {
+            if (!shown_.IsDark(cell.K, r, c)) {
                 ++c;
                 continue;
             }
             const int c1 = c;
-            while (c < n && IsDark(r, c))
+            while (c < n && shown_.IsDark(cell.K, r, c))
                 ++c;
             runs[count++] = QRect(x0 + c1 * m, y0 + r * m, (c - c1) * m, m);
         }
@@ -459,11 +473,13 @@ void TQRCode::DrawModules(platform::TCanvas& canvas, int cx, int cy) {
     }
 }
 
-void TQRCode::DrawComments(platform::TCanvas& canvas, int cx, int cy) {
-    const QString up = platform::ShiftJisToQString(commentUp_);
-    const QString down = platform::ShiftJisToQString(commentDown_);
+void TQRCode::DrawComments(platform::TCanvas& canvas, const TCell& cell) {
+    const QString up = platform::ShiftJisToQString(cell.Up);
+    const QString down = platform::ShiftJisToQString(cell.Down);
     const QSize upExtent = canvas.TextExtent(up);
     const QSize downExtent = canvas.TextExtent(down);
+    const int cx = cell.X;
+    const int cy = cell.Y;
     if (!up.isEmpty()) {
         const int x = cx + TextOffset(commentUpLoc_, SymbolWidthS(), upExtent.width());
         const int y = spaceUp_ >= upExtent.height() ? cy : cy + spaceUp_ - upExtent.height();
@@ -478,70 +494,61 @@ void TQRCode::DrawComments(platform::TCanvas& canvas, int cx, int cy) {
     }
 }
 
-void TQRCode::DrawSymbolBitmap(bool built) {
-    if (!built) return;
-    if (symbolDebug_) {
-        symbolDisped_ = true;
-        return;
-    }
-    const int k = symbolNumber_;
-    const int cx = symbolLeft_;
-    const int cy = symbolTop_;
-    if (match_ && k == 1) {
+bool TQRCode::DrawSymbolBitmap(const TCell& cell, bool built) {
+    if (!built) return false;
+    if (symbolDebug_) return true;
+    const int cx = cell.X;
+    const int cy = cell.Y;
+    if (match_ && cell.K == 1) {
         SetWidth(cx + SymbolWidthA());
         SetHeight(cy + SymbolHeightA());
         Picture().Bitmap().SetSize(Width(), Height());
     }
     platform::TCanvas& canvas = Picture().Bitmap().Canvas();
-    if (!transparent_ && k == 1) {
+    if (!transparent_ && cell.K == 1) {
         if (match_) {
             canvas.FillRect(0, 0, cx + SymbolWidthA(), cy + SymbolHeightA(), backColor_);
         } else {
             canvas.FillRect(cx, cy, cx + SymbolWidthA(), cy + SymbolHeightA(), backColor_);
         }
     }
-    DrawModules(canvas, cx, cy);
-    DrawComments(canvas, cx, cy);
-    symbolDisped_ = true;
+    DrawModules(canvas, cell);
+    DrawComments(canvas, cell);
+    return true;
 }
 
-void TQRCode::DrawSymbolMetafile(bool built) {
-    const int k = symbolNumber_;
+bool TQRCode::DrawSymbolMetafile(const TCell& cell, bool built, platform::TCanvas*& recording) {
+    const int k = cell.K;
     if (!built) {
-        if (k > 1 && !symbolDebug_ && metaCanvas_) {
+        if (k > 1 && !symbolDebug_ && recording) {
             Picture().Metafile().EndRecording();
-            metaCanvas_ = nullptr;
+            recording = nullptr;
         }
-        return;
+        return false;
     }
-    if (symbolDebug_) {
-        symbolDisped_ = true;
-        return;
-    }
-    const int cx = symbolLeft_;
-    const int cy = symbolTop_;
+    if (symbolDebug_) return true;
     if (k == 1) {
-        SetWidth(cx + SymbolWidthA());
-        SetHeight(cy + SymbolHeightA());
+        SetWidth(cell.X + SymbolWidthA());
+        SetHeight(cell.Y + SymbolHeightA());
         platform::TMetafile& metafile = Picture().Metafile();
         metafile.SetWidth(Width());
         metafile.SetHeight(Height());
-        metaCanvas_ = &metafile.BeginRecording();
-        metaCanvas_->FillRect(0, 0, Width(), Height(), backColor_);
+        recording = &metafile.BeginRecording();
+        recording->FillRect(0, 0, Width(), Height(), backColor_);
     }
-    if (!metaCanvas_) return;
-    DrawModules(*metaCanvas_, cx, cy);
-    metaCanvas_->SetFont(comFont_);
-    DrawComments(*metaCanvas_, cx, cy);
+    if (!recording) return false;
+    DrawModules(*recording, cell);
+    recording->SetFont(comFont_);
+    DrawComments(*recording, cell);
     if (k == Count()) {
         platform::TMetafile& metafile = Picture().Metafile();
         metafile.EndRecording();
-        metaCanvas_ = nullptr;
+        recording = nullptr;
         metafile.SetWidth(metafile.Width() + 1);
         metafile.SetHeight(metafile.Height() + 1);
         Picture().Changed();
     }
-    symbolDisped_ = true;
+    return true;
 }
 
 // ---- Picture transforms -----------------------------------------------------------
@@ -554,10 +561,7 @@ void TQRCode::TransformPicture(int angle, bool mirrorFirst) {
     if (picture.Bitmap().Empty()) return;
     if (mirrorFirst && reverse_) picture.SetBitmap(MirrorBitmap(picture.Bitmap().Image()));
     if (angle == 90 || angle == 180 || angle == 270) {
-        const bool autoSize = AutoSize();
-        const bool stretch = Stretch();
-        SetAutoSize(false);
-        SetStretch(false);
+        const TFixedSize fixed(*this);
         const int w = Width();
         const int h = Height();
         QImage turned = RotateBitmap(picture.Bitmap().Image(), angle);
@@ -566,8 +570,6 @@ void TQRCode::TransformPicture(int angle, bool mirrorFirst) {
             SetHeight(w);
         }
         picture.SetBitmap(std::move(turned));
-        SetStretch(stretch);
-        SetAutoSize(autoSize);
         Invalidate();
     }
     if (!mirrorFirst && reverse_) picture.SetBitmap(MirrorBitmap(picture.Bitmap().Image()));
@@ -577,10 +579,6 @@ void TQRCode::TransformPicture(int angle, bool mirrorFirst) {
 
 void TQRCode::Clear() {
     if (symbolDisped_) symbolDisped_ = false;
-    if (metaCanvas_) {
-        Picture().Metafile().EndRecording();
-        metaCanvas_ = nullptr;
-    }
     Picture().Clear();
     Invalidate();
 }

@@ -88,7 +88,7 @@ public:
     int SymbolHeight() const;
     int SymbolHeightS() const;
     int SymbolHeightA() const;
-    int QuietZone() const { return 4 * Pxmag(); }
+    int QuietZone() const { return engine::kQuietZone * Pxmag(); }
 
     // Origin of the block of cells and the blank space around each symbol. Repaint.
     int SymbolLeft() const { return symbolLeft_; }
@@ -212,6 +212,10 @@ public:
 
     // The engine behind the properties (division, slices, the last built matrix).
     const engine::TQRSymbolEngine& Engine() const { return engine_; }
+    // The symbols the last paint pass built, in its division: every symbol when
+    // SymbolDisped is true. Pictures of what is shown are drawn from these, never from a
+    // second build.
+    const engine::TSymbolModules& ShownSymbols() const { return shown_; }
     // The finished bitmap; a null image when the picture is not a bitmap.
     QImage BitmapImage();
     // The finished vector picture; nullptr when the picture is not a metafile.
@@ -225,15 +229,28 @@ protected:
     virtual void DoClipboardChange();
 
 private:
-    // Draw the symbol the engine just built for symbolNumber_; built is false when its
-    // data did not encode (the pass then stops, a vector recording is closed).
-    void DrawSymbolBitmap(bool built);
-    void DrawSymbolMetafile(bool built);
-    // Builds symbol k for the pass, or finds it among the modules handed over.
+    // One cell of the grid in a paint pass: symbol K (1-based), its top left corner
+    // before the picture's turn, and its captions with their numbers.
+    struct TCell {
+        int K = 1;
+        int X = 0;
+        int Y = 0;
+        std::string Up;
+        std::string Down;
+    };
+    // Draws cell after cell from the top left of the block until a symbol fails; true
+    // when every symbol was drawn.
+    bool DrawCells(int blockLeft, int blockTop);
+    // Draw the cell's symbol, built false when its data did not encode (the pass then
+    // stops). A vector paint records into `recording`, begun at symbol 1, ended after the
+    // last or at a failure. True when the symbol was drawn.
+    bool DrawSymbolBitmap(const TCell& cell, bool built);
+    bool DrawSymbolMetafile(const TCell& cell, bool built, platform::TCanvas*& recording);
+    // Builds symbol k for the pass into the shown set, or finds it there when the set
+    // was handed over.
     engine::TQRBuildResult BuildForPass(int k);
-    bool IsDark(int row, int column) const;
-    void DrawModules(platform::TCanvas& canvas, int cx, int cy);
-    void DrawComments(platform::TCanvas& canvas, int cx, int cy);
+    void DrawModules(platform::TCanvas& canvas, const TCell& cell);
+    void DrawComments(platform::TCanvas& canvas, const TCell& cell);
     void TransformPicture(int angle, bool mirrorFirst);
     void UpdateClipboardMembership();
     void ClipboardNotification();
@@ -265,12 +282,10 @@ private:
     bool symbolDisped_ = false;
     bool clearOption_ = false;
 
-    // The symbol being drawn (1-based) during a pass.
-    int symbolNumber_ = 1;
-    // The symbols PaintBuiltSymbols hands to its pass; nullptr otherwise.
-    const engine::TSymbolModules* builtSymbols_ = nullptr;
-    // Recording canvas of a vector paint, open from symbol 1 to the last symbol.
-    platform::TCanvas* metaCanvas_ = nullptr;
+    // The symbols of the last pass, as built (or handed over by PaintBuiltSymbols).
+    engine::TSymbolModules shown_;
+    // True while PaintBuiltSymbols's pass draws the set it was given.
+    bool handed_ = false;
 
     // Clipboard watch.
     bool clipWatch_ = false;

@@ -124,7 +124,7 @@ void DivideInput(std::span<const std::uint8_t> input, int& count, TQRMode& mode,
 
     if (count == 1)
         mode = qrSingle;
-    else if (count > 16)
+    else if (count > kMaxLinked)
         mode = qrPlus;
     else if (mode == qrSingle)
         mode = qrConnect;
@@ -146,7 +146,8 @@ void CheckDivision(std::span<const std::uint8_t> input, int len, int count, int 
         if (offset[1] != 0) throw offsetError(1);
     } else {
         if (len < count || (mode == qrSingle && count != 1) ||
-            (mode == qrConnect && (count < 2 || count > 16)) || (mode == qrPlus && count < 2))
+            (mode == qrConnect && (count < 2 || count > kMaxLinked)) ||
+            (mode == qrPlus && count < 2))
             throw EQRDivisionError("Count", count);
         if (offset[0] != 0) throw offsetError(0);
         if (offset[count] != len) throw offsetError(count);

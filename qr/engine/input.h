@@ -15,6 +15,7 @@ namespace qr::engine {
 enum TQRMode : std::uint8_t { qrSingle, qrConnect, qrPlus };
 
 inline constexpr int kMaxCount = 1024; // most symbols of one division
+inline constexpr int kMaxLinked = 16;  // most symbols of one structured-append set
 inline constexpr int kOffsetCount = kMaxCount + 1;
 
 // Raised by CheckDivision when a division is inconsistent; what() is the message the

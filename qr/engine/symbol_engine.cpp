@@ -5,7 +5,7 @@
 #include "qr/engine/bitstream.h"
 #include "qr/engine/detail/symbol_steps.h"
 #include "qr/engine/masking.h"
-#include "qr/engine/pbm.h"
+#include "qr/engine/raster.h"
 #include "qr/engine/reed_solomon.h"
 
 namespace qr::engine {
@@ -35,7 +35,7 @@ bool TQRSymbolEngine::SetMode(TQRMode mode) {
         count_ = 1;
         break;
     case qrConnect:
-        count_ = std::clamp(count_, 2, 16);
+        count_ = std::clamp(count_, 2, kMaxLinked);
         break;
     case qrPlus:
         count_ = std::clamp(count_, 2, kMaxCount);
@@ -259,12 +259,13 @@ bool TQRSymbolEngine::IsFunction(int row, int column) const {
 }
 
 const std::vector<std::string>& TQRSymbolEngine::PBM() {
-    const int n = Modules();
-    StartPbm(pbm_, mode_, count_, n, pxmag_);
+    TSymbolModules set;
+    set.Reset(count_, Modules());
     for (int s = 1; s <= count_; ++s) {
         if (BuildSymbol(s) != brBuilt) break;
-        AppendPbmSymbol(pbm_, matrix_, n, pxmag_);
+        set.Keep(*this, s);
     }
+    PbmText(pbm_, set, mode_, count_, pxmag_);
     return pbm_;
 }
 

@@ -18,6 +18,10 @@ inline constexpr int kMaxTotalCodewords = 3706;    // version 40
 inline constexpr int kMaxEcCodewords = 2430;       // 40-H
 inline constexpr int kMaxBlockDataCodewords = 123; // largest data block (38-L)
 inline constexpr int kMaxSliceBytes = 7089;        // most digits of any symbol (40-L)
+
+// Light modules round every symbol, on each side, wherever a symbol is drawn.
+inline constexpr int kQuietZone = 4;
+
 inline constexpr int kMaxAlignCount = 7;
 
 // Error-correction levels, weakest first; the published Eclevel is their int value.

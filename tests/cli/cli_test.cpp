@@ -573,6 +573,27 @@ TEST(VarokuQr, ReadsTheTextFromAFile) {
     }
 }
 
+TEST(VarokuQr, RefusesADrawingLibraryOfAnotherBuild) {
+    // A caption needs the drawing library, found beside the program.
+    for (const bool stale : {false, true}) {
+        TScratchDir dir;
+        const std::string program = dir.Path() + "/varoku-qr";
+        cli_test::WriteFile(program, cli_test::ReadFile(VAROKU_QR_PATH));
+        cli_test::WriteFile(
+            dir.Path() + "/libvaroku-qr-draw.so",
+            cli_test::ReadFile(stale ? VAROKU_STALE_DRAW_PATH : VAROKU_QR_DRAW_PATH));
+        ASSERT_EQ(::chmod(program.c_str(), 0755), 0);
+        const auto r = RunQr({"-t", "png", "--comment-up", "X", "-o", dir.Path() + "/a.png", "hi"},
+                             {}, {}, 0, program);
+        SCOPED_TRACE(stale ? "stale" : "same build");
+        EXPECT_EQ(r.Exit, stale ? 2 : 0) << r.Err;
+        if (stale) {
+            EXPECT_NE(r.Err.find("belongs to another build of varoku-qr"), std::string::npos)
+                << r.Err;
+        }
+    }
+}
+
 TEST(VarokuQr, ProgramVersionAndHelp) {
     for (const char* flag : {"-V", "--program-version"}) {
         const auto r = RunQr({flag});

@@ -49,14 +49,14 @@ void WriteFile(const std::string& path, const std::string& text) {
 }
 
 TRun RunQr(const std::vector<std::string>& args, const std::string& input, const std::string& cwd,
-           long fileSizeLimit) {
+           long fileSizeLimit, const std::string& programPath) {
     // Files rather than pipes: no deadlock however much either side writes.
     TScratchDir io;
     const std::string in = io.Path() + "/in", out = io.Path() + "/out", err = io.Path() + "/err";
     WriteFile(in, input);
 
     std::vector<char*> argv;
-    std::string program = VAROKU_QR_PATH;
+    std::string program = programPath.empty() ? VAROKU_QR_PATH : programPath;
     argv.push_back(program.data());
     std::vector<std::string> copies(args);
     for (auto& a : copies)

@@ -29,9 +29,10 @@ private:
 };
 
 // fileSizeLimit > 0 caps every file the program writes (RLIMIT_FSIZE, with SIGXFSZ
-// ignored so that a write past it fails instead of killing the program).
+// ignored so that a write past it fails instead of killing the program). `program`
+// runs another copy of varoku-qr than the built one.
 TRun RunQr(const std::vector<std::string>& args, const std::string& input = {},
-           const std::string& cwd = {}, long fileSizeLimit = 0);
+           const std::string& cwd = {}, long fileSizeLimit = 0, const std::string& program = {});
 
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& text);

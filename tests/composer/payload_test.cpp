@@ -6,7 +6,7 @@
 
 #include "composer/shift_jis_text.h"
 #include "composer_test_util.h"
-#include "qr/engine/symbol_plan.h"
+#include "qr/engine/symbol_set.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-// The one statement of a picture's turn and mirror, without Qt: the component's
-// bitmaps and vector pictures and varoku-qr's own pictures all follow it.
+// The one statement of a picture's turn and mirror: the component's bitmaps and vector
+// pictures and every module grid laid out by the raster follow it.
 #pragma once
 
-namespace qr {
+namespace qr::engine {
 
 // A pixel position in the source picture.
 struct TPixelSource {
@@ -29,4 +29,4 @@ constexpr TPixelSource TurnedPixelSource(int x, int y, int width, int height, in
     }
 }
 
-} // namespace qr
+} // namespace qr::engine
