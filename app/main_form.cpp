@@ -20,6 +20,7 @@
 
 #include "composer/ex_ini_file.h"
 #include "composer/stored_list.h"
+#include "composer/text_files.h"
 #include "platform/alert_notifier.h"
 #include "platform/font_mapping.h"
 #include "platform/lamp.h"
@@ -266,7 +267,7 @@ void TMainForm1::BuildMainPanel() {
     Memo1 = Named(new QPlainTextEdit(sPage2), "Memo1");
     Memo1->setFont(platform::WindowsFont(QStringLiteral("MS UI Gothic"), 15));
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Memo1->setPlainText(QStringLiteral("~ メッセージを入力して下さい。 ~"));
+    Memo1->setPlainText(QString::fromUtf8(composer::kDefaultMemoText));
     sPage2->addTab(Memo1, QStringLiteral("文章&& E-Mail 作成"));
 
     // composer::tabCard "住所登録"

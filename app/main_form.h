@@ -1,6 +1,13 @@
 // TMainForm1, the program's only permanent window: the QR code on top, the composition
 // tabs with the user's lists below, the template buttons and the status bar. The
 // handlers are split by concern over main_form_*.cpp.
+//
+// How app/ reports failure: a handler catches what composer throws and says it in
+// Japanese itself. A file that cannot be read or written goes to the standard error box
+// in FileFailureText's words (the settings file always through StoreSettings); a
+// refusal the user can mend goes to a message box with its own caption. Anything a
+// handler lets escape still reaches the standard error box (TApplication::notify) and
+// the program goes on.
 #pragma once
 
 #include <QMainWindow>
@@ -242,6 +249,8 @@ private:
     std::array<QWidget*, composer::cfFieldCount> ComposerFieldWidgets() const;
     composer::TComposerFields ComposerFields() const;
     void ShowComposition(composer::TComposeTab tab, const composer::TComposition& composed);
+    // The refusal's message box; the caret goes to the field it names.
+    void ShowRefusal(const composer::TComposition& composed);
     // Writes the payload into the QR code and draws it: for the smartphone target at the
     // smallest symbols that carry it, else at the composer's version and `count`.
     void DrawPayload(const std::string& payload, int count, bool utf8);

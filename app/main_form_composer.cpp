@@ -158,11 +158,7 @@ void TMainForm1::Button1Click() {
     ShowComposition(fields.Tab, composer::Compose(fields));
 }
 
-void TMainForm1::ShowComposition(composer::TComposeTab tab,
-                                 const composer::TComposition& composed) {
-    const auto widgets = ComposerFieldWidgets();
-    for (const auto& [field, text] : composed.Changed)
-        if (auto* edit = qobject_cast<QLineEdit*>(widgets[field])) edit->setText(text);
+void TMainForm1::ShowRefusal(const composer::TComposition& composed) {
     switch (composed.Status) {
     case composer::csUnmappable: {
         QStringList lines = composed.Gaps;
@@ -178,8 +174,7 @@ void TMainForm1::ShowComposition(composer::TComposeTab tab,
                 "\r\n%1")
                 .arg(lines.join(QStringLiteral("\r\n"))),
             QString::fromUtf8(composer::kCardProblemCaption), platform::MsgIcon::Error);
-        widgets[composed.Focus]->setFocus();
-        return;
+        break;
     }
     case composer::csEmptyBody:
         platform::ShowMessage(QString::fromUtf8(composer::kEmptyBodyMessage),
@@ -190,17 +185,27 @@ void TMainForm1::ShowComposition(composer::TComposeTab tab,
         platform::ShowMessage(QString::fromUtf8(composer::CardProblemMessage(composed.Problem)),
                               QString::fromUtf8(composer::kCardProblemCaption),
                               platform::MsgIcon::Error);
-        // The refused text stays for the user to mend; the caret goes to it.
-        widgets[composed.Focus]->setFocus();
-        return;
-    case composer::csReady:
         break;
+    case composer::csReady:
+        return;
     }
+    // The refused text stays for the user to mend; the caret goes to it.
+    ComposerFieldWidgets()[composed.Focus]->setFocus();
+}
 
+void TMainForm1::ShowComposition(composer::TComposeTab tab,
+                                 const composer::TComposition& composed) {
+    const auto widgets = ComposerFieldWidgets();
+    for (const auto& [field, text] : composed.Changed)
+        if (auto* edit = qobject_cast<QLineEdit*>(widgets[field])) edit->setText(text);
+    if (composed.Status != composer::csReady) {
+        ShowRefusal(composed);
+        return;
+    }
     DrawPayload(composed.Payload, composed.Count, composed.Utf8);
     const bool drawn = QRCode1->SymbolDisped();
-    if (tab == composer::tabBookmark || tab == composer::tabCard)
-        SetStatusText(1, QString::number(QRCode1->EmodeR()));
+    const bool message = tab != composer::tabBookmark && tab != composer::tabCard;
+    if (!message) SetStatusText(1, QString::number(QRCode1->EmodeR()));
     if (!drawn) {
         ReportNotDrawn(composed.Characters);
     } else if (tab == composer::tabBookmark) {
@@ -219,6 +224,5 @@ void TMainForm1::ShowComposition(composer::TComposeTab tab,
     }
     // A failed run keeps the text from before the "<User>" replacement: the next drawn
     // message still puts it back, so the user's own text is never dropped.
-    if (tab != composer::tabBookmark && tab != composer::tabCard && (drawn || !RestorePending))
-        SList1.Clear();
+    if (message && (drawn || !RestorePending)) SList1.Clear();
 }

@@ -1,19 +1,15 @@
-// The user's lists: short phrases, user names with the "<User>" tag, and the stored e-mail
-// addresses, and how they are kept in the settings file.
+// The user's lists as the window edits them: short phrases, user names with the "<User>"
+// tag, and the stored e-mail addresses (main_form_settings.cpp reads and writes them).
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QSpinBox>
-#include <algorithm>
 
 #include "app/main_form.h"
-#include "composer/ex_ini_file.h"
-#include "composer/payload.h"
 #include "composer/shift_jis_text.h"
 #include "composer/stored_list.h"
 #include "platform/message_box.h"
-#include "platform/radio_group.h"
 
 namespace {
 
