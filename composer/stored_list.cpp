@@ -115,17 +115,20 @@ int TStoredList::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : Count();
 }
 
+bool TStoredList::IsEntry(const QModelIndex& index) const {
+    // Views ask about invalid indexes as a matter of course (a combo box with nothing
+    // chosen): no entry, and nothing to warn about.
+    return index.isValid() && !index.parent().isValid() && index.model() == this &&
+           index.row() < Count();
+}
+
 QVariant TStoredList::data(const QModelIndex& index, int role) const {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
-        return QVariant();
-    if (role != Qt::DisplayRole && role != Qt::EditRole) return QVariant();
+    if (!IsEntry(index) || (role != Qt::DisplayRole && role != Qt::EditRole)) return QVariant();
     return Text(index.row());
 }
 
 bool TStoredList::setData(const QModelIndex& index, const QVariant& value, int role) {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid) ||
-        (role != Qt::DisplayRole && role != Qt::EditRole))
-        return false;
+    if (!IsEntry(index) || (role != Qt::DisplayRole && role != Qt::EditRole)) return false;
     entries_[static_cast<size_t>(index.row())] = Typed(value.toString());
     emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
     return true;

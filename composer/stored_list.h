@@ -59,6 +59,7 @@ private:
         QString Text;
         std::string Bytes;
     };
+    bool IsEntry(const QModelIndex& index) const;
     static TEntry Stored(const std::string& bytes);
     static TEntry Typed(const QString& text);
 
