@@ -164,7 +164,6 @@ public:
     composer::TStoredList* Carriers = nullptr;
     composer::TStoredList* Addresses = nullptr;
     TStringHolder SList1;
-    TStringHolder SList2;
     std::unique_ptr<platform::TAlertNotifier> Alert1;
     TAboutBoxDlg AboutBoxDlg1;
     // The editor's text came from a "<User>" replacement; SList1 holds it as it was.

@@ -43,6 +43,7 @@ constexpr TListKey kAddresses{"MAIL", "E-MAIL"};
 // A control's state under [CONFIG]. A flag is read with false as its default and
 // written as 1/0; a number is read with the control's own value as its default.
 struct TConfigValue {
+    TMainForm1::TConfigItem Item;
     const char* Key;
     bool Flag;
     bool WrittenAtClose; // false: written at once whenever the user changes it
@@ -50,23 +51,34 @@ struct TConfigValue {
     void (*Set)(TMainForm1& form, int value);
 };
 
-// Indexed by TMainForm1::TConfigItem; at close the values are written in this order.
-const TConfigValue kConfigValues[] = {
-    {"BTN01", true, true, [](const TMainForm1& f) { return int{f.RWFlgBtn1->Down()}; },
+// One row per TMainForm1::TConfigItem, in its order: at close the values are written so.
+constexpr TConfigValue kConfigValues[] = {
+    {TMainForm1::ciWriteMode, "BTN01", true, true,
+     [](const TMainForm1& f) { return int{f.RWFlgBtn1->Down()}; },
      [](TMainForm1& f, int v) { f.RWFlgBtn1->SetDown(v != 0); }},
     // The spin box clamps to its range, so what it takes is the limit.
-    {"GROVAL", false, true, [](const TMainForm1& f) { return f.mContEdit->value(); },
+    {TMainForm1::ciMailMax, "GROVAL", false, true,
+     [](const TMainForm1& f) { return f.mContEdit->value(); },
      [](TMainForm1& f, int v) { f.mContEdit->setValue(v); }},
-    {"CARRIER", false, true, [](const TMainForm1& f) { return f.CaraiaGroup1->ItemIndex(); },
+    {TMainForm1::ciCarrier, "CARRIER", false, true,
+     [](const TMainForm1& f) { return f.CaraiaGroup1->ItemIndex(); },
      [](TMainForm1& f, int v) { f.CaraiaGroup1->SetItemIndex(v); }},
-    {"NULLSUB", false, true, [](const TMainForm1& f) { return f.SubjectGroup1->ItemIndex(); },
+    {TMainForm1::ciSubjectOption, "NULLSUB", false, true,
+     [](const TMainForm1& f) { return f.SubjectGroup1->ItemIndex(); },
      [](TMainForm1& f, int v) { f.SubjectGroup1->SetItemIndex(v); }},
-    {"MEMOCHK", true, true, [](const TMainForm1& f) { return int{f.MemoCheck1->isChecked()}; },
+    {TMainForm1::ciSaveMemo, "MEMOCHK", true, true,
+     [](const TMainForm1& f) { return int{f.MemoCheck1->isChecked()}; },
      [](TMainForm1& f, int v) { f.MemoCheck1->setChecked(v != 0); }},
-    {"CLIPBOAD", true, false, [](const TMainForm1& f) { return int{f.ClipCheck1->isChecked()}; },
+    {TMainForm1::ciClipboard, "CLIPBOAD", true, false,
+     [](const TMainForm1& f) { return int{f.ClipCheck1->isChecked()}; },
      [](TMainForm1& f, int v) { f.ClipCheck1->setChecked(v != 0); }},
 };
-static_assert(std::size(kConfigValues) == TMainForm1::ciCount);
+constexpr bool InItemOrder() {
+    for (std::size_t i = 0; i < std::size(kConfigValues); ++i)
+        if (kConfigValues[i].Item != static_cast<int>(i)) return false;
+    return std::size(kConfigValues) == TMainForm1::ciCount;
+}
+static_assert(InItemOrder());
 
 void WriteConfigValue(composer::TExIniFile& ini, const TMainForm1& form,
                       const TConfigValue& value) {
