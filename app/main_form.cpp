@@ -9,7 +9,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -19,6 +19,8 @@
 #include <QVBoxLayout>
 
 #include "composer/ex_ini_file.h"
+#include "composer/stored_list.h"
+#include "composer/text_files.h"
 #include "platform/alert_notifier.h"
 #include "platform/font_mapping.h"
 #include "platform/lamp.h"
@@ -35,6 +37,7 @@ constexpr int kPageControlHeight = 177;
 constexpr int kMailPanelHeight = 41;
 constexpr int kBottomBarHeight = 32;
 constexpr int kPanel1Width = 150;
+constexpr int kDefaultMailMax = 15;
 constexpr char kContactUrl[] = "https://varoku.example.jp/contact/";
 
 template <typename T> T* Named(T* widget, const char* name) {
@@ -56,6 +59,16 @@ QPushButton* TextButton(QWidget* parent, const char* name, const QString& captio
     auto* button = Named(new QPushButton(caption, parent), name);
     if (!hint.isEmpty()) button->setToolTip(hint);
     return button;
+}
+
+// A list box showing `entries`, which it owns. One line of one font each: without
+// uniform sizes the view would measure every entry of a long list before showing the first.
+QListView* ListView(QWidget* parent, const char* name, composer::TStoredList*& entries) {
+    auto* list = Named(new QListView(parent), name);
+    entries = new composer::TStoredList(list);
+    list->setModel(entries);
+    list->setUniformItemSizes(true);
+    return list;
 }
 
 QLabel* FieldLabel(const QString& text, QWidget* parent) {
@@ -159,7 +172,7 @@ void TMainForm1::BuildQrPages() {
     phraseRow->addWidget(WriteBtn2);
     phraseRow->addWidget(DelBtn2);
     phraseRow->addWidget(InsBtn2);
-    ListBox2 = Named(new QListWidget(phrases), "ListBox2");
+    ListBox2 = ListView(phrases, "ListBox2", Phrases);
     phraseColumn->addLayout(phraseRow);
     phraseColumn->addWidget(ListBox2, 1);
     PageControl1->addTab(phrases, QStringLiteral("短文"));
@@ -175,14 +188,14 @@ void TMainForm1::BuildQrPages() {
     optionsGrid->setVerticalSpacing(2);
     mContEdit = Named(new QSpinBox(options), "mContEdit");
     mContEdit->setRange(1, 25);
-    mContEdit->setValue(mailMax_);
+    mContEdit->setValue(kDefaultMailMax);
     SubjectGroup1 =
         Named(new platform::TRadioGroup(QStringLiteral(" Subject 空欄の処理 "), options),
               "SubjectGroup1");
     SubjectGroup1->SetItems({QStringLiteral("何もしない。"),
                              QStringLiteral("本文から先頭10文字を利用"),
                              QStringLiteral("こんにちはを挿入")});
-    SubjectGroup1->SetItemIndex(0);
+    SubjectGroup1->SetItemIndex(composer::soKeep);
     MemoCheck1 =
         Named(new QCheckBox(QStringLiteral("最後の文章を保存する"), options), "MemoCheck1");
     MemoCheck1->setChecked(true);
@@ -223,6 +236,8 @@ void TMainForm1::BuildMailPanel() {
     row->setSpacing(4);
     SubjectEdit1 = Named(new QLineEdit(MailPanel), "SubjectEdit1");
     MailComb1 = Named(new QComboBox(MailPanel), "MailComb1");
+    Addresses = new composer::TStoredList(MailComb1);
+    MailComb1->setModel(Addresses);
     MailComb1->setEditable(true);
     MailComb1->setInsertPolicy(QComboBox::NoInsert); // stored only through BitBtn2
     MailComb1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
@@ -248,14 +263,14 @@ void TMainForm1::BuildMainPanel() {
 
     sPage2 = Named(new QTabWidget(MainPanel), "sPage2");
 
-    // 0 "文章& E-Mail 作成"
+    // composer::tabMessage "文章& E-Mail 作成"
     Memo1 = Named(new QPlainTextEdit(sPage2), "Memo1");
     Memo1->setFont(platform::WindowsFont(QStringLiteral("MS UI Gothic"), 15));
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Memo1->setPlainText(QStringLiteral("~ メッセージを入力して下さい。 ~"));
+    Memo1->setPlainText(QString::fromUtf8(composer::kDefaultMemoText));
     sPage2->addTab(Memo1, QStringLiteral("文章&& E-Mail 作成"));
 
-    // 1 "住所登録"
+    // composer::tabCard "住所登録"
     auto* card = new QWidget(sPage2);
     auto* cardGrid = new QGridLayout(card);
     cardGrid->setContentsMargins(4, 4, 4, 4);
@@ -295,7 +310,7 @@ void TMainForm1::BuildMainPanel() {
     cardGrid->setColumnStretch(3, 1);
     sPage2->addTab(card, QStringLiteral("住所登録"));
 
-    // 2 "ブックマーク登録"
+    // composer::tabBookmark "ブックマーク登録"
     auto* bookmark = new QWidget(sPage2);
     auto* bookmarkGrid = new QGridLayout(bookmark);
     bookmarkGrid->setContentsMargins(4, 6, 4, 4);
@@ -339,7 +354,7 @@ void TMainForm1::BuildMainPanel() {
     nameRow->addWidget(NameEdit1, 1);
     nameRow->addWidget(AddBtn1);
     nameRow->addWidget(DelBtn1);
-    ListBox1 = Named(new QListWidget(Panel1), "ListBox1");
+    ListBox1 = ListView(Panel1, "ListBox1", Names);
     RpBtn1 = TextButton(Panel1, "RpBtn1", QStringLiteral("<User>"),
                         QStringLiteral("文章のカーソルの位置に<User>タグを挿入します。"));
     RepBtn1 = TextButton(Panel1, "RepBtn1", QStringLiteral("置換"),
@@ -352,7 +367,8 @@ void TMainForm1::BuildMainPanel() {
         Named(new platform::TRadioGroup(QStringLiteral(" 携帯メーカー "), Panel1), "CaraiaGroup1");
     CaraiaGroup1->SetItems({QStringLiteral("Docomo"), QStringLiteral("Softbank"),
                             QStringLiteral("AU"), QString::fromUtf8(composer::kSmartphoneName)});
-    CaraiaGroup1->SetItemIndex(0);
+    CaraiaGroup1->SetItemIndex(composer::crDocomo);
+    Carriers = new composer::TStoredList(CaraiaGroup1);
     side->addLayout(nameRow);
     side->addWidget(ListBox1, 1);
     side->addLayout(tagRow);
@@ -423,15 +439,14 @@ void TMainForm1::ConnectHandlers() {
     connect(WriteBtn2, &QPushButton::clicked, this, &TMainForm1::WriteBtn2Click);
     connect(DelBtn2, &QPushButton::clicked, this, &TMainForm1::DelBtn2Click);
     connect(InsBtn2, &QPushButton::clicked, this, &TMainForm1::InsBtn2Click);
-    connect(ListBox1, &QListWidget::itemClicked, this, &TMainForm1::ListBox1Click);
-    connect(ListBox1, &QListWidget::itemDoubleClicked, this, &TMainForm1::ListBox1DblClick);
+    connect(ListBox1, &QListView::clicked, this, &TMainForm1::ListBox1Click);
+    connect(ListBox1, &QListView::doubleClicked, this, &TMainForm1::ListBox1DblClick);
     connect(AddBtn1, &QPushButton::clicked, this, &TMainForm1::AddBtn1Click);
     connect(DelBtn1, &QPushButton::clicked, this, &TMainForm1::DelBtn1Click);
     connect(RpBtn1, &QPushButton::clicked, this, &TMainForm1::RpBtn1Click);
     connect(RepBtn1, &QPushButton::clicked, this, &TMainForm1::RepBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &TMainForm1::BitBtn2Click);
     connect(mDelbtn1, &QPushButton::clicked, this, &TMainForm1::mDelbtn1Click);
-    connect(mContEdit, &QSpinBox::valueChanged, this, &TMainForm1::mContEditChange);
     connect(MemClear1, &QPushButton::clicked, this, &TMainForm1::MemClear1Click);
     connect(RWFlgBtn1, &QPushButton::clicked, this, &TMainForm1::RWFlgBtn1Click);
     connect(DocBtn[0], &QPushButton::clicked, this, &TMainForm1::DocBtn1Click);

@@ -1,6 +1,13 @@
 // TMainForm1, the program's only permanent window: the QR code on top, the composition
 // tabs with the user's lists below, the template buttons and the status bar. The
 // handlers are split by concern over main_form_*.cpp.
+//
+// How app/ reports failure: a handler catches what composer throws and says it in
+// Japanese itself. A file that cannot be read or written goes to the standard error box
+// in FileFailureText's words (the settings file always through StoreSettings); a
+// refusal the user can mend goes to a message box with its own caption. Anything a
+// handler lets escape still reaches the standard error box (TApplication::notify) and
+// the program goes on.
 #pragma once
 
 #include <QMainWindow>
@@ -14,13 +21,14 @@
 
 #include "app/about_box.h"
 #include "app/string_holder.h"
+#include "composer/composition.h"
 #include "platform/file_locations.h"
 
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
+class QListView;
 class QPlainTextEdit;
 class QPushButton;
 class QSpinBox;
@@ -30,7 +38,8 @@ class TLargeView;
 
 namespace composer {
 class TExIniFile;
-}
+class TStoredList;
+} // namespace composer
 namespace qr {
 class TQRCode;
 }
@@ -53,6 +62,7 @@ public:
     ~TMainForm1() override;
 
     // --- QR code page, phrases and settings (PageControl1) ---
+    enum TPage : int { pgQrCode = 0, pgPhrases = 1, pgSettings = 2 };
     QTabWidget* PageControl1 = nullptr;
     QWidget* QRPanel = nullptr;
     qr::TQRCode* QRCode1 = nullptr;
@@ -60,7 +70,7 @@ public:
     QPushButton* WriteBtn2 = nullptr;
     QPushButton* DelBtn2 = nullptr;
     QPushButton* InsBtn2 = nullptr;
-    QListWidget* ListBox2 = nullptr;
+    QListView* ListBox2 = nullptr;
     QSpinBox* mContEdit = nullptr;
     platform::TRadioGroup* SubjectGroup1 = nullptr;
     QCheckBox* MemoCheck1 = nullptr;
@@ -93,7 +103,7 @@ public:
     QLineEdit* NameEdit1 = nullptr;
     QPushButton* AddBtn1 = nullptr;
     QPushButton* DelBtn1 = nullptr;
-    QListWidget* ListBox1 = nullptr;
+    QListView* ListBox1 = nullptr;
     QPushButton* RpBtn1 = nullptr;
     QPushButton* RepBtn1 = nullptr;
     platform::TRadioGroup* CaraiaGroup1 = nullptr;
@@ -124,6 +134,16 @@ public:
     std::function<QString(const QString& folder)> AskSaveName;
     // The folder of the last picture saved, as the settings file keeps it.
     QString SaveFolder() const;
+    // The [CONFIG] values the settings file keeps, in the order they are written.
+    enum TConfigItem {
+        ciWriteMode,
+        ciMailMax,
+        ciCarrier,
+        ciSubjectOption,
+        ciSaveMemo,
+        ciClipboard,
+        ciCount
+    };
     // Writes the shown code to `path` as PNG, SVG or PDF by its suffix; a failure is
     // reported in a message box and leaves any existing file as it was.
     bool SaveCodeAs(const QString& path);
@@ -137,15 +157,20 @@ public:
     // Where the settings, "MEMO.txt" and the templates live; folders are made on the
     // first write.
     platform::TFileLocations Locations;
+    // The user's lists with the bytes the settings file holds; ListBox1, ListBox2,
+    // MailComb1 and CaraiaGroup1 show them.
+    composer::TStoredList* Names = nullptr;
+    composer::TStoredList* Phrases = nullptr;
+    composer::TStoredList* Carriers = nullptr;
+    composer::TStoredList* Addresses = nullptr;
     TStringHolder SList1;
-    TStringHolder SList2;
     std::unique_ptr<platform::TAlertNotifier> Alert1;
     TAboutBoxDlg AboutBoxDlg1;
     // The editor's text came from a "<User>" replacement; SList1 holds it as it was.
     bool RestorePending = false;
 
-    // Highest number of stored addresses; kept within 1..25 by mContEdit.
-    int MailMax() const { return mailMax_; }
+    // Highest number of stored addresses: mContEdit's value, 1..25.
+    int MailMax() const;
 
     // Panel text of the status bar (0 or 1).
     QString StatusText(int panel) const;
@@ -158,11 +183,6 @@ public:
 
     // Desktop alert with an empty header.
     void ShowAlert(const QString& text);
-
-    // One line per character of `text` that has no Shift-JIS form: where it is (`where`,
-    // then the line when the text has several, and the character's place) and the
-    // character with its code point. Empty when every character has a form.
-    static QStringList CharactersWithoutShiftJis(const QString& where, const QString& text);
 
     // --- handlers ---
     void Button1Click();
@@ -179,7 +199,6 @@ public:
     void RepBtn1Click();
     void BitBtn2Click();
     void mDelbtn1Click();
-    void mContEditChange();
     void MemClear1Click();
     void RWFlgBtn1Click();
     void DocBtnClick(int digit);
@@ -216,8 +235,6 @@ private:
 
     // Inserts `text` in place of the editor's selection, at the caret when none.
     void InsertIntoEditor(const QString& text);
-    // Adds a name keeping the list in order, as the sorted list box does.
-    void AddSortedName(const QString& name);
     // The names, phrases, carriers and addresses from the settings store, and
     // back.
     void LoadLists();
@@ -226,16 +243,13 @@ private:
     QStringList EditorLines() const;
     void SetBookmarkFieldsForCarrier();
 
-    struct TFieldText {
-        QWidget* Widget;
-        QString Name;
-        QString Text;
-    };
-    // A refusal naming every character of the fields that phones cannot show in
-    // Shift-JIS (none, or outside JIS X 0208); the first such field gets the caret. True
-    // when it refused. The smartphone target refuses none: `utf8` then says whether the
-    // fields go as UTF-8.
-    bool RefuseCharactersWithoutShiftJis(const std::vector<TFieldText>& fields, bool& utf8);
+    // "作成" in two halves: the fields gathered for the composer, and what it made of
+    // them shown (fields written back, a refusal, or the code drawn).
+    std::array<QWidget*, composer::cfFieldCount> ComposerFieldWidgets() const;
+    composer::TComposerFields ComposerFields() const;
+    void ShowComposition(composer::TComposeTab tab, const composer::TComposition& composed);
+    // The refusal's message box; the caret goes to the field it names.
+    void ShowRefusal(const composer::TComposition& composed);
     // Writes the payload into the QR code and draws it: for the smartphone target at the
     // smallest symbols that carry it, else at the composer's version and `count`.
     void DrawPayload(const std::string& payload, int count, bool utf8);
@@ -243,13 +257,17 @@ private:
     // the card and the bookmark): above the counter's limit the excess is named.
     void ReportNotDrawn(int characters);
 
-    int mailMax_ = 15;
+    // The settings the window keeps (main_form_settings.cpp): read when it is first
+    // shown, written into the store at close.
+    void ReadSettings();
+    void WriteSettings();
+    void WriteConfigItem(TConfigItem item);
+    void RememberSaveFolder(const QString& folder);
+    // Runs `write` against the settings store; a failure is reported in the standard
+    // error box with the settings file's path and the likely reason. False then.
+    bool StoreSettings(const std::function<void()>& write);
 
     void BuildOutputControls();
-    void WriteOutputSetting(const std::function<void()>& write);
     QPoint dragStart_;
     bool dragArmed_ = false;
-    // The carrier names as the settings file holds them, for names the window
-    // cannot decode.
-    std::vector<std::string> carrierEntries_;
 };

@@ -33,11 +33,6 @@
 
 namespace {
 
-constexpr char kConfig[] = "CONFIG";
-// The folder of the last picture saved; readers that do not know it pass it by.
-constexpr char kSaveFolderKey[] = "SAVEDIR";
-constexpr char kClipboardKey[] = "CLIPBOAD";
-
 const QString kSaveCaption = QStringLiteral("名前を付けて保存");
 
 QString DefaultSaveName(const QString& folder) {
@@ -205,23 +200,12 @@ void TMainForm1::LargeBtn1Click() {
     LargeView1->setFocus();
 }
 
-QString TMainForm1::SaveFolder() const {
-    return composer::FromShiftJis(
-        IniSet->ReadFencedString(kConfig, kSaveFolderKey, "", composer::fcNone));
-}
-
 void TMainForm1::SaveBtn1Click() {
     if (!QRCode1->SymbolDisped()) return;
     const QString path = AskSaveName ? AskSaveName(SaveFolder()) : QString();
     if (path.isEmpty()) return;
     if (!SaveCodeAs(path)) return;
-    const QString folder = QFileInfo(path).absolutePath();
-    // A folder name the settings file's code page cannot hold is not remembered rather
-    // than remembered wrongly.
-    const std::string stored = composer::ToShiftJis(folder);
-    if (composer::FromShiftJis(stored) != folder || folder == SaveFolder()) return;
-    WriteOutputSetting(
-        [&] { IniSet->WriteFencedString(kConfig, kSaveFolderKey, stored, composer::fcNone); });
+    RememberSaveFolder(QFileInfo(path).absolutePath());
 }
 
 bool TMainForm1::SaveCodeAs(const QString& path) {
@@ -265,21 +249,4 @@ void TMainForm1::PrintBtn1Click() {
     if (PrintCode(*QRCode1, printer, layout) == 0)
         platform::ShowMessage(QStringLiteral("QR コードを印刷できませんでした。"),
                               QStringLiteral("印刷"), platform::MsgIcon::Error);
-}
-
-void TMainForm1::ClipCheck1Click() {
-    WriteOutputSetting(
-        [this] { IniSet->WriteBool(kConfig, kClipboardKey, ClipCheck1->isChecked()); });
-}
-
-void TMainForm1::WriteOutputSetting(const std::function<void()>& write) {
-    // Written at once, as the user's choice is made: a window that is killed rather than
-    // closed keeps it all the same.
-    try {
-        if (!Locations.Portable)
-            platform::EnsurePrivateFolder(QFileInfo(IniSet->Path()).absolutePath());
-        write();
-    } catch (const std::exception& error) {
-        platform::ShowStandardError(QString::fromUtf8(error.what()));
-    }
 }

@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileInfo>
-#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShowEvent>
@@ -16,6 +15,7 @@
 
 #include "app/application.h"
 #include "app/main_form.h"
+#include "composer/composition.h"
 #include "composer/ex_ini_file.h"
 #include "composer/file_error.h"
 #include "composer/payload.h"
@@ -29,13 +29,6 @@
 #include "platform/stay_down_button.h"
 #include "qr/qr_code.h"
 #include "update/update_window.h"
-
-namespace {
-
-constexpr char kForm[] = "FORM";
-constexpr char kConfig[] = "CONFIG";
-
-} // namespace
 
 void TMainForm1::ConfigureQrCode() {
     QRCode1->SetSymbolEnabled(false);
@@ -70,25 +63,8 @@ void TMainForm1::closeEvent(QCloseEvent* event) {
 void TMainForm1::FormShow() {
     SList1.Clear();
 
-    platform::TWindowPlacement placement = platform::GetWindowPlacement(*this);
-    IniSet->ReadPlacement(kForm, "MAINFORM", placement);
-    platform::SetWindowPlacement(*this, placement);
-
-    RWFlgBtn1->SetDown(IniSet->ReadBool(kConfig, "BTN01", false));
-
-    mailMax_ = IniSet->ReadInteger(kConfig, "GROVAL", mailMax_);
-    mContEdit->setValue(mailMax_);
-    // The spin box clamps to 1..25; take its value even when it did not change.
-    mailMax_ = mContEdit->value();
-
-    CaraiaGroup1->SetItemIndex(IniSet->ReadInteger(kConfig, "CARRIER", CaraiaGroup1->ItemIndex()));
-    SubjectGroup1->SetItemIndex(
-        IniSet->ReadInteger(kConfig, "NULLSUB", SubjectGroup1->ItemIndex()));
-    MemoCheck1->setChecked(IniSet->ReadBool(kConfig, "MEMOCHK", false));
-    ClipCheck1->setChecked(IniSet->ReadBool(kConfig, "CLIPBOAD", false));
+    ReadSettings();
     ClipBtn1->setEnabled(ClipCheck1->isChecked());
-
-    LoadLists();
 
     const QString memoPath =
         platform::FileIn(Locations.DataDir, QString::fromLatin1(composer::kMemoFileName));
@@ -108,10 +84,10 @@ void TMainForm1::FormShow() {
     AboutBoxDlg1.Version = QStringLiteral("Ver. ") + version;
     AboutBoxDlg1.SettingsPath = IniSet->Path();
 
-    PageControl1->setCurrentIndex(0);
+    PageControl1->setCurrentIndex(pgQrCode);
     {
         const QSignalBlocker quiet(sPage2);
-        sPage2->setCurrentIndex(0);
+        sPage2->setCurrentIndex(composer::tabMessage);
     }
     setWindowTitle(QStringLiteral("Varoku Ver.") + version);
 
@@ -129,40 +105,32 @@ void TMainForm1::FormShow() {
     QRCode1->SetCount(1);
     QRCode1->SetColumn(composer::kComposerColumn);
 
-    const QString marker =
-        platform::TestKeyboardType() ? QStringLiteral(" J ") : QStringLiteral(" NO ");
-    SetStatusText(1, QStringLiteral("IP: ") + QString() + QStringLiteral(" ") + marker);
+    SetStatusText(1, platform::TestKeyboardType() ? QStringLiteral(" J ") : QStringLiteral(" NO "));
 }
 
 bool TMainForm1::FormCloseQuery() {
     // A settings file that cannot be written (a read-only program directory) is
     // reported, and the window closes all the same: keeping it open would leave the
-    // user no way out. The store writes atomically, so the old file stays intact.
-    try {
-        if (!Locations.Portable)
-            platform::EnsurePrivateFolder(QFileInfo(IniSet->Path()).absolutePath());
+    // user no way out.
+    StoreSettings([this] {
         // Every value goes into the store first and the file is written once: with
         // a long address book, a rewrite per value cost minutes.
         IniSet->SetAutoUpdate(false);
-        IniSet->WritePlacement(kForm, "MAINFORM", platform::GetWindowPlacement(*this));
-        IniSet->WriteBool(kConfig, "BTN01", RWFlgBtn1->Down());
-        IniSet->WriteInteger(kConfig, "GROVAL", mailMax_);
-        IniSet->WriteInteger(kConfig, "CARRIER", CaraiaGroup1->ItemIndex());
-        IniSet->WriteInteger(kConfig, "NULLSUB", SubjectGroup1->ItemIndex());
-        IniSet->WriteBool(kConfig, "MEMOCHK", MemoCheck1->isChecked());
-        SaveLists();
+        try {
+            WriteSettings();
+        } catch (...) {
+            IniSet->SetAutoUpdate(true);
+            throw;
+        }
         IniSet->SetAutoUpdate(true);
         IniSet->Flush();
-    } catch (const std::exception&) {
-        IniSet->SetAutoUpdate(true);
-        platform::ShowStandardError(FileFailureText(IniSet->Path(), true));
-    }
+    });
 
     if (MemoCheck1->isChecked()) {
         // The file stays Shift-JIS for whatever else reads it, so a character without a
         // form there is lost: name each one rather than let it turn into "?" unseen.
         const QStringList gaps =
-            CharactersWithoutShiftJis(QStringLiteral("本文"), Memo1->toPlainText());
+            composer::CharactersWithoutShiftJis(QStringLiteral("本文"), Memo1->toPlainText());
         if (!gaps.isEmpty())
             platform::ShowMessage(
                 QStringLiteral("携帯電話の文字（Shift-JIS）にない文字は「?」として保存しました。"

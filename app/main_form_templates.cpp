@@ -8,6 +8,7 @@
 
 #include "app/application.h"
 #include "app/main_form.h"
+#include "composer/composition.h"
 #include "composer/file_error.h"
 #include "composer/payload.h"
 #include "composer/shift_jis_text.h"
@@ -82,7 +83,7 @@ void TMainForm1::SaveTemplate(int digit) {
         return;
     }
     const QStringList gaps =
-        CharactersWithoutShiftJis(QStringLiteral("本文"), Memo1->toPlainText());
+        composer::CharactersWithoutShiftJis(QStringLiteral("本文"), Memo1->toPlainText());
     if (!gaps.isEmpty()) {
         platform::ShowMessage(QStringLiteral("携帯電話の文字（Shift-JIS）にない文字があるため、"
                                              "テンプレートに保存できません。\r\n%1")
@@ -104,16 +105,16 @@ void TMainForm1::SaveTemplate(int digit) {
 
 void TMainForm1::sPage2Change() {
     switch (sPage2->currentIndex()) {
-    case 0:
+    case composer::tabMessage:
         SetStatusText(0, QStringLiteral(" 文書作成モードです。"));
         SubjectEdit1->clear();
         MailComb1->clearEditText();
         break;
-    case 1:
+    case composer::tabCard:
         SetStatusText(0, QStringLiteral(" アドレス登録モードです。"));
         SubjectEdit1->clear();
         break;
-    case 2:
+    case composer::tabBookmark:
         SetStatusText(0, QStringLiteral(" ブックマーク登録モードです。docomo 専用"));
         SetBookmarkFieldsForCarrier();
         break;

@@ -1,5 +1,12 @@
 // The errors the settings store and the text files raise. They are meant to reach the
 // application's standard error box, which shows what() (UTF-8).
+//
+// How composer/ reports failure, one way per module: the modules that touch files
+// (TExIniFile, text_files) throw these and nothing else; every other module (payload,
+// composition, stored_list, shift_jis_text) returns what it made, a refusal included,
+// in its result (a struct, an optional, a bool) and throws nothing. The atomic writer
+// returns TFileWriteResult; SaveFileAtomically is its throwing form for the two file
+// modules.
 #pragma once
 
 #include <stdexcept>

@@ -230,10 +230,6 @@ const char* CardProblemMessage(TCardProblem problem) {
     return "";
 }
 
-bool CardProblemEmptiesField(TCardProblem problem) {
-    return problem == TCardProblem::Tel1FullWidth || problem == TCardProblem::Tel2FullWidth;
-}
-
 std::string CardPayload(const TCardFields& card, int carrier) {
     const auto field = [&](std::string_view value) { return MeCardField(value, card.Utf8); };
     // The name's comma is the format's own "family,given" separator, and readers reorder

@@ -89,11 +89,12 @@ std::string HalfWidthPhone(std::string_view sjis);
 // and the smartphone target's UTF-8 card.
 std::u16string HalfWidthPhone(std::u16string_view text);
 
+// The refused field keeps its text for the user to mend.
 enum class TCardProblem {
     None,
-    FamilyKanaKanji, // reading field still holds a two-byte character: field kept
+    FamilyKanaKanji, // reading field still holds a two-byte character
     GivenKanaKanji,
-    Tel1FullWidth, // telephone field holds a two-byte character: field emptied
+    Tel1FullWidth, // telephone field holds a two-byte character
     Tel2FullWidth,
 };
 
@@ -104,9 +105,6 @@ TCardProblem CheckCardFields(const TCardFields& card);
 // The refusal's message box text (UTF-8, lines separated by CR LF) and caption.
 const char* CardProblemMessage(TCardProblem problem);
 inline constexpr const char* kCardProblemCaption = "入力エラー";
-
-// Whether the window empties the failing field after the refusal.
-bool CardProblemEmptiesField(TCardProblem problem);
 
 // Docomo: "MECARD:..." ending ";;", the fields escaped (a comma in a name made "，"),
 // the memo as "NOTE:" with its

@@ -265,15 +265,4 @@ std::vector<std::string> SplitLines(std::string_view text) {
     return lines;
 }
 
-std::string JoinLines(const std::vector<std::string>& lines) {
-    std::string joined;
-    for (size_t i = 0; i < lines.size(); ++i) {
-        if (i > 0) {
-            joined += "\r\n";
-        }
-        joined += lines[i];
-    }
-    return joined;
-}
-
 } // namespace composer

@@ -71,7 +71,4 @@ QString ShiftJisToEditorText(std::string_view text);
 // Splits at CR LF, CR or LF into lines; a final line break does not start an empty line.
 std::vector<std::string> SplitLines(std::string_view text);
 
-// Lines joined with CR LF, no line break after the last.
-std::string JoinLines(const std::vector<std::string>& lines);
-
 } // namespace composer

@@ -4,9 +4,10 @@
 
 #include <algorithm>
 #include <condition_variable>
-#include <fstream>
 #include <system_error>
 #include <thread>
+
+#include "composer/atomic_file.h"
 
 namespace update {
 namespace {
@@ -316,10 +317,9 @@ bool THTTPGetThread::Receive(const char* data, std::size_t size) {
 
 bool THTTPGetThread::WriteFile() {
     if (settings_.FileName.empty()) return false;
-    std::ofstream out(settings_.FileName, std::ios::binary | std::ios::trunc);
-    out.write(text_.data(), static_cast<std::streamsize>(text_.size()));
-    out.close();
-    return !out.fail();
+    // A write that fails half-way (a full disk) must not leave the previous file cut short.
+    return composer::WriteFileAtomically(settings_.FileName, text_, composer::fwKeepExisting)
+        .Written;
 }
 
 void THTTPGetThread::Queue(std::function<void()> call) {

@@ -1,3 +1,4 @@
+#include "composer/composition.h"
 #include "composer/payload.h"
 
 #include <gtest/gtest.h>
@@ -179,8 +180,6 @@ TEST(Payload, CardReadingsAndRefusals) {
         EXPECT_EQ(card.FamilyKana, utf8 ? "ヤマダ" : ShiftJis("ヤマダ")) << typed;
         EXPECT_EQ(composer::CheckCardFields(card), composer::TCardProblem::GivenKanaKanji);
     }
-    EXPECT_FALSE(composer::CardProblemEmptiesField(composer::TCardProblem::GivenKanaKanji));
-    EXPECT_TRUE(composer::CardProblemEmptiesField(composer::TCardProblem::Tel2FullWidth));
     EXPECT_STREQ(composer::CardProblemMessage(composer::TCardProblem::Tel1FullWidth),
                  "電話番号1 に全角文字が含まれています。\r\n半角数字で入力して下さい。");
 }
@@ -302,3 +301,116 @@ TEST(Payload, SmartphoneMessagesUpTo600CharactersAreOneSymbol) {
 }
 
 } // namespace
+
+// "作成" from the fields as typed: which tab's fields go where, what is refused, and which
+// fields the window writes back (also after a refusal).
+TEST(Composition, FieldsAsTypedBecomeThePayloadOrTheRefusal) {
+    using composer::TComposeField;
+    struct Row {
+        composer::TComposeTab tab;
+        int carrier;
+        std::vector<std::pair<TComposeField, const char*>> typed;
+        composer::TComposeStatus status;
+        const char* payload; // UTF-8; Shift-JIS unless `utf8`
+        bool utf8;
+        std::vector<std::pair<TComposeField, const char*>> changed;
+        TComposeField focus; // after a refusal
+    };
+    const Row rows[] = {
+        {composer::tabMessage,
+         composer::crDocomo,
+         {{composer::cfBody, "本文\nです"},
+          {composer::cfAddress, "a@b.jp"},
+          {composer::cfSubject, "件"}},
+         composer::csReady,
+         "MATMSG:TO:a@b.jp;SUB:件;BODY:本文です;;",
+         false,
+         {},
+         composer::cfBody},
+        {composer::tabMessage,
+         composer::crAU,
+         {},
+         composer::csEmptyBody,
+         "",
+         false,
+         {},
+         composer::cfBody},
+        // The first field holding a character phones cannot show gets the caret.
+        {composer::tabMessage,
+         composer::crDocomo,
+         {{composer::cfBody, "本文"}, {composer::cfAddress, "a😀@b.jp"}},
+         composer::csUnmappable,
+         "",
+         false,
+         {},
+         composer::cfAddress},
+        // The smartphone refuses nothing: such a character sends every field as UTF-8.
+        {composer::tabMessage,
+         composer::crSmartphone,
+         {{composer::cfBody, "😀"}},
+         composer::csReady,
+         "😀",
+         true,
+         {},
+         composer::cfBody},
+        // Telephones are made half-width before anything is checked; readings are
+        // written back also when the card is refused.
+        {composer::tabCard,
+         composer::crDocomo,
+         {{composer::cfFamilyName, "山田"},
+          {composer::cfFamilyKana, "山"},
+          {composer::cfTel1, "０９０－１"}},
+         composer::csCardProblem,
+         "",
+         false,
+         {{composer::cfTel1, "090-1"}, {composer::cfFamilyKana, "山"}, {composer::cfGivenKana, ""}},
+         composer::cfFamilyKana},
+        {composer::tabCard,
+         composer::crSoftbank,
+         {{composer::cfFamilyName, "山田"},
+          {composer::cfFamilyKana, "やまだ"},
+          {composer::cfTel1, "1"}},
+         composer::csReady,
+         "MEMORY:\r\nNAME1:山田 \r\nNAME2:ﾔﾏﾀﾞ \r\nTEL1:1\r\nTEL2:\r\nMAIL1:\r\nMAIL2:\r\n",
+         false,
+         {{composer::cfFamilyKana, "ﾔﾏﾀﾞ"}, {composer::cfGivenKana, ""}},
+         composer::cfBody},
+        {composer::tabBookmark,
+         composer::crDocomo,
+         {{composer::cfSite, "サイト"}, {composer::cfUrl, "example.jp"}},
+         composer::csReady,
+         "MEBKM:TITLE:サイト;URL:http\\://example.jp;;",
+         false,
+         {{composer::cfUrl, "http://example.jp"}},
+         composer::cfBody},
+        // The smartphone's bookmark is the URL alone; the site name decides nothing.
+        {composer::tabBookmark,
+         composer::crSmartphone,
+         {{composer::cfSite, "😀"}, {composer::cfUrl, "http://example.jp"}},
+         composer::csReady,
+         "http://example.jp",
+         false,
+         {},
+         composer::cfBody},
+    };
+    for (const Row& row : rows) {
+        composer::TComposerFields fields;
+        fields.Tab = row.tab;
+        fields.Carrier = row.carrier;
+        for (const auto& [field, text] : row.typed)
+            fields.Text[field] = QString::fromUtf8(text);
+        SCOPED_TRACE(testing::Message() << row.tab << "/" << row.carrier << " " << row.payload);
+        const composer::TComposition composed = composer::Compose(fields);
+        EXPECT_EQ(composed.Status, row.status);
+        EXPECT_EQ(composed.Payload, row.utf8 ? std::string(row.payload) : ShiftJis(row.payload));
+        EXPECT_EQ(composed.Utf8, row.utf8);
+        EXPECT_EQ(composed.Gaps.isEmpty(), row.status != composer::csUnmappable);
+        if (row.status != composer::csReady) {
+            EXPECT_EQ(composed.Focus, row.focus);
+        }
+        std::vector<std::pair<TComposeField, QString>> changed;
+        for (const auto& [field, text] : row.changed)
+            changed.emplace_back(field, QString::fromUtf8(text));
+        EXPECT_EQ(composed.Changed, changed);
+    }
+}

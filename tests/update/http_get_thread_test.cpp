@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fstream>
 #include <sstream>
+#include <sys/resource.h>
 
 #include "tests/update/local_server.h"
 
@@ -48,38 +50,62 @@ TEST(SplitURLTest, HostPortAndPath) {
     }
 }
 
-TEST(HTTPGetThreadTest, FileTargetWritesTheBody) {
+TEST(HTTPGetThreadTest, FileTargetWritesTheBodyOrLeavesTheOldFileWhole) {
     update_test::EnsureApp();
     update_test::LocalHttpServer server;
-    server.Serve("/Varoku.txt", "Varoku <SoftVer>2.1</SoftVer>");
+    const std::string body = "Varoku <SoftVer>2.1</SoftVer>";
+    server.Serve("/Varoku.txt", body);
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
+    const auto read = [](const std::string& name) {
+        std::ifstream in(name, std::ios::binary);
+        std::stringstream content;
+        content << in.rdbuf();
+        return content.str();
+    };
     struct Row {
         std::string fileName;
+        const char* before; // the file's contents before the download, nullptr: none
+        rlim_t sizeLimit;   // largest file the process may write (a full disk), 0: none
         bool success;
+        const char* after; // nullptr: the body
     };
-    for (const Row& row : {Row{dir.filePath("Varoku.txt").toStdString(), true},
-                           Row{dir.filePath("missing/Varoku.txt").toStdString(), false}}) {
-        SCOPED_TRACE(row.fileName);
+    const Row rows[] = {
+        {dir.filePath("Varoku.txt").toStdString(), nullptr, 0, true, nullptr},
+        {dir.filePath("Varoku.txt").toStdString(), "old text", 0, true, nullptr},
+        {dir.filePath("missing/Varoku.txt").toStdString(), nullptr, 0, false, ""},
+        {dir.filePath("Varoku.txt").toStdString(), "old text", 16, false, "old text"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.fileName + " " + std::to_string(row.sizeLimit));
+        if (row.before) {
+            std::ofstream(row.fileName, std::ios::binary) << row.before;
+        }
         THTTPGetSettings settings;
         settings.URL = server.Url("/Varoku.txt");
         settings.FileName = row.fileName;
         QObject context;
         int ends = 0;
         bool result = !row.success;
+        rlimit saved{};
+        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        const auto previousSignal = std::signal(SIGXFSZ, SIG_IGN);
+        if (row.sizeLimit) {
+            rlimit limited = saved;
+            limited.rlim_cur = row.sizeLimit;
+            ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+        }
         const auto worker = THTTPGetThread::Create(settings, htFile);
         worker->Start(&context, [&](THTTPGetThread& ended) {
             ++ends;
             result = ended.Result();
         });
-        ASSERT_TRUE(update_test::ProcessEventsUntil([&] { return ends > 0; }));
+        const bool ended = update_test::ProcessEventsUntil([&] { return ends > 0; });
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previousSignal);
+        ASSERT_TRUE(ended);
         EXPECT_EQ(result, row.success);
-        if (row.success) {
-            std::ifstream in(row.fileName, std::ios::binary);
-            std::stringstream content;
-            content << in.rdbuf();
-            EXPECT_EQ(content.str(), "Varoku <SoftVer>2.1</SoftVer>");
-        }
+        EXPECT_EQ(read(row.fileName), row.after ? std::string(row.after) : body);
         worker->Release();
     }
     EXPECT_TRUE(THTTPGetThread::WaitForAll(std::chrono::seconds(10)));

@@ -8,7 +8,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -121,11 +121,12 @@ protected:
         field->paste();
     }
 
-    void ClickRow(QListWidget* list, bool twice) {
-        if (list->count() == 0) return;
-        QListWidgetItem* item = list->item(Pick(list->count()));
-        list->scrollToItem(item);
-        const QPoint at = list->visualItemRect(item).center();
+    void ClickRow(QListView* list, bool twice) {
+        const int rows = list->model()->rowCount();
+        if (rows == 0) return;
+        const QModelIndex item = list->model()->index(Pick(rows), 0);
+        list->scrollTo(item);
+        const QPoint at = list->visualRect(item).center();
         if (twice)
             QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
         else
@@ -268,10 +269,10 @@ protected:
 
     TKept Kept() const {
         TKept kept;
-        for (int i = 0; i < form->ListBox1->count(); ++i)
-            kept.Names.insert(composer::ToShiftJis(form->ListBox1->item(i)->text()));
-        for (int i = 0; i < form->ListBox2->count(); ++i)
-            kept.Phrases.push_back(composer::ToShiftJis(form->ListBox2->item(i)->text()));
+        for (const QString& name : Rows(form->ListBox1))
+            kept.Names.insert(composer::ToShiftJis(name));
+        for (const QString& phrase : Rows(form->ListBox2))
+            kept.Phrases.push_back(composer::ToShiftJis(phrase));
         for (int i = 0; i < form->MailComb1->count(); ++i)
             kept.Addresses.push_back(composer::ToShiftJis(form->MailComb1->itemText(i)));
         kept.WriteMode = form->RWFlgBtn1->Down();

@@ -1,5 +1,6 @@
 #include "tests/window/window_fixture.h"
 
+#include <QAbstractItemView>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -36,6 +37,18 @@ void WriteBytes(const QString& path, const std::string& bytes) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
+QStringList Rows(const QAbstractItemView* list) {
+    QStringList rows;
+    const QAbstractItemModel* model = list->model();
+    for (int row = 0; row < model->rowCount(); ++row)
+        rows << model->index(row, 0).data().toString();
+    return rows;
+}
+
+void ChooseRow(QAbstractItemView* list, int row) {
+    list->setCurrentIndex(list->model()->index(row, 0));
 }
 
 void WindowTest::SetUp() {

@@ -16,6 +16,8 @@
 #include "platform/message_box.h"
 #include "tests/support/zxing_reader.h"
 
+class QAbstractItemView;
+
 namespace window_test {
 
 // The application object of the program (with its standard error box), made once.
@@ -27,6 +29,10 @@ std::string ShiftJis(const char* utf8);
 // Bytes of a file, empty when missing.
 std::string ReadBytes(const QString& path);
 void WriteBytes(const QString& path, const std::string& bytes);
+
+// The rows a list box shows, and choosing one as a click would (-1: none).
+QStringList Rows(const QAbstractItemView* list);
+void ChooseRow(QAbstractItemView* list, int row);
 
 class WindowTest : public ::testing::Test {
 protected:
