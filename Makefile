@@ -21,7 +21,7 @@ DESTDIR ?=
 empty :=
 space := $(empty) $(empty)
 
-.PHONY: all deps configure build run test check-all format-check test-asan soak soak-window phones fuzz fuzz-build bench bench-cli bench-lists clean \
+.PHONY: all deps configure build run test check-all format-check test-asan soak soak-window phones fuzz fuzz-build bench bench-segments bench-cli bench-lists clean \
         install uninstall package package-check
 
 all: build
@@ -93,6 +93,14 @@ bench: deps
 	@cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DVAROKU_BENCH=ON -DBUILD_TESTING=OFF >/dev/null
 	@cmake --build build-bench -j $(JOBS) --target varoku-bench
 	@build-bench/bench/varoku-bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+
+# Data bits and versions at level M of our greedy and optimal segmentation beside
+# libqrencode, zint and segno, on Japanese and English texts and every prefix of a long
+# mail; fails when the optimal segmentation spends more bits than zint on any of them.
+bench-segments: deps
+	@cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DVAROKU_BENCH=ON -DBUILD_TESTING=OFF >/dev/null
+	@cmake --build build-bench -j $(JOBS) --target varoku-bench-segments
+	@build-bench/bench/varoku-bench-segments /usr/bin/python3 bench/segments_segno.py
 
 # varoku-qr as whole processes beside qrencode and zint (hyperfine); prints CPU ratios.
 bench-cli: configure

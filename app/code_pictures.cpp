@@ -66,6 +66,7 @@ std::unique_ptr<qr::TQRCode> DrawingCopy(const qr::TQRCode& shown, bool vector, 
     copy->SetEclevel(shown.Eclevel());
     copy->SetEmode(shown.Emode());
     copy->SetEci(shown.Eci());
+    copy->SetSegments(shown.Segments());
     copy->SetMasktype(shown.Masktype());
     copy->SetPxmag(shown.Pxmag());
     copy->SetMode(shown.Mode());

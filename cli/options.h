@@ -40,6 +40,9 @@ struct TSymbolRequest {
     // ECI: qr::engine::kEciAuto (Shift-JIS announced where a byte segment needs it),
     // kEciNone, or a designator 0..999999.
     int Eci = qr::engine::kEciAuto;
+    // How automatic mode cuts the text into segments: the fewest bits, or the window's
+    // greedy rule (the Docomo, Softbank and AU payloads' default).
+    qr::engine::TQRSegments Segments = qr::engine::sgOptimal;
     // The smartphone target: one symbol at the smallest version at level M, else L,
     // linked only when version 40 cannot carry it (Version, Eclevel, Count ignored).
     bool PhonePlan = false;
@@ -80,6 +83,7 @@ struct TCliOptions {
     TCommand Command = TCommand::Text;
     TSymbolRequest Symbols;
     bool PxmagGiven = false;
+    bool SegmentsGiven = false;
     TDrawing Drawing;
     std::optional<TPictureType> Type;
     TInputEncoding InputEncoding = TInputEncoding::Utf8;

@@ -125,6 +125,7 @@ TBuildResult PrepareSymbols(TQRSymbolEngine& engine, const TSymbolRequest& o,
     engine.SetMasktype(o.Masktype);
     engine.SetPxmag(o.Pxmag);
     engine.SetEci(o.Eci);
+    engine.SetSegments(o.Segments);
     r.Mode = o.Split;
     r.Count = o.Count;
     if (o.Split) engine.SetMode(*o.Split);
