@@ -4,8 +4,8 @@
 // (UTF-8 in, its own Shift-JIS and segmentation) and segno (through python3). Every
 // symbol is read back by one reader (bench/segment_reader), which counts the bits
 // before the terminator and checks the bytes carried. Ours are counted without ECI, as
-// the peers write none for this text; the default of varoku-qr (--eci auto, which
-// announces Shift-JIS for half-width katakana) is a column of its own.
+// the peers write none for this text, and with varoku-qr's default --eci auto, which
+// announces Shift-JIS (12 bits) where a byte segment holds Shift-JIS bytes.
 //
 //   varoku-bench-segments [PYTHON SEGNO_SCRIPT]
 //
@@ -203,8 +203,11 @@ std::vector<TResult> Segno(const std::string& python, const std::string& script,
     return results;
 }
 
-constexpr int kPeers = 6;
-const char* const kColumn[kPeers] = {"greedy", "optimal", "opt+eci", "qrencode", "zint", "segno"};
+// Columns: ours without ECI and with varoku-qr's --eci auto, greedy and optimal, then
+// the peers.
+enum { kGreedy, kGreedyEci, kOptimal, kOptimalEci, kQrencode, kZint, kSegno, kPeers };
+const char* const kColumn[kPeers] = {"greedy",   "greedy+eci", "optimal", "optimal+eci",
+                                     "qrencode", "zint",       "segno"};
 
 struct TRow {
     TText Text;
@@ -272,7 +275,7 @@ void PrintComparison(const std::vector<TRow>& rows, int ours, int peer) {
         smaller += a.Version < b.Version;
         worst = std::max(worst, a.Bits - b.Bits);
     }
-    std::printf("  %-8s vs %-9s %4d texts: more bits %4d (at most %+4d), fewer %4d; larger "
+    std::printf("  %-11s vs %-8s %4d texts: more bits %4d (at most %+4d), fewer %4d; larger "
                 "version %4d (%d by 2+), smaller %4d\n",
                 kColumn[ours], kColumn[peer], n, moreBits, worst, fewerBits, larger, largerBy2,
                 smaller);
@@ -281,9 +284,9 @@ void PrintComparison(const std::vector<TRow>& rows, int ours, int peer) {
 bool NeverMoreThanZint(const std::vector<TRow>& rows) {
     bool ok = true;
     for (const TRow& row : rows)
-        if (row.R[1].Ok && row.R[4].Ok && row.R[1].Bits > row.R[4].Bits) {
+        if (row.R[kOptimal].Ok && row.R[kZint].Ok && row.R[kOptimal].Bits > row.R[kZint].Bits) {
             std::printf("  optimal spends more than zint: %s (%d against %d)\n",
-                        row.Text.Label.c_str(), row.R[1].Bits, row.R[4].Bits);
+                        row.Text.Label.c_str(), row.R[kOptimal].Bits, row.R[kZint].Bits);
             ok = false;
         }
     return ok;
@@ -319,12 +322,13 @@ int main(int argc, char** argv) {
     for (std::size_t i = 0; i < texts.size(); ++i) {
         const TText& t = texts[i];
         TRow row{t, {}};
-        row.R[0] = Ours(t.ShiftJis, eng::sgGreedy, eng::kEciNone);
-        row.R[1] = Ours(t.ShiftJis, eng::sgOptimal, eng::kEciNone);
-        row.R[2] = Ours(t.ShiftJis, eng::sgOptimal, eng::kEciAuto);
-        row.R[3] = Qrencode(t.ShiftJis);
-        row.R[4] = Zint(t.Utf8, t.ShiftJis);
-        row.R[5] = segno[i];
+        row.R[kGreedy] = Ours(t.ShiftJis, eng::sgGreedy, eng::kEciNone);
+        row.R[kGreedyEci] = Ours(t.ShiftJis, eng::sgGreedy, eng::kEciAuto);
+        row.R[kOptimal] = Ours(t.ShiftJis, eng::sgOptimal, eng::kEciNone);
+        row.R[kOptimalEci] = Ours(t.ShiftJis, eng::sgOptimal, eng::kEciAuto);
+        row.R[kQrencode] = Qrencode(t.ShiftJis);
+        row.R[kZint] = Zint(t.Utf8, t.ShiftJis);
+        row.R[kSegno] = segno[i];
         rows.push_back(row);
     }
     const std::vector<TRow> japanese(rows.begin(), rows.begin() + static_cast<long>(english));
@@ -336,12 +340,12 @@ int main(int argc, char** argv) {
     std::printf("\nEvery prefix of a %zu-character business mail (%zu texts), ours without "
                 "ECI against each peer\n",
                 mailRows.size(), mailRows.size());
-    for (int ours : {0, 1})
-        for (int peer = 3; peer < kPeers; ++peer)
+    for (int ours : {kGreedy, kOptimal})
+        for (int peer = kQrencode; peer < kPeers; ++peer)
             PrintComparison(mailRows, ours, peer);
     std::printf("\nAll %zu texts\n", rows.size());
-    for (int ours : {0, 1, 2})
-        for (int peer = 3; peer < kPeers; ++peer)
+    for (int ours = kGreedy; ours < kQrencode; ++ours)
+        for (int peer = kQrencode; peer < kPeers; ++peer)
             PrintComparison(rows, ours, peer);
     int problems = 0;
     for (const TRow& row : rows)

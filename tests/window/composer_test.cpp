@@ -475,6 +475,7 @@ TEST_F(Composer, SmartphoneCodesAreOneSymbolInTheFormsPhonesParse) {
 
     // The carriers' symbols keep the greedy rule, as they always were.
     form->sPage2->setCurrentIndex(0);
+    Type(QStringLiteral("了解、明日10時に駅前で。"));
     Mail(0, "taro@example.jp", "ご案内");
     Create();
     ASSERT_TRUE(form->QRCode1->SymbolDisped());
