@@ -101,9 +101,13 @@ void TMainForm1::Memo1Change() {
 void TMainForm1::DrawPayload(const std::string& payload, int count, bool utf8) {
     const int eci = composer::PayloadEci(utf8);
     QRCode1->SetEci(eci);
+    QRCode1->SetSegments(CaraiaGroup1->ItemIndex() == composer::crSmartphone
+                             ? qr::engine::sgOptimal
+                             : qr::engine::sgGreedy);
     if (CaraiaGroup1->ItemIndex() == composer::crSmartphone) {
         auto planner = std::make_unique<qr::engine::TQRSymbolEngine>();
         planner->SetEci(eci);
+        planner->SetSegments(QRCode1->Segments());
         planner->SetCode(payload);
         const qr::engine::TQRPlan plan = qr::engine::PlanSmallestSymbols(*planner);
         if (plan.Fits) {

@@ -17,6 +17,7 @@ enum class TOpt {
     Level,
     Mode,
     Mask,
+    Segments,
     Count,
     Split,
     Binary,
@@ -87,6 +88,7 @@ constexpr TOptionInfo kOptions[] = {
     {"level", 'l', true, TOpt::Level, kAll},
     {"mode", 0, true, TOpt::Mode, kText | kBatch},
     {"mask", 0, true, TOpt::Mask, kAll},
+    {"segments", 0, true, TOpt::Segments, kAll},
     {"count", 0, true, TOpt::Count, kText | kBatch},
     {"split", 0, true, TOpt::Split, kText | kBatch},
     {"eci", 0, true, TOpt::Eci, kAll},
@@ -233,6 +235,14 @@ std::string Apply(TCliOptions& o, const TOptionInfo& option, const std::string& 
         const auto v = ParseInt(value, 0, 7);
         if (!v) return name + " takes a number 0..7 or auto, not " + Quote(value);
         s.Masktype = *v;
+        return {};
+    }
+    case TOpt::Segments: {
+        static constexpr std::string_view kRules[] = {"greedy", "optimal"};
+        const int v = Pick(value, kRules);
+        if (v < 0) return name + " takes optimal or greedy, not " + Quote(value);
+        s.Segments = static_cast<qr::engine::TQRSegments>(v);
+        o.SegmentsGiven = true;
         return {};
     }
     case TOpt::Count: {
@@ -445,8 +455,11 @@ std::string Finish(TCliOptions& o) {
             return "--count auto and --split single exclude each other";
     }
     if (o.Command == TCommand::Mail || o.Command == TCommand::Card ||
-        o.Command == TCommand::Bookmark)
+        o.Command == TCommand::Bookmark) {
         o.Symbols.PhonePlan = o.Fields.Carrier == composer::crSmartphone;
+        // The carriers' symbols stay the window's, cut by its greedy rule.
+        if (!o.Symbols.PhonePlan && !o.SegmentsGiven) o.Symbols.Segments = qr::engine::sgGreedy;
+    }
     return {};
 }
 
@@ -641,6 +654,11 @@ Symbols:
       --mode auto|numeric|alnum|byte|kanji
                          encoding mode (default auto)
       --mask auto|0..7   mask pattern (default auto)
+      --segments optimal|greedy
+                         how automatic mode cuts the text into numeric,
+                         alphanumeric, byte and Kanji segments: optimal (default)
+                         spends the fewest bits; greedy is the desktop program's
+                         rule, the default of the docomo, softbank and au payloads
       --count N|auto     number of symbols, 1..1024 (default 1); the text is cut among
                          them and fewer are made for a very short text. auto, with a
                          fixed --version, takes the fewest symbols that carry the text:

@@ -29,9 +29,13 @@ enum class TPictureType { Pbm, Png, Svg, Pdf, Utf8, PbmText };
 
 // What the engine is asked for; the same for every text of a batch.
 // What is asked of the symbols: the engine's request, with the Shift-JIS designator
-// announced where a byte segment needs it unless the user says otherwise.
+// announced where a byte segment needs it and the fewest bits, unless the user says
+// otherwise (the Docomo, Softbank and AU payloads keep the window's greedy rule).
 struct TSymbolRequest : qr::engine::TQRSetRequest {
-    TSymbolRequest() { Eci = qr::engine::kEciAuto; }
+    TSymbolRequest() {
+        Eci = qr::engine::kEciAuto;
+        Segments = qr::engine::sgOptimal;
+    }
 };
 
 // How the component draws the symbols (PNG, SVG, PDF) and how the terminal preview
@@ -69,6 +73,7 @@ struct TCliOptions {
     TCommand Command = TCommand::Text;
     TSymbolRequest Symbols;
     bool PxmagGiven = false;
+    bool SegmentsGiven = false;
     TDrawing Drawing;
     std::optional<TPictureType> Type;
     TInputEncoding InputEncoding = TInputEncoding::Utf8;

@@ -1,6 +1,6 @@
 // How the engine fuzz programs read their input: the first six bytes choose the
-// engine's settings (out-of-range values included, which must be ignored), the rest is
-// Code.
+// engine's settings (out-of-range values included, which must be ignored; bit 0x20 of
+// the fourth the optimal segmentation), the rest is Code.
 #pragma once
 
 #include <cstdint>
@@ -35,6 +35,7 @@ inline void SetUp(qr::engine::TQRSymbolEngine& engine, const std::uint8_t* data,
     engine.SetEmode(static_cast<int>((p[1] >> 3) % 6) - 1); // -1..4
     engine.SetMasktype(static_cast<int>(p[2] % 10) - 1);    // -1..8
     engine.SetPxmag(p[2] >> 6 == 0 ? 1 : 2);
+    engine.SetSegments((p[3] & 0x20) != 0 ? sgOptimal : sgGreedy);
     const int count = (p[4] << 8 | p[5]) % 1100;      // 0 and >1024 are ignored
     const auto mode = static_cast<TQRMode>(p[3] % 4); // 3 is ignored
     if (p[3] & 0x40) {

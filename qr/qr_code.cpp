@@ -243,6 +243,10 @@ void TQRCode::SetEci(int eci) {
     if (engine_.SetEci(eci)) PaintSymbol();
 }
 
+void TQRCode::SetSegments(engine::TQRSegments segments) {
+    if (engine_.SetSegments(segments)) PaintSymbol();
+}
+
 void TQRCode::SetPxmag(int pxmag) {
     if (engine_.SetPxmag(pxmag)) PaintSymbol();
 }

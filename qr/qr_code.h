@@ -123,6 +123,10 @@ public:
     // segment needs it, or a designator 0..999999 (engine::kEci*). Repaints.
     int Eci() const { return engine_.Eci(); }
     void SetEci(int eci);
+    // How the automatic mode analysis chooses its segments: engine::sgGreedy (initial,
+    // the documented rule) or engine::sgOptimal (the fewest bits). Repaints.
+    engine::TQRSegments Segments() const { return engine_.Segments(); }
+    void SetSegments(engine::TQRSegments segments);
     // Pixels per module, 1..10. Repaints.
     int Pxmag() const { return engine_.Pxmag(); }
     void SetPxmag(int pxmag);

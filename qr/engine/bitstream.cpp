@@ -184,6 +184,70 @@ int EncodeAutoOf(std::span<const std::uint8_t> bytes, const TEncodeContext& ctx,
     return 0;
 }
 
+// The optimal rule's choice for one symbol: the designator written and what the
+// segments may do. Under kEciAuto, Kanji pairs join 8-bit segments only where that
+// saves more than the Shift-JIS header it then needs, or where the header is written
+// anyway for other bytes of 0x80 or more.
+struct TOptimalChoice {
+    int Eci;
+    TSegmentRule Rule;
+};
+
+TOptimalChoice OptimalChoice(std::span<const std::uint8_t> bytes, const TEncodeContext& ctx) {
+    if (ctx.Eci == kEciNone) return {kEciNone, {}};
+    if (ctx.Eci != kEciAuto) return {ctx.Eci, {EciAllowsKanji(ctx.Eci), true}};
+    constexpr TSegmentRule kAmongBytes{true, true};
+    constexpr TSegmentRule kApart{true, false};
+    const TKanjiScan scan = ScanKanji(bytes);
+    if (scan.HighByteOutside) return {kEciShiftJis, kAmongBytes};
+    if (!scan.Kanji) return {kEciNone, kApart};
+    const int apart = OptimalBits(bytes, *ctx.Version, kApart);
+    const int among = OptimalBits(bytes, *ctx.Version, kAmongBytes) + EciHeaderBits(kEciShiftJis);
+    return among < apart ? TOptimalChoice{kEciShiftJis, kAmongBytes}
+                         : TOptimalChoice{kEciNone, kApart};
+}
+
+// The segments of the optimal rule, one per run of a mode in the work area.
+int EncodeOptimal(std::span<const std::uint8_t> bytes, const TEncodeContext& ctx, TBitStream& bs,
+                  int& emodeR) {
+    const TQRVersionInfo& version = *ctx.Version;
+    TSegmentWork& work = *ctx.Work;
+    const TOptimalChoice choice = OptimalChoice(bytes, ctx);
+    StartBitStream(bs, ctx);
+    if (PutEciHeader(bs, choice.Eci) != 0) return -1;
+    if (OptimalSegments(bytes, version, choice.Rule, work) > RemainingBits(bs)) return -1;
+    const int n = static_cast<int>(bytes.size());
+    int mode = kEmodeAuto;
+    for (int pos = 0; pos < n;) {
+        mode = work.Modes[pos];
+        int end = pos + 1;
+        while (end < n && work.Modes[end] == mode)
+            ++end;
+        const int length = end - pos;
+        // A segment that outgrows its count field cannot fit the symbol either.
+        if ((mode == emKanji ? length >> 1 : length) >= 1 << version.CountBits[mode]) return -1;
+        PutSegmentHeader(bs, version, mode, length);
+        if (PutSegmentData(bs, bytes.data() + pos, length, mode) != 0) return -1;
+        pos = end;
+    }
+    PutTerminatorAndPads(bs);
+    emodeR = mode;
+    return 0;
+}
+
+template <bool Kanji>
+int GreedyBits(std::span<const std::uint8_t> bytes, const TQRVersionInfo& version) {
+    int bits = 0;
+    int mode = kEmodeAuto;
+    for (int pos = 0;;) {
+        const int n = NextSegmentOf<Kanji>(version, bytes, pos, mode);
+        if (n <= 0) break;
+        bits += SegmentBits(version, mode, n);
+        pos += n;
+    }
+    return bits;
+}
+
 } // namespace
 
 void StartBitStream(TBitStream& bs, const TEncodeContext& ctx) {
@@ -249,6 +313,7 @@ int NextSegment(const TQRVersionInfo& version, std::span<const std::uint8_t> byt
 
 int EciFor(std::span<const std::uint8_t> bytes, const TEncodeContext& ctx, int emode) {
     if (ctx.Eci != kEciAuto) return ctx.Eci;
+    if (emode == kEmodeAuto && ctx.Segments == sgOptimal) return OptimalChoice(bytes, ctx).Eci;
     if (emode == emEightBit) {
         for (const std::uint8_t b : bytes)
             if (b >= 0x80) return kEciShiftJis;
@@ -284,8 +349,19 @@ int PutEciHeader(TBitStream& bs, int designator) {
     return 0;
 }
 
+int AutoDataBits(std::span<const std::uint8_t> bytes, const TEncodeContext& ctx) {
+    if (ctx.Segments == sgOptimal) {
+        const TOptimalChoice choice = OptimalChoice(bytes, ctx);
+        return EciHeaderBits(choice.Eci) + OptimalBits(bytes, *ctx.Version, choice.Rule);
+    }
+    const int eci = ctx.Eci == kEciNone ? kEciNone : EciFor(bytes, ctx, kEmodeAuto);
+    return EciHeaderBits(eci) + (EciAllowsKanji(eci) ? GreedyBits<true>(bytes, *ctx.Version)
+                                                     : GreedyBits<false>(bytes, *ctx.Version));
+}
+
 int EncodeAuto(std::span<const std::uint8_t> bytes, const TEncodeContext& ctx, TBitStream& bs,
                int& emodeR) {
+    if (ctx.Segments == sgOptimal) return EncodeOptimal(bytes, ctx, bs, emodeR);
     const int eci = ctx.Eci == kEciNone ? kEciNone : EciFor(bytes, ctx, kEmodeAuto);
     return EciAllowsKanji(eci) ? EncodeAutoOf<true>(bytes, ctx, eci, bs, emodeR)
                                : EncodeAutoOf<false>(bytes, ctx, eci, bs, emodeR);

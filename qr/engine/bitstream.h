@@ -6,6 +6,7 @@
 #include <span>
 
 #include "qr/engine/input.h"
+#include "qr/engine/segments.h"
 #include "qr/engine/symbol_tables.h"
 
 namespace qr::engine {
@@ -40,8 +41,9 @@ constexpr bool EciAllowsKanji(int eci) {
     return eci == kEciNone || eci == kEciAuto || eci == kEciShiftJis;
 }
 
-// What the encoder reads besides the bytes: the symbol's table row and level, and the
-// structured-append facts used in connect mode.
+// What the encoder reads besides the bytes: the symbol's table row and level, the
+// structured-append facts used in connect mode, and how the automatic analysis chooses
+// its segments.
 struct TEncodeContext {
     const TQRVersionInfo* Version = nullptr;
     int Eclevel = 0;
@@ -50,6 +52,8 @@ struct TEncodeContext {
     int Parity = 0;
     int SymbolNumber = 1; // 1-based
     int Eci = kEciNone;   // kEciNone, kEciAuto or a designator 0..999999
+    TQRSegments Segments = sgGreedy;
+    TSegmentWork* Work = nullptr; // the optimal rule's work area (EncodeAuto needs it)
 };
 
 // Clears the whole buffer, takes DataCodewords from the context, puts the cursor at
@@ -73,14 +77,22 @@ int NextSegment(const TQRVersionInfo& version, std::span<const std::uint8_t> byt
 
 // The designator the symbol of these bytes carries under ctx.Eci (kEciNone for none):
 // kEciAuto gives kEciShiftJis when the analysis (automatic, or the fixed emode) puts
-// a byte of 0x80 or more in a byte segment.
+// a byte of 0x80 or more in a byte segment. The optimal rule (automatic, ctx.Segments
+// sgOptimal at ctx.Version) also announces Shift-JIS when putting Kanji pairs among
+// 8-bit bytes saves more than the 12 bits of the header.
 int EciFor(std::span<const std::uint8_t> bytes, const TEncodeContext& ctx, int emode);
 
 // Writes the ECI header of a designator (nothing for kEciNone); -1 when it does not fit.
 int PutEciHeader(TBitStream& bs, int designator);
 
-// Encodes bytes with automatic mode analysis: 0, or -1 when a segment does not fit.
-// On success emodeR becomes the last segment's mode (-1 for no segment).
+// Bits the automatic analysis spends on bytes under ctx (its version, Eci and
+// Segments): the ECI header and every segment, without the structured-append header,
+// terminator and pads. Allocates nothing and needs no work area.
+int AutoDataBits(std::span<const std::uint8_t> bytes, const TEncodeContext& ctx);
+
+// Encodes bytes with automatic mode analysis by the rule of ctx.Segments (sgOptimal
+// needs ctx.Work): 0, or -1 when the segments do not fit. On success emodeR becomes
+// the last segment's mode (-1 for no segment).
 int EncodeAuto(std::span<const std::uint8_t> bytes, const TEncodeContext& ctx, TBitStream& bs,
                int& emodeR);
 

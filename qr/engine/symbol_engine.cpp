@@ -110,6 +110,12 @@ bool TQRSymbolEngine::SetEci(int eci) {
     return true;
 }
 
+bool TQRSymbolEngine::SetSegments(TQRSegments segments) {
+    if (segments != sgGreedy && segments != sgOptimal) return false;
+    segments_ = segments;
+    return true;
+}
+
 bool TQRSymbolEngine::SetPxmag(int pxmag) {
     if (pxmag < 1 || pxmag > 10) return false;
     pxmag_ = pxmag;
@@ -171,7 +177,8 @@ TQRBuildResult TQRSymbolEngine::BuildSymbolFrom(std::span<const std::uint8_t> by
 namespace {
 
 TEncodeContext Context(const TQRVersionInfo& version, int eclevel, TQRMode mode, int count,
-                       int parity, int symbolNumber, int eci) {
+                       int parity, int symbolNumber, int eci, TQRSegments segments,
+                       TSegmentWork& work) {
     TEncodeContext ctx;
     ctx.Version = &version;
     ctx.Eclevel = eclevel;
@@ -180,6 +187,8 @@ TEncodeContext Context(const TQRVersionInfo& version, int eclevel, TQRMode mode,
     ctx.Parity = parity;
     ctx.SymbolNumber = symbolNumber;
     ctx.Eci = eci;
+    ctx.Segments = segments;
+    ctx.Work = &work;
     return ctx;
 }
 
@@ -190,23 +199,25 @@ int TQRSymbolEngine::DivisionEci() const {
     // Readers that join a linked set decode it with one character set: when any symbol
     // needs Shift-JIS announced, every symbol announces it.
     TEncodeContext ctx;
+    ctx.Version = &versions_[version_];
     ctx.Eci = kEciAuto;
+    ctx.Segments = segments_;
     for (int s = 1; s <= count_; ++s)
         if (EciFor(Slice(s), ctx, emode_) != kEciNone) return kEciShiftJis;
-    return kEciNone;
+    return segments_ == sgOptimal && emode_ == kEmodeAuto ? kEciAuto : kEciNone;
 }
 
 int TQRSymbolEngine::EncodeAuto() {
     TBitStream bs{dataCodewords_};
     const auto ctx = Context(versions_[version_], eclevel_, mode_, count_, parity_, symbolNumber_,
-                             DivisionEci());
+                             DivisionEci(), segments_, segmentWork_);
     return qr::engine::EncodeAuto(std::span(symbolInput_).first(symbolLength_), ctx, bs, emodeR_);
 }
 
 int TQRSymbolEngine::EncodeFixed() {
     TBitStream bs{dataCodewords_};
     const auto ctx = Context(versions_[version_], eclevel_, mode_, count_, parity_, symbolNumber_,
-                             DivisionEci());
+                             DivisionEci(), segments_, segmentWork_);
     return qr::engine::EncodeFixed(std::span(symbolInput_).first(symbolLength_), ctx, emode_, bs);
 }
 

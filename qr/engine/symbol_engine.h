@@ -13,6 +13,7 @@
 #include "qr/engine/input.h"
 #include "qr/engine/mask_planes.h"
 #include "qr/engine/matrix.h"
+#include "qr/engine/segments.h"
 #include "qr/engine/symbol_tables.h"
 
 namespace qr::engine {
@@ -29,7 +30,7 @@ enum TQRBuildResult {
 };
 
 // One engine per component. Not thread-safe: everything runs on the caller's thread.
-// Copyable, but large (the work areas of a version 40 symbol, about 90 KB).
+// Copyable, but large (the work areas of a version 40 symbol, about 97 KB).
 class TQRSymbolEngine {
 public:
     // All properties at their initial values (Version 1, level L, automatic mode and
@@ -109,6 +110,11 @@ public:
     // automatic analysis uses no Kanji mode.
     int Eci() const { return eci_; }
     bool SetEci(int eci);
+    // How the automatic mode analysis (Emode -1) chooses its segments: sgGreedy (the
+    // initial value) by the documented one-run look-ahead, sgOptimal the fewest bits
+    // for Version (others ignored). Fixed modes do not read it.
+    TQRSegments Segments() const { return segments_; }
+    bool SetSegments(TQRSegments segments);
     // Pixels per module of pictures and of the PBM text, 1..10 (others ignored).
     int Pxmag() const { return pxmag_; }
     bool SetPxmag(int pxmag);
@@ -159,7 +165,8 @@ private:
     int EncodeAuto();
     int EncodeFixed();
     // The ECI the symbols of this division carry: Eci, but under kEciAuto in connect
-    // mode one choice for the whole set.
+    // mode one choice for the whole set (under the optimal rule kEciAuto again when no
+    // symbol needs Shift-JIS, so that each keeps its Kanji out of byte segments).
     int DivisionEci() const;
     void MakeErrorCorrection();
     void InterleaveCodewords();
@@ -191,6 +198,7 @@ private:
     int masktypeR_ = -1;
     int pxmag_ = 1;
     int eci_ = -1; // kEciNone
+    TQRSegments segments_ = sgGreedy;
 
     int symbolNumber_ = 1;
     int symbolLength_ = 0;
@@ -200,6 +208,7 @@ private:
     std::array<std::uint8_t, kMaxTotalCodewords> finalCodewords_{};
     TQRMatrix matrix_{};
     TMaskPlanes maskPlanes_{};
+    TSegmentWork segmentWork_{};
 
     std::vector<std::string> pbm_;
 };

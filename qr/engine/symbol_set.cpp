@@ -142,6 +142,7 @@ TQRSetResult BuildSymbolSet(TQRSymbolEngine& engine, const TQRSetRequest& reques
     engine.SetMasktype(request.Masktype);
     engine.SetPxmag(request.Pxmag);
     engine.SetEci(request.Eci);
+    engine.SetSegments(request.Segments);
     r.Mode = request.Mode;
     r.Count = request.Count;
     if (request.Mode) engine.SetMode(*request.Mode);

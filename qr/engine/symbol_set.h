@@ -46,6 +46,7 @@ struct TQRSetRequest {
     int Masktype = -1;
     int Pxmag = 1;
     int Eci = kEciNone;
+    TQRSegments Segments = sgGreedy;
     std::optional<TQRMode> Mode;  // unset: the engine's own
     std::optional<int> Count;     // unset: the engine's own
     bool CountAuto = false;       // the fewest symbols of Version that carry the text

@@ -56,6 +56,7 @@ TEST(VarokuQr, RefusesWithOneLineAndNoOutput) {
          2,
          "--mode takes auto, numeric, alnum, byte or kanji, not 'latin'"},
         {{"--mask", "8", "a"}, "", 2, "--mask takes a number 0..7 or auto, not '8'"},
+        {{"--segments", "best", "a"}, "", 2, "--segments takes optimal or greedy, not 'best'"},
         {{"--count", "0", "a"}, "", 2, "--count takes a number 1..1024 or auto, not '0'"},
         {{"--count", "1025", "a"}, "", 2, "--count takes a number 1..1024 or auto, not '1025'"},
         {{"--split", "twice", "a"}, "", 2, "--split takes single, connect or plus, not 'twice'"},
@@ -279,6 +280,11 @@ TEST(VarokuQr, AutoVersionIsTheSmallestThatHoldsEverySymbol) {
         {{"--split", "plus", "--count", "2"}, Repeat("a", 34), 1},
         {{"--version", "auto", "--count", "4"}, Repeat("a", 4 * 18), 2},
         {{"--version", "7"}, "A", 7},
+        // Optimal segments by default: one byte segment of 316 bits fits 3-M (352), the
+        // greedy rule's seven (388 bits) need 4-M.
+        {{"-l", "M"}, "Meeting at the station tomorrow at ten", 3},
+        {{"-l", "M", "--segments", "greedy"}, "Meeting at the station tomorrow at ten", 4},
+        {{"-l", "M", "--segments=optimal"}, "Meeting at the station tomorrow at ten", 3},
     };
     for (const auto& row : rows) {
         auto args = row.Args;

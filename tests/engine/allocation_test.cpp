@@ -8,6 +8,7 @@
 #include <new>
 #include <vector>
 
+#include "qr/engine/bitstream.h"
 #include "tests/engine/engine_test_util.h"
 
 namespace {
@@ -39,6 +40,8 @@ struct TCase {
     TQRMode mode;
     int count;
     std::string data;
+    TQRSegments segments = sgGreedy;
+    int eci = kEciNone;
 };
 
 TEST(Allocation, DividingAndBuildingSymbolsAllocatesNothing) {
@@ -57,6 +60,9 @@ TEST(Allocation, DividingAndBuildingSymbolsAllocatesNothing) {
             cases.push_back({v, l, 2, (v + l) % 8, qrSingle, 1, make.Binary(bytes)});
             cases.push_back({v, l, 0, -1, qrPlus, 3, make.Digits(3 * bytes)});
             cases.push_back({v, l, -1, l, qrConnect, 4, make.Kanji(bytes / 2) + "TAIL"});
+            cases.push_back({v, l, -1, -1, qrSingle, 1, make.Mixed(make.Uniform(0, bytes / 2)),
+                             sgOptimal, kEciAuto});
+            cases.push_back({v, l, -1, l, qrConnect, 3, make.Mixed(bytes), sgOptimal, kEciAuto});
         }
     // Engines and their inputs are made before counting: only the prepared input may
     // grow with Code.
@@ -69,6 +75,8 @@ TEST(Allocation, DividingAndBuildingSymbolsAllocatesNothing) {
         e->SetMasktype(c.masktype);
         e->SetMode(c.mode);
         e->SetCount(c.count);
+        e->SetSegments(c.segments);
+        e->SetEci(c.eci);
         e->SetCode(c.data);
         engines.push_back(std::move(e));
     }

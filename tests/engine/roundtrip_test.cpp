@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "qr/engine/bitstream.h"
 #include "tests/engine/engine_test_util.h"
 
 using namespace qr::engine;
@@ -19,6 +20,7 @@ struct TSweepCase {
     int Masktype; // -1 automatic
     std::string Data;
     const char* Kind;
+    TQRSegments Segments = sgGreedy;
 };
 
 // Builds every symbol of the division and checks each against both readers.
@@ -79,6 +81,10 @@ TEST_P(VersionSweep, EveryLevelModeAndMaskReadsBack) {
                          "bytes, automatic"});
         cases.push_back(
             {l, -1, -1, make.Alnum(make.Uniform(1, cap[1] / 2 + 1)), "alphanumeric, automatic"});
+        cases.push_back({l, -1, -1, make.Mixed(make.Uniform(cap[2] / 2, cap[2] * 3 / 4)),
+                         "mixed, optimal", sgOptimal});
+        cases.push_back({l, -1, mask, make.Mixed(make.Uniform(1, std::min(40, cap[2] / 2))),
+                         "mixed short, optimal", sgOptimal});
     }
     for (const TSweepCase& c : cases) {
         TQRSymbolEngine e;
@@ -86,6 +92,7 @@ TEST_P(VersionSweep, EveryLevelModeAndMaskReadsBack) {
         e.SetEclevel(c.Eclevel);
         e.SetEmode(c.Emode);
         e.SetMasktype(c.Masktype);
+        e.SetSegments(c.Segments);
         e.SetCode(c.Data);
         BuildAndRead(e,
                      std::to_string(v) + "-" + kLevelName[c.Eclevel] + " " + c.Kind + " (" +
@@ -113,6 +120,7 @@ TEST_P(ConnectSweep, LinkedSymbolsCarryIndexCountAndParity) {
         e.SetMode(qrConnect);
         e.SetCount(count);
         e.SetMasktype(round % 2 == 1 ? (count + round) % 8 : -1);
+        e.SetSegments(round == 1 ? sgOptimal : sgGreedy);
         const int len = make.Uniform(count, count * perSymbol);
         e.SetCode(round == 2   ? make.Kanji(len / 2 + 1)
                   : round == 3 ? make.Digits(len)
@@ -137,6 +145,40 @@ TEST(PlusSweep, PiecesAreIndependentSymbols) {
         BuildAndRead(e, "plus " + std::to_string(count), true);
         EXPECT_EQ(e.Mode(), qrPlus);
     }
+}
+
+// The optimal segments under every ECI rule read back as their bytes, and as their
+// text where a designator says Shift-JIS: Kanji folded among bytes, digits in
+// alphanumeric runs, at versions of each count-field class.
+TEST(OptimalSweep, EveryEciRuleReadsBack) {
+    const std::string japanese = "\x96\xBE\x93\xFA"
+                                 "10\x8E\x9E\x82\xC9\x89\x77\x91\x4F\x82\xC5"
+                                 "\x81\x42TEL 03-1234-5678 \xB6\xC5 a\x93\x8C"
+                                 "b\x8B\x9E"
+                                 "c";
+    const std::string utf8 = "明日10時に駅前で。TEL 03-1234-5678 ｶﾅ a東b京c";
+    TInputMaker make(31);
+    const std::string texts[] = {japanese, "Meeting at the station tomorrow at ten",
+                                 "\x93\x8C\x8B\x9E \x91\xE5\x8D\xE3", make.Mixed(150),
+                                 make.Mixed(40)};
+    for (const int version : {9, 20, 30})
+        for (const int eci : {kEciNone, kEciAuto, kEciShiftJis, kEciUtf8})
+            for (const std::string& text : texts) {
+                TQRSymbolEngine e;
+                e.SetVersion(version);
+                e.SetEclevel(ecM);
+                e.SetEci(eci);
+                e.SetSegments(sgOptimal);
+                e.SetCode(text);
+                BuildAndRead(e,
+                             "optimal version " + std::to_string(version) + " eci " +
+                                 std::to_string(eci) + " " + testing::PrintToString(text),
+                             false);
+                if (text == japanese && (eci == kEciShiftJis || eci == kEciAuto)) {
+                    const auto z = ReadZxing(e);
+                    EXPECT_EQ(z.Text, utf8) << "eci " << eci;
+                }
+            }
 }
 
 // Lead byte 0xEB ends the Kanji range at trail 0xBF; 0xEBC0 and above travel as 8-bit

@@ -470,6 +470,7 @@ TEST_F(Drawing, SymbolsBuiltElsewhereAreDrawnAsAPassOfItsOwnWithoutBuildingAgain
         };
         TQRCode own;
         setUp(own);
+        own.SetSegments(qr::engine::sgOptimal); // handed over with the engine
         own.SetCode(Text(40 * row.count, 5));
         own.SetSymbolEnabled(true);
         ASSERT_TRUE(own.SymbolDisped());
@@ -488,6 +489,7 @@ TEST_F(Drawing, SymbolsBuiltElsewhereAreDrawnAsAPassOfItsOwnWithoutBuildingAgain
         EXPECT_EQ(qr::engine::detail::BuildsStarted(), builds);
         ASSERT_TRUE(drawn.SymbolDisped());
         EXPECT_EQ(drawn.Column(), 2);
+        EXPECT_EQ(drawn.Segments(), qr::engine::sgOptimal);
         if (row.picture == qr::picBMP) {
             EXPECT_EQ(drawn.BitmapImage(), own.BitmapImage());
         } else {

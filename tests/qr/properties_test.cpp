@@ -34,6 +34,7 @@ TEST_F(Properties, StartsWithTheDesignedValues) {
     EXPECT_EQ(fresh.Version(), 1);
     EXPECT_EQ(fresh.Emode(), -1);
     EXPECT_EQ(fresh.Masktype(), -1);
+    EXPECT_EQ(fresh.Segments(), qr::engine::sgGreedy);
     EXPECT_EQ(fresh.Pxmag(), 1);
     EXPECT_EQ(fresh.BackColor(), 0xFFFFFFu);
     EXPECT_EQ(fresh.SymbolColor(), 0u);
@@ -84,6 +85,8 @@ TEST_F(Properties, OutOfRangeWritesStoreNothingAndDoNotRepaint) {
          [](const TQRCode& c) { return c.Angle(); }},
         {"Mode 3", [](TQRCode& c) { c.SetMode(static_cast<qr::TQRMode>(3)); },
          [](const TQRCode& c) { return int(c.Mode()); }},
+        {"Segments 2", [](TQRCode& c) { c.SetSegments(static_cast<qr::engine::TQRSegments>(2)); },
+         [](const TQRCode& c) { return int(c.Segments()); }},
         {"Numbering 4", [](TQRCode& c) { c.SetNumbering(static_cast<qr::TNumbering>(4)); },
          [](const TQRCode& c) { return int(c.Numbering()); }},
         {"CommentUpLoc 3", [](TQRCode& c) { c.SetCommentUpLoc(static_cast<qr::TLocation>(3)); },
@@ -118,6 +121,8 @@ TEST_F(Properties, AcceptedWritesStoreAndRepaintAsTheirRuleSays) {
          [](const TQRCode& c) { return c.Version() == 40; }, 1},
         {"Pxmag 10", [](TQRCode& c) { c.SetPxmag(10); },
          [](const TQRCode& c) { return c.Pxmag() == 10; }, 1},
+        {"Segments optimal", [](TQRCode& c) { c.SetSegments(qr::engine::sgOptimal); },
+         [](const TQRCode& c) { return c.Segments() == qr::engine::sgOptimal; }, 1},
         {"Count 1024", [](TQRCode& c) { c.SetCount(1024); },
          [](const TQRCode& c) { return c.Count() == 16; }, 1},
         {"Column 1024", [](TQRCode& c) { c.SetColumn(1024); },

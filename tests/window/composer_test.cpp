@@ -455,6 +455,7 @@ TEST_F(Composer, SmartphoneCodesAreOneSymbolInTheFormsPhonesParse) {
     ASSERT_TRUE(form->QRCode1->SymbolDisped());
     EXPECT_EQ(form->QRCode1->Count(), 1);
     EXPECT_EQ(form->QRCode1->Eclevel(), 1); // M while one symbol still holds it
+    EXPECT_EQ(form->QRCode1->Segments(), qr::engine::sgOptimal); // the fewest bits
     EXPECT_EQ(Joined(1), ShiftJis("MATMSG:TO:taro@example.jp;SUB:ご案内;BODY:会議は14\\:00\\; "
                                   "場所は3F\r\n") +
                              composer::ToShiftJis(QString(300, QChar(u'あ'))) + ";;");
@@ -471,6 +472,14 @@ TEST_F(Composer, SmartphoneCodesAreOneSymbolInTheFormsPhonesParse) {
     Create();
     EXPECT_EQ(Joined(1), "http://tenki.jp/a;b");
     EXPECT_NE(form->StatusText(0).indexOf(QStringLiteral("URL だけ")), -1);
+
+    // The carriers' symbols keep the greedy rule, as they always were.
+    form->sPage2->setCurrentIndex(0);
+    Type(QStringLiteral("了解、明日10時に駅前で。"));
+    Mail(0, "taro@example.jp", "ご案内");
+    Create();
+    ASSERT_TRUE(form->QRCode1->SymbolDisped());
+    EXPECT_EQ(form->QRCode1->Segments(), qr::engine::sgGreedy);
 }
 
 } // namespace
