@@ -97,12 +97,6 @@ std::string Padded(int number, int width) {
     return std::string(width > static_cast<int>(s.size()) ? width - s.size() : 0, '0') + s;
 }
 
-// What became of one line: its error (or "") and its warnings.
-struct TOutcome {
-    std::string Error;
-    std::vector<std::string> Warnings;
-};
-
 // Draws and writes the lines on `jobs` threads (this one among them), each with an
 // engine of its own. Outcomes go to `report` in line order, one at a time: whichever
 // thread finishes the next line to report reports it and every finished line after
@@ -152,9 +146,9 @@ int RunBatch(const TCliOptions& options) {
     const std::string& dir = options.OutputPath;
     // The input first: a batch that cannot start leaves no empty folder behind.
     auto input = ReadFileOrStdin(options.BatchFile, std::numeric_limits<std::size_t>::max());
-    if (!input.Error.empty()) {
+    if (!input.Ok()) {
         std::fprintf(stderr, "varoku-qr: %s\n", input.Error.c_str());
-        return kExitUsage;
+        return input.Exit;
     }
     const bool made = ::mkdir(dir.c_str(), 0777) == 0;
     if (!made && errno != EEXIST) {
@@ -208,20 +202,13 @@ int RunBatch(const TCliOptions& options) {
         return base + Padded(lines[i].Number, width) + PictureExtension(*options.Type);
     };
     auto draw = [&](std::size_t i, qr::engine::TQRSymbolEngine& engine) {
-        TOutcome outcome;
         std::optional<TInputResult>& text = converted[i];
-        if (text && !text->Error.empty()) {
-            outcome.Error = std::move(text->Error);
-            return outcome;
-        }
+        if (text && !text->Ok()) return static_cast<TOutcome>(std::move(*text));
         const std::string code = text ? std::move(text->Bytes) : std::string(lines[i].Text);
         text.reset();
         engine = qr::engine::TQRSymbolEngine();
-        auto product =
-            Produce(options, options.Symbols, code, path(i), engine, made ? wkBatchNew : wkBatch);
-        outcome.Error = std::move(product.Error);
-        outcome.Warnings = std::move(product.Warnings);
-        return outcome;
+        return Produce(options, options.Symbols, code, path(i), engine,
+                       made ? wkBatchNew : wkBatch);
     };
 
     TProgress progress(static_cast<int>(lines.size()),

@@ -26,12 +26,6 @@ inline constexpr int kDrawEntriesVersion = 3;
 inline constexpr const char* kDrawEntriesSymbol = "varoku_qr_draw_entries";
 inline constexpr const char* kDrawStampSymbol = "varoku_qr_draw_stamp";
 
-struct TPictureResult {
-    int Exit = kExitOk;
-    std::string Error;
-    std::string Bytes;
-};
-
 struct TDrawEntries {
     int Version;
     // The application object the component needs; one at a time, closed before exit.
@@ -40,9 +34,9 @@ struct TDrawEntries {
     // The symbols that PrepareSymbols built, drawn by the component as PNG (with
     // captions), SVG or PDF without building them again. `engine` is the one
     // PrepareSymbols prepared.
-    TPictureResult (*DrawPicture)(TPictureType type, const TSymbolRequest& request,
-                                  const TBuildResult& plan, const TDrawing& drawing,
-                                  const qr::engine::TQRSymbolEngine& engine);
+    TPicture (*DrawPicture)(TPictureType type, const TSymbolRequest& request,
+                            const TBuildResult& plan, const TDrawing& drawing,
+                            const qr::engine::TQRSymbolEngine& engine);
     TPayloadResult (*ComposePayload)(const TCliOptions& options);
     TInputResult (*Utf8ToShiftJis)(std::string_view utf8);
     std::string (*ShiftJisToUtf8)(std::string_view sjis);

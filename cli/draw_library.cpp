@@ -72,10 +72,15 @@ TLoaded Load() {
 } // namespace
 
 TInputResult Utf8ToShiftJis(std::string_view utf8) {
-    if (IsPlainAscii(utf8)) return {std::string(utf8), {}, false};
     TInputResult r;
+    if (IsPlainAscii(utf8)) {
+        r.Bytes = utf8;
+        return r;
+    }
     const TDrawEntries* entries = DrawLibrary(r.Error);
-    return entries ? entries->Utf8ToShiftJis(utf8) : r;
+    if (entries) return entries->Utf8ToShiftJis(utf8);
+    r.Exit = kExitUsage;
+    return r;
 }
 
 const TDrawEntries* DrawLibrary(std::string& error) {

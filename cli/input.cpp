@@ -87,13 +87,14 @@ TInputResult ReadAll(int fd, const std::string& name, std::size_t limit) {
         if (n == 0) break;
         if (n < 0) {
             if (errno == EINTR) continue;
+            r.Exit = kExitUsage;
             r.Error = "cannot read " + name + ": " + std::strerror(errno);
             return r;
         }
         if (r.Bytes.size() + static_cast<std::size_t>(n) > limit) {
+            r.Exit = kExitNoFit;
             r.Error = "the input is longer than " + std::to_string(limit) +
                       " bytes; no set of symbols can hold it";
-            r.TooLong = true;
             return r;
         }
         r.Bytes.append(buf.data(), static_cast<std::size_t>(n));
@@ -106,6 +107,7 @@ TInputResult ReadFileOrStdin(const std::string& path, std::size_t limit) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         TInputResult r;
+        r.Exit = kExitUsage;
         r.Error = "cannot open " + path + ": " + std::strerror(errno);
         return r;
     }

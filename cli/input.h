@@ -13,10 +13,9 @@ namespace cli {
 // escapes and UTF-8 counted generously; reading stops there instead of filling memory.
 inline constexpr std::size_t kMaxInputBytes = std::size_t{16} << 20;
 
-struct TInputResult {
+// Text read or converted; a text too long for any set of symbols is kExitNoFit.
+struct TInputResult : TOutcome {
     std::string Bytes;
-    std::string Error; // empty on success
-    bool TooLong = false;
 };
 
 // The operands joined by single spaces, the file of -r, or all of standard input.

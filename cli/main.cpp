@@ -59,11 +59,10 @@ int Run(const std::vector<std::string>& args) {
     cli::TSymbolRequest request = options.Symbols;
     if (options.Command == cli::TCommand::Text) {
         auto text = cli::ReadText(options);
-        if (!text.Error.empty())
-            return Fail(text.TooLong ? cli::kExitNoFit : cli::kExitUsage, text.Error);
+        if (!text.Ok()) return Fail(text.Exit, text.Error);
         if (options.InputEncoding == cli::TInputEncoding::Utf8) {
             text = cli::Utf8ToShiftJis(text.Bytes);
-            if (!text.Error.empty()) return Fail(cli::kExitUsage, text.Error);
+            if (!text.Ok()) return Fail(text.Exit, text.Error);
         }
         code = std::move(text.Bytes);
         if (code.empty() && !options.AllowEmpty)

@@ -19,6 +19,22 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitNoFit = 1;
 inline constexpr int kExitUsage = 2;
 
+// How every step of the command reports: the exit status it leads to, one line of
+// refusal when that is not kExitOk, and what was done differently from what was asked.
+// A step that gives something more (a picture, a payload, built symbols) adds it to
+// this; none throws.
+struct TOutcome {
+    int Exit = kExitOk;
+    std::string Error;
+    std::vector<std::string> Warnings;
+    bool Ok() const { return Exit == kExitOk; }
+};
+
+// A picture's bytes, or the refusal.
+struct TPicture : TOutcome {
+    std::string Bytes;
+};
+
 // Plain text, the window's three payloads, or one text per line of a file.
 enum class TCommand { Text, Mail, Card, Bookmark, Batch };
 

@@ -89,9 +89,9 @@ void ComposeMail(const TCliOptions& o, TPayloadResult& r) {
     std::string body = f.Body.value_or("");
     if (f.Body && *f.Body == "-") {
         auto in = ReadFileOrStdin("-");
-        if (!in.Error.empty()) {
+        if (!in.Ok()) {
             r.Error = in.Error;
-            r.Exit = in.TooLong ? kExitNoFit : kExitUsage;
+            r.Exit = in.Exit;
             return;
         }
         body = std::move(in.Bytes);

@@ -9,10 +9,8 @@
 
 namespace cli {
 
-struct TPayloadResult {
-    int Exit = kExitOk;
-    std::string Error; // the refusal, as the window words it where the window refuses
-    std::vector<std::string> Warnings;
+// Error: the refusal, as the window words it where the window refuses.
+struct TPayloadResult : TOutcome {
     std::string Payload; // Shift-JIS, or UTF-8 when Utf8
     int Count = 0;       // symbols, by the window's count rule
     bool Utf8 = false;   // the smartphone target carries characters Shift-JIS phones lack

@@ -76,10 +76,9 @@ TGuiSession::TGuiSession() {
 
 TGuiSession::~TGuiSession() = default;
 
-TPictureResult DrawPicture(TPictureType type, const TSymbolRequest& request,
-                           const TBuildResult& plan, const TDrawing& drawing,
-                           const qr::engine::TQRSymbolEngine& engine) {
-    TPictureResult r;
+TPicture DrawPicture(TPictureType type, const TSymbolRequest& request, const TBuildResult& plan,
+                     const TDrawing& drawing, const qr::engine::TQRSymbolEngine& engine) {
+    TPicture r;
     auto refuse = [&](std::string error) {
         r.Exit = kExitUsage;
         r.Error = std::move(error);

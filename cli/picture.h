@@ -32,8 +32,7 @@ private:
 // picture: the component takes over `engine`, the one PrepareSymbols prepared, and
 // draws those modules without building any symbol again. Captions get a band of their
 // own above or below each symbol, so they never cover a module.
-TPictureResult DrawPicture(TPictureType type, const TSymbolRequest& request,
-                           const TBuildResult& plan, const TDrawing& drawing,
-                           const qr::engine::TQRSymbolEngine& engine);
+TPicture DrawPicture(TPictureType type, const TSymbolRequest& request, const TBuildResult& plan,
+                     const TDrawing& drawing, const qr::engine::TQRSymbolEngine& engine);
 
 } // namespace cli

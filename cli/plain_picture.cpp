@@ -36,8 +36,8 @@ std::string StandardPbm(const TSymbolModules& symbols, int pxmag) {
     return out;
 }
 
-TPlainPicture PlainPng(const TSymbolModules& symbols, int pxmag, const TDrawing& drawing) {
-    TPlainPicture p;
+TPicture PlainPng(const TSymbolModules& symbols, int pxmag, const TDrawing& drawing) {
+    TPicture p;
     if (!symbols.Complete()) {
         p.Exit = kExitNoFit;
         p.Error = "a symbol could not be built";

@@ -13,12 +13,6 @@
 
 namespace cli {
 
-struct TPlainPicture {
-    int Exit = kExitOk;
-    std::string Error;
-    std::string Bytes;
-};
-
 // Whether a PNG of these settings needs the component (captions, or numbers that
 // become captions); without, PlainPng draws the same pixels.
 bool PngNeedsComponent(const TDrawing& drawing);
@@ -31,7 +25,7 @@ bool PngNeedsComponent(const TDrawing& drawing);
 std::string StandardPbm(const TSymbolModules& symbols, int pxmag);
 
 // The component's bitmap of the symbols as a PNG file.
-TPlainPicture PlainPng(const TSymbolModules& symbols, int pxmag, const TDrawing& drawing);
+TPicture PlainPng(const TSymbolModules& symbols, int pxmag, const TDrawing& drawing);
 
 // The symbols as text: two module rows per line in
 // half-block characters, each symbol with a 4-module quiet zone, symbols one below the

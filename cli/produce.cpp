@@ -14,9 +14,9 @@ bool NeedsComponent(const TCliOptions& options) {
            (type == TPictureType::Png && PngNeedsComponent(options.Drawing));
 }
 
-TProduct Produce(const TCliOptions& options, const TSymbolRequest& request, const std::string& code,
+TOutcome Produce(const TCliOptions& options, const TSymbolRequest& request, const std::string& code,
                  const std::string& path, qr::engine::TQRSymbolEngine& engine, TWriteKind kind) {
-    TProduct p;
+    TOutcome p;
     auto write = [&](std::string_view bytes) { return WriteBytes(path, bytes, kind); };
     auto fail = [&](int exit, std::string error) {
         p.Exit = exit;

@@ -12,12 +12,6 @@
 
 namespace cli {
 
-struct TProduct {
-    int Exit = kExitOk;
-    std::string Error;
-    std::vector<std::string> Warnings;
-};
-
 // Whether the options' pictures are drawn by the component (libvaroku-qr-draw, with
 // a TDrawSession alive): SVG, PDF and PNG with captions.
 bool NeedsComponent(const TCliOptions& options);
@@ -25,7 +19,7 @@ bool NeedsComponent(const TCliOptions& options);
 // Builds the symbols of `code` (Shift-JIS) in `engine`, which must be fresh (as
 // constructed: settings a request leaves open are not written), and writes them as
 // options.Type to path (standard output when empty), as `kind` says.
-TProduct Produce(const TCliOptions& options, const TSymbolRequest& request, const std::string& code,
+TOutcome Produce(const TCliOptions& options, const TSymbolRequest& request, const std::string& code,
                  const std::string& path, qr::engine::TQRSymbolEngine& engine,
                  TWriteKind kind = wkSingle);
 

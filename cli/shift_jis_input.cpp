@@ -14,12 +14,14 @@ TInputResult ConvertUtf8ToShiftJis(std::string_view utf8) {
     std::u16string text;
     text.reserve(utf8.size());
     if (auto error = Utf8ToUtf16(utf8, text); !error.empty()) {
+        r.Exit = kExitUsage;
         r.Error = error + " (use --input-encoding sjis for Shift-JIS bytes)";
         return r;
     }
     std::vector<platform::TShiftJisUnmappable> unmappable;
     r.Bytes = platform::Utf16ToShiftJis(text, &unmappable);
     if (!unmappable.empty()) {
+        r.Exit = kExitUsage;
         r.Error = UnmappableText(unmappable.front().Character, unmappable.front().Position);
         r.Bytes.clear();
     }

@@ -18,10 +18,7 @@ inline constexpr std::uint64_t kMaxPictureBytes = std::uint64_t{1} << 30;
 
 using TSymbolModules = qr::engine::TSymbolModules;
 
-struct TBuildResult {
-    int Exit = kExitOk;
-    std::string Error;                 // one line, when Exit is not kExitOk
-    std::vector<std::string> Warnings; // things done differently from what was asked
+struct TBuildResult : TOutcome {
     // What to write into a component, in this order, for the same division: the
     // version chosen, then Mode and Count as the request or the count search left them.
     int Version = 0;
