@@ -35,6 +35,10 @@ void THTTPGet::SetConnectTimeout(int ms) {
     if (ms >= 1) settings_.ConnectTimeoutMs = ms;
 }
 
+void THTTPGet::SetMaxSize(std::int64_t bytes) {
+    if (bytes >= 1 && bytes <= kMaxBodyBytes) settings_.MaxBytes = bytes;
+}
+
 void THTTPGet::SetTimeout(int ms) {
     if (ms >= 1) settings_.TimeoutMs = ms;
 }

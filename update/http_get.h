@@ -51,6 +51,15 @@ public:
     bool WaitThread() const { return waitThread_; }
     void SetWaitThread(bool v) { waitThread_ = v; }
 
+    // Certificate authorities trusted for an https address, as a PEM file; empty (the
+    // default) trusts the system's. The server's certificate is always checked.
+    const std::string& CAFile() const { return settings_.CAFile; }
+    void SetCAFile(std::string v) { settings_.CAFile = std::move(v); }
+    // The longest reply taken, in bytes (1 to kMaxBodyBytes, the default); a longer one
+    // ends the download as a failure. Other values are ignored.
+    std::int64_t MaxSize() const { return settings_.MaxBytes; }
+    void SetMaxSize(std::int64_t bytes);
+
     // How long connecting, and the whole download, may take before it fails
     // (milliseconds; 15 s and 60 s unless changed). Values below 1 are ignored.
     int ConnectTimeout() const { return settings_.ConnectTimeoutMs; }

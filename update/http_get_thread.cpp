@@ -69,9 +69,16 @@ THTTPAddress SplitURL(const std::string& url) {
     std::string lower = url;
     std::transform(lower.begin(), lower.end(), lower.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    std::string rest = lower.find("http://") != std::string::npos ? url.substr(7) : url;
-
     THTTPAddress address;
+    std::string rest;
+    if (lower.starts_with("https://")) {
+        address.Secure = true;
+        address.Port = 443;
+        rest = url.substr(8);
+    } else {
+        rest = lower.find("http://") != std::string::npos ? url.substr(7) : url;
+    }
+
     const std::size_t slash = rest.find('/');
     address.Host = rest.substr(0, slash);
     address.Path = slash == std::string::npos ? "/" : rest.substr(slash);
@@ -80,7 +87,7 @@ THTTPAddress SplitURL(const std::string& url) {
     const std::size_t colon = address.Host.rfind(':');
     const std::size_t bracket = address.Host.rfind(']');
     if (colon != std::string::npos && (bracket == std::string::npos || colon > bracket)) {
-        int port = 80;
+        int port = address.Port;
         if (ParsePort(address.Host.substr(colon + 1), port)) {
             address.Port = port;
             address.Host.erase(colon);
@@ -185,9 +192,10 @@ bool THTTPGetThread::Transfer() {
     const std::string path = address.Path.substr(0, queryStart);
     const std::string port = std::to_string(address.Port);
     // The address is assembled from parts, so that whatever the host text holds ("@",
-    // "?", a scheme) it is only ever a host name and the request is only ever HTTP.
+    // "?", a scheme) it is only ever a host name and the request is only ever HTTP(S).
+    const char* scheme = address.Secure ? "https" : "http";
     UrlHandle url(curl_url());
-    if (!url || curl_url_set(url.get(), CURLUPART_SCHEME, "http", 0) != CURLUE_OK ||
+    if (!url || curl_url_set(url.get(), CURLUPART_SCHEME, scheme, 0) != CURLUE_OK ||
         curl_url_set(url.get(), CURLUPART_HOST, address.Host.c_str(), 0) != CURLUE_OK ||
         curl_url_set(url.get(), CURLUPART_PORT, port.c_str(), 0) != CURLUE_OK ||
         curl_url_set(url.get(), CURLUPART_PATH, path.c_str(), 0) != CURLUE_OK)
@@ -212,10 +220,14 @@ bool THTTPGetThread::Transfer() {
     easy_ = e;
     curl_easy_setopt(e, CURLOPT_CURLU, url.get());
     curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http");
+    curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, scheme);
     curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(e, CURLOPT_MAXREDIRS, 5L);
-    curl_easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    // A secure address is never redirected down to plain HTTP.
+    curl_easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, address.Secure ? "https" : "http,https");
+    curl_easy_setopt(e, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(e, CURLOPT_SSL_VERIFYHOST, 2L);
+    if (!settings_.CAFile.empty()) curl_easy_setopt(e, CURLOPT_CAINFO, settings_.CAFile.c_str());
     curl_easy_setopt(e, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0));
     curl_easy_setopt(e, CURLOPT_HTTPHEADER, headers.get());
     if (!settings_.Agent.empty()) curl_easy_setopt(e, CURLOPT_USERAGENT, settings_.Agent.c_str());
@@ -275,6 +287,12 @@ bool THTTPGetThread::Transfer() {
     case CURLE_OPERATION_TIMEDOUT:
         transferFailure_ = hfTimeout;
         break;
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CONNECT_ERROR:
+        transferFailure_ = hfSecurity;
+        break;
     default:
         transferFailure_ = hfTransfer;
         break;
@@ -295,13 +313,13 @@ bool THTTPGetThread::Receive(const char* data, std::size_t size) {
         curl_easy_getinfo(static_cast<CURL*>(easy_), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
         // Without a length a binary reply has no known end, so none of it is taken.
         if (length < 0 && settings_.BinaryData) return false;
-        if (length > kMaxBodyBytes) return false;
+        if (length > settings_.MaxBytes) return false;
         if (length >= 0) expected_ = length;
     }
     while (size > 0) {
         if (terminated_) return false;
         const std::size_t piece = std::min(size, kPieceBytes);
-        if (received_ + static_cast<std::int64_t>(piece) > kMaxBodyBytes) return false;
+        if (received_ + static_cast<std::int64_t>(piece) > settings_.MaxBytes) return false;
         text_.append(data, piece);
         received_ += static_cast<std::int64_t>(piece);
         if (settings_.ReportProgress) {

@@ -34,7 +34,10 @@ struct THTTPGetSettings {
     std::string Referer;
     bool BinaryData = false;
     bool UseCache = false;
-    bool ReportProgress = false; // an OnProgress handler was assigned
+    // A file of trusted certificate authorities for HTTPS; empty for the system's own.
+    std::string CAFile;
+    std::int64_t MaxBytes = kMaxBodyBytes; // a longer reply fails
+    bool ReportProgress = false;           // an OnProgress handler was assigned
     int ConnectTimeoutMs = 15000;
     int TimeoutMs = 60000; // the whole transfer, connection included
 };
@@ -48,19 +51,23 @@ enum THTTPFailure {
     hfNoConnection, // the host could not be found or reached (no network, no server)
     hfTimeout,      // connecting or the whole transfer took longer than allowed
     hfTransfer,     // the reply broke off, was too long, or had nothing in it
+    hfSecurity,     // no secure connection: an untrusted certificate or a failed handshake
     hfAborted,      // Terminate asked it to stop
 };
 
-// Host, port and object path of a download address.
+// Host, port and object path of a download address, and whether it is fetched over TLS.
 struct THTTPAddress {
+    bool Secure = false;
     std::string Host;
     int Port = 80;
     std::string Path; // starts with "/", query included
 };
 
-// Splits a download address: a first "http://" (any case) is dropped, the host runs up
-// to the first "/", the object path is the rest ("/" when there is none). A host ending
-// in ":<1-65535>" gives that port; every other address goes to port 80.
+// Splits a download address: one starting with "https://" (any case) is secure and goes
+// to port 443 unless it names one; otherwise a first "http://" (any case) is dropped and
+// the address is plain HTTP on port 80. The host runs up to the first "/", the object
+// path is the rest ("/" when there is none). A host ending in ":<1-65535>" gives that
+// port.
 THTTPAddress SplitURL(const std::string& url);
 
 class THTTPGetThread : public std::enable_shared_from_this<THTTPGetThread> {

@@ -21,13 +21,13 @@
 #include "update/version_compare.h"
 
 #ifndef VAROKU_UPDATE_URL
-#define VAROKU_UPDATE_URL "http://www.varoku.example.jp/software/update/Varoku.txt"
+#define VAROKU_UPDATE_URL "https://www.varoku.example.jp/software/update/Varoku.txt"
 #endif
 
 namespace update {
 
 const char* const kUpdateAddress = VAROKU_UPDATE_URL;
-const char* const kDownloadPageAddress = "http://www.varoku.example.jp/software/";
+const char* const kDownloadPageAddress = "https://www.varoku.example.jp/software/";
 
 namespace {
 
@@ -92,6 +92,16 @@ void SetPublishedVersion(std::string version) {
     Published() = std::move(version);
 }
 
+QUrl OwnSiteUrl(const QString& text) {
+    const QUrl url = platform::BrowsableUrl(text);
+    // "http://www.varoku.example.jp@evil.example/" names the host evil.example: the part
+    // before "@" is a user name, and no address of ours carries one.
+    if (!url.isValid() || !url.userInfo().isEmpty()) return {};
+    const QUrl own(QString::fromLatin1(kDownloadPageAddress));
+    if (url.host().compare(own.host(), Qt::CaseInsensitive) != 0) return {};
+    return url;
+}
+
 std::string TagText(const std::string& text, const std::string& open, const std::string& close) {
     const std::size_t end = text.find(close);
     if (end == std::string::npos) return {};
@@ -151,6 +161,7 @@ TForm2::TForm2(QWidget* parent)
     HTTPGet1->SetBinaryData(false);
     HTTPGet1->SetUseCache(false);
     HTTPGet1->SetWaitThread(false);
+    HTTPGet1->SetMaxSize(kMaxUpdateTextBytes);
     HTTPGet1->OnDoneString = [this](QObject* sender, const std::string& result) {
         HTTPGet1DoneString(sender, result);
     };
@@ -198,6 +209,9 @@ QString FetchFailureText(THTTPFailure failure, long httpStatus) {
         case hfTransfer:
             reason = QStringLiteral("受信が途中で失敗しました");
             break;
+        case hfSecurity:
+            reason = QStringLiteral("安全な接続を確立できません。証明書を確認できませんでした");
+            break;
         }
     }
     return QStringLiteral("更新情報を取得できませんでした（%1）。").arg(reason);
@@ -215,8 +229,14 @@ void TForm2::HTTPGet1DoneString(QObject*, const std::string& Result) {
         return;
     }
     Memo1->clear();
-    SetPublishedVersion(TagText(Result, "<SoftVer>", "</SoftVer>"));
-    URLLabel1->SetURL(composer::FromShiftJis(TagText(Result, "<SoftURL>", "</SoftURL>")));
+    std::string version = TagText(Result, "<SoftVer>", "</SoftVer>");
+    if (version.size() > kMaxVersionBytes) version.clear();
+    SetPublishedVersion(std::move(version));
+    const std::string address = TagText(Result, "<SoftURL>", "</SoftURL>");
+    if (address.size() <= kMaxAddressBytes) {
+        const QString page = composer::FromShiftJis(address);
+        if (OwnSiteUrl(page).isValid()) URLLabel1->SetURL(page);
+    }
     const std::string& running = platform::AppVersion();
     const bool newer = IsNewerVersion(PublishedVersion(), running);
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QUrl>
 
 #include <memory>
 #include <string>
@@ -33,6 +34,17 @@ extern const char* const kUpdateAddress;
 // The download page the link opens until an update text names another one.
 extern const char* const kDownloadPageAddress;
 
+// The longest update text taken, in bytes: it is a few short lines.
+inline constexpr std::int64_t kMaxUpdateTextBytes = 16 * 1024;
+// A published version or download address longer than this is not one.
+inline constexpr std::size_t kMaxVersionBytes = 64;
+inline constexpr std::size_t kMaxAddressBytes = 2048;
+
+// The address a downloaded `<SoftURL>` may send the link to: an http or https address on
+// the program's own site (the host of kDownloadPageAddress), with no user name or
+// password in front of the host. Invalid for anything else.
+QUrl OwnSiteUrl(const QString& text);
+
 // The version the last update text published (Shift-JIS); empty until one arrives.
 const std::string& PublishedVersion();
 void SetPublishedVersion(std::string version);
@@ -54,7 +66,8 @@ public:
     // Each showing: the report area says the check is running and the download starts.
     void FormShow();
     // The downloaded text (Shift-JIS): the published version and address are read
-    // from it and the report is written, or left empty when the text is not ours.
+    // from it and the report is written, or left empty when the text is not ours. The
+    // link takes the address only when OwnSiteUrl accepts it.
     void HTTPGet1DoneString(QObject* Sender, const std::string& Result);
     // A download that failed, or brought an error page or a text that is not ours: a
     // line under the access line says the check failed and why, in a few words.

@@ -92,24 +92,96 @@ TEST_F(LinkLabelTest, ClickOpensTheAddressOrTheCaption) {
     EXPECT_EQ(opened_.size(), 2u);
 }
 
-TEST_F(LinkLabelTest, RedUnderTheMouseAndWhilePressed) {
-    platform::TLinkLabel label(QStringLiteral("Downlod"));
-    label.resize(200, 20);
-    EXPECT_TRUE(label.font().underline());
-    EXPECT_EQ(label.CaptionColor(), QColor(Qt::blue));
-    EXPECT_EQ(label.palette().color(QPalette::WindowText), QColor(Qt::blue));
+// A light theme (Fusion's), a dark one (Breeze Dark's), and a dark one that kept the
+// light theme's blue link.
+QPalette Theme(const char* window, const char* text, const char* link) {
+    QPalette palette;
+    palette.setColor(QPalette::Window, QColor(QLatin1String(window)));
+    palette.setColor(QPalette::WindowText, QColor(QLatin1String(text)));
+    palette.setColor(QPalette::Link, QColor(QLatin1String(link)));
+    return palette;
+}
 
-    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), label.mapToGlobal(QPointF(5, 5)));
-    QCoreApplication::sendEvent(&label, &enter);
-    EXPECT_EQ(label.palette().color(QPalette::WindowText), QColor(Qt::red));
-    QEvent leave(QEvent::Leave);
-    QCoreApplication::sendEvent(&label, &leave);
-    EXPECT_EQ(label.palette().color(QPalette::WindowText), QColor(Qt::blue));
+bool Reddish(const QColor& colour) {
+    const int hue = colour.toHsl().hslHue();
+    return hue <= 10 || hue >= 350;
+}
 
-    Send(label, QEvent::MouseButtonPress, QPointF(5, 5));
-    EXPECT_EQ(label.palette().color(QPalette::WindowText), QColor(Qt::red));
-    Send(label, QEvent::MouseButtonRelease, QPointF(500, 5));
-    EXPECT_EQ(label.palette().color(QPalette::WindowText), QColor(Qt::blue));
+TEST(CaptionContrast, RatioFollowsTheGuidelinesFormula) {
+    EXPECT_DOUBLE_EQ(platform::ContrastRatio(Qt::black, Qt::white), 21.0);
+    EXPECT_DOUBLE_EQ(platform::ContrastRatio(Qt::red, Qt::red), 1.0);
+    // The guidelines' own figures: #777 on white falls just short, #767676 reaches it.
+    EXPECT_LT(platform::ContrastRatio(QColor(0x77, 0x77, 0x77), Qt::white), 4.5);
+    EXPECT_GE(platform::ContrastRatio(QColor(0x76, 0x76, 0x76), Qt::white), 4.5);
+    // A colour that already reads well is left as it is.
+    EXPECT_EQ(platform::ReadableOn(Qt::blue, Qt::white), QColor(Qt::blue));
+}
+
+TEST_F(LinkLabelTest, EveryCaptionColourReadsOnLightAndDarkThemes) {
+    struct Row {
+        const char* name;
+        QPalette theme;
+    };
+    const Row rows[] = {
+        {"light", Theme("#efefef", "#000000", "#0000ff")},
+        {"dark", Theme("#31363b", "#eff0f1", "#1d99f3")},
+        {"dark with a light theme's link", Theme("#202020", "#ffffff", "#0000ff")},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        QWidget window;
+        window.setPalette(row.theme);
+        const QColor background = row.theme.color(QPalette::Window);
+        auto* label = new platform::TLinkLabel(QStringLiteral("Downlod"), &window);
+        auto* note = new platform::TNoteLabel(QStringLiteral("※注意"), &window);
+        label->resize(200, 20);
+        EXPECT_TRUE(label->font().underline());
+        const QColor rest = label->palette().color(QPalette::WindowText);
+        EXPECT_EQ(rest, label->CaptionColor());
+        EXPECT_GE(platform::ContrastRatio(rest, background), 4.5);
+        EXPECT_NEAR(rest.toHsl().hslHue(), row.theme.color(QPalette::Link).toHsl().hslHue(), 3);
+
+        QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), label->mapToGlobal(QPointF(5, 5)));
+        QCoreApplication::sendEvent(label, &enter);
+        const QColor hovered = label->palette().color(QPalette::WindowText);
+        EXPECT_TRUE(Reddish(hovered)) << hovered.name().toStdString();
+        EXPECT_GE(platform::ContrastRatio(hovered, background), 4.5);
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(label, &leave);
+        EXPECT_EQ(label->palette().color(QPalette::WindowText), rest);
+
+        Send(*label, QEvent::MouseButtonPress, QPointF(5, 5));
+        EXPECT_EQ(label->palette().color(QPalette::WindowText), hovered);
+        Send(*label, QEvent::MouseButtonRelease, QPointF(500, 5));
+        EXPECT_EQ(label->palette().color(QPalette::WindowText), rest);
+
+        const QColor warning = note->palette().color(QPalette::WindowText);
+        EXPECT_TRUE(Reddish(warning)) << warning.name().toStdString();
+        EXPECT_GE(platform::ContrastRatio(warning, background), 4.5);
+    }
+}
+
+TEST_F(LinkLabelTest, ColoursFollowAThemeChangedAtRunTime) {
+    QWidget window;
+    window.setPalette(Theme("#efefef", "#000000", "#0000ff"));
+    auto* label = new platform::TLinkLabel(QStringLiteral("Downlod"), &window);
+    auto* note = new platform::TNoteLabel(QStringLiteral("※注意"), &window);
+    const QPalette dark = Theme("#31363b", "#eff0f1", "#1d99f3");
+    window.setPalette(dark);
+    for (const QLabel* caption :
+         {static_cast<const QLabel*>(label), static_cast<const QLabel*>(note)})
+        EXPECT_GE(platform::ContrastRatio(caption->palette().color(QPalette::WindowText),
+                                          dark.color(QPalette::Window)),
+                  4.5);
+    EXPECT_EQ(label->palette().color(QPalette::Window), dark.color(QPalette::Window));
+}
+
+TEST_F(LinkLabelTest, ToolTipShowsWhatAClickOpens) {
+    platform::TLinkLabel label(QStringLiteral("お問い合わせはこちら"));
+    label.SetURL(QStringLiteral("HTTPS://WWW.Example.JP/dl"));
+    EXPECT_EQ(label.toolTip(), QStringLiteral("https://www.example.jp/dl"));
+    label.SetURL(QStringLiteral("javascript:alert(1)"));
+    EXPECT_EQ(label.toolTip(), QString());
 }
 
 } // namespace

@@ -190,6 +190,13 @@ TEST_F(HttpGetTest, BodyIsCappedAtOneMebibyte) {
     server.ServeWithoutLength("/over-unannounced", over);
 
     const Outcome fits = Download(server.Url("/exact"));
+    THTTPGet smaller;
+    smaller.SetMaxSize(0);                 // refused
+    smaller.SetMaxSize(kMaxBodyBytes + 1); // refused
+    EXPECT_EQ(smaller.MaxSize(), kMaxBodyBytes);
+    smaller.SetMaxSize(kMaxBodyBytes - 1);
+    smaller.SetURL(server.Url("/exact"));
+    EXPECT_EQ(Download(smaller).errors, 1);
     EXPECT_EQ(fits.done, 1);
     EXPECT_EQ(fits.text.size(), exact.size());
     for (const char* path : {"/over", "/over-unannounced"}) {
@@ -198,6 +205,44 @@ TEST_F(HttpGetTest, BodyIsCappedAtOneMebibyte) {
         EXPECT_EQ(outcome.done, 0);
         EXPECT_EQ(outcome.errors, 1);
     }
+}
+
+TEST_F(HttpGetTest, HttpsTrustsOnlyACertificateItCanCheck) {
+    const update_test::TestCertificate certificate;
+    ASSERT_FALSE(certificate.CertificateFile().empty()) << "openssl made no certificate";
+    LocalHttpServer secure(&certificate);
+    LocalHttpServer plain;
+    for (LocalHttpServer* server : {&secure, &plain})
+        server->Serve("/Varoku.txt", "Varoku <SoftVer>2.1</SoftVer>");
+    std::string plainAsSecure = plain.Url("/Varoku.txt");
+    plainAsSecure.insert(4, "s");
+    std::string secureAsPlain = secure.Url("/Varoku.txt");
+    secureAsPlain.erase(4, 1);
+    struct Row {
+        const char* name;
+        std::string url;
+        std::string authorities;
+        THTTPFailure failure;
+    };
+    const Row rows[] = {
+        {"system's authorities", secure.Url("/Varoku.txt"), "", hfSecurity},
+        {"our authority", secure.Url("/Varoku.txt"), certificate.CertificateFile(), hfNone},
+        {"https to a plain server", plainAsSecure, certificate.CertificateFile(), hfSecurity},
+        {"http to a TLS server", secureAsPlain, certificate.CertificateFile(), hfTransfer},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        THTTPGet get;
+        get.SetURL(row.url);
+        get.SetCAFile(row.authorities);
+        const Outcome outcome = Download(get);
+        EXPECT_EQ(outcome.done, row.failure == hfNone ? 1 : 0);
+        EXPECT_EQ(get.Failure(), row.failure);
+        EXPECT_EQ(outcome.text, row.failure == hfNone ? "Varoku <SoftVer>2.1</SoftVer>" : "");
+    }
+    // Only the trusted connection got as far as a request.
+    EXPECT_EQ(secure.Requests().size(), 1u);
+    EXPECT_EQ(plain.Requests().size(), 0u);
 }
 
 TEST_F(HttpGetTest, NoServerIsAFailure) {

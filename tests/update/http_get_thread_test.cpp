@@ -21,8 +21,13 @@ TEST(SplitURLTest, HostPortAndPath) {
         std::string host;
         int port;
         std::string path;
+        bool secure = false;
     };
     const Row rows[] = {
+        {"https://www.varoku.example.jp/software/update/Varoku.txt", "www.varoku.example.jp", 443,
+         "/software/update/Varoku.txt", true},
+        {"HTTPS://127.0.0.1:8443", "127.0.0.1", 8443, "/", true},
+        {"https://example.jp:0/x", "example.jp:0", 443, "/x", true},
         {"http://www.varoku.example.jp/software/update/Varoku.txt", "www.varoku.example.jp", 80,
          "/software/update/Varoku.txt"},
         {"HTTP://Example.JP/a?b=c", "Example.JP", 80, "/a?b=c"},
@@ -47,6 +52,7 @@ TEST(SplitURLTest, HostPortAndPath) {
         EXPECT_EQ(address.Host, row.host);
         EXPECT_EQ(address.Port, row.port);
         EXPECT_EQ(address.Path, row.path);
+        EXPECT_EQ(address.Secure, row.secure);
     }
 }
 

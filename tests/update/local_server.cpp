@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -64,8 +65,38 @@ std::string SeenRequest::Header(const std::string& name) const {
     return found == headers.end() ? std::string() : found->second;
 }
 
-LocalHttpServer::LocalHttpServer() {
-    server_.set_pre_routing_handler([this](const httplib::Request& request, httplib::Response&) {
+TestCertificate::TestCertificate() {
+    std::string folder = std::filesystem::temp_directory_path() / "varoku-tls-XXXXXX";
+    if (!::mkdtemp(folder.data())) return;
+    folder_ = folder;
+    const std::string certificate = folder_ + "/certificate.pem";
+    const std::string key = folder_ + "/key.pem";
+    const std::string command =
+        "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2"
+        " -subj /CN=127.0.0.1 -addext subjectAltName=IP:127.0.0.1 -keyout " +
+        key + " -out " + certificate + " >/dev/null 2>&1";
+    if (std::system(command.c_str()) != 0) return;
+    certificate_ = certificate;
+    key_ = key;
+}
+
+TestCertificate::~TestCertificate() {
+    if (folder_.empty()) return;
+    for (const std::string& file : {folder_ + "/certificate.pem", folder_ + "/key.pem"})
+        ::unlink(file.c_str());
+    ::rmdir(folder_.c_str());
+}
+
+LocalHttpServer::LocalHttpServer(const TestCertificate* tls) {
+    if (tls) {
+        server_ = std::make_unique<httplib::SSLServer>(tls->CertificateFile().c_str(),
+                                                       tls->KeyFile().c_str());
+        secure_ = true;
+    } else {
+        server_ = std::make_unique<httplib::Server>();
+    }
+    httplib::Server& server = *server_;
+    server.set_pre_routing_handler([this](const httplib::Request& request, httplib::Response&) {
         std::lock_guard lock(mutex_);
         std::string path = request.path;
         if (!request.params.empty()) {
@@ -76,38 +107,39 @@ LocalHttpServer::LocalHttpServer() {
         changed_.notify_all();
         return httplib::Server::HandlerResponse::Unhandled;
     });
-    port_ = server_.bind_to_any_port("127.0.0.1");
-    thread_ = std::thread([this] { server_.listen_after_bind(); });
+    port_ = server.bind_to_any_port("127.0.0.1");
+    thread_ = std::thread([this] { server_->listen_after_bind(); });
 }
 
 LocalHttpServer::~LocalHttpServer() {
     Release();
-    server_.stop();
+    server_->stop();
     thread_.join();
 }
 
 std::string LocalHttpServer::Url(const std::string& path) const {
-    return Loopback(port_, path);
+    const std::string url = Loopback(port_, path);
+    return secure_ ? "https" + url.substr(4) : url;
 }
 
 void LocalHttpServer::Serve(const std::string& path, const std::string& body,
                             const std::string& type) {
-    server_.Get(path, [body, type](const httplib::Request&, httplib::Response& response) {
+    server_->Get(path, [body, type](const httplib::Request&, httplib::Response& response) {
         response.set_content(body, type.c_str());
     });
     // A request's body is read only after routing, so it is recorded here.
-    server_.Post(path,
-                 [this, body, type](const httplib::Request& request, httplib::Response& response) {
-                     {
-                         std::lock_guard lock(mutex_);
-                         if (!requests_.empty()) requests_.back().body = request.body;
-                     }
-                     response.set_content(body, type.c_str());
-                 });
+    server_->Post(path,
+                  [this, body, type](const httplib::Request& request, httplib::Response& response) {
+                      {
+                          std::lock_guard lock(mutex_);
+                          if (!requests_.empty()) requests_.back().body = request.body;
+                      }
+                      response.set_content(body, type.c_str());
+                  });
 }
 
 void LocalHttpServer::ServeWithoutLength(const std::string& path, const std::string& body) {
-    server_.Get(path, [body](const httplib::Request&, httplib::Response& response) {
+    server_->Get(path, [body](const httplib::Request&, httplib::Response& response) {
         response.set_content_provider(
             "text/plain", [body](std::size_t offset, httplib::DataSink& sink) {
                 if (offset < body.size()) {
@@ -122,7 +154,7 @@ void LocalHttpServer::ServeWithoutLength(const std::string& path, const std::str
 }
 
 void LocalHttpServer::ServeHeld(const std::string& path, const std::string& body) {
-    server_.Get(path, [this, body](const httplib::Request&, httplib::Response& response) {
+    server_->Get(path, [this, body](const httplib::Request&, httplib::Response& response) {
         std::unique_lock lock(mutex_);
         changed_.wait_for(lock, std::chrono::seconds(30), [this] { return released_; });
         response.set_content(body, "text/plain");

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -37,13 +38,29 @@ struct SeenRequest {
     bool HasHeader(const std::string& name) const { return headers.count(name) != 0; }
 };
 
+// A self-signed certificate for 127.0.0.1 and its key, made by openssl in a temporary
+// folder that goes with the object. Empty paths when openssl could not make them.
+class TestCertificate {
+public:
+    TestCertificate();
+    ~TestCertificate();
+    const std::string& CertificateFile() const { return certificate_; }
+    const std::string& KeyFile() const { return key_; }
+
+private:
+    std::string folder_;
+    std::string certificate_;
+    std::string key_;
+};
+
 class LocalHttpServer {
 public:
-    LocalHttpServer();
+    // Plain HTTP, or HTTPS with the given certificate.
+    explicit LocalHttpServer(const TestCertificate* tls = nullptr);
     ~LocalHttpServer();
 
     int Port() const { return port_; }
-    // "http://127.0.0.1:<port>" followed by `path`.
+    // "http://127.0.0.1:<port>" (https for a TLS server) followed by `path`.
     std::string Url(const std::string& path) const;
 
     // Answers GET and POST on `path` with `body`, with its Content-Length.
@@ -60,10 +77,11 @@ public:
     // Waits until `count` requests have arrived.
     bool WaitForRequests(std::size_t count, int limitMs = 10000) const;
 
-    httplib::Server& Server() { return server_; }
+    httplib::Server& Server() { return *server_; }
 
 private:
-    httplib::Server server_;
+    std::unique_ptr<httplib::Server> server_;
+    bool secure_ = false;
     int port_ = 0;
     std::thread thread_;
     mutable std::mutex mutex_;

@@ -97,7 +97,7 @@ TEST_F(UpdateWindowTest, FullReportForANewerRelease) {
     LocalHttpServer server;
     server.Serve("/software/update/Varoku.txt",
                  "Varoku update information\r\n<SoftVer>2.1</SoftVer>\r\n"
-                 "<SoftURL>http://127.0.0.1/software/Varoku210.zip</SoftURL>\r\n");
+                 "<SoftURL>http://www.varoku.example.jp/software/Varoku210.zip</SoftURL>\r\n");
     const auto form = Open(server.Url("/software/update/Varoku.txt"));
     const QStringList expected = {
         QStringLiteral("************** info **************"),
@@ -117,7 +117,10 @@ TEST_F(UpdateWindowTest, FullReportForANewerRelease) {
 
     Click(form->URLLabel1);
     ASSERT_EQ(opened_.size(), 1u);
-    EXPECT_EQ(opened_[0], QUrl(QStringLiteral("http://127.0.0.1/software/Varoku210.zip")));
+    EXPECT_EQ(opened_[0],
+              QUrl(QStringLiteral("http://www.varoku.example.jp/software/Varoku210.zip")));
+    EXPECT_EQ(form->URLLabel1->toolTip(),
+              QStringLiteral("http://www.varoku.example.jp/software/Varoku210.zip"));
 }
 
 TEST_F(UpdateWindowTest, HowTheReplyIsRead) {
@@ -132,8 +135,9 @@ TEST_F(UpdateWindowTest, HowTheReplyIsRead) {
     const QString newer = QStringLiteral("新しいバージョンが公開されています。");
     const QString latest = QStringLiteral("現在のバージョンは最新版です。");
     const Row rows[] = {
-        {"blanks kept", "Varoku<SoftVer> 2.1 </SoftVer><SoftURL>http://a.jp/</SoftURL>", true,
-         latest, QStringLiteral(" 2.1 "), QStringLiteral("http://a.jp/")},
+        {"blanks kept",
+         "Varoku<SoftVer> 2.1 </SoftVer><SoftURL>http://www.varoku.example.jp/</SoftURL>", true,
+         latest, QStringLiteral(" 2.1 "), QStringLiteral("http://www.varoku.example.jp/")},
         {"closing tag only", "Varoku 2.1</SoftVer>", true, latest, QString(), QString()},
         {"opening tag only", "Varoku <SoftVer>2.1", true, latest, QString(), QString()},
         {"tags reversed", "Varoku </SoftVer>2.1<SoftVer>", true, latest, QString(), QString()},
@@ -144,8 +148,18 @@ TEST_F(UpdateWindowTest, HowTheReplyIsRead) {
         {"same release", "Varoku <SoftVer>2.0</SoftVer>", true, latest, QStringLiteral("2.0"),
          QString()},
         {"Shift-JIS text",
-         "Varoku <SoftVer>\x82\x52</SoftVer><SoftURL>http://a.jp/\x83\x5f</SoftURL>", true, latest,
-         QStringLiteral("３"), QStringLiteral("http://a.jp/ダ")},
+         "Varoku "
+         "<SoftVer>\x82\x52</SoftVer><SoftURL>https://www.varoku.example.jp/\x83\x5f</SoftURL>",
+         true, latest, QStringLiteral("３"), QStringLiteral("https://www.varoku.example.jp/ダ")},
+        {"longest version", "Varoku <SoftVer>" + std::string(kMaxVersionBytes, '9') + "</SoftVer>",
+         true, newer, QString(kMaxVersionBytes, QLatin1Char('9')), QString()},
+        {"version too long",
+         "Varoku <SoftVer>" + std::string(kMaxVersionBytes + 1, '9') + "</SoftVer>", true, latest,
+         QString(), QString()},
+        {"address too long",
+         "Varoku <SoftURL>https://www.varoku.example.jp/" +
+             std::string(kMaxAddressBytes - 29, 'x') + "</SoftURL>",
+         true, latest, QString(), QString()},
         {"not ours", "varoku <SoftVer>9</SoftVer>", false, {}, {}, {}},
         {"error page", "<html><body>404 Not Found</body></html>", false, {}, {}, {}},
     };
@@ -165,7 +179,7 @@ TEST_F(UpdateWindowTest, HowTheReplyIsRead) {
         ASSERT_EQ(lines.size(), 11);
         EXPECT_EQ(lines[1], row.status);
         EXPECT_EQ(lines[4], QStringLiteral("新バージョン: ") + row.version);
-        EXPECT_EQ(form->URLLabel1->URL(), row.link);
+        EXPECT_EQ(form->URLLabel1->URL(), row.link.isEmpty() ? designLink : row.link);
     }
 }
 
@@ -181,6 +195,13 @@ TEST_F(UpdateWindowTest, FailedDownloadKeepsTheAccessLineAndSaysWhy) {
         return platform::MsgResult::Ok;
     });
     update_test::RawServer refusing("HTTP/1.0 404 Not Found\r\nContent-Length: 6\r\n\r\nVaroku");
+    update_test::RawServer badRequest(
+        "HTTP/1.0 400 Bad Request\r\nContent-Length: 6\r\n\r\nVaroku");
+    // One line of a mebibyte, as a broken or hostile server might send.
+    server.ServeWithoutLength("/line.txt", "Varoku <SoftVer>" + std::string(1 << 20, '9'));
+    const update_test::TestCertificate certificate;
+    LocalHttpServer secure(&certificate);
+    secure.Serve("/Varoku.txt", "Varoku <SoftVer>9</SoftVer>");
     const struct {
         std::string url;
         QString reason;
@@ -189,6 +210,9 @@ TEST_F(UpdateWindowTest, FailedDownloadKeepsTheAccessLineAndSaysWhy) {
         {silent.Url("/Varoku.txt"), QStringLiteral("時間切れ")},
         {server.Url("/big.txt"), QStringLiteral("受信が途中で失敗しました")},
         {refusing.Url("/Varoku.txt"), QStringLiteral("サーバーがエラー 404 を返しました")},
+        {badRequest.Url("/Varoku.txt"), QStringLiteral("サーバーがエラー 400 を返しました")},
+        {server.Url("/line.txt"), QStringLiteral("受信が途中で失敗しました")},
+        {secure.Url("/Varoku.txt"), QStringLiteral("証明書を確認できませんでした")},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.url);
@@ -243,8 +267,14 @@ TEST_F(UpdateWindowTest, HostileAddressesAreNotOpened) {
         {"mailto:someone@example.jp", false},
         {"/usr/bin/xterm", false},
         {"", false}, // the caption is taken, and it is no address
-        {"www.example.jp/software/", true},
-        {"https://www.example.jp/software/", true},
+        {"http://www.varoku.example.jp@evil.example/software/", false},
+        {"http://www.varoku.example.jp:pw@evil.example/", false},
+        {"http://user@www.varoku.example.jp/", false},
+        {"http://www.varoku.example.jp.evil.example/", false},
+        {"https://evil.example/www.varoku.example.jp/", false},
+        {"ftp://www.varoku.example.jp/", false},
+        {"www.varoku.example.jp/software/", true},
+        {"HTTPS://WWW.Varoku.Example.JP/software/", true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.address);
@@ -254,9 +284,13 @@ TEST_F(UpdateWindowTest, HostileAddressesAreNotOpened) {
         const auto form = Open(server.Url("/Varoku.txt"));
         ASSERT_EQ(Report(*form).size(), 11);
         Click(form->URLLabel1);
-        EXPECT_EQ(opened_.size(), row.opens ? 1u : 0u);
-        for (const QUrl& url : opened_)
-            EXPECT_TRUE(url.scheme() == "http" || url.scheme() == "https");
+        // A refused address leaves the link on the program's own download page.
+        ASSERT_EQ(opened_.size(), 1u);
+        const QUrl expected = row.opens
+                                  ? platform::BrowsableUrl(QString::fromStdString(row.address))
+                                  : QUrl(QString::fromLatin1(kDownloadPageAddress));
+        EXPECT_EQ(opened_[0], expected);
+        EXPECT_EQ(form->URLLabel1->toolTip(), expected.toDisplayString());
     }
 }
 
