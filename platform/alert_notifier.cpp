@@ -1,5 +1,12 @@
 #include "platform/alert_notifier.h"
 
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDBusReply>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -8,8 +15,29 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "platform/link_label.h"
+
 namespace platform {
 namespace {
+
+const QString kService = QStringLiteral("org.freedesktop.Notifications");
+const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
+const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
+// A service that has not answered by then is taken as absent and the popup shows.
+constexpr int kServiceWaitMs = 3000;
+
+// A running service, or one the bus starts on the first call.
+bool ServiceAvailable(const QDBusConnection& bus) {
+    if (!bus.isConnected() || !bus.interface()) return false;
+    const QDBusReply<bool> running = bus.interface()->isServiceRegistered(kService);
+    if (running.isValid() && running.value()) return true;
+    const QDBusReply<QStringList> startable = bus.interface()->activatableServiceNames();
+    return startable.isValid() && startable.value().contains(kService);
+}
+
+QDBusMessage NotificationCall(const QString& method) {
+    return QDBusMessage::createMethodCall(kService, kPath, kInterface, method);
+}
 
 // Any click on the popup dismisses it, like a notification bubble.
 class AlertPopup : public QFrame {
@@ -20,9 +48,15 @@ public:
         setAttribute(Qt::WA_ShowWithoutActivating);
         setAttribute(Qt::WA_DeleteOnClose);
         setFrameShape(QFrame::Box);
-        setStyleSheet(QStringLiteral(
-            "QFrame { background: #fffbe6; color: #202020; border: 1px solid #8a7a3a; }"
-            "QLabel { border: none; }"));
+        // The theme's tool-tip colours, the nearest thing a desktop has to a bubble,
+        // with the text made readable on them whatever the theme chose.
+        QPalette colours = QGuiApplication::palette();
+        const QColor background = colours.color(QPalette::ToolTipBase);
+        colours.setColor(QPalette::Window, background);
+        colours.setColor(QPalette::WindowText,
+                         ReadableOn(colours.color(QPalette::ToolTipText), background, 7.0));
+        setPalette(colours);
+        setAutoFillBackground(true);
     }
 
 protected:
@@ -47,16 +81,85 @@ void TAlertNotifier::Show(const QString& header, const QString& text) {
     header_ = header;
     text_ = text;
     ++shown_;
+    if (!SendToDesktop()) ShowPopup();
+}
 
+bool TAlertNotifier::SendToDesktop() {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!ServiceAvailable(bus)) return false;
+    if (!listening_) {
+        listening_ = bus.connect(kService, kPath, kInterface, QStringLiteral("NotificationClosed"),
+                                 this, SLOT(NotificationClosed(uint, uint)));
+    }
+    if (!capabilitiesKnown_) {
+        const QDBusReply<QStringList> capabilities = bus.call(
+            NotificationCall(QStringLiteral("GetCapabilities")), QDBus::Block, kServiceWaitMs);
+        if (!capabilities.isValid()) return false;
+        bodyMarkup_ = capabilities.value().contains(QStringLiteral("body-markup"));
+        capabilitiesKnown_ = true;
+    }
+
+    QString appName = QCoreApplication::applicationName();
+    if (appName.isEmpty()) appName = QStringLiteral("Varoku");
+    const QString desktopEntry = QGuiApplication::desktopFileName();
+    QVariantMap hints;
+    if (!desktopEntry.isEmpty()) hints.insert(QStringLiteral("desktop-entry"), desktopEntry);
+    QDBusMessage call = NotificationCall(QStringLiteral("Notify"));
+    // A service that reads markup in the body would take "<" in a name for a tag.
+    call << appName << uint{0} << desktopEntry << (header_.isEmpty() ? appName : header_)
+         << (bodyMarkup_ ? text_.trimmed().toHtmlEscaped() : text_.trimmed()) << QStringList()
+         << hints << duration_;
+
+    route_ = arDesktop;
+    desktopShowing_ = true;
+    auto* timer = new QTimer(this);
+    timer->setSingleShot(true);
+    connect(timer, &QTimer::timeout, this, [this] { desktopShowing_ = false; });
+    timer->start(duration_);
+    desktopTimer_ = timer;
+
+    const int alert = shown_;
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, kServiceWaitMs), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this, alert](QDBusPendingCallWatcher* answered) {
+                answered->deleteLater();
+                const QDBusPendingReply<uint> reply = *answered;
+                if (alert != shown_ || route_ != arDesktop) {
+                    // Replaced or closed before the service named it: close it there too.
+                    if (reply.isValid())
+                        QDBusConnection::sessionBus().asyncCall(
+                            NotificationCall(QStringLiteral("CloseNotification")) << reply.value());
+                    return;
+                }
+                if (reply.isValid()) {
+                    notification_ = reply.value();
+                    return;
+                }
+                delete desktopTimer_.data();
+                desktopShowing_ = false;
+                ShowPopup();
+            });
+    return true;
+}
+
+void TAlertNotifier::NotificationClosed(uint id, uint) {
+    if (id != 0 && id == notification_) {
+        notification_ = 0;
+        desktopShowing_ = false;
+    }
+}
+
+void TAlertNotifier::ShowPopup() {
+    route_ = arPopup;
     auto* popup = new AlertPopup;
     auto* layout = new QVBoxLayout(popup);
     layout->setContentsMargins(14, 10, 14, 10);
-    if (!header.isEmpty()) {
-        auto* title = new QLabel(header, popup);
+    if (!header_.isEmpty()) {
+        auto* title = new QLabel(header_, popup);
         title->setFont(headerFont_);
         layout->addWidget(title);
     }
-    auto* body = new QLabel(text, popup);
+    auto* body = new QLabel(text_, popup);
     body->setFont(textFont_);
     body->setTextFormat(Qt::PlainText);
     layout->addWidget(body);
@@ -80,10 +183,18 @@ void TAlertNotifier::Close() {
         // Deleted at once, not later: the next alert must find no trace of this one.
         delete popup_.data();
     }
+    if (notification_ != 0) {
+        QDBusConnection::sessionBus().asyncCall(
+            NotificationCall(QStringLiteral("CloseNotification")) << notification_);
+        notification_ = 0;
+    }
+    delete desktopTimer_.data();
+    desktopShowing_ = false;
+    if (route_ == arDesktop) route_ = arNone;
 }
 
 bool TAlertNotifier::IsShowing() const {
-    return popup_ && popup_->isVisible();
+    return desktopShowing_ || (popup_ && popup_->isVisible());
 }
 
 void TAlertNotifier::SetDuration(int milliseconds) {

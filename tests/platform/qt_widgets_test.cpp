@@ -1,13 +1,20 @@
 // The widget stand-ins the main window is built from: radio group, lamp, stay-down
 // button and the desktop alert.
 #include <QApplication>
+#include <QDBusConnection>
+#include <QDBusContext>
 #include <QElapsedTimer>
+#include <QMutex>
 #include <QPointer>
 #include <QRadioButton>
+#include <QThread>
 #include <gtest/gtest.h>
+
+#include <vector>
 
 #include "platform/alert_notifier.h"
 #include "platform/lamp.h"
+#include "platform/link_label.h"
 #include "platform/radio_group.h"
 #include "platform/stay_down_button.h"
 #include "tests/support/qt_app.h"
@@ -152,4 +159,138 @@ TEST_F(WidgetStandIns, AlertClosesItself) {
     EXPECT_TRUE(SpinUntil([&] { return popup.isNull(); }));
 }
 
+TEST_F(WidgetStandIns, AlertPopupTextReadsOnItsBackground) {
+    platform::TAlertNotifier alert;
+    alert.Show(QStringLiteral("head"), QStringLiteral("text"));
+    ASSERT_TRUE(alert.Popup());
+    const QPalette colours = alert.Popup()->palette();
+    EXPECT_GE(platform::ContrastRatio(colours.color(QPalette::WindowText),
+                                      colours.color(QPalette::Window)),
+              4.5);
+}
+
+// The desktop's notification service, as much of it as an alert uses: it keeps what it
+// is sent, and refuses every call while `refusing` is set.
+class FakeNotifications : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    struct Note {
+        uint id;
+        QString app, icon, summary, body;
+        QVariantMap hints;
+        int timeout;
+    };
+    std::vector<Note> Notes() const {
+        QMutexLocker lock(&mutex_);
+        return notes_;
+    }
+    std::vector<uint> Closed() const {
+        QMutexLocker lock(&mutex_);
+        return closed_;
+    }
+    std::atomic<bool> refusing{false};
+
+public slots:
+    QStringList GetCapabilities() {
+        return {QStringLiteral("body"), QStringLiteral("body-markup")};
+    }
+    uint Notify(const QString& app, uint, const QString& icon, const QString& summary,
+                const QString& body, const QStringList&, const QVariantMap& hints, int timeout) {
+        if (refusing) {
+            sendErrorReply(QDBusError::AccessDenied, QStringLiteral("do not disturb"));
+            return 0;
+        }
+        QMutexLocker lock(&mutex_);
+        notes_.push_back(
+            {static_cast<uint>(notes_.size() + 1), app, icon, summary, body, hints, timeout});
+        return notes_.back().id;
+    }
+    void CloseNotification(uint id) {
+        {
+            QMutexLocker lock(&mutex_);
+            closed_.push_back(id);
+        }
+        emit NotificationClosed(id, 3);
+    }
+
+signals:
+    void NotificationClosed(uint id, uint reason);
+
+private:
+    mutable QMutex mutex_;
+    std::vector<Note> notes_;
+    std::vector<uint> closed_;
+};
+
+TEST_F(WidgetStandIns, AlertGoesToTheDesktopsNotificationService) {
+    if (qgetenv("VAROKU_PRIVATE_BUS") != "1")
+        GTEST_SKIP() << "needs its own session bus: run by dbus-run-session";
+    QThread serviceThread;
+    auto* service = new FakeNotifications;
+    service->moveToThread(&serviceThread);
+    serviceThread.start();
+    QDBusConnection bus =
+        QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("fake-service"));
+    bool registered = false;
+    QMetaObject::invokeMethod(
+        service,
+        [&] {
+            registered = bus.registerObject(
+                             QStringLiteral("/org/freedesktop/Notifications"), service,
+                             QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals) &&
+                         bus.registerService(QStringLiteral("org.freedesktop.Notifications"));
+        },
+        Qt::BlockingQueuedConnection);
+    ASSERT_TRUE(registered);
+    QGuiApplication::setDesktopFileName(QStringLiteral("jp.example.varoku.Varoku"));
+
+    platform::TAlertNotifier alert;
+    alert.Show(QString(), QStringLiteral(" 文章に<佐藤>を追加しました。"));
+    EXPECT_EQ(alert.Route(), platform::arDesktop);
+    EXPECT_EQ(alert.Popup(), nullptr);
+    EXPECT_TRUE(alert.IsShowing());
+    ASSERT_TRUE(SpinUntil([&] { return service->Notes().size() == 1; }));
+    FakeNotifications::Note note = service->Notes()[0];
+    EXPECT_EQ(note.app, QCoreApplication::applicationName());
+    EXPECT_EQ(note.summary, QCoreApplication::applicationName());
+    EXPECT_EQ(note.body, QStringLiteral("文章に&lt;佐藤&gt;を追加しました。"));
+    EXPECT_EQ(note.icon, QStringLiteral("jp.example.varoku.Varoku"));
+    EXPECT_EQ(note.hints.value(QStringLiteral("desktop-entry")).toString(),
+              QStringLiteral("jp.example.varoku.Varoku"));
+    EXPECT_EQ(note.timeout, alert.Duration());
+
+    // The next alert takes the place of the first, there as on the screen.
+    alert.Show(QStringLiteral("見出し"), QStringLiteral("二つ目"));
+    ASSERT_TRUE(SpinUntil([&] { return service->Notes().size() == 2; }));
+    EXPECT_TRUE(SpinUntil([&] { return service->Closed() == std::vector<uint>{1}; }));
+    note = service->Notes()[1];
+    EXPECT_EQ(note.summary, QStringLiteral("見出し"));
+    EXPECT_EQ(note.body, QStringLiteral("二つ目"));
+    // Closed by the service (the user dismissed it): no longer showing.
+    EXPECT_TRUE(SpinUntil([&] {
+        QMetaObject::invokeMethod(service, [service] { service->CloseNotification(2); });
+        return !alert.IsShowing();
+    }));
+
+    // A service that refuses the alert, and then none at all: the popup shows it.
+    service->refusing = true;
+    alert.Show(QString(), QStringLiteral("三つ目"));
+    EXPECT_TRUE(SpinUntil([&] { return alert.Popup() != nullptr; }));
+    EXPECT_EQ(alert.Route(), platform::arPopup);
+    bus.unregisterService(QStringLiteral("org.freedesktop.Notifications"));
+    alert.Show(QString(), QStringLiteral("四つ目"));
+    EXPECT_EQ(alert.Route(), platform::arPopup);
+    ASSERT_TRUE(alert.Popup());
+    EXPECT_TRUE(alert.IsShowing());
+    EXPECT_EQ(service->Notes().size(), 2u);
+
+    QDBusConnection::disconnectFromBus(QStringLiteral("fake-service"));
+    serviceThread.quit();
+    serviceThread.wait();
+    delete service;
+}
+
 } // namespace
+
+#include "qt_widgets_test.moc"
