@@ -1,5 +1,7 @@
 #include "app/about_box.h"
 
+#include "app/application.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QFontDatabase>
@@ -37,10 +39,11 @@ std::unique_ptr<QDialog> TAboutBoxDlg::Create(QWidget* owner) const {
 
     auto* icon = new QLabel(dialog.get());
     icon->setObjectName(QStringLiteral("Icon"));
-    const QIcon appIcon = QApplication::windowIcon().isNull()
-                              ? dialog->style()->standardIcon(QStyle::SP_MessageBoxInformation)
-                              : QApplication::windowIcon();
-    icon->setPixmap(appIcon.pixmap(32, 32));
+    QIcon appIcon =
+        QApplication::windowIcon().isNull() ? ProgramIcon() : QApplication::windowIcon();
+    if (appIcon.isNull()) appIcon = dialog->style()->standardIcon(QStyle::SP_MessageBoxInformation);
+    // Drawn at the screen's scale, so that it stays sharp at 200 %.
+    icon->setPixmap(appIcon.pixmap(QSize(32, 32), dialog->devicePixelRatioF()));
     icon->setGeometry(14, 14, 32, 32);
 
     const int x = 62;

@@ -2,15 +2,102 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QLibraryInfo>
+#include <QPainter>
+#include <QPixmap>
+#include <QSvgRenderer>
 #include <QTranslator>
 #include <exception>
+
+#include <fontconfig/fontconfig.h>
 
 #include "platform/font_mapping.h"
 #include "platform/message_box.h"
 
+#ifndef VAROKU_APP_ID
+#define VAROKU_APP_ID "jp.example.varoku.Varoku"
+#endif
+
+const char* const kDesktopFileName = VAROKU_APP_ID;
+
+namespace {
+
+// The first proportional family fontconfig offers for Japanese sans-serif text; empty
+// when none is installed. IPAGothic and the like are "dual" width (every Latin letter
+// as wide as the next) and are passed over.
+QString JapaneseProportionalFamily() {
+    if (!FcInit()) return {};
+    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif:lang=ja"));
+    if (!pattern) return {};
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcFontSet* fonts = FcFontSort(nullptr, pattern, FcFalse, nullptr, &result);
+    QString family;
+    for (int i = 0; fonts && i < fonts->nfont && family.isEmpty(); ++i) {
+        FcPattern* font = fonts->fonts[i];
+        int spacing = FC_PROPORTIONAL;
+        FcPatternGetInteger(font, FC_SPACING, 0, &spacing);
+        FcLangSet* languages = nullptr;
+        FcChar8* name = nullptr;
+        if (spacing == FC_PROPORTIONAL &&
+            FcPatternGetLangSet(font, FC_LANG, 0, &languages) == FcResultMatch &&
+            FcLangSetHasLang(languages, reinterpret_cast<const FcChar8*>("ja")) == FcLangEqual &&
+            FcPatternGetString(font, FC_FAMILY, 0, &name) == FcResultMatch)
+            family = QString::fromUtf8(reinterpret_cast<const char*>(name));
+    }
+    if (fonts) FcFontSetDestroy(fonts);
+    FcPatternDestroy(pattern);
+    return family;
+}
+
+} // namespace
+
+QIcon ProgramIcon() {
+    // The picture lives in a static library, which the linker would drop unasked.
+    Q_INIT_RESOURCE(varoku_icons);
+    const QString name = QString::fromLatin1(kDesktopFileName);
+    if (QIcon::hasThemeIcon(name)) return QIcon::fromTheme(name);
+    QIcon icon;
+    QSvgRenderer picture(QStringLiteral(":/icons/%1.svg").arg(name));
+    if (!picture.isValid()) return icon;
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        picture.render(&painter);
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
+QFont DesktopUiFont(const QLocale& locale) {
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    QStringList families = font.families();
+    if (families.isEmpty()) families = {font.family()};
+    const QString japanese = JapaneseProportionalFamily();
+    if (!japanese.isEmpty()) {
+        families.removeAll(japanese);
+        if (locale.language() == QLocale::Japanese)
+            families.prepend(japanese);
+        else
+            families.append(japanese);
+    }
+    font.setFamilies(families);
+    font.setFixedPitch(false);
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Varoku"));
+    // Desktops find the program's name and icon through its desktop entry, on Wayland
+    // only through it.
+    setDesktopFileName(QString::fromLatin1(kDesktopFileName));
+    setWindowIcon(ProgramIcon());
+    setFont(DesktopUiFont());
     platform::InstallFontSubstitutions();
     // Every word of the window is Japanese whatever the desktop's language, so Qt's own
     // buttons and dialogs speak Japanese too. Without the translations installed they

@@ -87,7 +87,6 @@ TMainForm1::TMainForm1(const platform::TFileLocations& where, QWidget* parent)
       Alert1(std::make_unique<platform::TAlertNotifier>()) {
     setObjectName(QStringLiteral("MainForm1"));
     setWindowTitle(QStringLiteral("Varoku"));
-    setFont(platform::WindowsFont(QStringLiteral("ＭＳ ゴシック"), 13));
     setMinimumSize(kFormWidth, kFormMinHeight);
     setMaximumWidth(kFormWidth);
     resize(kFormWidth, kFormMinHeight);
@@ -297,8 +296,8 @@ void TMainForm1::BuildMainPanel() {
         cardGrid->addWidget(*field.edit, r, c + 1);
         ++index;
     }
-    auto* kanaNote = new QLabel(QStringLiteral("※送り仮名はカナで入力して下さい。"), card);
-    kanaNote->setStyleSheet(QStringLiteral("color: red"));
+    auto* kanaNote =
+        new platform::TNoteLabel(QStringLiteral("※送り仮名はカナで入力して下さい。"), card);
     cardGrid->addWidget(kanaNote, 4, 1, 1, 3);
     Memo2 = Named(new QPlainTextEdit(card), "Memo2");
     auto* memoLabel = FieldLabel(QStringLiteral("メモ:"), card);
