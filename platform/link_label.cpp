@@ -125,7 +125,10 @@ QColor TLinkLabel::CaptionColor() const {
 
 void TLinkLabel::changeEvent(QEvent* event) {
     QLabel::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange && !repainting_) Repaint();
+    // A caption moved onto another panel reads on that panel's colours.
+    const bool theme =
+        event->type() == QEvent::PaletteChange || event->type() == QEvent::ParentChange;
+    if (theme && !repainting_) Repaint();
 }
 
 void TLinkLabel::enterEvent(QEnterEvent* event) {
@@ -172,7 +175,9 @@ TNoteLabel::TNoteLabel(const QString& caption, QWidget* parent) : QLabel(caption
 
 void TNoteLabel::changeEvent(QEvent* event) {
     QLabel::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange && !recolouring_) Recolour();
+    const bool theme =
+        event->type() == QEvent::PaletteChange || event->type() == QEvent::ParentChange;
+    if (theme && !recolouring_) Recolour();
 }
 
 void TNoteLabel::Recolour() {
