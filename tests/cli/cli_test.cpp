@@ -218,6 +218,13 @@ TEST(VarokuQr, OutputWritesThroughLinksAndDevices) {
         EXPECT_EQ(cli_test::ReadFile(log), "earlier lines\n" + hello) << own;
     }
     ::unlink((dir.Path() + "/log.txt").c_str());
+    EXPECT_EQ(RunQr({"-t", "utf8", "-o", "/dev/stderr", "hi"}).Err, hello);
+    // A link of the user's to standard output ends at our descriptor, not in /proc.
+    ASSERT_EQ(::symlink("/dev/stdout", (dir.Path() + "/to-stdout").c_str()), 0);
+    EXPECT_EQ(RunQr({"-t", "utf8", "-o", dir.Path() + "/to-stdout", "hi"}).Out, hello);
+    ASSERT_EQ(::lstat((dir.Path() + "/to-stdout").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    ::unlink((dir.Path() + "/to-stdout").c_str());
 
     if (::geteuid() != 0) GTEST_SKIP() << "devices need root";
     const std::string null = dir.Path() + "/null", full = dir.Path() + "/full";
