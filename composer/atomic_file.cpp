@@ -228,8 +228,7 @@ constexpr std::size_t kTemporaryExtra = 2 + kRandomLetters;
 std::string TemporaryStem(const std::string& folder, const std::string& base) {
     if (base.size() + kTemporaryExtra <= 14) return base; // the least any system allows
     const long limit = ::pathconf(folder.empty() ? "." : folder.c_str(), _PC_NAME_MAX);
-    if (limit <= 0 || base.size() + kTemporaryExtra <= static_cast<std::size_t>(limit))
-        return base;
+    if (limit <= 0 || base.size() + kTemporaryExtra <= static_cast<std::size_t>(limit)) return base;
     std::size_t keep = static_cast<std::size_t>(limit) > kTemporaryExtra
                            ? static_cast<std::size_t>(limit) - kTemporaryExtra
                            : 1;
@@ -348,8 +347,7 @@ TFileWriteResult RewriteInPlace(const std::string& path, const std::string& targ
         ::close(fd);
         return Failure("write", path, err);
     }
-    ok = WriteAllAt(fd, bytes.data(), static_cast<std::size_t>(std::min(oldSize, newSize)), 0,
-                    err);
+    ok = WriteAllAt(fd, bytes.data(), static_cast<std::size_t>(std::min(oldSize, newSize)), 0, err);
     if (ok && ::ftruncate(fd, newSize) != 0) ok = false, err = errno;
     if (ok && durability == fdSyncEach && ::fsync(fd) != 0) ok = false, err = errno;
     if (::close(fd) != 0 && ok) ok = false, err = errno;
@@ -449,8 +447,7 @@ TFileWriteResult WriteFile(const std::string& path, const TFileFiller& fill, TFi
                            std::strerror(EACCES)};
     if (end.Kind == TLinkEnd::OwnDescriptor) {
         int err = 0;
-        return fill(end.Descriptor, err) ? TFileWriteResult{true, {}}
-                                         : Failure("write", path, err);
+        return fill(end.Descriptor, err) ? TFileWriteResult{true, {}} : Failure("write", path, err);
     }
     const std::string& target = end.Target;
     const auto slash = target.rfind('/');

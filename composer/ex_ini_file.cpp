@@ -470,8 +470,8 @@ void TExIniFile::Flush() {
         return;
     }
     if (notRegular_) {
-        throw EFileWriteError("Cannot update file \"" + path_.toStdString() + "\": " +
-                              kNotRegularFileWords);
+        throw EFileWriteError("Cannot update file \"" + path_.toStdString() +
+                              "\": " + kNotRegularFileWords);
     }
     if (unreadable_) {
         throw EFileWriteError("Cannot update file \"" + path_.toStdString() +

@@ -1,7 +1,7 @@
 // TExIniFile, the settings store: an in-memory INI store of Shift-JIS lines, read once from its
-// file (a regular file only: a FIFO or device there is refused, never waited on) and, with AutoUpdate, written back whole after every write (a list or a placement counts as
-// one write). The file is replaced atomically, so a failed write leaves the previous file as it
-// was.
+// file (a regular file only: a FIFO or device there is refused, never waited on) and, with
+// AutoUpdate, written back whole after every write (a list or a placement counts as one write). The
+// file is replaced atomically, so a failed write leaves the previous file as it was.
 #pragma once
 
 #include <QString>

@@ -287,7 +287,7 @@ TEST_F(AtomicFile, OtherUsersLinksInStickyFoldersAreNotFollowed) {
         bool followed;
     };
     const TRow rows[] = {
-        {0, 4321, 01777, false},   {4321, 4321, 01777, true}, {4321, 0, 01777, true},
+        {0, 4321, 01777, false},    {4321, 4321, 01777, true}, {4321, 0, 01777, true},
         {4321, 4322, 01777, false}, {0, 4321, 0777, true},     {0, 4321, 01775, true},
     };
     for (const TRow& row : rows) {
@@ -346,8 +346,7 @@ TEST_F(AtomicFile, WritePermissionOfTheFileDecides) {
         const auto refused = WriteFileAtomically((dir / "readonly").string(), "x", fwReplaceName);
         if (refused.Written || refused.Error.find("Permission denied") == std::string::npos)
             return 1;
-        if (WriteFileAtomically((dir / "closed/open").string(), "kept old", fwKeepExisting)
-                .Written)
+        if (WriteFileAtomically((dir / "closed/open").string(), "kept old", fwKeepExisting).Written)
             return 2;
         if (!WriteFileAtomically((dir / "closed/open").string(), "new", fwReplaceName).Written)
             return 3;
@@ -358,13 +357,14 @@ TEST_F(AtomicFile, WritePermissionOfTheFileDecides) {
     EXPECT_EQ(Slurp(dir / "closed/open"), "new");
     EXPECT_EQ(Leftovers({"readonly", "closed"}), 0);
     if (::geteuid() == 0) {
-        EXPECT_TRUE(WriteFileAtomically((dir / "readonly").string(), "root", fwReplaceName).Written);
+        EXPECT_TRUE(
+            WriteFileAtomically((dir / "readonly").string(), "root", fwReplaceName).Written);
     }
     ::chmod((dir / "closed").c_str(), 0755);
 }
 
 // The writer's open calls as a file system could answer them.
-fs::path g_plantAt;           // a link planted at the first temporary name, or empty
+fs::path g_plantAt; // a link planted at the first temporary name, or empty
 int g_exclusiveTemporaries = 0;
 int PlantingOpen(const char* path, int flags, mode_t mode) {
     if ((flags & O_TMPFILE) == O_TMPFILE) {
@@ -387,8 +387,8 @@ TEST_F(AtomicFile, TemporaryNamesWhereUnnamedFilesAreRefused) {
     for (const auto hint : {composer::fnNew, composer::fnMayExist}) {
         g_plantAt = dir / "victim";
         g_exclusiveTemporaries = 0;
-        const auto r =
-            WriteFileAtomically((dir / "out").string(), "ours", fwReplaceName, composer::fdSyncEach, hint);
+        const auto r = WriteFileAtomically((dir / "out").string(), "ours", fwReplaceName,
+                                           composer::fdSyncEach, hint);
         EXPECT_TRUE(r.Written) << r.Error;
         EXPECT_GE(g_exclusiveTemporaries, 2);
         EXPECT_EQ(Slurp(dir / "out"), "ours");
@@ -417,8 +417,8 @@ TEST_F(AtomicFile, StaleTemporariesOfNamedFilesAreRemoved) {
             ::utimensat(AT_FDCWD, (dir / e).c_str(), old, AT_SYMLINK_NOFOLLOW);
     EXPECT_EQ(composer::RemoveStaleTemporaries(dir.string(), {"varoku.ini", "MEMO.txt"}), 2);
     EXPECT_FALSE(fs::exists(dir / ".MEMO.txt.Q9w8E7"));
-    EXPECT_EQ(Leftovers({".varoku.ini.Fresh1", ".other.ini.Ab3xYz",
-                         ".varoku.ini.Ab-xYz", ".varoku.ini.Ab3xY", ".varoku.ini.link00"}),
+    EXPECT_EQ(Leftovers({".varoku.ini.Fresh1", ".other.ini.Ab3xYz", ".varoku.ini.Ab-xYz",
+                         ".varoku.ini.Ab3xY", ".varoku.ini.link00"}),
               0);
 }
 

@@ -177,22 +177,19 @@ TEST_F(ExIniFile, ByteOrderMarkIsNoPartOfTheFirstSection) {
 // writer, and a write is refused with the window's reason, leaving the FIFO in place.
 TEST_F(ExIniFile, FifoIsRefusedWithoutWaiting) {
     ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-    EXPECT_EQ(composer_test::RunWithin(5,
-                                       [&] {
-                                           TExIniFile ini;
-                                           ini.SetFileName(path);
-                                           if (ini.ReadInteger("CONFIG", "CARRIER", 7) != 7)
-                                               return 1;
-                                           try {
-                                               ini.WriteInteger("CONFIG", "CARRIER", 1);
-                                               return 2;
-                                           } catch (const composer::EFileWriteError& e) {
-                                               return std::strstr(e.what(),
-                                                                  composer::kNotRegularFileWords)
-                                                          ? 0
-                                                          : 3;
-                                           }
-                                       }),
+    EXPECT_EQ(composer_test::RunWithin(
+                  5,
+                  [&] {
+                      TExIniFile ini;
+                      ini.SetFileName(path);
+                      if (ini.ReadInteger("CONFIG", "CARRIER", 7) != 7) return 1;
+                      try {
+                          ini.WriteInteger("CONFIG", "CARRIER", 1);
+                          return 2;
+                      } catch (const composer::EFileWriteError& e) {
+                          return std::strstr(e.what(), composer::kNotRegularFileWords) ? 0 : 3;
+                      }
+                  }),
               0);
     struct stat st {};
     ASSERT_EQ(::lstat(QFile::encodeName(path).constData(), &st), 0);

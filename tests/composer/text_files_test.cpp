@@ -129,24 +129,24 @@ TEST_F(TextFiles, FailedSaveKeepsTheOldFile) {
 TEST_F(TextFiles, FifoIsRefusedWithoutWaiting) {
     const QString fifo = dir.filePath("MEMO.txt");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    EXPECT_EQ(composer_test::RunWithin(5,
-                                       [&] {
-                                           try {
-                                               composer::LoadTextFile(fifo);
-                                               return 1;
-                                           } catch (const composer::EFileReadError& e) {
-                                               if (!std::strstr(e.what(),
-                                                                composer::kNotRegularFileWords))
-                                                   return 2;
-                                           }
-                                           try {
-                                               composer::SaveTextFile(fifo, "text");
-                                               return 3;
-                                           } catch (const composer::EFileWriteError&) {
-                                           }
-                                           return 0;
-                                       }),
-              0);
+    EXPECT_EQ(
+        composer_test::RunWithin(5,
+                                 [&] {
+                                     try {
+                                         composer::LoadTextFile(fifo);
+                                         return 1;
+                                     } catch (const composer::EFileReadError& e) {
+                                         if (!std::strstr(e.what(), composer::kNotRegularFileWords))
+                                             return 2;
+                                     }
+                                     try {
+                                         composer::SaveTextFile(fifo, "text");
+                                         return 3;
+                                     } catch (const composer::EFileWriteError&) {
+                                     }
+                                     return 0;
+                                 }),
+        0);
     struct stat st {};
     ASSERT_EQ(::lstat(QFile::encodeName(fifo).constData(), &st), 0);
     EXPECT_TRUE(S_ISFIFO(st.st_mode));

@@ -9,10 +9,10 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <functional>
-#include <random>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
+#include <random>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
