@@ -66,6 +66,7 @@ void TMainForm1::FormShow() {
     ReadSettings();
     ClipBtn1->setEnabled(ClipCheck1->isChecked());
 
+    composer::RemoveStaleTextTemporaries(Locations.DataDir);
     const QString memoPath =
         platform::FileIn(Locations.DataDir, QString::fromLatin1(composer::kMemoFileName));
     if (composer::MemoWorthLoading(memoPath)) {

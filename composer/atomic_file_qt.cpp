@@ -8,7 +8,7 @@
 namespace composer {
 
 void SaveFileAtomically(const QString& path, std::string_view bytes) {
-    const TFileWriteResult result = WriteFileAtomically(path.toStdString(), bytes, fwKeepExisting);
+    const TFileWriteResult result = WriteFileAtomically(path.toStdString(), bytes, fwRegularFile);
     if (!result.Written)
         throw EFileWriteError("Cannot create file \"" + path.toStdString() + "\". " + result.Error);
 }

@@ -11,6 +11,7 @@
 
 #include "composer/atomic_file.h"
 #include "composer/file_error.h"
+#include "platform/file_locations.h"
 #include "platform/shift_jis.h"
 
 namespace composer {
@@ -215,12 +216,7 @@ void TExIniFile::Loaded() {
     if (!fileName_.isEmpty()) {
         return;
     }
-    QString name = QFileInfo(ExecutablePath()).fileName();
-    const qsizetype dot = name.lastIndexOf(u'.');
-    if (dot > 0) {
-        name.truncate(dot);
-    }
-    SetFileName(name + QStringLiteral(".ini"));
+    SetFileName(platform::SettingsFileNameFor(ExecutablePath()));
 }
 
 void TExIniFile::SetBaseDir(TBaseDir value) {
@@ -241,6 +237,7 @@ void TExIniFile::Reload() {
     index_.clear();
     caseSensitive_ = false;
     unreadable_ = false;
+    notRegular_ = false;
     byteOrderMark_ = false;
     path_.clear();
     if (fileName_.isEmpty()) {
@@ -251,20 +248,21 @@ void TExIniFile::Reload() {
     } else {
         path_ = QDir(BaseDirectory(baseDir_)).absoluteFilePath(fileName_);
     }
-    QFile file(path_);
-    if (!file.exists()) {
+    const std::string native = QFile::encodeName(path_).toStdString();
+    // What a write killed half-way left beside the file goes before anything else.
+    RemoveStaleTemporaries(QFile::encodeName(QFileInfo(path_).absolutePath()).toStdString(),
+                           {QFile::encodeName(QFileInfo(path_).fileName()).toStdString()});
+    const TFileReadResult read = ReadRegularFile(native);
+    if (read.Kind == TFileReadResult::Missing) {
         return;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (read.Kind != TFileReadResult::Read) {
         unreadable_ = true;
+        notRegular_ = read.Kind == TFileReadResult::NotRegular;
         return;
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        unreadable_ = true;
-        return;
-    }
-    std::string_view text(bytes.constData(), static_cast<size_t>(bytes.size()));
+    const std::string& bytes = read.Bytes;
+    std::string_view text(bytes);
     // An editor's UTF-8 mark would otherwise glue itself to the first section's name.
     constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
     if (text.starts_with(kByteOrderMark)) {
@@ -470,6 +468,10 @@ void TExIniFile::WritePlacement(std::string_view section, std::string_view key,
 void TExIniFile::Flush() {
     if (!autoUpdate_ || path_.isEmpty()) {
         return;
+    }
+    if (notRegular_) {
+        throw EFileWriteError("Cannot update file \"" + path_.toStdString() +
+                              "\": " + kNotRegularFileWords);
     }
     if (unreadable_) {
         throw EFileWriteError("Cannot update file \"" + path_.toStdString() +

@@ -1,7 +1,7 @@
 // TExIniFile, the settings store: an in-memory INI store of Shift-JIS lines, read once from its
-// file and, with AutoUpdate, written back whole after every write (a list or a placement counts as
-// one write). The file is replaced atomically, so a failed write leaves the previous file as it
-// was.
+// file (a regular file only: a FIFO or device there is refused, never waited on) and, with
+// AutoUpdate, written back whole after every write (a list or a placement counts as one write). The
+// file is replaced atomically, so a failed write leaves the previous file as it was.
 #pragma once
 
 #include <QString>
@@ -131,6 +131,7 @@ private:
     bool caseSensitive_ = false;
     bool autoUpdate_ = true;
     bool unreadable_ = false;    // the file exists but could not be read: never overwrite it
+    bool notRegular_ = false;    // a FIFO or a device where the file should be: left alone
     bool byteOrderMark_ = false; // saved by an editor with a UTF-8 mark: written back so
     std::vector<Section> sections_;
     std::vector<KeyIndex> index_; // one per section

@@ -25,6 +25,10 @@ public:
     using EFileError::EFileError;
 };
 
+// The reason given, in the window's words, when a settings or text file's name holds a
+// FIFO, a device or anything else that is no regular file: it is neither read nor written.
+inline constexpr const char* kNotRegularFileWords = "通常のファイルではありません。";
+
 // A file could not be written; the file on disk is as it was before the attempt.
 class EFileWriteError : public EFileError {
 public:

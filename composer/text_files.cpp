@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cstring>
+
 #include "composer/atomic_file.h"
 #include "composer/file_error.h"
 
@@ -82,23 +84,30 @@ bool TemplateOverwriteNeedsAsking(const QString& fileName) {
     return FileSizeOf(fileName) > 12;
 }
 
+void RemoveStaleTextTemporaries(const QString& folder) {
+    std::vector<std::string> names{kMemoFileName};
+    for (int n = 1; n <= 5; ++n)
+        names.push_back(TemplateFileName(n).toStdString());
+    RemoveStaleTemporaries(QFile::encodeName(folder).toStdString(), names);
+}
+
 std::string LoadTextFile(const QString& fileName) {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
+    const TFileReadResult read = ReadRegularFile(QFile::encodeName(fileName).toStdString());
+    if (read.Kind == TFileReadResult::NotRegular) {
         throw EFileReadError("Cannot open file \"" + fileName.toStdString() + "\". " +
-                             file.errorString().toStdString());
+                             kNotRegularFileWords);
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        throw EFileReadError("Cannot read file \"" + fileName.toStdString() + "\". " +
-                             file.errorString().toStdString());
+    if (read.Kind != TFileReadResult::Read) {
+        throw EFileReadError("Cannot read file \"" + fileName.toStdString() +
+                             "\": " + std::strerror(read.Error));
     }
+    const std::string& bytes = read.Bytes;
     // Every break becomes CR LF, the last one included: a text that ends with
     // Enter must come back with it, or each save and load would cost it two
     // bytes.
     std::string text;
-    text.reserve(static_cast<size_t>(bytes.size()));
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
+    text.reserve(bytes.size());
+    for (size_t i = 0; i < bytes.size(); ++i) {
         const char c = bytes[i];
         if (c == '\r' || c == '\n') {
             text += "\r\n";

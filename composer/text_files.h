@@ -30,8 +30,13 @@ bool MemoWorthLoading(const QString& fileName = QString::fromLatin1(kMemoFileNam
 bool TemplateLoadable(const QString& fileName);
 bool TemplateOverwriteNeedsAsking(const QString& fileName);
 
+// Removes what a save killed half-way left in `folder` (empty: the current directory)
+// beside "MEMO.txt" and the templates; see RemoveStaleTemporaries.
+void RemoveStaleTextTemporaries(const QString& folder);
+
 // The file's text with every line break (CR LF, CR, LF) as CR LF, a final one included, as the
-// editor holds it. Throws EFileReadError when it cannot be read.
+// editor holds it. Throws EFileReadError when it cannot be read or is no regular file (a
+// FIFO there is refused at once, not waited on).
 std::string LoadTextFile(const QString& fileName);
 
 // Writes the text as it stands, through a temporary file renamed over the old one.

@@ -37,10 +37,7 @@ TLocationEnvironment ProgramEnvironment() {
 TFileLocations FileLocations(const TLocationEnvironment& env) {
     const QFileInfo program(env.ProgramPath);
     const QString programDir = program.absolutePath();
-    QString name = program.fileName();
-    const qsizetype dot = name.lastIndexOf(u'.');
-    if (dot > 0) name.truncate(dot);
-    const QString beside = QDir(programDir).filePath(name + QStringLiteral(".ini"));
+    const QString beside = QDir(programDir).filePath(SettingsFileNameFor(env.ProgramPath));
 
     TFileLocations where;
     if (QFileInfo(beside).isFile() && env.Writable && env.Writable(programDir)) {
@@ -67,6 +64,13 @@ void EnsurePrivateFolder(const QString& folder) {
         throw std::runtime_error("Cannot create folder \"" + folder.toStdString() +
                                  "\". It is not a folder.");
     }
+}
+
+QString SettingsFileNameFor(const QString& programPath) {
+    QString name = QFileInfo(programPath).fileName();
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot > 0) name.truncate(dot);
+    return name + QStringLiteral(".ini");
 }
 
 QString FileIn(const QString& folder, const QString& name) {

@@ -40,6 +40,11 @@ TFileLocations FileLocations(const TLocationEnvironment& env);
 // as it is. Throws std::runtime_error naming the folder when it cannot be made.
 void EnsurePrivateFolder(const QString& folder);
 
+// The settings file's name for a program: its file name with the last extension
+// replaced by ".ini" ("varoku.exe" gives "varoku.ini"); a leading dot is no extension
+// (".varoku" gives ".varoku.ini").
+QString SettingsFileNameFor(const QString& programPath);
+
 // `name` inside `folder`, or `name` itself when `folder` is empty.
 QString FileIn(const QString& folder, const QString& name);
 

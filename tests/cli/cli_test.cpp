@@ -208,7 +208,11 @@ TEST(VarokuQr, OutputWritesThroughLinksAndDevices) {
     // Our own descriptors are written through where they stand: the shell's ">>" file
     // keeps what it held, and a pipe works.
     const std::string hello = RunQr({"-t", "utf8", "hi"}).Out;
-    for (const char* own : {"/dev/stdout", "/dev/fd/1", "/proc/self/fd/1"}) {
+    // A link of the user's to standard output ends at our descriptor too.
+    const std::string toStdout = dir.Path() + "/to-stdout";
+    ASSERT_EQ(::symlink("/dev/stdout", toStdout.c_str()), 0);
+    for (const std::string& own : {std::string("/dev/stdout"), std::string("/dev/fd/1"),
+                                   std::string("/proc/self/fd/1"), toStdout}) {
         EXPECT_EQ(RunQr({"-t", "utf8", "-o", own, "hi"}).Out, hello) << own;
         const std::string log = dir.Path() + "/log.txt";
         cli_test::WriteFile(log, "earlier lines\n");
@@ -218,6 +222,10 @@ TEST(VarokuQr, OutputWritesThroughLinksAndDevices) {
         EXPECT_EQ(cli_test::ReadFile(log), "earlier lines\n" + hello) << own;
     }
     ::unlink((dir.Path() + "/log.txt").c_str());
+    EXPECT_EQ(RunQr({"-t", "utf8", "-o", "/dev/stderr", "hi"}).Err, hello);
+    ASSERT_EQ(::lstat(toStdout.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    ::unlink(toStdout.c_str());
 
     if (::geteuid() != 0) GTEST_SKIP() << "devices need root";
     const std::string null = dir.Path() + "/null", full = dir.Path() + "/full";

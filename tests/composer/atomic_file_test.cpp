@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
@@ -13,6 +14,9 @@
 #include <fstream>
 #include <sstream>
 #include <thread>
+
+#include "composer/atomic_file_detail.h"
+#include "composer_test_util.h"
 
 namespace {
 
@@ -201,14 +205,17 @@ TEST_F(AtomicFile, DevicesAndOwnersAsRoot) {
     EXPECT_FALSE(r.Written);
     EXPECT_TRUE(S_ISCHR(LStat(full).st_mode));
 
-    Put(dir / "owned", "old");
-    ASSERT_EQ(::chown((dir / "owned").c_str(), 4321, 4322), 0);
-    ::chmod((dir / "owned").c_str(), 0604);
-    ASSERT_TRUE(WriteFileAtomically((dir / "owned").string(), "new", fwKeepExisting).Written);
-    const struct stat st = LStat(dir / "owned");
-    EXPECT_EQ(st.st_uid, 4321u);
-    EXPECT_EQ(st.st_gid, 4322u);
-    EXPECT_EQ(st.st_mode & 0777, 0604u);
+    // Special bits too: they survive the change of owner only when it comes first.
+    for (const mode_t mode : {0604, 02750, 01640, 04755}) {
+        Put(dir / "owned", "old");
+        ASSERT_EQ(::chown((dir / "owned").c_str(), 4321, 4322), 0);
+        ::chmod((dir / "owned").c_str(), mode);
+        ASSERT_TRUE(WriteFileAtomically((dir / "owned").string(), "new", fwKeepExisting).Written);
+        const struct stat st = LStat(dir / "owned");
+        EXPECT_EQ(st.st_uid, 4321u);
+        EXPECT_EQ(st.st_gid, 4322u);
+        EXPECT_EQ(st.st_mode & 07777, mode);
+    }
     EXPECT_EQ(Leftovers({"null", "full", "owned"}), 0);
 }
 
@@ -234,6 +241,185 @@ TEST_F(AtomicFile, SignalRemovesTheTemporaryFile) {
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
     EXPECT_EQ(Slurp(dir / "out"), "old");
     EXPECT_EQ(Leftovers({"out"}), 0);
+}
+
+// A disk that fills while a hard-linked file grows in place: the write fails and every
+// name still reads the old contents whole; with room again it goes through.
+TEST_F(AtomicFile, FullDiskLeavesAHardLinkedFileWhole) {
+    if (::geteuid() != 0) GTEST_SKIP() << "mounting a small tmpfs needs root";
+    const fs::path small = dir / "small";
+    fs::create_directory(small);
+    if (::mount("varoku-test", small.c_str(), "tmpfs", 0, "size=64k,mode=0700") != 0)
+        GTEST_SKIP() << "mounting refused: " << std::strerror(errno);
+    struct TUnmount {
+        const fs::path& At;
+        ~TUnmount() { ::umount2(At.c_str(), MNT_DETACH); }
+    } unmount{small};
+    const std::string old(20000, 'o');
+    Put(small / "a", old);
+    fs::create_hard_link(small / "a", small / "b");
+    {
+        const int fd = ::open((small / "filler").c_str(), O_WRONLY | O_CREAT, 0600);
+        const std::string block(4096, 'f');
+        while (::write(fd, block.data(), block.size()) > 0) {
+        }
+        ::close(fd);
+    }
+    for (const auto rule : {fwReplaceName, fwKeepExisting}) {
+        const auto r = WriteFileAtomically((small / "a").string(), std::string(40000, 'n'), rule);
+        EXPECT_FALSE(r.Written);
+        EXPECT_NE(r.Error.find("No space left on device"), std::string::npos) << r.Error;
+        EXPECT_EQ(Slurp(small / "b"), old);
+    }
+    fs::remove(small / "filler");
+    ASSERT_TRUE(WriteFileAtomically((small / "a").string(), std::string(40000, 'n'), fwKeepExisting)
+                    .Written);
+    EXPECT_EQ(Slurp(small / "b"), std::string(40000, 'n'));
+}
+
+// As root, in a sticky folder anyone may write, a link is followed only when it belongs
+// to the folder's owner or to us; elsewhere links are followed whoever owns them.
+TEST_F(AtomicFile, OtherUsersLinksInStickyFoldersAreNotFollowed) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to give links other owners";
+    struct TRow {
+        uid_t folderOwner, linkOwner;
+        mode_t folderMode;
+        bool followed;
+    };
+    const TRow rows[] = {
+        {0, 4321, 01777, false},    {4321, 4321, 01777, true}, {4321, 0, 01777, true},
+        {4321, 4322, 01777, false}, {0, 4321, 0777, true},     {0, 4321, 01775, true},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(testing::Message() << std::oct << row.folderMode << std::dec << " folder "
+                                        << row.folderOwner << " link " << row.linkOwner);
+        const fs::path shared = dir / "shared";
+        fs::create_directory(shared);
+        ASSERT_EQ(::chown(shared.c_str(), row.folderOwner, row.folderOwner), 0);
+        ASSERT_EQ(::chmod(shared.c_str(), row.folderMode), 0);
+        Put(dir / "victim", "precious");
+        ASSERT_EQ(::symlink((dir / "victim").c_str(), (shared / "out.png").c_str()), 0);
+        ASSERT_EQ(::lchown((shared / "out.png").c_str(), row.linkOwner, row.linkOwner), 0);
+        for (const auto hint : {composer::fnMayExist, composer::fnNew}) {
+            const auto r = WriteFileAtomically((shared / "out.png").string(), "picture",
+                                               fwReplaceName, composer::fdSyncEach, hint);
+            EXPECT_EQ(r.Written, row.followed) << r.Error;
+            if (!row.followed) {
+                EXPECT_NE(r.Error.find("Permission denied"), std::string::npos) << r.Error;
+            }
+        }
+        EXPECT_EQ(Slurp(dir / "victim"), row.followed ? "picture" : "precious");
+        EXPECT_TRUE(fs::is_symlink(shared / "out.png"));
+        fs::remove_all(shared);
+    }
+}
+
+// A name as long as the file system allows (255 bytes, also in UTF-8) is replaced: the
+// temporary name is cut to fit.
+TEST_F(AtomicFile, NamesAtTheLengthLimitAreReplaced) {
+    std::string kana;
+    while (kana.size() + 3 <= 255)
+        kana += "\xE3\x81\x82"; // あ
+    for (const std::string& name :
+         {std::string(247, 'n'), std::string(248, 'n'), std::string(255, 'n'), kana}) {
+        Put(dir / name, "old");
+        const auto r = WriteFileAtomically((dir / name).string(), "new", fwReplaceName);
+        EXPECT_TRUE(r.Written) << name.size() << ": " << r.Error;
+        EXPECT_EQ(Slurp(dir / name), "new");
+        EXPECT_EQ(Leftovers({name}), 0);
+        fs::remove(dir / name);
+    }
+}
+
+// A file's write permission holds as cp has it: a read-only file in a folder we may
+// write is refused with the system's reason (root may write it), and a writable file
+// in a folder we may not write is rewritten in place under the replacing rule.
+TEST_F(AtomicFile, WritePermissionOfTheFileDecides) {
+    ::chmod(dir.c_str(), 0777);
+    Put(dir / "readonly", "kept");
+    ::chmod((dir / "readonly").c_str(), 0444);
+    fs::create_directory(dir / "closed");
+    Put(dir / "closed/open", "old");
+    ::chmod((dir / "closed/open").c_str(), 0666);
+    ::chmod((dir / "closed").c_str(), 0555);
+    const int result = composer_test::RunUnprivileged([&] {
+        const auto refused = WriteFileAtomically((dir / "readonly").string(), "x", fwReplaceName);
+        if (refused.Written || refused.Error.find("Permission denied") == std::string::npos)
+            return 1;
+        if (WriteFileAtomically((dir / "closed/open").string(), "kept old", fwKeepExisting).Written)
+            return 2;
+        if (!WriteFileAtomically((dir / "closed/open").string(), "new", fwReplaceName).Written)
+            return 3;
+        return 0;
+    });
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(Slurp(dir / "readonly"), "kept");
+    EXPECT_EQ(Slurp(dir / "closed/open"), "new");
+    EXPECT_EQ(Leftovers({"readonly", "closed"}), 0);
+    if (::geteuid() == 0) {
+        EXPECT_TRUE(
+            WriteFileAtomically((dir / "readonly").string(), "root", fwReplaceName).Written);
+    }
+    ::chmod((dir / "closed").c_str(), 0755);
+}
+
+// The writer's open calls as a file system could answer them.
+fs::path g_plantAt; // a link planted at the first temporary name, or empty
+int g_exclusiveTemporaries = 0;
+int PlantingOpen(const char* path, int flags, mode_t mode) {
+    if ((flags & O_TMPFILE) == O_TMPFILE) {
+        errno = EOPNOTSUPP; // as on file systems without unnamed files
+        return -1;
+    }
+    if ((flags & O_CREAT) != 0 && !g_plantAt.empty()) {
+        (void)!::symlink(g_plantAt.c_str(), path);
+        g_plantAt.clear();
+    }
+    if ((flags & (O_CREAT | O_EXCL)) == (O_CREAT | O_EXCL)) ++g_exclusiveTemporaries;
+    return ::open(path, flags, mode);
+}
+
+// Where unnamed files are refused, temporary names serve; and one is never opened
+// when something already has it (a link planted there to make us write elsewhere).
+TEST_F(AtomicFile, TemporaryNamesWhereUnnamedFilesAreRefused) {
+    composer::atomic_detail::SetOpenCall(PlantingOpen);
+    Put(dir / "victim", "precious");
+    for (const auto hint : {composer::fnNew, composer::fnMayExist}) {
+        g_plantAt = dir / "victim";
+        g_exclusiveTemporaries = 0;
+        const auto r = WriteFileAtomically((dir / "out").string(), "ours", fwReplaceName,
+                                           composer::fdSyncEach, hint);
+        EXPECT_TRUE(r.Written) << r.Error;
+        EXPECT_GE(g_exclusiveTemporaries, 2);
+        EXPECT_EQ(Slurp(dir / "out"), "ours");
+        EXPECT_FALSE(fs::is_symlink(dir / "out"));
+        EXPECT_EQ(Slurp(dir / "victim"), "precious");
+        for (const auto& e : fs::directory_iterator(dir))
+            if (fs::is_symlink(e.path())) fs::remove(e.path()); // the planted link
+        EXPECT_EQ(Leftovers({"out", "victim"}), 0);
+        fs::remove(dir / "out");
+    }
+    composer::atomic_detail::SetOpenCall(nullptr);
+}
+
+// A killed writer's temporary files go once they are old; fresh ones, other names, other
+// patterns and links stay.
+TEST_F(AtomicFile, StaleTemporariesOfNamedFilesAreRemoved) {
+    const char* entries[] = {".varoku.ini.Ab3xYz", ".varoku.ini.Fresh1", ".MEMO.txt.Q9w8E7",
+                             ".other.ini.Ab3xYz",  ".varoku.ini.Ab-xYz", ".varoku.ini.Ab3xY",
+                             ".varoku.ini.link00"};
+    for (const char* e : entries)
+        if (std::string_view(e) != ".varoku.ini.link00") Put(dir / e, "left");
+    fs::create_symlink(dir / ".varoku.ini.Ab3xYz", dir / ".varoku.ini.link00");
+    const timespec old[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+    for (const char* e : entries)
+        if (std::string_view(e) != ".varoku.ini.Fresh1")
+            ::utimensat(AT_FDCWD, (dir / e).c_str(), old, AT_SYMLINK_NOFOLLOW);
+    EXPECT_EQ(composer::RemoveStaleTemporaries(dir.string(), {"varoku.ini", "MEMO.txt"}), 2);
+    EXPECT_FALSE(fs::exists(dir / ".MEMO.txt.Q9w8E7"));
+    EXPECT_EQ(Leftovers({".varoku.ini.Fresh1", ".other.ini.Ab3xYz", ".varoku.ini.Ab-xYz",
+                         ".varoku.ini.Ab3xY", ".varoku.ini.link00"}),
+              0);
 }
 
 } // namespace

@@ -78,4 +78,22 @@ inline int RunUnprivileged(const std::function<int()>& step) {
     return WEXITSTATUS(status);
 }
 
+// Runs `step` in a child that SIGALRM ends after `seconds`, so a step that hangs fails
+// instead of stopping the tests. The step's result (0..255), or -1 when it did not end.
+inline int RunWithin(unsigned seconds, const std::function<int()>& step) {
+    const pid_t child = fork();
+    if (child < 0) {
+        return -1;
+    }
+    if (child == 0) {
+        alarm(seconds);
+        _exit(step() & 0xFF);
+    }
+    int status = 0;
+    if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) {
+        return -1;
+    }
+    return WEXITSTATUS(status);
+}
+
 } // namespace composer_test

@@ -7,8 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
 #include <random>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <utime.h>
 
 #include "composer/file_error.h"
 #include "composer_test_util.h"
@@ -168,6 +171,44 @@ TEST_F(ExIniFile, ByteOrderMarkIsNoPartOfTheFirstSection) {
     ini.WriteInteger("CONFIG", "CARRIER", 1);
     ini.Flush();
     EXPECT_EQ(ReadAll(path), "\xEF\xBB\xBF[CONFIG]\r\nCARRIER=1\r\n\r\n");
+}
+
+// A FIFO as the settings file: the store starts empty at once instead of waiting for a
+// writer, and a write is refused with the window's reason, leaving the FIFO in place.
+TEST_F(ExIniFile, FifoIsRefusedWithoutWaiting) {
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    EXPECT_EQ(composer_test::RunWithin(
+                  5,
+                  [&] {
+                      TExIniFile ini;
+                      ini.SetFileName(path);
+                      if (ini.ReadInteger("CONFIG", "CARRIER", 7) != 7) return 1;
+                      try {
+                          ini.WriteInteger("CONFIG", "CARRIER", 1);
+                          return 2;
+                      } catch (const composer::EFileWriteError& e) {
+                          return std::strstr(e.what(), composer::kNotRegularFileWords) ? 0 : 3;
+                      }
+                  }),
+              0);
+    struct stat st {};
+    ASSERT_EQ(::lstat(QFile::encodeName(path).constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
+// A temporary file that a killed write left beside the settings goes when the store
+// loads; a fresh one may be a running window's and stays.
+TEST_F(ExIniFile, LoadingRemovesStaleTemporaries) {
+    WriteAll(dir.filePath(".varoku.ini.Ab3xYz"), std::string(1000, 'x'));
+    WriteAll(dir.filePath(".varoku.ini.Fresh1"), "x");
+    const utimbuf old{::time(nullptr) - 3600, ::time(nullptr) - 3600};
+    ::utime(QFile::encodeName(dir.filePath(".varoku.ini.Ab3xYz")).constData(), &old);
+    TExIniFile ini;
+    Open(ini, "[CONFIG]\r\nCARRIER=2\r\n");
+    EXPECT_EQ(ini.ReadInteger("CONFIG", "CARRIER", 0), 2);
+    QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    left.sort();
+    EXPECT_EQ(left, (QStringList{".varoku.ini.Fresh1", "varoku.ini"}));
 }
 
 // The trail byte of a two-byte character is no letter: ア (0x83 0x41) and ヂ (0x83 0x61)

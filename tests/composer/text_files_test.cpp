@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <utime.h>
 
 #include "composer/file_error.h"
 #include "composer_test_util.h"
@@ -119,6 +122,49 @@ TEST_F(TextFiles, FailedSaveKeepsTheOldFile) {
     EXPECT_EQ(result, 0);
     EXPECT_EQ(ReadAll(path), "previous memo");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"MEMO.txt"});
+}
+
+// A FIFO where the memo or a template should be is refused at once, for reading and for
+// writing, with the window's reason; it stays a FIFO.
+TEST_F(TextFiles, FifoIsRefusedWithoutWaiting) {
+    const QString fifo = dir.filePath("MEMO.txt");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_EQ(
+        composer_test::RunWithin(5,
+                                 [&] {
+                                     try {
+                                         composer::LoadTextFile(fifo);
+                                         return 1;
+                                     } catch (const composer::EFileReadError& e) {
+                                         if (!std::strstr(e.what(), composer::kNotRegularFileWords))
+                                             return 2;
+                                     }
+                                     try {
+                                         composer::SaveTextFile(fifo, "text");
+                                         return 3;
+                                     } catch (const composer::EFileWriteError&) {
+                                     }
+                                     return 0;
+                                 }),
+        0);
+    struct stat st {};
+    ASSERT_EQ(::lstat(QFile::encodeName(fifo).constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
+// What a killed save left beside the memo and the templates goes once it is old.
+TEST_F(TextFiles, StaleTemporariesAreRemoved) {
+    const QStringList stale = {".MEMO.txt.aB3dE6", ".MailDoc5.txt.Zz9Yy8"};
+    const QStringList kept = {".MailDoc6.txt.aB3dE6", "MEMO.txt"};
+    for (const QString& name : stale + kept) {
+        WriteAll(dir.filePath(name), "left");
+        const utimbuf old{::time(nullptr) - 3600, ::time(nullptr) - 3600};
+        ::utime(QFile::encodeName(dir.filePath(name)).constData(), &old);
+    }
+    composer::RemoveStaleTextTemporaries(dir.path());
+    QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    left.sort();
+    EXPECT_EQ(left, (QStringList{".MailDoc6.txt.aB3dE6", "MEMO.txt"}));
 }
 
 TEST(FileSizeOf, FirstMatchWildcardsAndFolders) {

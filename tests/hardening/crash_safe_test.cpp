@@ -9,6 +9,8 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
 #include <functional>
 #include <random>
 #include <sys/resource.h>
@@ -19,6 +21,7 @@
 #include "composer/file_error.h"
 #include "composer/text_files.h"
 #include "platform/window_placement.h"
+#include "tests/cli/run_cli.h"
 
 namespace hardening {
 namespace {
@@ -230,6 +233,51 @@ TEST_F(CrashSafeFiles, AFullDiskLeavesTheOldFileAndReportsTheError) {
               }),
               0);
     EXPECT_EQ(ReadFile(settings), before);
+}
+
+// SIGTERM at random moments of a two-thread batch into a folder that already holds its
+// pictures, so that every picture is written under a temporary name: whatever moment
+// the signal finds, no temporary file is left beside them.
+TEST_F(CrashSafeFiles, SignalsDuringABatchLeaveNoTemporaryFiles) {
+    const std::string texts = Path("texts.txt").toStdString();
+    const std::string out = Path("codes").toStdString();
+    std::string lines;
+    for (int i = 1; i <= 400; ++i)
+        lines += "line " + std::to_string(i) + "\n";
+    cli_test::WriteFile(texts, lines);
+    const std::vector<std::string> args = {"batch", texts, "-o", out, "-j", "2", "-t", "png"};
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(cli_test::RunQr(args).Exit, 0);
+    const auto took = std::chrono::duration_cast<std::chrono::microseconds>(
+        std::chrono::steady_clock::now() - start);
+    const std::string log = Path("err.txt").toStdString();
+    int ended = 0;
+    for (int round = 0; round < 60; ++round) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            ::dup2(fd, 1);
+            ::dup2(fd, 2);
+            std::vector<char*> argv{const_cast<char*>(VAROKU_QR_PATH)};
+            for (const auto& a : args)
+                argv.push_back(const_cast<char*>(a.c_str()));
+            argv.push_back(nullptr);
+            ::execv(VAROKU_QR_PATH, argv.data());
+            _exit(127);
+        }
+        usleep(static_cast<useconds_t>(rng() % std::max<long long>(took.count(), 1000)));
+        kill(child, SIGTERM);
+        int status = 0;
+        waitpid(child, &status, 0);
+        ended += WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM ? 1 : 0;
+        std::vector<std::string> left;
+        for (const auto& e : std::filesystem::directory_iterator(out))
+            if (e.path().filename().string().front() == '.') left.push_back(e.path().filename());
+        ASSERT_TRUE(left.empty()) << "round " << round << ": " << left.size() << " left, "
+                                  << left.front();
+    }
+    EXPECT_GT(ended, 20) << "most batches should have been ended by the signal";
 }
 
 } // namespace

@@ -87,4 +87,17 @@ TEST(FileLocations, FoldersAreMadePrivateAndAFileInTheWayIsReported) {
               deep + QStringLiteral("/MEMO.txt"));
 }
 
+// The settings file is named after the program; a leading dot is part of the name.
+TEST(FileLocations, SettingsFileNameFollowsTheProgramName) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"/opt/bin/varoku", "varoku.ini"},
+        {"/opt/bin/varoku.exe", "varoku.ini"},
+        {"/opt/bin/.varoku", ".varoku.ini"},
+        {"/opt/bin/v.1.2", "v.1.ini"},
+    };
+    for (const auto& [program, ini] : rows)
+        EXPECT_EQ(platform::SettingsFileNameFor(QString::fromUtf8(program)), QString::fromUtf8(ini))
+            << program;
+}
+
 } // namespace
