@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QString>
 #include <array>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -22,10 +23,13 @@
 #include "app/about_box.h"
 #include "app/string_holder.h"
 #include "composer/composition.h"
+#include "composer/text_files.h"
 #include "platform/file_locations.h"
 
 class QCheckBox;
 class QComboBox;
+class QLockFile;
+class QTimer;
 class QLabel;
 class QLineEdit;
 class QListView;
@@ -213,7 +217,9 @@ public:
     void VchkBtn1Click();
     void BitBtn1Click();
     void FormShow();
-    // Writes the settings (and "MEMO.txt" when asked to). Always agrees to close.
+    // Writes the settings, the draft and "MEMO.txt" when asked to. Refuses to close when
+    // the user cancels a question about a loss (a failed write, characters "MEMO.txt"
+    // cannot hold); after a termination request it asks nothing and agrees.
     bool FormCloseQuery();
 
     void LoadTemplate(int digit);
@@ -270,4 +276,32 @@ private:
     void BuildOutputControls();
     QPoint dragStart_;
     bool dragArmed_ = false;
+
+    // --- what survives a lost display or a second window (main_form_startup.cpp) ---
+public:
+    // Writes the lists and the draft now when a change waits for ChangeTimer: the timer
+    // runs a quiet moment after each change, and the program's ways out call it too.
+    void SaveChanges();
+    QTimer* ChangeTimer = nullptr;
+    // Another window holds the settings file: this one says so, closes and writes nothing.
+    bool SettingsHeldElsewhere() const { return heldElsewhere_; }
+
+private:
+    bool TakeSettingsLock();
+    void WatchForChanges();
+    void LoadMessage();
+    QString DataFile(const char* name) const;
+    void SaveDraft();
+    void SaveSettingsNow();
+    // The failed write's words for the user: the file and the system's reason.
+    QString WriteFailureText(const QString& path, const std::exception& error) const;
+    std::shared_ptr<QLockFile> settingsLock_;
+    bool heldElsewhere_ = false;
+    // "MEMO.txt" as read at start-up and the editor's text then: an unchanged message is
+    // not written, and the lines it could not decode go back as they came.
+    composer::TMemoFile memoRead_;
+    QString memoShown_;
+    bool memoOnDisk_ = false;
+    bool messageChanged_ = false;
+    bool listsChanged_ = false;
 };

@@ -69,6 +69,11 @@ void TMainForm1::LEdit1Change() {
 
 void TMainForm1::WriteBtn2Click() {
     const QString phrase = OneLine(LEdit1->text());
+    if (phrase.isEmpty()) {
+        platform::ShowMessage(QStringLiteral("短文が入力されていません。"),
+                              QStringLiteral("エラー"), platform::MsgIcon::Warning);
+        return;
+    }
     if (composer::ToShiftJis(phrase).size() > static_cast<size_t>(kPhraseLimit)) {
         platform::ShowMessage(QStringLiteral("短文が長すぎます、全角125文字以内で作成して下さい。"),
                               QStringLiteral("エラー"), platform::MsgIcon::Warning);
@@ -102,7 +107,13 @@ void TMainForm1::ListBox1DblClick() {
 }
 
 void TMainForm1::AddBtn1Click() {
-    Names->InsertSorted(OneLine(NameEdit1->text()), composer::NameOrder());
+    const QString name = OneLine(NameEdit1->text());
+    if (name.isEmpty()) {
+        platform::ShowMessage(QStringLiteral("ユーザー名が入力されていません。"),
+                              QStringLiteral("エラー"), platform::MsgIcon::Warning);
+        return;
+    }
+    Names->InsertSorted(name, composer::NameOrder());
     NameEdit1->clear();
 }
 

@@ -4,6 +4,7 @@
 // A failure to write is reported one way, wherever it happens (StoreSettings).
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QSpinBox>
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include "app/application.h"
 #include "app/main_form.h"
 #include "composer/ex_ini_file.h"
+#include "composer/file_error.h"
 #include "composer/payload.h"
 #include "composer/shift_jis_text.h"
 #include "composer/stored_list.h"
@@ -116,16 +118,28 @@ void TMainForm1::WriteConfigItem(TConfigItem item) {
 bool TMainForm1::StoreSettings(const std::function<void()>& write) {
     // The store writes atomically, so whatever failed, the old file stays intact. The
     // message is the same wherever the write came from: the user learns which file and
-    // why, not which handler tried.
+    // why, not which handler tried. The window that does not hold the settings file
+    // writes nothing into it.
+    if (SettingsHeldElsewhere()) return false;
     try {
         if (!Locations.Portable)
             platform::EnsurePrivateFolder(QFileInfo(IniSet->Path()).absolutePath());
         write();
         return true;
-    } catch (const std::exception&) {
-        platform::ShowStandardError(FileFailureText(IniSet->Path(), true));
+    } catch (const std::exception& error) {
+        platform::ShowStandardError(WriteFailureText(IniSet->Path(), error));
         return false;
     }
+}
+
+QString TMainForm1::WriteFailureText(const QString& path, const std::exception& error) const {
+    // The system's own reason when the error carries one; otherwise what the file and
+    // its folder suggest.
+    const QString words =
+        QString::fromUtf8(composer::ErrorNumberWords(composer::ErrorNumberIn(error.what())));
+    if (words.isEmpty()) return FileFailureText(path, true);
+    return QStringLiteral("ファイル %1 に書き込めませんでした。\r\n%2")
+        .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()), words);
 }
 
 void TMainForm1::ClipCheck1Click() {
@@ -148,14 +162,40 @@ void TMainForm1::RememberSaveFolder(const QString& folder) {
         [&] { IniSet->WriteFencedString(kConfig, kSaveFolder, stored, composer::fcNone); });
 }
 
-void TMainForm1::LoadLists() {
-    std::vector<std::string> entries = Names->Bytes();
-    IniSet->ReadStrings(kNames.Section, kNames.Key, entries);
-    Names->Assign(entries, composer::NameOrder());
+namespace {
 
-    entries = Phrases->Bytes();
-    IniSet->ReadStrings(kPhrases.Section, kPhrases.Key, entries);
-    Phrases->Assign(entries);
+bool Blank(const std::string& entry) {
+    return entry.find_first_not_of(" \t") == std::string::npos;
+}
+
+// The list as the file holds it. A count above the items present (a file edited by hand)
+// gives no blank entries, nor does an item left empty: a name or a phrase of nothing
+// inserts nothing.
+std::vector<std::string> ReadTypedList(const composer::TExIniFile& ini, const TListKey& list,
+                                       std::vector<std::string> entries) {
+    ini.ReadStrings(list.Section, list.Key, entries);
+    const std::string key = list.Key;
+    if (!ini.FindValue(list.Section, key + ".Count")) return entries;
+    std::vector<std::string> present;
+    present.reserve(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i)
+        if (!Blank(entries[i]) && ini.FindValue(list.Section, key + "." + std::to_string(i)))
+            present.push_back(std::move(entries[i]));
+    return present;
+}
+
+void WriteTypedList(composer::TExIniFile& ini, const TListKey& list,
+                    std::vector<std::string> entries) {
+    std::erase_if(entries, Blank);
+    ini.WriteStrings(list.Section, list.Key, entries);
+}
+
+} // namespace
+
+void TMainForm1::LoadLists() {
+    Names->Assign(ReadTypedList(*IniSet, kNames, Names->Bytes()), composer::NameOrder());
+    Phrases->Assign(ReadTypedList(*IniSet, kPhrases, Phrases->Bytes()));
+    std::vector<std::string> entries;
 
     std::vector<std::string> defaultCarriers;
     for (const QString& carrier : CaraiaGroup1->Items())
@@ -176,17 +216,15 @@ void TMainForm1::LoadLists() {
     Carriers->Assign(entries);
     CaraiaGroup1->SetItems(Carriers->Texts());
 
-    entries = Addresses->Bytes();
-    IniSet->ReadStrings(kAddresses.Section, kAddresses.Key, entries);
     // The combo box puts the first entry in its field when the list is replaced.
     const QString typed = MailComb1->currentText();
-    Addresses->Assign(entries);
+    Addresses->Assign(ReadTypedList(*IniSet, kAddresses, Addresses->Bytes()));
     MailComb1->setEditText(typed);
 }
 
 void TMainForm1::SaveLists() {
-    IniSet->WriteStrings(kNames.Section, kNames.Key, Names->Bytes());
-    IniSet->WriteStrings(kPhrases.Section, kPhrases.Key, Phrases->Bytes());
+    WriteTypedList(*IniSet, kNames, Names->Bytes());
+    WriteTypedList(*IniSet, kPhrases, Phrases->Bytes());
     IniSet->WriteStrings(kCarriers.Section, kCarriers.Key, Carriers->Bytes());
-    IniSet->WriteStrings(kAddresses.Section, kAddresses.Key, Addresses->Bytes());
+    WriteTypedList(*IniSet, kAddresses, Addresses->Bytes());
 }

@@ -9,8 +9,11 @@
 // modules.
 #pragma once
 
+#include <cerrno>
+#include <cstring>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace composer {
 
@@ -34,5 +37,51 @@ class EFileWriteError : public EFileError {
 public:
     using EFileError::EFileError;
 };
+
+// The system's reason behind a file error, as the atomic writer and the store end their
+// texts (": " and the system's words for it); 0 when the text names none.
+inline int ErrorNumberIn(std::string_view what) {
+    for (int err = 1; err < 200; ++err) {
+        const std::string_view words = std::strerror(err);
+        if (what.size() > words.size() + 2 && what.substr(what.size() - words.size()) == words &&
+            what.substr(what.size() - words.size() - 2, 2) == ": ")
+            return err;
+    }
+    return 0;
+}
+
+// That reason in the user's words (UTF-8); empty for a number without words of its own.
+inline const char* ErrorNumberWords(int err) {
+    switch (err) {
+    case EROFS:
+        return "ディスクが読み取り専用です。";
+    case EACCES:
+    case EPERM:
+        return "書き込む権限がありません。";
+    case ENOSPC:
+        return "ディスクの空き容量が足りません。";
+    case EDQUOT:
+        return "ディスクの使用量の制限を超えました。";
+    case ENOENT:
+    case ENOTDIR:
+        return "フォルダがありません。";
+    case EISDIR:
+        return "同じ名前のフォルダがあります。";
+    case EIO:
+        return "ディスクの読み書きに失敗しました。";
+    case ENAMETOOLONG:
+        return "ファイル名が長すぎます。";
+    case EMLINK:
+    case ELOOP:
+        return "リンクをたどれません。";
+    case ETXTBSY:
+    case EBUSY:
+        return "ファイルが使用中です。";
+    case EFBIG:
+        return "ファイルが大きすぎます。";
+    default:
+        return "";
+    }
+}
 
 } // namespace composer

@@ -3,11 +3,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 
 #include <cstring>
 
 #include "composer/atomic_file.h"
 #include "composer/file_error.h"
+#include "composer/shift_jis_text.h"
 
 namespace composer {
 namespace {
@@ -85,7 +87,7 @@ bool TemplateOverwriteNeedsAsking(const QString& fileName) {
 }
 
 void RemoveStaleTextTemporaries(const QString& folder) {
-    std::vector<std::string> names{kMemoFileName};
+    std::vector<std::string> names{kMemoFileName, kDraftFileName};
     for (int n = 1; n <= 5; ++n)
         names.push_back(TemplateFileName(n).toStdString());
     RemoveStaleTemporaries(QFile::encodeName(folder).toStdString(), names);
@@ -119,6 +121,50 @@ std::string LoadTextFile(const QString& fileName) {
         }
     }
     return text;
+}
+
+TMemoFile LoadMemoFile(const QString& fileName) {
+    const std::string bytes = LoadTextFile(fileName);
+    TMemoFile read;
+    read.Text = ShiftJisToEditorText(bytes);
+    size_t start = 0;
+    while (start < bytes.size()) {
+        size_t end = bytes.find("\r\n", start);
+        if (end == std::string::npos) end = bytes.size();
+        const std::string line = bytes.substr(start, end - start);
+        const QString shown = ShiftJisToEditorText(line);
+        if (ToShiftJis(shown) != line) read.KeptLines.emplace_back(shown, line);
+        start = end + 2;
+    }
+    return read;
+}
+
+namespace {
+
+const std::string* KeptBytes(const QString& line, const TMemoFile& read) {
+    for (const auto& [shown, bytes] : read.KeptLines)
+        if (shown == line) return &bytes;
+    return nullptr;
+}
+
+} // namespace
+
+std::string MemoFileBytes(const QString& text, const TMemoFile& read) {
+    std::string bytes;
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i > 0) bytes += "\r\n";
+        const std::string* kept = KeptBytes(lines[i], read);
+        bytes += kept ? *kept : EditorTextToShiftJis(lines[i]);
+    }
+    return bytes;
+}
+
+QString MemoLinesEncodedAnew(const QString& text, const TMemoFile& read) {
+    QStringList anew;
+    for (const QString& line : text.split(QLatin1Char('\n')))
+        if (!KeptBytes(line, read)) anew << line;
+    return anew.join(QLatin1Char('\n'));
 }
 
 void SaveTextFile(const QString& fileName, std::string_view text) {

@@ -7,10 +7,17 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace composer {
 
 inline constexpr const char* kMemoFileName = "MEMO.txt";
+
+// The message the window held when it last closed or last saved on its own, kept in the
+// data folder whatever the "save the last message" option says: UTF-8, so that no
+// character is lost. The option decides only "MEMO.txt".
+inline constexpr const char* kDraftFileName = "Draft.txt";
 
 // The editor's text before anything was typed or loaded.
 inline constexpr const char* kDefaultMemoText = "~ メッセージを入力して下さい。 ~";
@@ -42,6 +49,22 @@ std::string LoadTextFile(const QString& fileName);
 // Writes the text as it stands, through a temporary file renamed over the old one.
 // Throws EFileWriteError when that fails; the old file is then untouched.
 void SaveTextFile(const QString& fileName, std::string_view text);
+
+// "MEMO.txt" as it was read: the editor's text ("\n" between lines) and the bytes of every
+// line that does not come back from its text (bytes that are no Shift-JIS), so that a line
+// the user leaves alone is written back as it came.
+struct TMemoFile {
+    QString Text;
+    std::vector<std::pair<QString, std::string>> KeptLines;
+};
+// Throws EFileReadError when the file cannot be read.
+TMemoFile LoadMemoFile(const QString& fileName);
+// The editor's text as the file's bytes: a line read from the file as it came, any other
+// line as Shift-JIS, CR LF between lines.
+std::string MemoFileBytes(const QString& text, const TMemoFile& read);
+// The lines of `text` that MemoFileBytes encodes anew ("\n" between them): only those
+// can lose characters.
+QString MemoLinesEncodedAnew(const QString& text, const TMemoFile& read);
 
 // Texts of the template operations (UTF-8, CR LF between lines).
 inline constexpr const char* kTemplateLoadedAlert = "ファイルを読み込みました。";

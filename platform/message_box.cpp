@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include "platform/termination_signals.h"
+
 namespace platform {
 namespace {
 
@@ -25,6 +27,18 @@ QMessageBox::Icon ToQt(MsgIcon icon) {
         break;
     }
     return QMessageBox::NoIcon;
+}
+
+// The answer of a box closed without a button.
+MsgResult Unanswered(MsgButtons buttons) {
+    switch (buttons) {
+    case MsgButtons::Ok:
+        return MsgResult::Ok;
+    case MsgButtons::YesNo:
+        return MsgResult::No;
+    default:
+        return MsgResult::Cancel;
+    }
 }
 
 MsgResult RunDialog(const TMessageRequest& request) {
@@ -56,20 +70,15 @@ MsgResult RunDialog(const TMessageRequest& request) {
     default:
         break;
     }
-    switch (request.Buttons) {
-    case MsgButtons::Ok:
-        return MsgResult::Ok;
-    case MsgButtons::YesNo:
-        return MsgResult::No;
-    default:
-        return MsgResult::Cancel;
-    }
+    return Unanswered(request.Buttons);
 }
 
 } // namespace
 
 MsgResult ShowMessage(const QString& text, const QString& caption, MsgIcon icon,
                       MsgButtons buttons) {
+    // The program is being ended: a box would only hold up the logout.
+    if (TerminationRequested()) return Unanswered(buttons);
     TMessageRequest request{text, caption, icon, buttons, false};
     if (Handler()) return Handler()(request);
     return RunDialog(request);
@@ -80,6 +89,7 @@ void ShowStandardError(const QString& text) {
                                 ? QStringLiteral("Varoku")
                                 : QApplication::applicationName();
     TMessageRequest request{text, caption, MsgIcon::Error, MsgButtons::Ok, true};
+    if (TerminationRequested()) return;
     if (Handler()) {
         Handler()(request);
         return;

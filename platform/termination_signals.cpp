@@ -1,7 +1,10 @@
 #include "platform/termination_signals.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QPointer>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <QWidget>
 #include <csignal>
 #include <fcntl.h>
@@ -12,6 +15,27 @@ namespace {
 
 int writeEnd = -1;
 QPointer<QWidget> target;
+bool terminating = false;
+
+// A modal box runs its own event loop, and the window cannot close under it: each open
+// box is closed as its cancel button would close it, and the window once none is left.
+void CloseBoxesThenWindow() {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+            dialog->reject();
+        } else {
+            modal->close();
+        }
+        QTimer::singleShot(0, CloseBoxesThenWindow);
+        return;
+    }
+    if (target) {
+        target->close();
+    } else {
+        QCoreApplication::quit();
+    }
+    terminating = false;
+}
 
 void OnSignal(int) {
     const char byte = 1;
@@ -20,6 +44,10 @@ void OnSignal(int) {
 }
 
 } // namespace
+
+bool TerminationRequested() {
+    return terminating;
+}
 
 void CloseOnTerminationSignals(QWidget* window) {
     target = window;
@@ -32,7 +60,9 @@ void CloseOnTerminationSignals(QWidget* window) {
         char buffer[16];
         while (::read(readEnd, buffer, sizeof buffer) > 0) {
         }
-        if (target) target->close();
+        if (terminating) return;
+        terminating = true;
+        CloseBoxesThenWindow();
     });
     struct sigaction action {};
     action.sa_handler = OnSignal;

@@ -115,13 +115,14 @@ TEST_F(Lists, NamesStaySortedAndAClickCopiesOne) {
     }
     const QStringList names = Texts(form->ListBox1);
     // Japanese order, letter case ignored; equal names keep the order they came in.
-    EXPECT_EQ(names, (QStringList{"", "Abe", "abe", "kato", "yamada", "佐藤"}));
+    // The empty name is not one.
+    EXPECT_EQ(names, (QStringList{"Abe", "abe", "kato", "yamada", "佐藤"}));
     const int row = static_cast<int>(names.indexOf(QStringLiteral("kato")));
     ChooseRow(form->ListBox1, row);
     form->ListBox1Click();
     EXPECT_EQ(form->NameEdit1->text(), QStringLiteral("kato"));
     form->DelBtn1->click();
-    EXPECT_EQ(Texts(form->ListBox1), (QStringList{"", "Abe", "abe", "yamada", "佐藤"}));
+    EXPECT_EQ(Texts(form->ListBox1), (QStringList{"Abe", "abe", "yamada", "佐藤"}));
 }
 
 TEST_F(Lists, AddressesAreCheckedBeforeTheyAreStored) {
@@ -324,6 +325,79 @@ TEST_F(Lists, PastedLineBreaksAndBlanksDoNotReachTheSettingsFile) {
     EXPECT_EQ(Texts(form->ListBox1), names);
     EXPECT_EQ(Texts(form->ListBox2), phrases);
     EXPECT_EQ(form->MailMax(), 15);
+}
+
+// A bare LF inside a pasted entry (from a Unix text) joins the entry as a space, like CR LF.
+TEST_F(Lists, BareLineFeedInsideAPastedEntryStaysInOneEntry) {
+    form->NameEdit1->setText(QStringLiteral("山田\n太郎"));
+    form->AddBtn1->click();
+    form->LEdit1->setText(QStringLiteral("一行目\n[CONFIG]\nGROVAL=3"));
+    form->WriteBtn2->click();
+    CloseWindow();
+    const std::string written = ReadBytes(SettingsPath());
+    EXPECT_NE(written.find("NAME.0=" + ShiftJis("山田 太郎") + "\r\n"), std::string::npos);
+    EXPECT_NE(written.find("CONTS.0=" + ShiftJis("一行目 [CONFIG] GROVAL=3") + "\r\n"),
+              std::string::npos);
+    Start();
+    EXPECT_EQ(Texts(form->ListBox1), QStringList{QStringLiteral("山田 太郎")});
+    EXPECT_EQ(form->MailMax(), 15);
+}
+
+// Names stored out of order, some not Shift-JIS, come back sorted and byte for byte the
+// same after a close and a restart.
+TEST_F(Lists, UnsortedUndecodableNamesSurviveARestart) {
+    const std::string odd = "\x82\xFF";
+    StartOn("[MEMBER]\r\nNAME.Count=3\r\nNAME.0=zeta\r\nNAME.1=" + odd + "\r\nNAME.2=Alpha\r\n");
+    const QStringList shown = Texts(form->ListBox1);
+    ASSERT_EQ(shown.size(), 3);
+    EXPECT_LT(shown.indexOf(QStringLiteral("Alpha")), shown.indexOf(QStringLiteral("zeta")));
+    CloseWindow();
+    Start();
+    EXPECT_EQ(Texts(form->ListBox1), shown);
+    CloseWindow();
+    const std::string written = ReadBytes(SettingsPath());
+    EXPECT_NE(written.find("=" + odd + "\r\n"), std::string::npos);
+    EXPECT_NE(written.find("NAME.Count=3\r\n"), std::string::npos);
+}
+
+// Nothing of nothing: an empty name or phrase is refused with a word, and blank or
+// missing entries in the file give no blank rows and are not written back.
+TEST_F(Lists, EmptyNamesAndPhrasesAreNeitherAddedNorStored) {
+    form->NameEdit1->setText(QStringLiteral(" \r\n "));
+    form->AddBtn1->click();
+    form->LEdit1->setText(QStringLiteral("\t"));
+    form->WriteBtn2->click();
+    EXPECT_TRUE(Texts(form->ListBox1).isEmpty());
+    EXPECT_TRUE(Texts(form->ListBox2).isEmpty());
+    ASSERT_EQ(Boxes().size(), 2u);
+    EXPECT_TRUE(Boxes()[0].Text.contains(QStringLiteral("入力されていません")));
+    EXPECT_TRUE(Boxes()[1].Text.contains(QStringLiteral("入力されていません")));
+    // A count above the items present (edited by hand), and an empty item.
+    StartOn("[MEMBER]\r\nNAME.Count=5\r\nNAME.0=b\r\nNAME.1=a\r\n"
+            "[MWORD]\r\nCONTS.Count=3\r\nCONTS.0=x\r\nCONTS.1=\r\nCONTS.2=y\r\n");
+    EXPECT_EQ(Texts(form->ListBox1), (QStringList{"a", "b"}));
+    EXPECT_EQ(Texts(form->ListBox2), (QStringList{"x", "y"}));
+    CloseWindow();
+    const std::string written = ReadBytes(SettingsPath());
+    EXPECT_NE(written.find("NAME.Count=2\r\n"), std::string::npos) << written;
+    EXPECT_EQ(written.find("NAME.2="), std::string::npos) << written;
+    EXPECT_NE(written.find("CONTS.Count=2\r\nCONTS.0=x\r\nCONTS.1=y\r\n"), std::string::npos)
+        << written;
+}
+
+// A deleted address leaves the file, not only the count.
+TEST_F(Lists, DeletedAddressesAndNamesLeaveTheFile) {
+    StartOn("[MEMBER]\r\nNAME.Count=2\r\nNAME.0=a\r\nNAME.1=secret\r\n"
+            "[MAIL]\r\nE-MAIL.Count=2\r\nE-MAIL.0=keep@x.jp\r\nE-MAIL.1=private@x.jp\r\n");
+    form->MailComb1->setEditText(QStringLiteral("private@x.jp"));
+    form->mDelbtn1->click();
+    ChooseRow(form->ListBox1, 1);
+    form->DelBtn1->click();
+    CloseWindow();
+    const std::string written = ReadBytes(SettingsPath());
+    EXPECT_EQ(written.find("private@x.jp"), std::string::npos) << written;
+    EXPECT_EQ(written.find("secret"), std::string::npos) << written;
+    EXPECT_NE(written.find("E-MAIL.0=keep@x.jp\r\n"), std::string::npos) << written;
 }
 
 TEST_F(Lists, WriteModeToggleDrivesTheLampAndTheStatus) {

@@ -171,7 +171,7 @@ protected:
                  QTest::mouseClick(form->InsBtn2, Qt::LeftButton);
              }},
             {"name",
-             {},
+             {QStringLiteral("エラー")},
              [this] {
                  PasteInto(form->NameEdit1, RandomText().left(40));
                  QTest::mouseClick(form->AddBtn1, Qt::LeftButton);
@@ -329,10 +329,12 @@ protected:
     }
 };
 
+// A run repeats: the seed comes from VAROKU_MONKEY_SEED, or is this one.
+constexpr long kDefaultSeed = 20261210;
+
 TEST_F(Monkey, RandomActionsKeepTheWindowWholeAndItsFilesRight) {
     const long actions = EnvNumber("VAROKU_MONKEY_ACTIONS", 2000);
-    const unsigned seed = static_cast<unsigned>(
-        EnvNumber("VAROKU_MONKEY_SEED", static_cast<long>(std::random_device{}() & 0x7fffffff)));
+    const unsigned seed = static_cast<unsigned>(EnvNumber("VAROKU_MONKEY_SEED", kDefaultSeed));
     rng.seed(seed);
     SCOPED_TRACE("VAROKU_MONKEY_SEED=" + std::to_string(seed));
     // Every box is answered at random and recorded for the step that raised it.

@@ -16,14 +16,20 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTimer>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include "composer/file_error.h"
 #include "composer/shift_jis_text.h"
 #include "composer/text_files.h"
 #include "platform/keyboard_type.h"
 #include "platform/lamp.h"
 #include "platform/radio_group.h"
 #include "platform/stay_down_button.h"
+#include "platform/termination_signals.h"
 #include "qr/qr_code.h"
 #include "tests/window/window_fixture.h"
 #include "update/update_window.h"
@@ -231,14 +237,75 @@ TEST_F(Startup, StandardButtonsSpeakJapanese) {
     EXPECT_TRUE(buttons.button(QDialogButtonBox::No)->text().startsWith(QStringLiteral("いいえ")));
 }
 
-TEST_F(Startup, MemoCharactersWithoutShiftJisAreNamedWhenSaved) {
+// The user hears of characters "MEMO.txt" cannot hold before anything is written, and
+// "cancel" keeps the window open with the file untouched.
+TEST_F(Startup, MemoCharactersWithoutShiftJisAreNamedBeforeSaving) {
+    const QString memo = FilePath(QStringLiteral("MEMO.txt"));
+    WriteBytes(memo, "older text");
     Start();
     form->MemoCheck1->setChecked(true);
     Type(QStringLiteral("テスト😀"));
-    CloseWindow();
+    Answer(platform::MsgResult::Cancel);
+    form->close();
+    EXPECT_TRUE(form->isVisible());
     ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].Buttons, platform::MsgButtons::OkCancel);
     EXPECT_TRUE(Boxes()[0].Text.contains(QStringLiteral("本文 4文字目：「😀」(U+1F600)")));
-    EXPECT_EQ(ReadBytes(FilePath(QStringLiteral("MEMO.txt"))), ShiftJis("テスト?"));
+    EXPECT_FALSE(Boxes()[0].Text.contains(QStringLiteral("保存しました")));
+    EXPECT_EQ(ReadBytes(memo), "older text");
+    CloseWindow(); // answered OK
+    EXPECT_EQ(Boxes().size(), 2u);
+    EXPECT_EQ(ReadBytes(memo), ShiftJis("テスト?"));
+    // The draft keeps what "MEMO.txt" could not: the next start shows it whole.
+    Start();
+    EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("テスト😀"));
+}
+
+// With "最後の文章を保存する" off the message survives in the draft, "MEMO.txt" stays as
+// it was; with it on, a written "MEMO.txt" holds the message and the draft goes.
+TEST_F(Startup, MessageSurvivesTheCloseWhateverTheOption) {
+    const QString memo = FilePath(QStringLiteral("MEMO.txt"));
+    const QString draft = FilePath(QString::fromLatin1(composer::kDraftFileName));
+    Start();
+    ASSERT_FALSE(form->MemoCheck1->isChecked());
+    Type(QStringLiteral("下書き\n二行目"));
+    CloseWindow();
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_FALSE(QFile::exists(memo));
+    EXPECT_TRUE(QFile::exists(draft));
+    Start();
+    EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("下書き\n二行目"));
+    form->MemoCheck1->setChecked(true);
+    CloseWindow();
+    EXPECT_EQ(ReadBytes(memo), ShiftJis("下書き\r\n二行目"));
+    EXPECT_FALSE(QFile::exists(draft));
+    Start();
+    EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("下書き\n二行目"));
+}
+
+// Bytes another editor left in "MEMO.txt" (no Shift-JIS) stay: the file is not rewritten
+// when the message is unchanged, and an edit rewrites only the lines it touched.
+TEST_F(Startup, MemoBytesThatDoNotDecodeAreKept) {
+    const QString memo = FilePath(QStringLiteral("MEMO.txt"));
+    const std::string odd = "odd \x81\xFF bytes\r\n";
+    WriteBytes(memo, odd + "plain\r\n");
+    WriteBytes(SettingsPath(), "[CONFIG]\r\nMEMOCHK=1\r\n");
+    const auto inode = [&] {
+        struct stat st {};
+        return ::stat(memo.toLocal8Bit().constData(), &st) == 0 ? st.st_ino : ino_t{0};
+    };
+    const auto before = inode();
+    Start();
+    CloseWindow();
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(inode(), before);
+    EXPECT_EQ(ReadBytes(memo), odd + "plain\r\n");
+    Start();
+    form->Memo1->setPlainText(
+        form->Memo1->toPlainText().replace(QStringLiteral("plain"), QStringLiteral("edited")));
+    CloseWindow();
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(ReadBytes(memo), odd + "edited\r\n");
 }
 
 TEST_F(Startup, AddressLimitIsClampedToTheSpinBox) {
@@ -292,11 +359,15 @@ TEST_F(Startup, UnwritableSettingsAreReportedAndTheWindowClosesAnyway) {
     Start();
     form->MemoCheck1->setChecked(true);
     Type(QStringLiteral("失いたくない文章"));
-    form->ClipCheck1->click(); // written at once: the same failure, the same words
+    form->ClipCheck1->click();           // written at once: the same failure, the same words
+    Answer(platform::MsgResult::Cancel); // the close: back to the window
     form->close();
+    EXPECT_TRUE(form->isVisible());
+    form->close(); // answered OK: closing anyway
     EXPECT_FALSE(form->isVisible());
-    ASSERT_EQ(Boxes().size(), 2u);
-    EXPECT_EQ(Boxes()[0].Text, Boxes()[1].Text);
+    ASSERT_EQ(Boxes().size(), 3u);
+    EXPECT_TRUE(Boxes()[1].Text.startsWith(Boxes()[0].Text));
+    EXPECT_EQ(Boxes()[1].Buttons, platform::MsgButtons::OkCancel);
     EXPECT_TRUE(Boxes()[0].StandardError);
     // In Japanese, with the file's path, whatever Qt or the system would have said.
     EXPECT_TRUE(Boxes()[0].Text.contains(QDir::toNativeSeparators(SettingsPath())))
@@ -309,16 +380,141 @@ TEST_F(Startup, UnwritableSettingsAreReportedAndTheWindowClosesAnyway) {
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
-TEST_F(Startup, FailedMemoSaveIsReportedAndClosingGoesOn) {
-    ASSERT_TRUE(QDir().mkpath(FilePath(QStringLiteral("MEMO.txt")))); // a directory in the way
+// A failed save names the file and the system's reason, and the user may go back to the
+// window rather than lose the text.
+TEST_F(Startup, FailedMemoSaveCanBeCancelled) {
+    const QString memo = FilePath(QStringLiteral("MEMO.txt"));
+    ASSERT_TRUE(QDir().mkpath(memo)); // a directory in the way
     Start();
     form->MemoCheck1->setChecked(true);
+    Type(QStringLiteral("大事な文章"));
+    Answer(platform::MsgResult::Cancel);
+    form->close();
+    EXPECT_TRUE(form->isVisible());
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_TRUE(Boxes()[0].Text.contains(QDir::toNativeSeparators(memo)))
+        << Boxes()[0].Text.toStdString();
+    EXPECT_TRUE(Boxes()[0].Text.contains(QStringLiteral("同じ名前のフォルダがあります")))
+        << Boxes()[0].Text.toStdString();
+    EXPECT_EQ(Boxes()[0].Caption, QStringLiteral("書き込みエラー"));
+    EXPECT_EQ(Boxes()[0].Buttons, platform::MsgButtons::OkCancel);
+    EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("大事な文章"));
     form->close();
     EXPECT_FALSE(form->isVisible());
-    ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0].Text, QStringLiteral("文章ファイルの保存に失敗しました。"));
-    EXPECT_EQ(Boxes()[0].Caption, QStringLiteral("書き込みエラー"));
     EXPECT_NE(ReadBytes(SettingsPath()).find("MEMOCHK=1"), std::string::npos);
+}
+
+// The system's reason in the user's words, read from the error the writer raises.
+TEST_F(Startup, WriteFailuresSayTheSystemsReason) {
+    struct Row {
+        int err;
+        const char* words;
+    };
+    const Row rows[] = {{EROFS, "読み取り専用"},
+                        {EACCES, "権限がありません"},
+                        {ENOSPC, "空き容量が足りません"},
+                        {EISDIR, "同じ名前のフォルダ"}};
+    for (const Row& row : rows) {
+        const std::string what = "Cannot create file \"/x/MEMO.txt\". cannot write /x/MEMO.txt: " +
+                                 std::string(std::strerror(row.err));
+        EXPECT_EQ(composer::ErrorNumberIn(what), row.err) << what;
+        EXPECT_NE(std::string(composer::ErrorNumberWords(row.err)).find(row.words),
+                  std::string::npos)
+            << row.words;
+    }
+    EXPECT_EQ(composer::ErrorNumberIn("no reason given"), 0);
+}
+
+// One window per settings file: a second one says so and closes without writing, so
+// the first one's changes are not undone when the second closes.
+TEST_F(Startup, SecondWindowOnTheSameSettingsClosesWithoutWriting) {
+    Start();
+    form->NameEdit1->setText(QStringLiteral("先の名前"));
+    form->AddBtn1->click();
+    {
+        TMainForm1 second(SettingsPath());
+        second.show();
+        ASSERT_EQ(Boxes().size(), 1u);
+        EXPECT_TRUE(Boxes()[0].Text.contains(QDir::toNativeSeparators(SettingsPath())));
+        EXPECT_TRUE(second.SettingsHeldElsewhere());
+        QApplication::processEvents();
+        EXPECT_FALSE(second.isVisible());
+    }
+    CloseWindow();
+    Start();
+    EXPECT_FALSE(form->SettingsHeldElsewhere());
+    EXPECT_EQ(ListItems(form->ListBox1), QStringList{QStringLiteral("先の名前")});
+}
+
+// Names, phrases and the message are written a quiet moment after they change, so a
+// window that never closes (the display is gone) loses at most that moment.
+TEST_F(Startup, ChangesAreSavedWithoutAClose) {
+    Start();
+    form->NameEdit1->setText(QStringLiteral("名前"));
+    form->AddBtn1->click();
+    form->LEdit1->setText(QStringLiteral("短文"));
+    form->WriteBtn2->click();
+    Type(QStringLiteral("途中の文章"));
+    ASSERT_NE(form->ChangeTimer, nullptr);
+    EXPECT_TRUE(form->ChangeTimer->isActive());
+    form->SaveChanges(); // what the timer runs
+    EXPECT_FALSE(form->ChangeTimer->isActive());
+    Start(); // the old window is destroyed without a close
+    EXPECT_EQ(ListItems(form->ListBox1), QStringList{QStringLiteral("名前")});
+    EXPECT_EQ(ListItems(form->ListBox2), QStringList{QStringLiteral("短文")});
+    EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("途中の文章"));
+}
+
+// Qt ends the process with exit() when the display connection breaks: what waits for
+// the timer is written then.
+TEST_F(Startup, ExitWithoutACloseWritesWhatWaits) {
+    GTEST_FLAG_SET(death_test_style, "fast");
+    Start();
+    EXPECT_EXIT(
+        {
+            form->NameEdit1->setText(QStringLiteral("最後の名前"));
+            form->AddBtn1->click();
+            Type(QStringLiteral("最後の文章"));
+            std::exit(3);
+        },
+        ::testing::ExitedWithCode(3), "");
+    Start();
+    EXPECT_EQ(ListItems(form->ListBox1), QStringList{QStringLiteral("最後の名前")});
+    EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("最後の文章"));
+}
+
+// A termination request (a logout) closes an open box as "cancel" and then the window
+// as the user would, saving what it holds.
+TEST_F(Startup, TerminationClosesOpenBoxesAndTheWindow) {
+    Start();
+    form->NameEdit1->setText(QStringLiteral("残す名前"));
+    form->AddBtn1->click();
+    Type(QStringLiteral("残す文章😀"));
+    form->MemoCheck1->setChecked(true);
+    platform::CloseOnTerminationSignals(form);
+    platform::MsgResult answer = platform::MsgResult::Ok;
+    {
+        const platform::ScopedMessageHandler realBoxes{platform::MessageHandler()};
+        QTimer::singleShot(50, [] { ::raise(SIGTERM); });
+        // Without the mend the box would wait for ever: closed here, it fails the test.
+        QTimer::singleShot(5000, [] {
+            if (QWidget* box = QApplication::activeModalWidget()) {
+                ADD_FAILURE() << "the box stayed open";
+                box->close();
+            }
+        });
+        answer = platform::ShowMessage(QStringLiteral("開いたままの質問"), QStringLiteral("質問"),
+                                       platform::MsgIcon::Question, platform::MsgButtons::OkCancel);
+        for (int i = 0; i < 100 && form->isVisible(); ++i)
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    EXPECT_EQ(answer, platform::MsgResult::Cancel);
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_FALSE(platform::TerminationRequested());
+    EXPECT_TRUE(Boxes().empty()); // no question held the close up
+    Start();
+    EXPECT_EQ(ListItems(form->ListBox1), QStringList{QStringLiteral("残す名前")});
+    EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("残す文章😀"));
 }
 
 TEST_F(Startup, AboutBoxShowsTheVersionCentredInTheWorkArea) {
@@ -419,12 +615,14 @@ TEST_F(Locations, UnwritableFoldersAreReportedAndTheWindowStillCloses) {
                   FilePath(QStringLiteral("blocker/data")), false});
     Start();
     form->MemoCheck1->setChecked(true);
-    EXPECT_TRUE(form->close());
-    ASSERT_EQ(Boxes().size(), 2u);
-    EXPECT_TRUE(Boxes()[0].StandardError);
-    EXPECT_TRUE(Boxes()[0].Text.contains(QStringLiteral("blocker")))
-        << Boxes()[0].Text.toStdString();
-    EXPECT_EQ(Boxes()[1].Caption, QString::fromUtf8(composer::kMemoSaveFailedCaption));
+    EXPECT_TRUE(form->close()); // answered OK
+    // One box for every file that failed, asking whether to close all the same.
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].Buttons, platform::MsgButtons::OkCancel);
+    for (const char* file : {"varoku.ini", "MEMO.txt"})
+        EXPECT_TRUE(Boxes()[0].Text.contains(QString::fromUtf8(file)))
+            << file << Boxes()[0].Text.toStdString();
+    EXPECT_EQ(Boxes()[0].Caption, QString::fromUtf8(composer::kMemoSaveFailedCaption));
     EXPECT_EQ(ReadBytes(FilePath(QStringLiteral("blocker"))), "a file where a folder should be");
 }
 
