@@ -22,7 +22,7 @@ struct TInputResult : TOutcome {
 TInputResult ReadText(const TCliOptions& options);
 
 // The whole of a file, or of standard input for "-", refused past `limit` bytes (a
-// batch's file has no limit of its own: only each of its lines must fit).
+// batch streams its file instead: cli/batch_lines.h).
 TInputResult ReadFileOrStdin(const std::string& path, std::size_t limit = kMaxInputBytes);
 
 // Strict UTF-8 to UTF-16; returns an error naming the first bad byte's offset, or "".
