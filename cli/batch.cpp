@@ -6,12 +6,11 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <condition_variable>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <limits>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -20,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "cli/batch_lines.h"
 #include "cli/draw_library.h"
 #include "cli/input.h"
 #include "cli/produce.h"
@@ -29,42 +29,22 @@ namespace cli {
 
 namespace {
 
-struct TLine {
-    int Number = 0;        // 1-based line number in the file
-    std::string_view Text; // in the bytes read
-};
-
-// Non-empty lines; a CR before the LF belongs to the line break, not to the text.
-std::vector<TLine> SplitLines(std::string_view bytes, int& total) {
-    std::vector<TLine> lines;
-    total = 0;
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        std::size_t end = bytes.find('\n', start);
-        const std::size_t next = end == std::string::npos ? bytes.size() : end + 1;
-        if (end == std::string::npos) end = bytes.size();
-        if (end > start && bytes[end - 1] == '\r') --end;
-        ++total;
-        if (end > start) lines.push_back({total, bytes.substr(start, end - start)});
-        start = next;
-    }
-    return lines;
-}
-
 // Progress on standard error: one line rewritten in place on a terminal, a line per
 // tenth otherwise (a log should not fill with carriage returns).
 class TProgress {
 public:
-    TProgress(int total, bool on)
+    TProgress(std::int64_t total, bool on)
         : total_(total), on_(on), terminal_(::isatty(STDERR_FILENO) == 1) {}
 
-    void Done(int done) {
+    void Done(std::int64_t done) {
         if (!on_) return;
+        const auto d = static_cast<long long>(done);
+        const auto t = static_cast<long long>(total_);
         if (terminal_) {
-            shown_ = std::fprintf(stderr, "\rvaroku-qr: %d of %d lines", done, total_) - 1;
+            shown_ = std::fprintf(stderr, "\rvaroku-qr: %lld of %lld lines", d, t) - 1;
             if (done == total_) Clear();
         } else if (done * 10 / total_ != (done - 1) * 10 / total_) {
-            std::fprintf(stderr, "varoku-qr: %d of %d lines\n", done, total_);
+            std::fprintf(stderr, "varoku-qr: %lld of %lld lines\n", d, t);
         }
         std::fflush(stderr);
     }
@@ -77,7 +57,7 @@ public:
     }
 
 private:
-    int total_;
+    std::int64_t total_;
     bool on_;
     bool terminal_;
     int shown_ = 0;
@@ -92,42 +72,53 @@ int UsableProcessors() {
     return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
 }
 
-std::string Padded(int number, int width) {
+std::string Padded(std::int64_t number, int width) {
     std::string s = std::to_string(number);
     return std::string(width > static_cast<int>(s.size()) ? width - s.size() : 0, '0') + s;
 }
 
 // Draws and writes the lines on `jobs` threads (this one among them), each with an
-// engine of its own. Outcomes go to `report` in line order, one at a time: whichever
-// thread finishes the next line to report reports it and every finished line after
-// it, so messages and progress read as with one thread and nobody waits on a
-// reporter. A new file is made without a name and named at the end, so the threads
-// share the folder's lock only for that last step.
+// engine of its own, taking the lines one by one from `lines`. Outcomes go to `report`
+// in line order, one at a time: whichever thread finishes the next line to report
+// reports it and every finished line after it, so messages and progress read as with
+// one thread and nobody waits on a reporter. A new file is made without a name and
+// named at the end, so the threads share the folder's lock only for that last step.
 template <typename TDraw, typename TReport>
-void DrawInParallel(std::size_t count, int jobs, TDraw draw, TReport report) {
-    std::vector<std::optional<TOutcome>> outcomes(count);
-    std::atomic<std::size_t> next{0};
-    std::mutex mutex;
-    std::condition_variable room;
+void DrawInParallel(TBatchLines& lines, int jobs, TDraw draw, TReport report) {
     // Outcomes wait in memory until reported: the threads stay at most this many lines
-    // ahead of the reporting, however long one line takes.
+    // ahead of the reporting, however long one line takes, and each holds one line.
     const std::size_t ahead = 16 * static_cast<std::size_t>(jobs);
+    std::vector<std::optional<TOutcome>> outcomes(ahead);
+    std::vector<std::int64_t> numbers(ahead);
+    std::mutex mutex;
+    std::mutex reading;
+    std::condition_variable room;
+    std::size_t handed = 0;
     std::size_t reported = 0;
     auto work = [&] {
         // The engine keeps every work area of a version 40 symbol inside itself.
         auto engine = std::make_unique<qr::engine::TQRSymbolEngine>();
-        for (std::size_t i; (i = next.fetch_add(1)) < count;) {
+        TBatchLine line;
+        for (;;) {
+            std::size_t i;
+            {
+                // Taken in file order, so the i-th line handed out is the i-th to report.
+                std::lock_guard lock(reading);
+                if (!lines.Next(line)) return;
+                i = handed++;
+            }
             {
                 std::unique_lock lock(mutex);
                 room.wait(lock, [&] { return i < reported + ahead; });
             }
-            TOutcome outcome = draw(i, *engine);
+            TOutcome outcome = draw(line, *engine);
             std::lock_guard lock(mutex);
-            outcomes[i] = std::move(outcome);
+            outcomes[i % ahead] = std::move(outcome);
+            numbers[i % ahead] = line.Number;
             const std::size_t before = reported;
-            for (; reported < count && outcomes[reported]; ++reported) {
-                report(reported, *outcomes[reported]);
-                outcomes[reported].reset();
+            for (; outcomes[reported % ahead]; ++reported) {
+                report(numbers[reported % ahead], *outcomes[reported % ahead]);
+                outcomes[reported % ahead].reset();
             }
             if (reported != before) room.notify_all();
         }
@@ -145,10 +136,16 @@ void DrawInParallel(std::size_t count, int jobs, TDraw draw, TReport report) {
 int RunBatch(const TCliOptions& options) {
     const std::string& dir = options.OutputPath;
     // The input first: a batch that cannot start leaves no empty folder behind.
-    auto input = ReadFileOrStdin(options.BatchFile, std::numeric_limits<std::size_t>::max());
-    if (!input.Ok()) {
-        std::fprintf(stderr, "varoku-qr: %s\n", input.Error.c_str());
-        return input.Exit;
+    TBatchLines lines;
+    if (auto read = lines.Read(options.BatchFile, options.InputEncoding == TInputEncoding::Utf8);
+        !read.Ok()) {
+        std::fprintf(stderr, "varoku-qr: %s\n", read.Error.c_str());
+        return read.Exit;
+    }
+    if (lines.Count() == 0) {
+        std::fprintf(stderr, "varoku-qr: %s holds no text: every line is empty\n",
+                     options.BatchFile == "-" ? "standard input" : options.BatchFile.c_str());
+        return kExitUsage;
     }
     const bool made = ::mkdir(dir.c_str(), 0777) == 0;
     if (!made && errno != EEXIST) {
@@ -166,10 +163,6 @@ int RunBatch(const TCliOptions& options) {
     // pixels); handing them back to the system each time cost more than drawing.
     ::mallopt(M_MMAP_THRESHOLD, 64 << 20);
     ::mallopt(M_TRIM_THRESHOLD, 256 << 20);
-    if (options.InputEncoding == TInputEncoding::Utf8 && input.Bytes.starts_with("\xEF\xBB\xBF"))
-        input.Bytes.erase(0, 3);
-    int total = 0;
-    const auto lines = SplitLines(input.Bytes, total);
 
     // The component is a widget and lives on this thread alone; the plain pictures are
     // drawn on as many threads as asked for.
@@ -185,73 +178,80 @@ int RunBatch(const TCliOptions& options) {
         gui.emplace(*entries);
         jobs = 1;
     }
-    jobs = std::min(jobs, static_cast<int>(std::max<std::size_t>(1, lines.size())));
-    const int width = static_cast<int>(std::to_string(total).size());
+    jobs = static_cast<int>(std::min<std::int64_t>(jobs, lines.Count()));
+    const int width = static_cast<int>(std::to_string(lines.Total()).size());
     const std::string base = dir.ends_with('/') ? dir : dir + "/";
 
-    // Lines that are not plain ASCII are converted here, one after the other: the
-    // converter is not shared between threads. Plain ASCII is its own Shift-JIS, taken
-    // as it stands by the thread that draws it.
-    std::vector<std::optional<TInputResult>> converted(lines.size());
-    if (options.InputEncoding == TInputEncoding::Utf8) {
-        for (std::size_t i = 0; i < lines.size(); ++i)
-            if (!IsPlainAscii(lines[i].Text)) converted[i] = Utf8ToShiftJis(lines[i].Text);
-    }
-
-    auto path = [&](std::size_t i) {
-        return base + Padded(lines[i].Number, width) + PictureExtension(*options.Type);
-    };
-    auto draw = [&](std::size_t i, qr::engine::TQRSymbolEngine& engine) {
-        std::optional<TInputResult>& text = converted[i];
-        if (text && !text->Ok()) return static_cast<TOutcome>(std::move(*text));
-        const std::string code = text ? std::move(text->Bytes) : std::string(lines[i].Text);
-        text.reset();
+    auto draw = [&](TBatchLine& line, qr::engine::TQRSymbolEngine& engine) {
+        if (line.TooLong) {
+            TOutcome tooLong;
+            tooLong.Exit = kExitNoFit;
+            tooLong.Error = "the line is longer than " + std::to_string(kMaxInputBytes) +
+                            " bytes; no set of symbols can hold it";
+            return tooLong;
+        }
+        std::string code = std::move(line.Text);
+        if (options.InputEncoding == TInputEncoding::Utf8 && !IsPlainAscii(code)) {
+            auto text = Utf8ToShiftJis(code);
+            if (!text.Ok()) return static_cast<TOutcome>(std::move(text));
+            code = std::move(text.Bytes);
+        }
         engine = qr::engine::TQRSymbolEngine();
-        return Produce(options, options.Symbols, code, path(i), engine,
-                       made ? wkBatchNew : wkBatch);
+        const std::string path =
+            base + Padded(line.Number, width) + PictureExtension(*options.Type);
+        return Produce(options, options.Symbols, code, path, engine, made ? wkBatchNew : wkBatch);
     };
 
-    TProgress progress(static_cast<int>(lines.size()),
-                       static_cast<int>(lines.size()) > kBatchProgressFrom);
-    int failed = 0;
-    int done = 0;
-    auto report = [&](std::size_t i, TOutcome& outcome) {
-        const int number = lines[i].Number;
+    TProgress progress(lines.Count(), lines.Count() > kBatchProgressFrom);
+    std::int64_t failed = 0;
+    std::int64_t done = 0;
+    // A line's status means what it would for the one text; the batch takes the worst.
+    int worst = kExitOk;
+    auto report = [&](std::int64_t number, TOutcome& outcome) {
+        const auto n = static_cast<long long>(number);
         if (!outcome.Error.empty() || !outcome.Warnings.empty()) progress.Clear();
         for (const auto& w : outcome.Warnings)
-            std::fprintf(stderr, "varoku-qr: line %d: warning: %s\n", number, w.c_str());
+            std::fprintf(stderr, "varoku-qr: line %lld: warning: %s\n", n, w.c_str());
         if (!outcome.Error.empty()) {
             ++failed;
-            std::fprintf(stderr, "varoku-qr: line %d: %s\n", number, outcome.Error.c_str());
+            worst = std::max(worst, outcome.Exit);
+            std::fprintf(stderr, "varoku-qr: line %lld: %s\n", n, outcome.Error.c_str());
         }
         progress.Done(++done);
     };
     if (jobs <= 1) {
         auto engine = std::make_unique<qr::engine::TQRSymbolEngine>();
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            auto outcome = draw(i, *engine);
-            report(i, outcome);
+        TBatchLine line;
+        while (lines.Next(line)) {
+            auto outcome = draw(line, *engine);
+            report(line.Number, outcome);
         }
     } else {
-        DrawInParallel(lines.size(), jobs, draw, report);
+        DrawInParallel(lines, jobs, draw, report);
+    }
+    if (const auto error = lines.ReadBackError(); !error.empty()) {
+        progress.Clear();
+        std::fprintf(stderr, "varoku-qr: %s\n", error.c_str());
+        return kExitUsage;
     }
     // Each file was named only once whole; one flush of the file system makes them
     // all durable, far cheaper than a flush per file.
-    if (failed < static_cast<int>(lines.size())) {
+    if (failed < done) {
         if (const auto error = composer::SyncFileSystem(dir); !error.empty()) {
             std::fprintf(stderr, "varoku-qr: %s\n", error.c_str());
             return kExitUsage;
         }
     }
-    if (failed > 0 && failed == static_cast<int>(lines.size())) {
+    if (failed > 0 && failed == done) {
         if (made) ::rmdir(dir.c_str());
-        std::fprintf(stderr, "varoku-qr: all %d lines failed; nothing was written\n", failed);
-        return kExitNoFit;
+        std::fprintf(stderr, "varoku-qr: all %lld lines failed; nothing was written\n",
+                     static_cast<long long>(failed));
+        return worst;
     }
     if (failed > 0) {
-        std::fprintf(stderr, "varoku-qr: %d of %d lines failed; the others are in %s\n", failed,
-                     static_cast<int>(lines.size()), dir.c_str());
-        return kExitNoFit;
+        std::fprintf(stderr, "varoku-qr: %lld of %lld lines failed; the others are in %s\n",
+                     static_cast<long long>(failed), static_cast<long long>(done), dir.c_str());
+        return worst;
     }
     return kExitOk;
 }

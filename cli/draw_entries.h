@@ -1,10 +1,9 @@
 // The entry table of libvaroku-qr-draw, the part of varoku-qr that needs Qt and ICU:
-// the component's drawing (captions, SVG, PDF), the payload commands and the Shift-JIS
-// converter. varoku-qr opens it with dlopen only when a command needs one of these,
-// so the quick paths start without loading Qt at all. The table passes C++ types, so
-// a library must have been built from the same headers by the same compiler: a plain C
-// function gives its layout stamp, and the program refuses any library whose stamp
-// differs from its own before it touches the table.
+// the component's drawing (captions, SVG, PDF) and the payload commands. varoku-qr opens it with
+// dlopen only when a command needs one of these, so the quick paths start without loading Qt at
+// all. The table passes C++ types, so a library must have been built from the same headers by the
+// same compiler: a plain C function gives its layout stamp, and the program refuses any library
+// whose stamp differs from its own before it touches the table.
 #pragma once
 
 #include <string>
@@ -22,7 +21,7 @@ namespace cli {
 #error "VAROKU_DRAW_ABI comes from cli/CMakeLists.txt"
 #endif
 
-inline constexpr int kDrawEntriesVersion = 3;
+inline constexpr int kDrawEntriesVersion = 4;
 inline constexpr const char* kDrawEntriesSymbol = "varoku_qr_draw_entries";
 inline constexpr const char* kDrawStampSymbol = "varoku_qr_draw_stamp";
 
@@ -38,7 +37,6 @@ struct TDrawEntries {
                             const TBuildResult& plan, const TDrawing& drawing,
                             const qr::engine::TQRSymbolEngine& engine);
     TPayloadResult (*ComposePayload)(const TCliOptions& options);
-    TInputResult (*Utf8ToShiftJis)(std::string_view utf8);
     std::string (*ShiftJisToUtf8)(std::string_view sjis);
 };
 

@@ -71,18 +71,6 @@ TLoaded Load() {
 
 } // namespace
 
-TInputResult Utf8ToShiftJis(std::string_view utf8) {
-    TInputResult r;
-    if (IsPlainAscii(utf8)) {
-        r.Bytes = utf8;
-        return r;
-    }
-    const TDrawEntries* entries = DrawLibrary(r.Error);
-    if (entries) return entries->Utf8ToShiftJis(utf8);
-    r.Exit = kExitUsage;
-    return r;
-}
-
 const TDrawEntries* DrawLibrary(std::string& error) {
     static std::once_flag once;
     static TLoaded loaded;

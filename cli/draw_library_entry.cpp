@@ -1,5 +1,5 @@
-// libvaroku-qr-draw's side of cli/draw_entries.h: the component, the payload
-// commands and ICU's Shift-JIS conversion behind one table.
+// libvaroku-qr-draw's side of cli/draw_entries.h: the component and the payload
+// commands behind one table.
 #include <memory>
 
 #include "cli/draw_entries.h"
@@ -24,8 +24,7 @@ std::string ShiftJisToUtf8(std::string_view sjis) {
 }
 
 constexpr TDrawEntries kEntries = {kDrawEntriesVersion, OpenSession,    CloseSession,
-                                   DrawPicture,         ComposePayload, ConvertUtf8ToShiftJis,
-                                   ShiftJisToUtf8};
+                                   DrawPicture,         ComposePayload, ShiftJisToUtf8};
 
 } // namespace
 

@@ -81,9 +81,10 @@ std::size_t DecodeUtf8(std::string_view in, std::u16string& out) {
 
 TInputResult ReadAll(int fd, const std::string& name, std::size_t limit) {
     TInputResult r;
-    std::vector<char> buf(1 << 16);
+    // Not zeroed, so a short text touches one page of it, not sixteen.
+    char buf[1 << 16];
     for (;;) {
-        const ssize_t n = ::read(fd, buf.data(), buf.size());
+        const ssize_t n = ::read(fd, buf, sizeof buf);
         if (n == 0) break;
         if (n < 0) {
             if (errno == EINTR) continue;
@@ -97,7 +98,7 @@ TInputResult ReadAll(int fd, const std::string& name, std::size_t limit) {
                       " bytes; no set of symbols can hold it";
             return r;
         }
-        r.Bytes.append(buf.data(), static_cast<std::size_t>(n));
+        r.Bytes.append(buf, static_cast<std::size_t>(n));
     }
     return r;
 }

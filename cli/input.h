@@ -22,7 +22,7 @@ struct TInputResult : TOutcome {
 TInputResult ReadText(const TCliOptions& options);
 
 // The whole of a file, or of standard input for "-", refused past `limit` bytes (a
-// batch's file has no limit of its own: only each of its lines must fit).
+// batch streams its file instead: cli/batch_lines.h).
 TInputResult ReadFileOrStdin(const std::string& path, std::size_t limit = kMaxInputBytes);
 
 // Strict UTF-8 to UTF-16; returns an error naming the first bad byte's offset, or "".
@@ -34,14 +34,15 @@ std::string UnmappableText(char32_t character, int position);
 // Whether every byte is ASCII, which is its own Shift-JIS.
 bool IsPlainAscii(std::string_view text);
 
-// Converts UTF-8 text to code page 932. Plain ASCII is its own Shift-JIS; anything
-// else goes through libvaroku-qr-draw's converter (cli/draw_entries.h). A leading byte-order mark
-// is dropped. Refuses malformed UTF-8 (naming the byte offset) and characters without a Shift-JIS
-// form (naming the character and its 1-based position in characters).
+// Converts UTF-8 text to code page 932 without Qt or ICU (cli/code_page_932.h), byte
+// for byte as the window's converter does; safe on any thread. A leading byte-order
+// mark is dropped. Refuses malformed UTF-8 (naming the byte offset) and characters
+// without a Shift-JIS form (naming the character and its 1-based position in
+// characters).
 TInputResult Utf8ToShiftJis(std::string_view utf8);
 
-// The conversion itself, through ICU, for any text: what the drawing library's table
-// offers Utf8ToShiftJis. Lives in libvaroku-qr-draw, not in the program.
+// The same conversion through ICU (platform/shift_jis.h), the window's converter: what
+// Utf8ToShiftJis is held to. Not in the program (cli/shift_jis_input.cpp).
 TInputResult ConvertUtf8ToShiftJis(std::string_view utf8);
 
 } // namespace cli

@@ -745,8 +745,10 @@ reported with its number and the others go on.
   -V, --program-version  print the program's version
   -h, --help             show this help
 
-Exit status: 0 when every symbol was built, 1 when the data does not fit (or a batch
-line failed), 2 for a usage or input error. On failure nothing is written.
+Exit status: 0 when every symbol was built and written; 1 when the data does not fit
+the symbols; 2 for a usage or input error, or a file that cannot be read or written.
+On failure nothing is written. A batch ends with the highest status of its lines
+(the other lines are still written).
 )";
 }
 

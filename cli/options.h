@@ -13,8 +13,9 @@
 
 namespace cli {
 
-// Exit statuses: every symbol built; the data does not fit (or, in a batch, some line
-// failed); a usage or input error (also a failed read or write).
+// Exit statuses, one meaning each, for a single text and for every line of a batch
+// alike: every symbol built and written; the data does not fit; a usage or input
+// error, or a failed read or write. A batch ends with the highest of its lines'.
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitNoFit = 1;
 inline constexpr int kExitUsage = 2;

@@ -75,13 +75,25 @@ bool NeedsUtf8(std::initializer_list<const std::string*> fields) {
     return false;
 }
 
-// The window's refusal: its caption, then its text with one message line per line.
-// The texts are UTF-8, so the Shift-JIS ReplaceAllText cannot be used on them.
-std::string Refusal(const char* caption, const char* message) {
-    std::string text = std::string(caption) + ": ";
-    for (const char* p = message; *p != '\0'; ++p)
-        if (!(p[0] == '\r' && p[1] == '\n')) text += *p;
-    return text;
+// The window's refusals in the command's words: which option, and what to do instead
+// (the window's own boxes stay Japanese).
+constexpr const char* kEmptyBodyRefusal =
+    "--body: the mail has no body; give its text (or - to read standard input)";
+
+const char* CardRefusal(composer::TCardProblem problem) {
+    switch (problem) {
+    case composer::TCardProblem::FamilyKanaKanji:
+        return "--family-kana: the reading has a kanji; write it in kana";
+    case composer::TCardProblem::GivenKanaKanji:
+        return "--given-kana: the reading has a kanji; write it in kana";
+    case composer::TCardProblem::Tel1FullWidth:
+        return "--tel: the number has full-width characters; write it in half-width digits";
+    case composer::TCardProblem::Tel2FullWidth:
+        return "--tel2: the number has full-width characters; write it in half-width digits";
+    case composer::TCardProblem::None:
+        break;
+    }
+    return "";
 }
 
 void ComposeMail(const TCliOptions& o, TPayloadResult& r) {
@@ -113,7 +125,7 @@ void ComposeMail(const TCliOptions& o, TPayloadResult& r) {
 
     const auto composed = composer::ComposeMessage(fields, f.Carrier);
     if (!composed) {
-        r.Error = Refusal(composer::kEmptyBodyCaption, composer::kEmptyBodyMessage);
+        r.Error = kEmptyBodyRefusal;
         r.Exit = kExitUsage;
         return;
     }
@@ -148,8 +160,7 @@ void ComposeCard(const TCliOptions& o, TPayloadResult& r) {
 
     const composer::TCardResult composed = composer::ComposeCard(card, f.Carrier);
     if (composed.Problem != composer::TCardProblem::None) {
-        r.Error =
-            Refusal(composer::kCardProblemCaption, composer::CardProblemMessage(composed.Problem));
+        r.Error = CardRefusal(composed.Problem);
         r.Exit = kExitUsage;
         return;
     }

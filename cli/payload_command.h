@@ -9,7 +9,8 @@
 
 namespace cli {
 
-// Error: the refusal, as the window words it where the window refuses.
+// Error: the refusal, in English like every message of the command (the window says
+// the same in Japanese boxes of its own).
 struct TPayloadResult : TOutcome {
     std::string Payload; // Shift-JIS, or UTF-8 when Utf8
     int Count = 0;       // symbols, by the window's count rule

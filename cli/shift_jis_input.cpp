@@ -1,5 +1,6 @@
-// ICU's side of varoku-qr's text conversion, built into libvaroku-qr-draw (and into the
-// in-process fuzz target, which has no library to load).
+// varoku-qr's text conversion through ICU, the window's converter: the reference that
+// the program's own table (cli/code_page_932.cpp) is tested against, and the fuzz
+// target's converter.
 #include <string>
 #include <vector>
 

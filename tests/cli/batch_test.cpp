@@ -104,7 +104,7 @@ TEST(VarokuQrBatch, LinesFromStandardInput) {
     const std::string input = "\xEF\xBB\xBF"
                               "first\r\n\r\nテスト\r\nbad \xC3(\r\n\nlast";
     const auto r = RunQr({"batch", "-", "-o", dir.Path(), "-t", "utf8"}, input);
-    EXPECT_EQ(r.Exit, 1);
+    EXPECT_EQ(r.Exit, 2); // as for the one text: an input error
     EXPECT_EQ(r.Err, "varoku-qr: line 4: the text is not valid UTF-8 at byte 5 (use "
                      "--input-encoding sjis for Shift-JIS bytes)\n"
                      "varoku-qr: 1 of 4 lines failed; the others are in " +
@@ -132,7 +132,7 @@ TEST(VarokuQrBatch, AFailedWriteLeavesNoPartialFile) {
     // A version 1 PBM is 125 bytes; the 100-byte line needs version 5, 279 bytes.
     const std::string input = "short\n" + std::string(100, 'y') + "\nalso short\n";
     const auto r = RunQr({"batch", "-", "-o", dir.Path()}, input, "", 200);
-    EXPECT_EQ(r.Exit, 1);
+    EXPECT_EQ(r.Exit, 2); // as a failed write of -o
     EXPECT_NE(
         r.Err.find("varoku-qr: line 2: cannot write " + dir.Path() + "/2.pbm: File too large\n"),
         std::string::npos)
@@ -168,6 +168,76 @@ TEST(VarokuQrBatch, Refusals) {
     EXPECT_EQ(r.Exit, 1);
     EXPECT_TRUE(r.Err.ends_with("varoku-qr: all 2 lines failed; nothing was written\n")) << r.Err;
     EXPECT_TRUE(dir.Entries().empty());
+}
+
+// Captions need the component, which draws on one thread whatever -j says; an empty
+// caption draws nothing and keeps the plain 1-bit PNG of the threads.
+TEST(VarokuQrBatch, CaptionsDrawOnOneThreadAndAnEmptyOneKeepsThePlainPicture) {
+    TScratchDir dir;
+    std::string input;
+    for (int n = 1; n <= 2000; ++n)
+        input += "https://example.jp/" + std::to_string(n) + "\n";
+    const auto svg = RunQr(
+        {"batch", "-", "-o", dir.Path() + "/svg", "-t", "svg", "-j", "2", "--comment-up", "Varoku"},
+        input);
+    EXPECT_EQ(svg.Exit, 0) << svg.Err;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path() + "/svg"),
+                            std::filesystem::directory_iterator()),
+              2000);
+    EXPECT_NE(cli_test::ReadFile(dir.Path() + "/svg/2000.svg").find("<svg"), std::string::npos);
+
+    const auto png =
+        RunQr({"batch", "-", "-o", dir.Path() + "/png", "-t", "png", "-j", "2", "--comment-up", ""},
+              "first\nsecond\n");
+    EXPECT_EQ(png.Exit, 0) << png.Err;
+    for (const char* name : {"1.png", "2.png"}) {
+        const std::string bytes = cli_test::ReadFile(dir.Path() + "/png/" + name);
+        ASSERT_GT(bytes.size(), 26u) << name;
+        EXPECT_EQ(bytes[24], 1) << name << ": bit depth";
+    }
+}
+
+// The names take as many digits as the file has lines, empty ones counted.
+TEST(VarokuQrBatch, TenLinesWithABlankOneAreNamedWithTwoDigits) {
+    TScratchDir dir;
+    std::string input;
+    for (int n = 1; n <= 10; ++n)
+        input += n == 5 ? "\n" : "line " + std::to_string(n) + "\n";
+    const auto r = RunQr({"batch", "-", "-o", dir.Path(), "-j", "2"}, input);
+    EXPECT_EQ(r.Exit, 0) << r.Err;
+    EXPECT_EQ(dir.Entries(),
+              (std::vector<std::string>{"01.pbm", "02.pbm", "03.pbm", "04.pbm", "06.pbm", "07.pbm",
+                                        "08.pbm", "09.pbm", "10.pbm"}));
+    EXPECT_EQ(cli_test::ReadFile(dir.Path() + "/10.pbm"), RunQr({"line 10"}).Out);
+}
+
+// A gigabyte of input in a few megabytes of memory: the lines are streamed, and one
+// line longer than any text could be is refused without being held.
+TEST(VarokuQrBatch, StreamsItsInputInLittleMemory) {
+    TScratchDir dir;
+    const std::string limit = "ulimit -v 262144; ";
+    const std::string qr = std::string("'") + VAROKU_QR_PATH + "' batch ";
+    const auto empty = RunQr({"-c", limit + "head -c 1073741824 /dev/zero | tr '\\0' '\\n' | " +
+                                        qr + "- -o " + dir.Path() + "/out"},
+                             {}, {}, 0, "/bin/sh");
+    EXPECT_EQ(empty.Exit, 2);
+    EXPECT_EQ(empty.Err, "varoku-qr: standard input holds no text: every line is empty\n");
+
+    // A sparse file: a gigabyte of NUL bytes in one line, then a line of text.
+    const std::string big = dir.Path() + "/big.txt";
+    const auto made = RunQr({"-c", "truncate -s 1G '" + big + "' && echo >> '" + big +
+                                       "' && echo last >> '" + big + "'"},
+                            {}, {}, 0, "/bin/sh");
+    ASSERT_EQ(made.Exit, 0) << made.Err;
+    const auto r =
+        RunQr({"-c", limit + qr + "'" + big + "' -o " + dir.Path() + "/out"}, {}, {}, 0, "/bin/sh");
+    std::filesystem::remove(big);
+    EXPECT_EQ(r.Exit, 1);
+    EXPECT_EQ(r.Err, "varoku-qr: line 1: the line is longer than 16777216 bytes; no set of "
+                     "symbols can hold it\n"
+                     "varoku-qr: 1 of 2 lines failed; the others are in " +
+                         dir.Path() + "/out\n");
+    EXPECT_EQ(cli_test::ReadFile(dir.Path() + "/out/2.pbm"), RunQr({"last"}).Out);
 }
 
 } // namespace

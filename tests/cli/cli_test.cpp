@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/app_version.h"
+#include "tests/cli/pictures.h"
 #include "tests/cli/run_cli.h"
 #include "tests/support/grey_image.h"
 #include "tests/support/zxing_reader.h"
@@ -606,6 +607,23 @@ TEST(VarokuQr, RefusesADrawingLibraryOfAnotherBuild) {
                 << r.Err;
         }
     }
+}
+
+// Japanese text is converted by the program itself: it needs no drawing library.
+TEST(VarokuQr, ConvertsJapaneseTextWithoutTheDrawingLibrary) {
+    TScratchDir dir;
+    const std::string program = dir.Path() + "/varoku-qr";
+    cli_test::WriteFile(program, cli_test::ReadFile(VAROKU_QR_PATH));
+    ASSERT_EQ(::chmod(program.c_str(), 0755), 0);
+    const std::string text = "明日10時に東京駅の丸の内北口で。～①";
+    const auto alone = RunQr({"-t", "png", text}, {}, {}, 0, program);
+    ASSERT_EQ(alone.Exit, 0) << alone.Err;
+    EXPECT_EQ(alone.Out,
+              RunQr({"-t", "png", "--input-encoding", "sjis", cli_test::ShiftJis(text)}).Out);
+    const auto refused = RunQr({"東京𠮷"}, {}, {}, 0, program);
+    EXPECT_EQ(refused.Exit, 2);
+    EXPECT_EQ(refused.Err,
+              "varoku-qr: character U+20BB7 '𠮷' at position 3 has no Shift-JIS form\n");
 }
 
 TEST(VarokuQr, ProgramVersionAndHelp) {
