@@ -23,6 +23,7 @@
 #include "cli/draw_library.h"
 #include "cli/input.h"
 #include "cli/produce.h"
+#include "cli/text_encoding.h"
 #include "composer/atomic_file.h"
 
 namespace cli {
@@ -192,23 +193,25 @@ int RunBatch(const TCliOptions& options) {
     // Lines that are not plain ASCII are converted here, one after the other: the
     // converter is not shared between threads. Plain ASCII is its own Shift-JIS, taken
     // as it stands by the thread that draws it.
-    std::vector<std::optional<TInputResult>> converted(lines.size());
+    std::vector<std::optional<TEncodedText>> converted(lines.size());
     if (options.InputEncoding == TInputEncoding::Utf8) {
         for (std::size_t i = 0; i < lines.size(); ++i)
-            if (!IsPlainAscii(lines[i].Text)) converted[i] = Utf8ToShiftJis(lines[i].Text);
+            if (!IsPlainAscii(lines[i].Text))
+                converted[i] = EncodeText(options, std::string(lines[i].Text));
     }
 
     auto path = [&](std::size_t i) {
         return base + Padded(lines[i].Number, width) + PictureExtension(*options.Type);
     };
     auto draw = [&](std::size_t i, qr::engine::TQRSymbolEngine& engine) {
-        std::optional<TInputResult>& text = converted[i];
+        std::optional<TEncodedText>& text = converted[i];
         if (text && !text->Ok()) return static_cast<TOutcome>(std::move(*text));
+        TSymbolRequest request = options.Symbols;
+        request.Eci = TextEci(request.Eci, text && text->Utf8);
         const std::string code = text ? std::move(text->Bytes) : std::string(lines[i].Text);
         text.reset();
         engine = qr::engine::TQRSymbolEngine();
-        return Produce(options, options.Symbols, code, path(i), engine,
-                       made ? wkBatchNew : wkBatch);
+        return Produce(options, request, code, path(i), engine, made ? wkBatchNew : wkBatch);
     };
 
     TProgress progress(static_cast<int>(lines.size()),
