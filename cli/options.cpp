@@ -681,6 +681,12 @@ std::string Finish(TCliOptions& o) {
     if (o.InputEncoding == TInputEncoding::ShiftJis && o.Encoding == TTextEncoding::Utf8)
         return "--encoding utf8 writes UTF-8 text, so it needs UTF-8 input, not --input-encoding "
                "sjis";
+    const int eci = o.Symbols.Eci;
+    if (o.Encoding == TTextEncoding::Utf8 && eci >= 0 && eci != qr::engine::kEciUtf8)
+        return "--encoding utf8 is announced as ECI 26; --eci " + std::to_string(eci) +
+               " would tell readers another character set";
+    if (o.Encoding == TTextEncoding::ShiftJis && eci == qr::engine::kEciUtf8)
+        return "--eci 26 announces UTF-8, which --encoding sjis does not write";
     // As segno and zint do: spare room at the version chosen buys protection. The
     // smartphone plan chooses its own level.
     if (!o.Boost) o.Boost = o.Symbols.Version == 0 && !o.Symbols.PhonePlan;
@@ -784,8 +790,8 @@ bool HasCaptions(const TDrawing& drawing) {
 
 bool DrawnByComponent(const TCliOptions& o) {
     const TPictureType type = *o.Type;
-    return type == TPictureType::Pdf ||
-           ((type == TPictureType::Png || type == TPictureType::Svg) && HasCaptions(o.Drawing));
+    return (type == TPictureType::Png || type == TPictureType::Svg || type == TPictureType::Pdf) &&
+           HasCaptions(o.Drawing);
 }
 
 std::span<const TNamedColour> NamedColours() {
@@ -807,9 +813,8 @@ std::string Extension(const std::string& path) {
 std::string BeyondComponent(const TCliOptions& o) {
     const TPictureType type = *o.Type;
     if (type != TPictureType::PbmText && !DrawnByComponent(o)) return {};
-    const std::string what = type == TPictureType::PbmText ? "the component's PBM text (pbm-text)"
-                             : type == TPictureType::Pdf
-                                 ? "a PDF picture, which the desktop component draws,"
+    const std::string what = type == TPictureType::PbmText
+                                 ? "the component's PBM text (pbm-text)"
                                  : std::string("a ") + PictureTypeName(type) +
                                        " picture with captions, which the desktop component "
                                        "draws,";
@@ -890,7 +895,7 @@ std::vector<std::string> IgnoredDrawingOptions(const TCliOptions& o) {
             used = name != "--invert" && !svgText && !caption;
             break;
         case TPictureType::Pdf:
-            used = name != "--invert" && !svgText && name != "--dpi";
+            used = name != "--invert" && !svgText;
             break;
         default:
             used = name != "--invert" && !svgText;
@@ -981,7 +986,8 @@ Symbols:
                          segments hold non-ASCII bytes, so that readers do not take
                          them for Latin-1; none writes no ECI; N (0..999999) is
                          written in every symbol, and any other than 20 keeps Kanji
-                         mode out (26 is UTF-8)
+                         mode out; under --encoding auto, 26 makes the text UTF-8
+                         and any other keeps it Shift-JIS
       --binary           resolve ~hex~ escapes: ~0D0A~ is CR LF, ~~ is one tilde
       --encoding auto|sjis|utf8
                          the character set the symbols carry: sjis writes
@@ -989,13 +995,16 @@ Symbols:
                          a form there; utf8 writes UTF-8 announced by ECI 26; auto
                          (default) writes Shift-JIS, but UTF-8 with ECI 26 when the
                          text has a character phones cannot read in Shift-JIS
-                         (emoji, 𠮷, 髙, ①)
+                         (emoji, 𠮷, 髙, ①) where sjis would refuse or garble it
       --input-encoding utf8|sjis
                          what the input bytes are: utf8 (default) is converted as
                          --encoding says; sjis is Shift-JIS, taken as it is
   -r, --read-from FILE   read the text from FILE
       --allow-empty      make a symbol of an empty text (refused otherwise, as a
                          code of nothing is most likely a mistake)
+      --verbose          tell on standard error what was built: version, level,
+                         mask, the segments with their modes and bits, and the
+                         data bits used of those the symbol holds (not for batch)
 
 Pictures:
   -t, --type pbm|png|svg|pdf|eps|utf8|pbm-text
@@ -1008,12 +1017,13 @@ Pictures:
                          previews the symbols in a terminal
   -o, --output FILE      write to FILE instead of standard output (- for it)
   -s, --pxmag N          pixels per module, 1..100 (default 2; 1 for TEXT or batch as
-                         pbm); 1..10 for what the component draws (pdf, captions,
-                         pbm-text)
+                         pbm); 1..10 for what the component draws (pictures with
+                         captions, pbm-text)
   -m, --margin N         quiet zone round each symbol in modules, 0..100 (default
                          4; the component's pictures keep 4)
-      --dpi N            resolution, 1..100000: written into a PNG (pHYs); an SVG
-                         or EPS is sized in inches at N pixels to the inch
+      --dpi N            resolution, 1..100000: written into a PNG (pHYs); an SVG,
+                         PDF or EPS is sized at N pixels to the inch (else SVG and
+                         PDF at 96, EPS at 72, as a point)
       --columns N        symbols side by side, 1..1024 (default 4)
       --angle, --rotate 0|90|180|270
                          turn the picture clockwise (default 0)
@@ -1022,7 +1032,8 @@ Pictures:
       --bg COLOUR        colour of the background (default #ffffff). A COLOUR is
                          #rrggbb, #rrggbbaa (aa the opacity, 00 transparent), a CSS
                          name (navy, rebeccapurple) or transparent; transparency
-                         is for png and svg without captions
+                         is for png, svg and pdf without captions (eps: a
+                         transparent background only)
       --svg-title TEXT   title of an SVG picture (default "QR code")
       --svg-desc TEXT    description of an SVG picture (default none)
       --comment-up TEXT  caption above each symbol (default none)
@@ -1037,11 +1048,9 @@ Pictures:
       --invert           utf8 for a dark terminal: light modules drawn (default off)
   Drawing options apply to png, svg and pdf; eps takes them but captions; utf8
   follows --angle, --mirror, --margin and --invert; pbm --pxmag and --margin;
-  pbm-text only --pxmag. png and svg without captions or numbering are drawn
-  without loading Qt, a png pixel for pixel as the component draws it.
-      --verbose          tell on standard error what was built: version, level,
-                         mask, the segments with their modes and bits, and the
-                         data bits used of those the symbol holds
+  pbm-text only --pxmag. Pictures with captions or numbering are the desktop
+  component's; the others are drawn without loading Qt, a png pixel for pixel as
+  the component draws it.
 
 Payloads, built as the desktop program's "作成" builds them (version 10, 2 pixels
 per module, 4 columns, automatic mode, level L, linked symbols when the payload's
@@ -1069,8 +1078,8 @@ Batch: one text per line of FILE (UTF-8, or - for standard input); empty lines a
 skipped. Each line gets DIR/NNN.EXT, NNN its line number; a line that fails is
 reported with its number and the others go on.
   -j, --jobs N           lines drawn at once, 1..1024 (default: as many as nproc);
-                         the files and messages are the same for any N. SVG, PDF
-                         and captioned PNG are drawn one line at a time
+                         the files and messages are the same for any N. Pictures
+                         with captions are drawn one line at a time
 
   -V, --program-version  print the program's version
   -h, --help             show this help

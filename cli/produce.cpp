@@ -54,6 +54,7 @@ TOutcome Produce(const TCliOptions& options, const TSymbolRequest& request, cons
     } else if (!NeedsComponent(options)) {
         const auto picture = type == TPictureType::Svg   ? SvgPicture(built.Symbols, drawing)
                              : type == TPictureType::Eps ? EpsPicture(built.Symbols, drawing)
+                             : type == TPictureType::Pdf ? PdfPicture(built.Symbols, drawing)
                                                          : PlainPng(built.Symbols, drawing);
         if (picture.Exit != kExitOk) return fail(picture.Exit, picture.Error);
         error = write(picture.Bytes);

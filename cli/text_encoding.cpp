@@ -44,7 +44,12 @@ TEncodedText EncodeText(const TCliOptions& options, std::string text) {
         r.Bytes = std::move(text);
         return r;
     }
-    if (options.Encoding == TTextEncoding::ShiftJis) {
+    // A designator the user fixed says which bytes the symbols hold.
+    TTextEncoding encoding = options.Encoding;
+    const int eci = options.Symbols.Eci;
+    if (encoding == TTextEncoding::Auto && eci >= 0)
+        encoding = eci == qr::engine::kEciUtf8 ? TTextEncoding::Utf8 : TTextEncoding::ShiftJis;
+    if (encoding == TTextEncoding::ShiftJis) {
         static_cast<TInputResult&>(r) = Utf8ToShiftJis(text);
         return r;
     }
@@ -52,7 +57,7 @@ TEncodedText EncodeText(const TCliOptions& options, std::string text) {
     if (utf8.starts_with(kByteOrderMark)) utf8.remove_prefix(kByteOrderMark.size());
     std::u16string wide;
     if (auto error = Utf8ToUtf16(utf8, wide); !error.empty()) return Refused(std::move(error));
-    if (options.Encoding == TTextEncoding::Auto) {
+    if (encoding == TTextEncoding::Auto) {
         TInputResult sjis = Utf8ToShiftJis(text);
         // Only a character without a form sends the text to UTF-8; a converter that
         // cannot be had is the user's to hear about.

@@ -17,7 +17,9 @@ struct TEncodedText : TInputResult {
 // code page 932 (TTextEncoding::ShiftJis, refusing a character without a form there),
 // stays UTF-8 without its byte-order mark (Utf8), or, with Auto, becomes Shift-JIS
 // when every character has a form that phones read (ASCII, half-width katakana and
-// JIS X 0208), else stays UTF-8. Malformed UTF-8 is refused whatever the encoding.
+// JIS X 0208), else stays UTF-8; under a designator fixed with --eci, Auto is what it
+// names (26 UTF-8, any other Shift-JIS). Malformed UTF-8 is refused whatever the
+// encoding.
 TEncodedText EncodeText(const TCliOptions& options, std::string text);
 
 // A character of Shift-JIS text outside what phones read: a lead byte past JIS X 0208's

@@ -1,6 +1,7 @@
 #include "cli/vector_picture.h"
 
 #include <cstdio>
+#include <vector>
 
 #include "qr/engine/raster.h"
 
@@ -153,6 +154,63 @@ TPicture SvgPicture(const TSymbolModules& symbols, const TDrawing& drawing) {
         out += 'z';
     });
     out += "\"/>\n</svg>\n";
+    return p;
+}
+
+TPicture PdfPicture(const TSymbolModules& symbols, const TDrawing& drawing) {
+    TPicture p = Check(symbols, "PDF");
+    if (!p.Ok()) return p;
+    const auto grid = Layout(symbols, drawing);
+    // Points a module.
+    const double module = drawing.Scale * 72.0 / (drawing.Dpi > 0 ? drawing.Dpi : 96);
+    auto colour = [](std::uint32_t rgb) {
+        return Number(((rgb >> 16) & 0xFF) / 255.0) + " " + Number(((rgb >> 8) & 0xFF) / 255.0) +
+               " " + Number((rgb & 0xFF) / 255.0) + " rg\n";
+    };
+    // Module units from the top left, as the picture reads.
+    std::string content = "q\n" + Number(module) + " 0 0 " + Number(-module) + " 0 " +
+                          Number(grid.Height * module) + " cm\n";
+    if (drawing.BackgroundAlpha != 0)
+        content += (drawing.BackgroundAlpha != 0xFF ? "/B gs\n" : "") + colour(drawing.Background) +
+                   "0 0 " + std::to_string(grid.Width) + " " + std::to_string(grid.Height) +
+                   " re f\n";
+    content += (drawing.ForegroundAlpha != 0xFF ? "/F gs\n" : "") + colour(drawing.Foreground);
+    ForEachRun(grid, [&](int x, int y, int length) {
+        AppendInt(content, x);
+        content += ' ';
+        AppendInt(content, y);
+        content += ' ';
+        AppendInt(content, length);
+        content += " 1 re\n";
+    });
+    content += "f\nQ\n";
+
+    std::string& out = p.Bytes;
+    std::vector<std::size_t> offsets;
+    auto object = [&](const std::string& body) {
+        offsets.push_back(out.size());
+        out += std::to_string(offsets.size()) + " 0 obj\n" + body + "\nendobj\n";
+    };
+    out = "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n";
+    object("<< /Type /Catalog /Pages 2 0 R >>");
+    object("<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+    object("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + Number(grid.Width * module) + " " +
+           Number(grid.Height * module) +
+           "] /Contents 4 0 R /Resources << /ExtGState << /F << /ca " +
+           Number(drawing.ForegroundAlpha / 255.0) + " >> /B << /ca " +
+           Number(drawing.BackgroundAlpha / 255.0) + " >> >> >> >>");
+    object("<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content +
+           "endstream");
+    object("<< /Title (QR code) /Producer (varoku-qr) >>");
+    const std::size_t xref = out.size();
+    out += "xref\n0 " + std::to_string(offsets.size() + 1) + "\n0000000000 65535 f \n";
+    for (const std::size_t at : offsets) {
+        char line[24];
+        std::snprintf(line, sizeof line, "%010zu 00000 n \n", at);
+        out += line;
+    }
+    out += "trailer\n<< /Size " + std::to_string(offsets.size() + 1) +
+           " /Root 1 0 R /Info 5 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
     return p;
 }
 

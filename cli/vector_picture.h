@@ -1,7 +1,7 @@
-// SVG and EPS pictures of symbols without captions, written straight from the module
-// matrices without Qt: the symbols laid out as the PNG lays them out (quiet zone, grid
+// SVG, PDF and EPS pictures of symbols without captions, written straight from the
+// module matrices without Qt: the symbols laid out as the PNG lays them out (quiet zone, grid
 // of Column cells, turn and mirror), each run of dark modules of a row one rectangle.
-// SVG with captions is the component's (cli/picture.h).
+// With captions they are the component's (cli/picture.h).
 #pragma once
 
 #include "cli/options.h"
@@ -13,6 +13,10 @@ namespace cli {
 // Dpi that size in inches; title SvgTitle ("QR code" unless given), description
 // SvgDesc; the background left out when fully transparent.
 TPicture SvgPicture(const TSymbolModules& symbols, const TDrawing& drawing);
+
+// A one-page PDF whose page is the picture at Scale pixels a module, 96 pixels to the
+// inch as the component's PDF (or Dpi); opacity as asked, title "QR code".
+TPicture PdfPicture(const TSymbolModules& symbols, const TDrawing& drawing);
 
 // An encapsulated PostScript picture, one point a pixel at Scale pixels a module (or
 // Scale pixels at Dpi to the inch). PostScript has no transparency: a fully

@@ -77,6 +77,20 @@ TEST(VarokuQr, RefusesWithOneLineAndNoOutput) {
          "",
          2,
          "--encoding utf8 writes UTF-8 text, so it needs UTF-8 input, not --input-encoding sjis"},
+        {{"--encoding", "utf8", "--eci", "20", "a"},
+         "",
+         2,
+         "--encoding utf8 is announced as ECI 26; --eci 20 would tell readers another character "
+         "set"},
+        {{"--encoding", "sjis", "--eci", "26", "a"},
+         "",
+         2,
+         "--eci 26 announces UTF-8, which --encoding sjis does not write"},
+        // A designator given says what the text becomes.
+        {{"--eci", "20", "😀"},
+         "",
+         2,
+         "character U+1F600 '\xF0\x9F\x98\x80' at position 1 has no Shift-JIS form"},
         {{"batch", "--verbose", "f", "-o", "d"},
          "",
          2,
@@ -88,11 +102,11 @@ TEST(VarokuQr, RefusesWithOneLineAndNoOutput) {
          "-o x.jpg: .jpg is no picture type varoku-qr writes; name the file .pbm, .png, .svg, "
          ".pdf, .eps or .txt (utf8), or give -t"},
         // What the component draws keeps its limits, and says so.
-        {{"-t", "pdf", "-s", "11", "a"},
+        {{"-t", "pdf", "--comment-up", "X", "-s", "11", "a"},
          "",
          2,
-         "--pxmag 11 is beyond a PDF picture, which the desktop component draws, which takes "
-         "1..10 (up to 100 without captions)"},
+         "--pxmag 11 is beyond a PDF picture with captions, which the desktop component draws, "
+         "which takes 1..10 (up to 100 without captions)"},
         {{"-t", "pbm-text", "-m", "2", "a"},
          "",
          2,
@@ -384,6 +398,15 @@ TEST(VarokuQr, SymbolsReadBackAsTheirBytes) {
          false,
          "髙橋"},
         {"NEC extension as UTF-8", {"①"}, "", {"①"}, "Single Mode (Count = 1)", 1, "L", false, "①"},
+        {"ECI 26 asked",
+         {"--eci", "26", "日本"},
+         "",
+         {"日本"},
+         "Single Mode (Count = 1)",
+         1,
+         "L",
+         false,
+         "日本"},
         {"UTF-8 asked",
          {"--encoding", "utf8", "日本"},
          "",
@@ -689,6 +712,12 @@ TEST(VarokuQr, RefusesADrawingLibraryOfAnotherBuild) {
         if (stale) {
             EXPECT_NE(r.Err.find("belongs to another build of varoku-qr"), std::string::npos)
                 << r.Err;
+        }
+        // SVG, PDF and EPS without captions never open the library.
+        for (const char* type : {"svg", "pdf", "eps"}) {
+            const auto plain =
+                RunQr({"-t", type, "-o", dir.Path() + "/a." + type, "hi"}, {}, {}, 0, program);
+            EXPECT_EQ(plain.Exit, 0) << type << ": " << plain.Err;
         }
     }
 }
