@@ -23,6 +23,7 @@
 #include "cli/draw_library.h"
 #include "cli/input.h"
 #include "cli/produce.h"
+#include "cli/text_encoding.h"
 #include "composer/atomic_file.h"
 
 namespace cli {
@@ -190,16 +191,18 @@ int RunBatch(const TCliOptions& options) {
                             " bytes; no set of symbols can hold it";
             return tooLong;
         }
+        TSymbolRequest request = options.Symbols;
         std::string code = std::move(line.Text);
         if (options.InputEncoding == TInputEncoding::Utf8 && !IsPlainAscii(code)) {
-            auto text = Utf8ToShiftJis(code);
+            auto text = EncodeText(options, code);
             if (!text.Ok()) return static_cast<TOutcome>(std::move(text));
+            request.Eci = TextEci(request.Eci, text.Utf8);
             code = std::move(text.Bytes);
         }
         engine = qr::engine::TQRSymbolEngine();
         const std::string path =
             base + Padded(line.Number, width) + PictureExtension(*options.Type);
-        return Produce(options, options.Symbols, code, path, engine, made ? wkBatchNew : wkBatch);
+        return Produce(options, request, code, path, engine, made ? wkBatchNew : wkBatch);
     };
 
     TProgress progress(lines.Count(), lines.Count() > kBatchProgressFrom);

@@ -20,6 +20,7 @@
 #include "cli/options.h"
 #include "cli/output.h"
 #include "cli/produce.h"
+#include "cli/text_encoding.h"
 #include "composer/atomic_file.h"
 
 namespace {
@@ -60,11 +61,10 @@ int Run(const std::vector<std::string>& args) {
     if (options.Command == cli::TCommand::Text) {
         auto text = cli::ReadText(options);
         if (!text.Ok()) return Fail(text.Exit, text.Error);
-        if (options.InputEncoding == cli::TInputEncoding::Utf8) {
-            text = cli::Utf8ToShiftJis(text.Bytes);
-            if (!text.Ok()) return Fail(text.Exit, text.Error);
-        }
-        code = std::move(text.Bytes);
+        auto encoded = cli::EncodeText(options, std::move(text.Bytes));
+        if (!encoded.Ok()) return Fail(encoded.Exit, encoded.Error);
+        request.Eci = cli::TextEci(request.Eci, encoded.Utf8);
+        code = std::move(encoded.Bytes);
         if (code.empty() && !options.AllowEmpty)
             return Fail(cli::kExitUsage, "the text is empty: nothing to encode (--allow-empty "
                                          "makes an empty symbol)");

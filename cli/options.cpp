@@ -11,6 +11,158 @@ namespace cli {
 
 namespace {
 
+// The colour names of CSS, in their order.
+constexpr TNamedColour kNamedColours[] = {
+    {"aliceblue", 0xF0F8FF},
+    {"antiquewhite", 0xFAEBD7},
+    {"aqua", 0x00FFFF},
+    {"aquamarine", 0x7FFFD4},
+    {"azure", 0xF0FFFF},
+    {"beige", 0xF5F5DC},
+    {"bisque", 0xFFE4C4},
+    {"black", 0x000000},
+    {"blanchedalmond", 0xFFEBCD},
+    {"blue", 0x0000FF},
+    {"blueviolet", 0x8A2BE2},
+    {"brown", 0xA52A2A},
+    {"burlywood", 0xDEB887},
+    {"cadetblue", 0x5F9EA0},
+    {"chartreuse", 0x7FFF00},
+    {"chocolate", 0xD2691E},
+    {"coral", 0xFF7F50},
+    {"cornflowerblue", 0x6495ED},
+    {"cornsilk", 0xFFF8DC},
+    {"crimson", 0xDC143C},
+    {"cyan", 0x00FFFF},
+    {"darkblue", 0x00008B},
+    {"darkcyan", 0x008B8B},
+    {"darkgoldenrod", 0xB8860B},
+    {"darkgray", 0xA9A9A9},
+    {"darkgreen", 0x006400},
+    {"darkgrey", 0xA9A9A9},
+    {"darkkhaki", 0xBDB76B},
+    {"darkmagenta", 0x8B008B},
+    {"darkolivegreen", 0x556B2F},
+    {"darkorange", 0xFF8C00},
+    {"darkorchid", 0x9932CC},
+    {"darkred", 0x8B0000},
+    {"darksalmon", 0xE9967A},
+    {"darkseagreen", 0x8FBC8F},
+    {"darkslateblue", 0x483D8B},
+    {"darkslategray", 0x2F4F4F},
+    {"darkslategrey", 0x2F4F4F},
+    {"darkturquoise", 0x00CED1},
+    {"darkviolet", 0x9400D3},
+    {"deeppink", 0xFF1493},
+    {"deepskyblue", 0x00BFFF},
+    {"dimgray", 0x696969},
+    {"dimgrey", 0x696969},
+    {"dodgerblue", 0x1E90FF},
+    {"firebrick", 0xB22222},
+    {"floralwhite", 0xFFFAF0},
+    {"forestgreen", 0x228B22},
+    {"fuchsia", 0xFF00FF},
+    {"gainsboro", 0xDCDCDC},
+    {"ghostwhite", 0xF8F8FF},
+    {"gold", 0xFFD700},
+    {"goldenrod", 0xDAA520},
+    {"gray", 0x808080},
+    {"green", 0x008000},
+    {"greenyellow", 0xADFF2F},
+    {"grey", 0x808080},
+    {"honeydew", 0xF0FFF0},
+    {"hotpink", 0xFF69B4},
+    {"indianred", 0xCD5C5C},
+    {"indigo", 0x4B0082},
+    {"ivory", 0xFFFFF0},
+    {"khaki", 0xF0E68C},
+    {"lavender", 0xE6E6FA},
+    {"lavenderblush", 0xFFF0F5},
+    {"lawngreen", 0x7CFC00},
+    {"lemonchiffon", 0xFFFACD},
+    {"lightblue", 0xADD8E6},
+    {"lightcoral", 0xF08080},
+    {"lightcyan", 0xE0FFFF},
+    {"lightgoldenrodyellow", 0xFAFAD2},
+    {"lightgray", 0xD3D3D3},
+    {"lightgreen", 0x90EE90},
+    {"lightgrey", 0xD3D3D3},
+    {"lightpink", 0xFFB6C1},
+    {"lightsalmon", 0xFFA07A},
+    {"lightseagreen", 0x20B2AA},
+    {"lightskyblue", 0x87CEFA},
+    {"lightslategray", 0x778899},
+    {"lightslategrey", 0x778899},
+    {"lightsteelblue", 0xB0C4DE},
+    {"lightyellow", 0xFFFFE0},
+    {"lime", 0x00FF00},
+    {"limegreen", 0x32CD32},
+    {"linen", 0xFAF0E6},
+    {"magenta", 0xFF00FF},
+    {"maroon", 0x800000},
+    {"mediumaquamarine", 0x66CDAA},
+    {"mediumblue", 0x0000CD},
+    {"mediumorchid", 0xBA55D3},
+    {"mediumpurple", 0x9370DB},
+    {"mediumseagreen", 0x3CB371},
+    {"mediumslateblue", 0x7B68EE},
+    {"mediumspringgreen", 0x00FA9A},
+    {"mediumturquoise", 0x48D1CC},
+    {"mediumvioletred", 0xC71585},
+    {"midnightblue", 0x191970},
+    {"mintcream", 0xF5FFFA},
+    {"mistyrose", 0xFFE4E1},
+    {"moccasin", 0xFFE4B5},
+    {"navajowhite", 0xFFDEAD},
+    {"navy", 0x000080},
+    {"oldlace", 0xFDF5E6},
+    {"olive", 0x808000},
+    {"olivedrab", 0x6B8E23},
+    {"orange", 0xFFA500},
+    {"orangered", 0xFF4500},
+    {"orchid", 0xDA70D6},
+    {"palegoldenrod", 0xEEE8AA},
+    {"palegreen", 0x98FB98},
+    {"paleturquoise", 0xAFEEEE},
+    {"palevioletred", 0xDB7093},
+    {"papayawhip", 0xFFEFD5},
+    {"peachpuff", 0xFFDAB9},
+    {"peru", 0xCD853F},
+    {"pink", 0xFFC0CB},
+    {"plum", 0xDDA0DD},
+    {"powderblue", 0xB0E0E6},
+    {"purple", 0x800080},
+    {"rebeccapurple", 0x663399},
+    {"red", 0xFF0000},
+    {"rosybrown", 0xBC8F8F},
+    {"royalblue", 0x4169E1},
+    {"saddlebrown", 0x8B4513},
+    {"salmon", 0xFA8072},
+    {"sandybrown", 0xF4A460},
+    {"seagreen", 0x2E8B57},
+    {"seashell", 0xFFF5EE},
+    {"sienna", 0xA0522D},
+    {"silver", 0xC0C0C0},
+    {"skyblue", 0x87CEEB},
+    {"slateblue", 0x6A5ACD},
+    {"slategray", 0x708090},
+    {"slategrey", 0x708090},
+    {"snow", 0xFFFAFA},
+    {"springgreen", 0x00FF7F},
+    {"steelblue", 0x4682B4},
+    {"tan", 0xD2B48C},
+    {"teal", 0x008080},
+    {"thistle", 0xD8BFD8},
+    {"tomato", 0xFF6347},
+    {"turquoise", 0x40E0D0},
+    {"violet", 0xEE82EE},
+    {"wheat", 0xF5DEB3},
+    {"white", 0xFFFFFF},
+    {"whitesmoke", 0xF5F5F5},
+    {"yellow", 0xFFFF00},
+    {"yellowgreen", 0x9ACD32},
+};
+
 enum class TOpt {
     Jobs,
     Version,
@@ -24,6 +176,14 @@ enum class TOpt {
     Pxmag,
     Eci,
     InputEncoding,
+    Encoding,
+    Boost,
+    NoBoost,
+    Verbose,
+    Margin,
+    Dpi,
+    SvgTitle,
+    SvgDesc,
     Output,
     ReadFrom,
     Type,
@@ -95,6 +255,14 @@ constexpr TOptionInfo kOptions[] = {
     {"binary", 0, false, TOpt::Binary, kText | kBatch},
     {"pxmag", 's', true, TOpt::Pxmag, kAll, true},
     {"input-encoding", 0, true, TOpt::InputEncoding, kText | kBatch},
+    {"encoding", 0, true, TOpt::Encoding, kText | kBatch},
+    {"boost", 0, false, TOpt::Boost, kAll},
+    {"no-boost", 0, false, TOpt::NoBoost, kAll},
+    {"verbose", 0, false, TOpt::Verbose, kText | kPayloads},
+    {"margin", 'm', true, TOpt::Margin, kAll, true},
+    {"dpi", 0, true, TOpt::Dpi, kAll, true},
+    {"svg-title", 0, true, TOpt::SvgTitle, kAll, true},
+    {"svg-desc", 0, true, TOpt::SvgDesc, kAll, true},
     {"output", 'o', true, TOpt::Output, kAll},
     {"read-from", 'r', true, TOpt::ReadFrom, kText},
     {"type", 't', true, TOpt::Type, kAll},
@@ -174,14 +342,25 @@ std::string Quote(std::string_view s) {
     return "'" + std::string(s) + "'";
 }
 
-// "#rrggbb" or "rrggbb", as colour pickers and zint write them.
-std::optional<std::uint32_t> ParseColour(std::string_view s) {
+struct TColour {
+    std::uint32_t Rgb = 0;
+    std::uint8_t Alpha = 0xFF;
+};
+
+// "#rrggbb" or "rrggbb" as colour pickers and zint write them, "#rrggbbaa" with
+// opacity as qrencode and CSS do, a CSS colour name, or "transparent".
+std::optional<TColour> ParseColour(std::string_view s) {
+    const std::string name = Lower(s);
+    if (name == "transparent") return TColour{0xFFFFFF, 0};
+    for (const auto& c : NamedColours())
+        if (c.Name == name) return TColour{c.Rgb, 0xFF};
     if (s.starts_with('#')) s.remove_prefix(1);
-    if (s.size() != 6) return std::nullopt;
+    if (s.size() != 6 && s.size() != 8) return std::nullopt;
     std::uint32_t v = 0;
     const auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v, 16);
     if (ec != std::errc() || p != s.data() + s.size()) return std::nullopt;
-    return v;
+    if (s.size() == 6) return TColour{v, 0xFF};
+    return TColour{v >> 8, static_cast<std::uint8_t>(v & 0xFF)};
 }
 
 // Stores one option's value; returns an error text or "".
@@ -271,12 +450,47 @@ std::string Apply(TCliOptions& o, const TOptionInfo& option, const std::string& 
         return {};
     }
     case TOpt::Pxmag: {
-        const auto v = ParseInt(value, 1, 10);
-        if (!v) return name + " takes a number 1..10, not " + Quote(value);
-        s.Pxmag = *v;
+        const auto v = ParseInt(value, 1, kMaxScale);
+        if (!v) return name + " takes a number 1..100, not " + Quote(value);
+        d.Scale = *v;
+        s.Pxmag = std::min(*v, kComponentMaxPxmag);
         o.PxmagGiven = true;
         return {};
     }
+    case TOpt::Encoding: {
+        static constexpr std::string_view kEncodings[] = {"auto", "sjis", "utf8"};
+        int v = Pick(value, kEncodings);
+        if (Lower(value) == "utf-8") v = 2;
+        if (Lower(value) == "shift-jis" || Lower(value) == "cp932") v = 1;
+        if (v < 0) return name + " takes auto, sjis or utf8, not " + Quote(value);
+        o.Encoding = static_cast<TTextEncoding>(v);
+        return {};
+    }
+    case TOpt::Boost:
+    case TOpt::NoBoost:
+        o.Boost = option.Id == TOpt::Boost;
+        return {};
+    case TOpt::Verbose:
+        o.Verbose = true;
+        return {};
+    case TOpt::Margin: {
+        const auto v = ParseInt(value, 0, kMaxMargin);
+        if (!v) return name + " takes a number 0..100, not " + Quote(value);
+        d.Margin = *v;
+        return {};
+    }
+    case TOpt::Dpi: {
+        const auto v = ParseInt(value, 1, kMaxDpi);
+        if (!v) return name + " takes a number 1..100000, not " + Quote(value);
+        d.Dpi = *v;
+        return {};
+    }
+    case TOpt::SvgTitle:
+        d.SvgTitle = std::string(value);
+        return {};
+    case TOpt::SvgDesc:
+        d.SvgDesc = std::string(value);
+        return {};
     case TOpt::InputEncoding: {
         static constexpr std::string_view kEncodings[] = {"utf8", "sjis"};
         int v = Pick(value, kEncodings);
@@ -295,10 +509,11 @@ std::string Apply(TCliOptions& o, const TOptionInfo& option, const std::string& 
         o.ReadPath = value;
         return {};
     case TOpt::Type: {
-        static constexpr std::string_view kTypes[] = {"pbm", "png",  "svg",
-                                                      "pdf", "utf8", "pbm-text"};
+        static constexpr std::string_view kTypes[] = {"pbm",  "png",      "svg", "pdf",
+                                                      "utf8", "pbm-text", "eps"};
         const int v = Pick(value, kTypes);
-        if (v < 0) return name + " takes pbm, png, svg, pdf, utf8 or pbm-text, not " + Quote(value);
+        if (v < 0)
+            return name + " takes pbm, png, svg, pdf, eps, utf8 or pbm-text, not " + Quote(value);
         o.Type = static_cast<TPictureType>(v);
         return {};
     }
@@ -320,8 +535,11 @@ std::string Apply(TCliOptions& o, const TOptionInfo& option, const std::string& 
     case TOpt::Fg:
     case TOpt::Bg: {
         const auto v = ParseColour(value);
-        if (!v) return name + " takes a colour as #rrggbb, not " + Quote(value);
-        (option.Id == TOpt::Fg ? d.Foreground : d.Background) = *v;
+        if (!v)
+            return name + " takes a colour as #rrggbb, #rrggbbaa, a CSS name or transparent, not " +
+                   Quote(value);
+        (option.Id == TOpt::Fg ? d.Foreground : d.Background) = v->Rgb;
+        (option.Id == TOpt::Fg ? d.ForegroundAlpha : d.BackgroundAlpha) = v->Alpha;
         return {};
     }
     case TOpt::CommentUp:
@@ -460,6 +678,19 @@ std::string Finish(TCliOptions& o) {
         // The carriers' symbols stay the window's, cut by its greedy rule.
         if (!o.Symbols.PhonePlan && !o.SegmentsGiven) o.Symbols.Segments = qr::engine::sgGreedy;
     }
+    if (o.InputEncoding == TInputEncoding::ShiftJis && o.Encoding == TTextEncoding::Utf8)
+        return "--encoding utf8 writes UTF-8 text, so it needs UTF-8 input, not --input-encoding "
+               "sjis";
+    const int eci = o.Symbols.Eci;
+    if (o.Encoding == TTextEncoding::Utf8 && eci >= 0 && eci != qr::engine::kEciUtf8)
+        return "--encoding utf8 is announced as ECI 26; --eci " + std::to_string(eci) +
+               " would tell readers another character set";
+    if (o.Encoding == TTextEncoding::ShiftJis && eci == qr::engine::kEciUtf8)
+        return "--eci 26 announces UTF-8, which --encoding sjis does not write";
+    // As segno and zint do: spare room at the version chosen buys protection. The
+    // smartphone plan chooses its own level.
+    if (!o.Boost) o.Boost = o.Symbols.Version == 0 && !o.Symbols.PhonePlan;
+    o.Symbols.Boost = *o.Boost;
     return {};
 }
 
@@ -553,16 +784,74 @@ TParseResult ParseArguments(const std::vector<std::string>& args) {
     return r;
 }
 
+bool HasCaptions(const TDrawing& drawing) {
+    return drawing.CommentUp || drawing.CommentDown || drawing.Numbering != 0;
+}
+
+bool DrawnByComponent(const TCliOptions& o) {
+    const TPictureType type = *o.Type;
+    return (type == TPictureType::Png || type == TPictureType::Svg || type == TPictureType::Pdf) &&
+           HasCaptions(o.Drawing);
+}
+
+std::span<const TNamedColour> NamedColours() {
+    return kNamedColours;
+}
+
+namespace {
+
+// The extension of the file name's last part, lower case with its dot; "" for none.
+std::string Extension(const std::string& path) {
+    const auto slash = path.rfind('/');
+    const std::string name = path.substr(slash == std::string::npos ? 0 : slash + 1);
+    const auto dot = name.rfind('.');
+    if (dot == std::string::npos || dot == 0) return {};
+    return Lower(name.substr(dot));
+}
+
+// The refusal of what a picture of the component or the engine's PBM text cannot do.
+std::string BeyondComponent(const TCliOptions& o) {
+    const TPictureType type = *o.Type;
+    if (type != TPictureType::PbmText && !DrawnByComponent(o)) return {};
+    const std::string what = type == TPictureType::PbmText
+                                 ? "the component's PBM text (pbm-text)"
+                                 : std::string("a ") + PictureTypeName(type) +
+                                       " picture with captions, which the desktop component "
+                                       "draws,";
+    const TDrawing& d = o.Drawing;
+    if (d.Scale > kComponentMaxPxmag)
+        return "--pxmag " + std::to_string(d.Scale) + " is beyond " + what +
+               " which takes 1..10 (up to 100 without captions)";
+    if (d.Margin != qr::engine::kQuietZone)
+        return "--margin " + std::to_string(d.Margin) + " is beyond " + what +
+               " which keeps a quiet zone of 4 modules";
+    if (d.ForegroundAlpha != 0xFF || d.BackgroundAlpha != 0xFF)
+        return "a transparent colour is beyond " + what + " which draws opaque colours only";
+    return {};
+}
+
+} // namespace
+
 std::string ResolvePicture(TCliOptions& o, bool stdoutIsTerminal) {
     if (!o.Type) {
-        const std::string path = Lower(o.OutputPath);
         o.Type = o.Command != TCommand::Batch && o.OutputPath.empty() && stdoutIsTerminal
                      ? TPictureType::Utf8
                      : TPictureType::Pbm;
-        if (o.Command != TCommand::Batch) {
-            for (auto t :
-                 {TPictureType::Pbm, TPictureType::Png, TPictureType::Svg, TPictureType::Pdf})
-                if (path.ends_with(PictureExtension(t))) o.Type = t;
+        // A name without an extension has always been PBM; one we do not write is refused
+        // rather than filled with something else.
+        const std::string extension = Extension(o.OutputPath);
+        if (o.Command != TCommand::Batch && !extension.empty()) {
+            bool known = false;
+            for (auto t : {TPictureType::Pbm, TPictureType::Png, TPictureType::Svg,
+                           TPictureType::Pdf, TPictureType::Eps, TPictureType::Utf8})
+                if (extension == PictureExtension(t)) {
+                    o.Type = t;
+                    known = true;
+                }
+            if (!known)
+                return "-o " + o.OutputPath + ": " + extension +
+                       " is no picture type varoku-qr writes; name the file .pbm, .png, .svg, "
+                       ".pdf, .eps or .txt (utf8), or give -t";
         }
     }
     if (!o.PxmagGiven) {
@@ -570,7 +859,9 @@ std::string ResolvePicture(TCliOptions& o, bool stdoutIsTerminal) {
         // The first varoku-qr printed PBM at one pixel per module; scripts rely on that.
         const bool pbm = *o.Type == TPictureType::Pbm || *o.Type == TPictureType::PbmText;
         o.Symbols.Pxmag = plain && pbm ? 1 : composer::kComposerPxmag;
+        o.Drawing.Scale = o.Symbols.Pxmag;
     }
+    if (auto beyond = BeyondComponent(o); !beyond.empty()) return beyond;
     if (o.OutputPath.empty() && stdoutIsTerminal && !o.PrintPayload &&
         (*o.Type == TPictureType::Png || *o.Type == TPictureType::Pdf))
         return std::string("will not write a ") + PictureTypeName(*o.Type) +
@@ -583,17 +874,31 @@ std::vector<std::string> IgnoredDrawingOptions(const TCliOptions& o) {
     if (o.PrintPayload || !o.Type) return ignored;
     for (const auto& name : o.DrawingGiven) {
         bool used = true;
+        const bool svgText = name == "--svg-title" || name == "--svg-desc";
+        const bool caption = name == "--comment-up" || name == "--comment-down" ||
+                             name == "--comment-loc" || name == "--numbering";
         switch (*o.Type) {
         case TPictureType::Pbm:
+            used = name == "--pxmag" || name == "--margin";
+            break;
         case TPictureType::PbmText:
             used = name == "--pxmag";
             break;
         case TPictureType::Utf8:
-            used =
-                name == "--angle" || name == "--rotate" || name == "--mirror" || name == "--invert";
+            used = name == "--angle" || name == "--rotate" || name == "--mirror" ||
+                   name == "--invert" || name == "--margin";
+            break;
+        case TPictureType::Svg:
+            used = name != "--invert";
+            break;
+        case TPictureType::Eps:
+            used = name != "--invert" && !svgText && !caption;
+            break;
+        case TPictureType::Pdf:
+            used = name != "--invert" && !svgText;
             break;
         default:
-            used = name != "--invert";
+            used = name != "--invert" && !svgText;
             break;
         }
         if (!used) ignored.push_back(name);
@@ -614,6 +919,8 @@ const char* PictureExtension(TPictureType type) {
         return ".pdf";
     case TPictureType::Utf8:
         return ".txt";
+    case TPictureType::Eps:
+        return ".eps";
     }
     return "";
 }
@@ -632,6 +939,8 @@ const char* PictureTypeName(TPictureType type) {
         return "utf8";
     case TPictureType::PbmText:
         return "PBM text";
+    case TPictureType::Eps:
+        return "EPS";
     }
     return "";
 }
@@ -650,7 +959,11 @@ Symbols:
   -v, --version N|auto   symbol version 1..40; auto (default for TEXT and batch) takes
                          the smallest version at which every symbol fits; 10 for mail,
                          card and bookmark
-  -l, --level L|M|Q|H    error-correction level (default L)
+  -l, --level L|M|Q|H    error-correction level (default L; see --boost)
+      --boost, --no-boost
+                         raise the level as far as the version chosen still
+                         holds the text (default: on with --version auto, off
+                         with a fixed version)
       --mode auto|numeric|alnum|byte|kanji
                          encoding mode (default auto)
       --mask auto|0..7   mask pattern (default auto)
@@ -673,32 +986,56 @@ Symbols:
                          segments hold non-ASCII bytes, so that readers do not take
                          them for Latin-1; none writes no ECI; N (0..999999) is
                          written in every symbol, and any other than 20 keeps Kanji
-                         mode out (26 is UTF-8)
+                         mode out; under --encoding auto, 26 makes the text UTF-8
+                         and any other keeps it Shift-JIS
       --binary           resolve ~hex~ escapes: ~0D0A~ is CR LF, ~~ is one tilde
+      --encoding auto|sjis|utf8
+                         the character set the symbols carry: sjis writes
+                         Shift-JIS (code page 932) and refuses a character without
+                         a form there; utf8 writes UTF-8 announced by ECI 26; auto
+                         (default) writes Shift-JIS, but UTF-8 with ECI 26 when the
+                         text has a character phones cannot read in Shift-JIS
+                         (emoji, 𠮷, 髙, ①) where sjis would refuse or garble it
       --input-encoding utf8|sjis
-                         utf8 (default): convert the text to Shift-JIS (code page
-                         932); sjis: take its bytes as they are
+                         what the input bytes are: utf8 (default) is converted as
+                         --encoding says; sjis is Shift-JIS, taken as it is
   -r, --read-from FILE   read the text from FILE
       --allow-empty      make a symbol of an empty text (refused otherwise, as a
                          code of nothing is most likely a mistake)
+      --verbose          tell on standard error what was built: version, level,
+                         mask, the segments with their modes and bits, and the
+                         data bits used of those the symbol holds (not for batch)
 
 Pictures:
-  -t, --type pbm|png|svg|pdf|utf8|pbm-text
-                         picture type (default: from the extension of -o; else utf8
+  -t, --type pbm|png|svg|pdf|eps|utf8|pbm-text
+                         picture type (default: from the extension of -o, .txt for
+                         utf8, an extension not listed here refused; else utf8
                          when standard output is a terminal, pbm otherwise; pbm for
                          batch). pbm: a raw Netpbm bitmap (P4) per symbol, one after
                          the other in the same file, as Netpbm allows; pbm-text: the
                          desktop component's PBM text (P1 with its mode line); utf8
                          previews the symbols in a terminal
   -o, --output FILE      write to FILE instead of standard output (- for it)
-  -s, --pxmag N          pixels per module, 1..10 (default 2; 1 for TEXT or batch as
-                         pbm)
+  -s, --pxmag N          pixels per module, 1..100 (default 2; 1 for TEXT or batch as
+                         pbm); 1..10 for what the component draws (pictures with
+                         captions, pbm-text)
+  -m, --margin N         quiet zone round each symbol in modules, 0..100 (default
+                         4; the component's pictures keep 4)
+      --dpi N            resolution, 1..100000: written into a PNG (pHYs); an SVG,
+                         PDF or EPS is sized at N pixels to the inch (else SVG and
+                         PDF at 96, EPS at 72, as a point)
       --columns N        symbols side by side, 1..1024 (default 4)
       --angle, --rotate 0|90|180|270
                          turn the picture clockwise (default 0)
       --mirror           mirror the picture left to right (default off)
-      --fg #rrggbb       colour of the dark modules and captions (default #000000)
-      --bg #rrggbb       colour of the background (default #ffffff)
+      --fg COLOUR        colour of the dark modules and captions (default #000000)
+      --bg COLOUR        colour of the background (default #ffffff). A COLOUR is
+                         #rrggbb, #rrggbbaa (aa the opacity, 00 transparent), a CSS
+                         name (navy, rebeccapurple) or transparent; transparency
+                         is for png, svg and pdf without captions (eps: a
+                         transparent background only)
+      --svg-title TEXT   title of an SVG picture (default "QR code")
+      --svg-desc TEXT    description of an SVG picture (default none)
       --comment-up TEXT  caption above each symbol (default none)
       --comment-down TEXT
                          caption below each symbol (default none)
@@ -709,9 +1046,11 @@ Pictures:
                          after the text, or in place of an empty one; head and tail
                          also number an empty caption (default none)
       --invert           utf8 for a dark terminal: light modules drawn (default off)
-  Drawing options apply to png, svg and pdf; utf8 follows --angle, --mirror and
-  --invert; pbm and pbm-text only --pxmag. png without captions or numbering is
-  drawn without loading Qt, pixel for pixel as the component draws it.
+  Drawing options apply to png, svg and pdf; eps takes them but captions; utf8
+  follows --angle, --mirror, --margin and --invert; pbm --pxmag and --margin;
+  pbm-text only --pxmag. Pictures with captions or numbering are the desktop
+  component's; the others are drawn without loading Qt, a png pixel for pixel as
+  the component draws it.
 
 Payloads, built as the desktop program's "作成" builds them (version 10, 2 pixels
 per module, 4 columns, automatic mode, level L, linked symbols when the payload's
@@ -739,8 +1078,8 @@ Batch: one text per line of FILE (UTF-8, or - for standard input); empty lines a
 skipped. Each line gets DIR/NNN.EXT, NNN its line number; a line that fails is
 reported with its number and the others go on.
   -j, --jobs N           lines drawn at once, 1..1024 (default: as many as nproc);
-                         the files and messages are the same for any N. SVG, PDF
-                         and captioned PNG are drawn one line at a time
+                         the files and messages are the same for any N. Pictures
+                         with captions are drawn one line at a time
 
   -V, --program-version  print the program's version
   -h, --help             show this help

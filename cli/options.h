@@ -4,7 +4,9 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "qr/engine/bitstream.h"
@@ -36,13 +38,24 @@ struct TPicture : TOutcome {
     std::string Bytes;
 };
 
+// -s for the pictures varoku-qr draws itself, and what the component's own take (the
+// engine's Pxmag); --margin and --dpi.
+inline constexpr int kMaxScale = 100;
+inline constexpr int kComponentMaxPxmag = 10;
+inline constexpr int kMaxMargin = 100;
+inline constexpr int kMaxDpi = 100000;
+
 // Plain text, the window's three payloads, or one text per line of a file.
 enum class TCommand { Text, Mail, Card, Bookmark, Batch };
 
 enum class TInputEncoding { Utf8, ShiftJis };
 
+// The bytes the symbols carry: Shift-JIS (code page 932), UTF-8 announced by ECI 26, or
+// Shift-JIS unless the text has a character that phones cannot read in it.
+enum class TTextEncoding { Auto, ShiftJis, Utf8 };
+
 // Pbm is a standard raw Netpbm bitmap per symbol; PbmText the component's PBM text.
-enum class TPictureType { Pbm, Png, Svg, Pdf, Utf8, PbmText };
+enum class TPictureType { Pbm, Png, Svg, Pdf, Utf8, PbmText, Eps };
 
 // What the engine is asked for; the same for every text of a batch.
 // What is asked of the symbols: the engine's request, with the Shift-JIS designator
@@ -53,6 +66,8 @@ struct TSymbolRequest : qr::engine::TQRSetRequest {
         Eci = qr::engine::kEciAuto;
         Segments = qr::engine::sgOptimal;
     }
+    // Then the highest level at which the version (and count) found still hold the text.
+    bool Boost = false;
 };
 
 // How the component draws the symbols (PNG, SVG, PDF) and how the terminal preview
@@ -63,6 +78,15 @@ struct TDrawing {
     bool Mirror = false;
     std::uint32_t Foreground = 0x000000; // 0xRRGGBB
     std::uint32_t Background = 0xFFFFFF;
+    std::uint8_t ForegroundAlpha = 0xFF; // 0 transparent .. 0xFF opaque
+    std::uint8_t BackgroundAlpha = 0xFF;
+    // Pixels per module of the pictures drawn without the component, 1..100 (the
+    // component's own take the engine's Pxmag, 1..10); 0 until ResolvePicture.
+    int Scale = 0;
+    int Margin = qr::engine::kQuietZone; // light modules round each symbol, 0..100
+    int Dpi = 0;                         // 0: none written
+    std::optional<std::string> SvgTitle; // UTF-8 as typed
+    std::optional<std::string> SvgDesc;
     std::optional<std::string> CommentUp; // UTF-8 as typed
     std::optional<std::string> CommentDown;
     int CommentLoc = 0;  // 0 left, 1 centre, 2 right
@@ -94,6 +118,10 @@ struct TCliOptions {
     TDrawing Drawing;
     std::optional<TPictureType> Type;
     TInputEncoding InputEncoding = TInputEncoding::Utf8;
+    TTextEncoding Encoding = TTextEncoding::Auto;
+    // The highest level that keeps the version; unset: on with --version auto.
+    std::optional<bool> Boost;
+    bool Verbose = false;   // what was built, on standard error
     std::string OutputPath; // empty: standard output (a directory for batch)
     std::string ReadPath;   // -r: the text comes from this file
     bool Help = false;
@@ -123,8 +151,24 @@ TParseResult ParseArguments(const std::vector<std::string>& args);
 
 // Settles what the options left open: the picture type (from -t, else from the
 // extension of -o, else utf8 for a terminal and PBM otherwise) and the module size
-// (the window's 2, or 1 for plain text as PBM). Returns an error text or "".
+// (the window's 2, or 1 for plain text as PBM), and refuses what the type cannot draw
+// (an unknown extension of -o, a component's picture asked beyond its limits).
+// Returns an error text or "".
 std::string ResolvePicture(TCliOptions& options, bool stdoutIsTerminal);
+
+// Whether a picture of the drawing has captions (or numbers that become captions).
+bool HasCaptions(const TDrawing& drawing);
+
+// Whether the component (libvaroku-qr-draw) draws the options' pictures: PDF, and PNG or
+// SVG with captions. The type must be resolved.
+bool DrawnByComponent(const TCliOptions& options);
+
+// The CSS colour names --fg and --bg take, lower case, with their 0xRRGGBB.
+struct TNamedColour {
+    std::string_view Name;
+    std::uint32_t Rgb;
+};
+std::span<const TNamedColour> NamedColours();
 
 // Names of the options given that the picture type does not use.
 std::vector<std::string> IgnoredDrawingOptions(const TCliOptions& options);

@@ -155,16 +155,28 @@ TPicture DrawPicture(TPictureType type, const TSymbolRequest& request, const TBu
         const QImage image = qr.BitmapImage().convertToFormat(QImage::Format_RGB32);
         r.Bytes = EncodePng(image.width(), image.height(),
                             reinterpret_cast<const std::uint32_t*>(image.constBits()),
-                            static_cast<std::size_t>(image.bytesPerLine()) / 4);
+                            static_cast<std::size_t>(image.bytesPerLine()) / 4, drawing.Dpi);
     } else {
         std::unique_ptr<platform::TMetafile> turned;
         const platform::TMetafile* picture = qr::TurnedMetafile(
             qr.MetafilePicture(), qr.Width(), qr.Height(), drawing.Angle, drawing.Mirror, turned);
         if (!picture) return refuse("the component drew no vector picture");
-        const QString title = QStringLiteral("QR code");
+        const QString title = drawing.SvgTitle && type == TPictureType::Svg
+                                  ? QString::fromStdString(*drawing.SvgTitle)
+                                  : QStringLiteral("QR code");
         const QByteArray bytes = type == TPictureType::Svg ? qr::MetafileToSvg(*picture, title)
                                                            : qr::MetafileToPdf(*picture, title);
         r.Bytes.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        if (type == TPictureType::Svg && drawing.SvgDesc) {
+            // The generator writes a title but no description: it goes right after.
+            const auto at = r.Bytes.find("</title>");
+            if (at != std::string::npos)
+                r.Bytes.insert(
+                    at + 8,
+                    "<desc>" +
+                        QString::fromStdString(*drawing.SvgDesc).toHtmlEscaped().toStdString() +
+                        "</desc>");
+        }
     }
     if (r.Bytes.empty())
         return refuse(std::string("the ") + PictureTypeName(type) + " picture could not be made");

@@ -11,13 +11,13 @@
 namespace cli {
 
 bool PngNeedsComponent(const TDrawing& drawing) {
-    return drawing.CommentUp || drawing.CommentDown || drawing.Numbering != 0;
+    return HasCaptions(drawing);
 }
 
-std::string StandardPbm(const TSymbolModules& symbols, int pxmag) {
+std::string StandardPbm(const TSymbolModules& symbols, int pxmag, int margin) {
     if (!symbols.Complete()) return {};
     const int count = static_cast<int>(symbols.Built.size());
-    const int side = (symbols.Side + 2 * qr::engine::kQuietZone) * pxmag;
+    const int side = (symbols.Side + 2 * margin) * pxmag;
     const std::size_t rowBytes = static_cast<std::size_t>(side + 7) / 8;
     const std::string header = "P4\n" + std::to_string(side) + " " + std::to_string(side) + "\n";
     std::string out;
@@ -26,7 +26,8 @@ std::string StandardPbm(const TSymbolModules& symbols, int pxmag) {
     std::string row(rowBytes, '\0');
     for (int s = 1; s <= count; ++s) {
         out += header;
-        const qr::engine::TModuleGrid grid = qr::engine::LayOutSymbols(symbols, {}, s, 1);
+        const qr::engine::TModuleGrid grid =
+            qr::engine::LayOutSymbols(symbols, {1, margin, 0, false}, s, 1);
         for (int y = 0; y < grid.Height; ++y) {
             qr::engine::PackPixelRow(grid, y, pxmag, reinterpret_cast<unsigned char*>(row.data()));
             for (int k = 0; k < pxmag; ++k)
@@ -36,7 +37,7 @@ std::string StandardPbm(const TSymbolModules& symbols, int pxmag) {
     return out;
 }
 
-TPicture PlainPng(const TSymbolModules& symbols, int pxmag, const TDrawing& drawing) {
+TPicture PlainPng(const TSymbolModules& symbols, const TDrawing& drawing) {
     TPicture p;
     if (!symbols.Complete()) {
         p.Exit = kExitNoFit;
@@ -45,8 +46,8 @@ TPicture PlainPng(const TSymbolModules& symbols, int pxmag, const TDrawing& draw
     }
     const int count = static_cast<int>(symbols.Built.size());
     const int n = symbols.Side;
-    const int m = pxmag;
-    const int side = (n + 2 * qr::engine::kQuietZone) * m;
+    const int m = drawing.Scale;
+    const int side = (n + 2 * drawing.Margin) * m;
     const int columns = std::min(drawing.Column, count);
     const int rows = (count + drawing.Column - 1) / drawing.Column;
     const std::uint64_t width = static_cast<std::uint64_t>(columns) * side;
@@ -59,15 +60,21 @@ TPicture PlainPng(const TSymbolModules& symbols, int pxmag, const TDrawing& draw
     // The turn and the mirror move whole modules, so they are worked out once on the grid
     // of modules, and each row of modules becomes pxmag identical rows of 1-bit pixels.
     const qr::engine::TModuleGrid grid = qr::engine::LayOutSymbols(
-        symbols, {drawing.Column, qr::engine::kQuietZone, drawing.Angle, drawing.Mirror});
+        symbols, {drawing.Column, drawing.Margin, drawing.Angle, drawing.Mirror});
     const int outW = grid.Width * m;
     const int outH = grid.Height * m;
-    // The background is the first colour met (a corner is always quiet zone), so it
-    // is entry 0; the same two colours make a palette of one.
+    // The background is the first colour met (a corner is quiet zone unless the margin
+    // is 0), so it is entry 0; the same two colours make a palette of one.
     const std::uint32_t bg = drawing.Background & 0xFFFFFF;
     const std::uint32_t fg = drawing.Foreground & 0xFFFFFF;
     std::vector<std::uint32_t> palette{bg};
-    if (fg != bg) palette.push_back(fg);
+    TPngExtras extras;
+    extras.Dpi = drawing.Dpi;
+    extras.Alpha.push_back(drawing.BackgroundAlpha);
+    if (fg != bg || drawing.ForegroundAlpha != drawing.BackgroundAlpha) {
+        palette.push_back(fg);
+        extras.Alpha.push_back(drawing.ForegroundAlpha);
+    }
     const std::size_t rowBytes = (static_cast<std::size_t>(outW) + 7) / 8 + 1; // and filter byte
     std::string raw(rowBytes * static_cast<std::size_t>(outH), '\0');
     for (int gy = 0; gy < grid.Height; ++gy) {
@@ -79,7 +86,7 @@ TPicture PlainPng(const TSymbolModules& symbols, int pxmag, const TDrawing& draw
         for (int k = 1; k < m; ++k)
             first[k * rowBytes] = 2;
     }
-    p.Bytes = PackedPng(outW, outH, 1, palette, raw);
+    p.Bytes = PackedPng(outW, outH, 1, palette, raw, extras);
     if (p.Bytes.empty()) {
         p.Exit = kExitUsage;
         p.Error = "the PNG picture could not be made";
@@ -94,7 +101,7 @@ std::string Utf8Picture(const TSymbolModules& symbols, const TDrawing& drawing) 
     std::string out;
     for (int s = 1; s <= static_cast<int>(symbols.Built.size()); ++s) {
         const qr::engine::TModuleGrid grid = qr::engine::LayOutSymbols(
-            symbols, {1, qr::engine::kQuietZone, drawing.Angle, drawing.Mirror}, s, 1);
+            symbols, {1, drawing.Margin, drawing.Angle, drawing.Mirror}, s, 1);
         // Below the last row of an odd side is the terminal's own background.
         auto dark = [&](int r, int c) {
             return r >= grid.Height ? drawing.Invert : grid.IsDark(c, r) != drawing.Invert;

@@ -74,7 +74,8 @@ std::string PngTooLarge(std::uint64_t width, std::uint64_t height) {
            " pixels would take more than 1 GiB; ask for fewer symbols or a smaller --pxmag";
 }
 
-std::string EncodePng(int width, int height, const std::uint32_t* pixels, std::size_t stride) {
+std::string EncodePng(int width, int height, const std::uint32_t* pixels, std::size_t stride,
+                      int dpi) {
     if (width <= 0 || height <= 0) return {};
     // The palette in order of first appearance, so the background is entry 0.
     std::vector<std::uint32_t> palette;
@@ -123,12 +124,14 @@ std::string EncodePng(int width, int height, const std::uint32_t* pixels, std::s
         }
     }
 
+    TPngExtras extras;
+    extras.Dpi = dpi;
     return PackedPng(width, height, indexed ? bits : 8,
-                     indexed ? palette : std::vector<std::uint32_t>{}, raw);
+                     indexed ? palette : std::vector<std::uint32_t>{}, raw, extras);
 }
 
 std::string PackedPng(int width, int height, int bits, const std::vector<std::uint32_t>& palette,
-                      const std::string& rows) {
+                      const std::string& rows, const TPngExtras& extras) {
     std::string packed;
     if (!Deflate(rows, packed)) return {};
     std::string png("\x89PNG\r\n\x1a\n", 8);
@@ -139,6 +142,15 @@ std::string PackedPng(int width, int height, int bits, const std::vector<std::ui
     header += static_cast<char>(palette.empty() ? 2 : 3); // RGB or palette
     header.append(3, '\0');                               // deflate, adaptive filters, no interlace
     PutChunk(png, "IHDR", header);
+    if (extras.Dpi > 0) {
+        // Pixels per metre, the unit PNG knows.
+        const auto perMetre = static_cast<std::uint32_t>(extras.Dpi / 0.0254 + 0.5);
+        std::string phys;
+        PutBig32(phys, perMetre);
+        PutBig32(phys, perMetre);
+        phys += '\1';
+        PutChunk(png, "pHYs", phys);
+    }
     if (!palette.empty()) {
         std::string plte;
         for (const std::uint32_t c : palette) {
@@ -147,6 +159,12 @@ std::string PackedPng(int width, int height, int bits, const std::vector<std::ui
             plte += static_cast<char>(c);
         }
         PutChunk(png, "PLTE", plte);
+        std::size_t shown = std::min(extras.Alpha.size(), palette.size());
+        while (shown > 0 && extras.Alpha[shown - 1] == 0xFF)
+            --shown;
+        if (shown > 0)
+            PutChunk(png, "tRNS",
+                     std::string(reinterpret_cast<const char*>(extras.Alpha.data()), shown));
     }
     PutChunk(png, "IDAT", packed);
     PutChunk(png, "IEND", {});

@@ -1,17 +1,18 @@
 #include "cli/produce.h"
 
+#include <cstdio>
+
 #include "cli/draw_library.h"
 #include "cli/output.h"
 #include "cli/plain_picture.h"
 #include "cli/symbols.h"
+#include "cli/vector_picture.h"
 #include "qr/engine/raster.h"
 
 namespace cli {
 
 bool NeedsComponent(const TCliOptions& options) {
-    const TPictureType type = *options.Type;
-    return type == TPictureType::Svg || type == TPictureType::Pdf ||
-           (type == TPictureType::Png && PngNeedsComponent(options.Drawing));
+    return DrawnByComponent(options);
 }
 
 TOutcome Produce(const TCliOptions& options, const TSymbolRequest& request, const std::string& code,
@@ -29,12 +30,16 @@ TOutcome Produce(const TCliOptions& options, const TSymbolRequest& request, cons
 
     std::string error;
     const auto type = *options.Type;
+    const TDrawing& drawing = options.Drawing;
     if (type == TPictureType::Pbm || type == TPictureType::PbmText) {
-        if (auto tooLarge = PbmTooLarge(engine, type == TPictureType::Pbm); !tooLarge.empty())
+        const bool standard = type == TPictureType::Pbm;
+        if (auto tooLarge = standard ? PbmTooLarge(engine, true, drawing.Margin, drawing.Scale)
+                                     : PbmTooLarge(engine, false);
+            !tooLarge.empty())
             return fail(kExitUsage, tooLarge);
     }
     if (type == TPictureType::Pbm) {
-        const std::string pbm = StandardPbm(built.Symbols, engine.Pxmag());
+        const std::string pbm = StandardPbm(built.Symbols, drawing.Scale, drawing.Margin);
         if (pbm.empty()) return fail(kExitNoFit, "a symbol could not be built");
         error = write(pbm);
     } else if (type == TPictureType::PbmText) {
@@ -47,7 +52,10 @@ TOutcome Produce(const TCliOptions& options, const TSymbolRequest& request, cons
         if (text.empty()) return fail(kExitNoFit, "a symbol could not be built");
         error = write(text);
     } else if (!NeedsComponent(options)) {
-        const auto picture = PlainPng(built.Symbols, engine.Pxmag(), options.Drawing);
+        const auto picture = type == TPictureType::Svg   ? SvgPicture(built.Symbols, drawing)
+                             : type == TPictureType::Eps ? EpsPicture(built.Symbols, drawing)
+                             : type == TPictureType::Pdf ? PdfPicture(built.Symbols, drawing)
+                                                         : PlainPng(built.Symbols, drawing);
         if (picture.Exit != kExitOk) return fail(picture.Exit, picture.Error);
         error = write(picture.Bytes);
     } else {
@@ -58,6 +66,8 @@ TOutcome Produce(const TCliOptions& options, const TSymbolRequest& request, cons
         error = write(picture.Bytes);
     }
     if (!error.empty()) return fail(kExitUsage, error);
+    // Last, as it builds each symbol again in the engine the pictures were drawn from.
+    if (options.Verbose) std::fputs(DescribeSymbols(engine).c_str(), stderr);
     return p;
 }
 

@@ -13,12 +13,13 @@
 namespace cli {
 
 // Whether the options' pictures are drawn by the component (libvaroku-qr-draw, with
-// a TDrawSession alive): SVG, PDF and PNG with captions.
+// a TDrawSession alive): PDF, and SVG and PNG with captions.
 bool NeedsComponent(const TCliOptions& options);
 
 // Builds the symbols of `code` (Shift-JIS) in `engine`, which must be fresh (as
 // constructed: settings a request leaves open are not written), and writes them as
-// options.Type to path (standard output when empty), as `kind` says.
+// options.Type to path (standard output when empty), as `kind` says; with
+// options.Verbose, tells on standard error what was built.
 TOutcome Produce(const TCliOptions& options, const TSymbolRequest& request, const std::string& code,
                  const std::string& path, qr::engine::TQRSymbolEngine& engine,
                  TWriteKind kind = wkSingle);

@@ -27,12 +27,22 @@ struct TBuildResult : TOutcome {
     TSymbolModules Symbols; // complete when Exit is kExitOk
 };
 
-// qr::engine::BuildSymbolSet, with its refusal as one line of text and exit status.
+// qr::engine::BuildSymbolSet, with its refusal as one line of text and exit status; with
+// request.Boost, built again at the highest level that keeps the version and count.
 TBuildResult PrepareSymbols(qr::engine::TQRSymbolEngine& engine, const TSymbolRequest& request,
                             const std::string& code);
 
-// The PBM of the engine's symbols at its Pxmag (a raw bitmap with `standard`, else the
-// component's text) would exceed kMaxPictureBytes: the refusal, or "".
-std::string PbmTooLarge(const qr::engine::TQRSymbolEngine& engine, bool standard);
+// What --verbose tells of the symbols PrepareSymbols built in `engine`: per symbol its
+// version, level and mask, each segment (ECI and structured-append headers too) with
+// its mode, length and bits, and the data bits used of those the symbol holds. Builds
+// each symbol once more to read its data codewords; one line per item, each ending in
+// a line break.
+std::string DescribeSymbols(qr::engine::TQRSymbolEngine& engine);
+
+// The PBM of the engine's symbols at pxmag (0: the engine's Pxmag) with a quiet zone of
+// `margin` modules (a raw bitmap with `standard`, else the component's text) would
+// exceed kMaxPictureBytes: the refusal, or "".
+std::string PbmTooLarge(const qr::engine::TQRSymbolEngine& engine, bool standard,
+                        int margin = qr::engine::kQuietZone, int pxmag = 0);
 
 } // namespace cli

@@ -102,20 +102,22 @@ TEST(VarokuQrBatch, LinesFromStandardInput) {
     TScratchDir dir;
     // CR LF line breaks, empty lines skipped but counted, one line that is no UTF-8.
     const std::string input = "\xEF\xBB\xBF"
-                              "first\r\n\r\nテスト\r\nbad \xC3(\r\n\nlast";
+                              "first\r\n\r\nテスト\r\nbad \xC3(\r\n\nlast\n😀";
     const auto r = RunQr({"batch", "-", "-o", dir.Path(), "-t", "utf8"}, input);
     EXPECT_EQ(r.Exit, 2); // as for the one text: an input error
     EXPECT_EQ(r.Err, "varoku-qr: line 4: the text is not valid UTF-8 at byte 5 (use "
                      "--input-encoding sjis for Shift-JIS bytes)\n"
-                     "varoku-qr: 1 of 4 lines failed; the others are in " +
+                     "varoku-qr: 1 of 5 lines failed; the others are in " +
                          dir.Path() + "\n");
-    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"1.txt", "3.txt", "6.txt"}));
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"1.txt", "3.txt", "6.txt", "7.txt"}));
     const std::pair<const char*, std::string> files[] = {
         {"1.txt", "first"}, {"3.txt", cli_test::ShiftJis("テスト")}, {"6.txt", "last"}};
     for (const auto& [name, bytes] : files) {
         const auto one = RunQr({"-t", "utf8", "--input-encoding", "sjis"}, bytes);
         EXPECT_EQ(cli_test::ReadFile(dir.Path() + "/" + name), one.Out) << name;
     }
+    // A line phones cannot read in Shift-JIS goes as UTF-8, as the same text would.
+    EXPECT_EQ(cli_test::ReadFile(dir.Path() + "/7.txt"), RunQr({"-t", "utf8"}, "😀").Out);
 }
 
 // A batch's file may be larger than any one text could be: only its lines must fit.

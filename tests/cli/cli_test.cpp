@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -61,7 +62,66 @@ TEST(VarokuQr, RefusesWithOneLineAndNoOutput) {
         {{"--count", "0", "a"}, "", 2, "--count takes a number 1..1024 or auto, not '0'"},
         {{"--count", "1025", "a"}, "", 2, "--count takes a number 1..1024 or auto, not '1025'"},
         {{"--split", "twice", "a"}, "", 2, "--split takes single, connect or plus, not 'twice'"},
-        {{"--pxmag", "11", "a"}, "", 2, "--pxmag takes a number 1..10, not '11'"},
+        {{"--pxmag", "101", "a"}, "", 2, "--pxmag takes a number 1..100, not '101'"},
+        {{"-m", "101", "a"}, "", 2, "-m takes a number 0..100, not '101'"},
+        {{"--dpi", "0", "a"}, "", 2, "--dpi takes a number 1..100000, not '0'"},
+        {{"--fg", "#12345", "a"},
+         "",
+         2,
+         "--fg takes a colour as #rrggbb, #rrggbbaa, a CSS name or transparent, not '#12345'"},
+        {{"--bg", "blurple", "a"},
+         "",
+         2,
+         "--bg takes a colour as #rrggbb, #rrggbbaa, a CSS name or transparent, not 'blurple'"},
+        {{"--encoding", "latin1", "a"}, "", 2, "--encoding takes auto, sjis or utf8, not 'latin1'"},
+        {{"--encoding", "utf8", "--input-encoding", "sjis", "a"},
+         "",
+         2,
+         "--encoding utf8 writes UTF-8 text, so it needs UTF-8 input, not --input-encoding sjis"},
+        {{"--encoding", "utf8", "--eci", "20", "a"},
+         "",
+         2,
+         "--encoding utf8 is announced as ECI 26; --eci 20 would tell readers another character "
+         "set"},
+        {{"--encoding", "sjis", "--eci", "26", "a"},
+         "",
+         2,
+         "--eci 26 announces UTF-8, which --encoding sjis does not write"},
+        // A designator given says what the text becomes.
+        {{"--eci", "20", "😀"},
+         "",
+         2,
+         "character U+1F600 '\xF0\x9F\x98\x80' at position 1 has no Shift-JIS form"},
+        {{"batch", "--verbose", "f", "-o", "d"},
+         "",
+         2,
+         "--verbose is not an option of batch (see --help)"},
+        // An extension we do not write was once filled with PBM.
+        {{"-o", "x.jpg", "a"},
+         "",
+         2,
+         "-o x.jpg: .jpg is no picture type varoku-qr writes; name the file .pbm, .png, .svg, "
+         ".pdf, .eps or .txt (utf8), or give -t"},
+        // What the component draws keeps its limits, and says so.
+        {{"-t", "pdf", "--comment-up", "X", "-s", "11", "a"},
+         "",
+         2,
+         "--pxmag 11 is beyond a PDF picture with captions, which the desktop component draws, "
+         "which takes 1..10 (up to 100 without captions)"},
+        {{"-t", "pbm-text", "-m", "2", "a"},
+         "",
+         2,
+         "--margin 2 is beyond the component's PBM text (pbm-text) which keeps a quiet zone of 4 "
+         "modules"},
+        {{"-t", "svg", "--comment-up", "X", "--bg", "transparent", "a"},
+         "",
+         2,
+         "a transparent colour is beyond a SVG picture with captions, which the desktop "
+         "component draws, which draws opaque colours only"},
+        {{"-t", "eps", "--fg", "#00000080", "a"},
+         "",
+         2,
+         "EPS has no transparency: give an opaque --fg, and --bg opaque or transparent"},
         {{"--input-encoding", "latin1", "a"},
          "",
          2,
@@ -104,7 +164,7 @@ TEST(VarokuQr, RefusesWithOneLineAndNoOutput) {
          "\xED\xA0\x80",
          2,
          "the text is not valid UTF-8 at byte 1 (use --input-encoding sjis for Shift-JIS bytes)"},
-        {{"a\xF0\x9F\x98\x80"},
+        {{"--encoding", "sjis", "a\xF0\x9F\x98\x80"},
          "",
          2,
          "character U+1F600 '\xF0\x9F\x98\x80' at position 2 has no Shift-JIS form"},
@@ -317,6 +377,7 @@ struct TRoundTrip {
     int Pxmag = 1;
     const char* Level = "L";
     bool Linked = false;
+    const char* Text = nullptr; // the text a reader shows, when the row is about it
 };
 
 TEST(VarokuQr, SymbolsReadBackAsTheirBytes) {
@@ -333,6 +394,57 @@ TEST(VarokuQr, SymbolsReadBackAsTheirBytes) {
          "M"},
         {"words joined", {"hello,", "world"}, "", {"hello, world"}, "Single Mode (Count = 1)"},
         {"utf8 to Shift-JIS", {"日本語テスト"}, "", {nihongo + tesuto}, "Single Mode (Count = 1)"},
+        // Characters phones cannot read in Shift-JIS send the text to UTF-8 with ECI 26:
+        // an emoji, a code page 932 extension of IBM (髙) and of NEC (①).
+        {"emoji as UTF-8", {"a😀"}, "", {"a😀"}, "Single Mode (Count = 1)", 1, "L", false, "a😀"},
+        {"IBM extension as UTF-8",
+         {"髙橋"},
+         "",
+         {"髙橋"},
+         "Single Mode (Count = 1)",
+         1,
+         "L",
+         false,
+         "髙橋"},
+        {"NEC extension as UTF-8", {"①"}, "", {"①"}, "Single Mode (Count = 1)", 1, "L", false, "①"},
+        {"ECI 26 asked",
+         {"--eci", "26", "日本"},
+         "",
+         {"日本"},
+         "Single Mode (Count = 1)",
+         1,
+         "L",
+         false,
+         "日本"},
+        {"UTF-8 asked",
+         {"--encoding", "utf8", "日本"},
+         "",
+         {"日本"},
+         "Single Mode (Count = 1)",
+         1,
+         "L",
+         false,
+         "日本"},
+        {"Shift-JIS asked keeps code page 932",
+         {"--encoding", "sjis", "①"},
+         "",
+         {"\x87\x40"},
+         "Single Mode (Count = 1)"},
+        {"boost",
+         {"--boost", "HELLO WORLD"},
+         "",
+         {"HELLO WORLD"},
+         "Single Mode (Count = 1)",
+         1,
+         "Q"},
+        {"boost keeps a count",
+         {"--boost", "--count", "2", "-v", "1", "ABCD"},
+         "",
+         {"AB", "CD"},
+         "Connect Mode (Count = 2)",
+         1,
+         "H",
+         true},
         {"Shift-JIS kept",
          {"--input-encoding", "sjis"},
          nihongo + "\xB1\xB2",
@@ -411,7 +523,8 @@ TEST(VarokuQr, SymbolsReadBackAsTheirBytes) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.Name);
         auto args = row.Args;
-        args.insert(args.begin(), {"-t", "pbm-text"});
+        // The levels asked for; the rows about --boost turn it on again.
+        args.insert(args.begin(), {"-t", "pbm-text", "--no-boost"});
         const auto r = RunQr(args, row.Input);
         ASSERT_EQ(r.Exit, 0) << r.Err;
         // The standard bitmaps carry the same pictures as the component's text.
@@ -452,6 +565,9 @@ TEST(VarokuQr, SymbolsReadBackAsTheirBytes) {
             ASSERT_TRUE(read.Valid) << "symbol " << k + 1 << ": " << read.Error;
             EXPECT_EQ(read.Bytes, row.Slices[k]) << "symbol " << k + 1;
             EXPECT_EQ(read.EcLevel, row.Level);
+            if (row.Text) {
+                EXPECT_EQ(read.Text, row.Text);
+            }
             if (row.Linked) {
                 EXPECT_EQ(read.SequenceIndex, static_cast<int>(k));
                 EXPECT_EQ(read.SequenceSize, static_cast<int>(row.Slices.size()));
@@ -606,6 +722,12 @@ TEST(VarokuQr, RefusesADrawingLibraryOfAnotherBuild) {
             EXPECT_NE(r.Err.find("belongs to another build of varoku-qr"), std::string::npos)
                 << r.Err;
         }
+        // SVG, PDF and EPS without captions never open the library.
+        for (const char* type : {"svg", "pdf", "eps"}) {
+            const auto plain =
+                RunQr({"-t", type, "-o", dir.Path() + "/a." + type, "hi"}, {}, {}, 0, program);
+            EXPECT_EQ(plain.Exit, 0) << type << ": " << plain.Err;
+        }
     }
 }
 
@@ -642,7 +764,14 @@ TEST(VarokuQr, ProgramVersionAndHelp) {
                                "--split",
                                "--binary",
                                "--read-from",
-                               "--type pbm|png|svg|pdf|utf8|pbm-text",
+                               "--type pbm|png|svg|pdf|eps|utf8|pbm-text",
+                               "--encoding auto|sjis|utf8",
+                               "--boost, --no-boost",
+                               "-m, --margin N",
+                               "--dpi N",
+                               "--svg-title TEXT",
+                               "--svg-desc TEXT",
+                               "--verbose",
                                "--output",
                                "--pxmag",
                                "--columns",
@@ -680,13 +809,55 @@ TEST(VarokuQr, ProgramVersionAndHelp) {
         EXPECT_NE(help.find(option), std::string::npos) << option;
 }
 
+// --verbose tells what was built; the bits of the segments add up to the bits used.
+TEST(VarokuQr, VerboseTellsVersionLevelMaskAndSegments) {
+    const std::pair<std::vector<std::string>, std::vector<std::string>> rows[] = {
+        // The standard's example: 8 digits in 41 bits.
+        {{"-v", "1", "-l", "M", "01234567"},
+         {"symbol 1 of 1: version 1-M, mask ", "  numeric, 8 digits: 41 bits\n",
+          "  data bits used: 41 of 128\n"}},
+        // --boost is on with --version auto: Q still holds the text at version 1.
+        {{"HELLO WORLD"}, {"version 1-Q", "  alphanumeric, 11 characters: 74 bits\n"}},
+        {{"a😀"}, {"  ECI 26: 12 bits\n", "  8-bit byte, 5 bytes: 52 bits\n"}},
+        {{"--count", "2", "-v", "1", "ABCD"},
+         {"symbol 2 of 2: version 1-L", "  structured append 2 of 2, parity 0x04: 20 bits\n"}},
+    };
+    for (const auto& [args, expected] : rows) {
+        auto all = args;
+        all.insert(all.begin(), {"--verbose", "-t", "pbm"});
+        const auto r = RunQr(all);
+        SCOPED_TRACE(args.back());
+        ASSERT_EQ(r.Exit, 0) << r.Err;
+        for (const auto& part : expected)
+            EXPECT_NE(r.Err.find(part), std::string::npos) << part << " in\n" << r.Err;
+        int sum = 0;
+        int symbols = 0;
+        std::size_t start = 0;
+        for (std::size_t nl; (nl = r.Err.find('\n', start)) != std::string::npos; start = nl + 1) {
+            const std::string line = r.Err.substr(start, nl - start);
+            int used = 0, available = 0;
+            if (std::sscanf(line.c_str(), "  data bits used: %d of %d", &used, &available) == 2) {
+                EXPECT_EQ(used, sum) << line;
+                EXPECT_LE(used, available);
+                sum = 0;
+                ++symbols;
+            } else if (line.starts_with("  ")) {
+                sum += std::atoi(line.c_str() + line.rfind(": ") + 2);
+            }
+        }
+        EXPECT_GE(symbols, 1);
+    }
+}
+
 TEST(VarokuQr, PictureTypeFollowsTheFileName) {
     TScratchDir dir;
     const std::pair<std::vector<std::string>, std::string> rows[] = {
         {{"-o", "a.png"}, "\x89PNG"},
         {{"-o", "a.SVG"}, "<?xml"},
         {{"-o", "a.pdf"}, "%PDF"},
-        {{"-o", "a.txt"}, "P4\n"},
+        {{"-o", "a.txt"}, "  "},
+        {{"-o", "a.eps"}, "%!PS-Adobe-3.0 EPSF-3.0\n"},
+        {{"-o", "noextension"}, "P4\n"},
         {{"-o", "a.pbm", "-t", "pbm-text"}, "P1\nSingle Mode"},
         {{"-o", "b.pbm", "-t", "utf8"}, "  "},
     };

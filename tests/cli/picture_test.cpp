@@ -6,6 +6,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <QPainter>
 
 #include <algorithm>
 #include <set>
@@ -46,6 +47,7 @@ TEST(VarokuQrPictures, EveryTypeDecodesTurnedAndMirroredAsAsked) {
         {"png", 0, false}, {"png", 90, false}, {"png", 180, true},  {"png", 270, true},
         {"svg", 0, false}, {"svg", 90, true},  {"svg", 180, false}, {"svg", 270, false},
         {"pdf", 0, true},  {"pdf", 90, false}, {"pdf", 180, false}, {"pdf", 270, true},
+        {"eps", 0, false}, {"eps", 90, true},  {"eps", 270, false},
     };
     TScratchDir dir;
     for (const Row& row : rows) {
@@ -65,7 +67,7 @@ TEST(VarokuQrPictures, EveryTypeDecodesTurnedAndMirroredAsAsked) {
 
 TEST(VarokuQrPictures, SetsStandInTheirGridInReadingOrder) {
     TScratchDir dir;
-    for (const char* type : {"png", "svg", "pdf"}) {
+    for (const char* type : {"png", "svg", "pdf", "eps"}) {
         SCOPED_TRACE(type);
         const QImage picture = Draw(
             dir, type,
@@ -105,6 +107,82 @@ TEST(VarokuQrPictures, ColoursAreTheOnesAskedFor) {
     const auto r = RunQr({"-t", "svg", "--fg", "#203080", "--bg", "#f0e8d0", kText});
     EXPECT_NE(r.Out.find("fill=\"#203080\""), std::string::npos);
     EXPECT_NE(r.Out.find("fill=\"#f0e8d0\""), std::string::npos);
+
+    // The colour names of CSS, which Qt knows as well.
+    for (const QString& name : QColor::colorNames()) {
+        if (name == "transparent") continue;
+        const auto named = RunQr({"-t", "svg", "--fg", name.toStdString(), "HELLO"});
+        ASSERT_EQ(named.Exit, 0) << named.Err;
+        EXPECT_NE(named.Out.find("fill=\"" + QColor(name).name().toStdString() + "\""),
+                  std::string::npos)
+            << name.toStdString();
+    }
+
+    // Opacity: a transparent background, half-transparent modules.
+    const QImage clear = Draw(dir, "png", {"--fg", "#20308080", "--bg", "transparent", kText});
+    EXPECT_EQ(qAlpha(clear.pixel(0, 0)), 0);
+    std::set<int> alphas;
+    for (int y = 0; y < clear.height(); ++y)
+        for (int x = 0; x < clear.width(); ++x)
+            alphas.insert(qAlpha(clear.pixel(x, y)));
+    EXPECT_EQ(alphas, (std::set<int>{0, 0x80}));
+    const auto svg = RunQr({"-t", "svg", "--fg", "#20308080", "--bg", "transparent", kText});
+    EXPECT_NE(svg.Out.find("fill=\"#203080\" fill-opacity=\"0.502\""), std::string::npos);
+    EXPECT_EQ(svg.Out.find("<path", svg.Out.find("<path") + 1), std::string::npos) << svg.Out;
+    const auto seen = test_support::ReadPicture(PictureOf("svg", svg.Out));
+    ASSERT_TRUE(seen.Valid) << seen.Error;
+    EXPECT_EQ(seen.Bytes, ShiftJis(kText));
+}
+
+// The pictures varoku-qr draws itself take any quiet zone, up to 100 pixels a module
+// and a resolution.
+TEST(VarokuQrPictures, MarginScaleAndDpiAsAsked) {
+    struct TRow {
+        const char* Type;
+        std::vector<std::string> Args;
+        int Width;        // pixels of the picture as read (0: not checked)
+        const char* Size; // the SVG's width attribute, the EPS's bounding box
+        int DotsPerMetre; // PNG
+    };
+    // Version 1: 21 modules.
+    const TRow rows[] = {
+        {"png", {"-m", "0", "-s", "3"}, 63, nullptr, 0},
+        {"png", {"-m", "10", "-s", "20", "--dpi", "300"}, 820, nullptr, 11811},
+        {"png", {"--margin", "2", "--dpi", "72"}, 50, nullptr, 2835},
+        {"svg", {"-m", "1", "-s", "4", "--dpi", "96"}, 0, "width=\"0.958in\"", 0},
+        {"svg", {"-s", "50", "--dpi", "600"}, 0, "width=\"2.417in\"", 0},
+        // 87 pixels at 72 to the inch are 87 points, read at 96 pixels to the inch, twice.
+        {"pdf", {"-s", "3", "--dpi", "72", "--bg", "transparent"}, 232, "[0 0 87 87]", 0},
+        {"pdf", {"-m", "0", "-s", "4"}, 168, "[0 0 63 63]", 0},
+        {"eps", {"-m", "0", "-s", "3"}, 84, "%%BoundingBox: 0 0 63 63", 0},
+        {"eps", {"-s", "2", "--dpi", "144"}, 116, "%%BoundingBox: 0 0 29 29", 0},
+    };
+    TScratchDir dir;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.Type) + " " + row.Args[0] + " " + row.Args[1]);
+        auto args = row.Args;
+        args.insert(args.end(), {"-v", "1", "HELLO"});
+        const QImage picture = Draw(dir, row.Type, args);
+        if (row.Width) {
+            EXPECT_EQ(picture.width(), row.Width);
+        }
+        // On white, for the symbols drawn without a quiet zone.
+        QImage padded(picture.width() + 80, picture.height() + 80, QImage::Format_RGB32);
+        padded.fill(Qt::white);
+        QPainter painter(&padded);
+        painter.drawImage(40, 40, picture);
+        painter.end();
+        const auto read = test_support::ReadPicture(padded);
+        ASSERT_TRUE(read.Valid) << read.Error;
+        EXPECT_EQ(read.Bytes, "HELLO");
+        if (row.DotsPerMetre) {
+            EXPECT_EQ(picture.dotsPerMeterX(), row.DotsPerMetre);
+        }
+        if (row.Size) {
+            args.insert(args.begin(), {"-t", row.Type});
+            EXPECT_NE(RunQr(args).Out.find(row.Size), std::string::npos);
+        }
+    }
 }
 
 TEST(VarokuQrPictures, CaptionsGetTheirOwnBandAndNeverCoverAModule) {
@@ -129,16 +207,20 @@ TEST(VarokuQrPictures, CaptionsGetTheirOwnBandAndNeverCoverAModule) {
         const QImage picture = Draw(dir, type, args);
         const QImage plain =
             Draw(dir, type, {"--split", "connect", "--count", "2", "-v", "3", kText});
-        // Same width, taller by the two bands.
-        EXPECT_EQ(picture.width(), plain.width());
+        // Same width, taller by the two bands. Vector pictures without captions are drawn
+        // without the component, whose own are one pixel wider than their contents.
+        EXPECT_NEAR(picture.width(), plain.width(), type == std::string("png") ? 0 : 3);
         EXPECT_GT(picture.height(), plain.height() + 10);
         const auto symbols = test_support::ReadPictureAll(picture);
         ASSERT_EQ(symbols.size(), 2u);
         for (const auto& s : symbols)
             EXPECT_EQ(s.SequenceSize, 2);
     }
-    const auto svg = RunQr({"-t", "svg", "--split", "connect", "--count", "2", "--comment-down",
-                            "No.", "--numbering", "tail", kText});
+    const auto svg =
+        RunQr({"-t", "svg", "--split", "connect", "--count", "2", "--comment-down", "No.",
+               "--numbering", "tail", "--svg-title", "T<1>", "--svg-desc", "D&2", kText});
+    EXPECT_NE(svg.Out.find("<title>T&lt;1&gt;</title><desc>D&amp;2</desc>"), std::string::npos)
+        << svg.Out.substr(0, 400);
     EXPECT_NE(svg.Out.find(">No. 1<"), std::string::npos);
     EXPECT_NE(svg.Out.find(">No. 2<"), std::string::npos);
     // A control character, which XML cannot carry, once made the whole file unreadable.
@@ -181,6 +263,7 @@ TEST(VarokuQrPictures, SvgIsOnePathPerColour) {
             ++paths;
         EXPECT_LE(paths, most) << "version " << version;
         EXPECT_EQ(r.Out.find("<rect"), std::string::npos);
+        EXPECT_NE(r.Out.find("<title>QR code</title>"), std::string::npos);
         const auto read = test_support::ReadPicture(PictureOf("svg", r.Out));
         EXPECT_TRUE(read.Valid) << read.Error;
     }

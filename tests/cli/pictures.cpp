@@ -4,14 +4,46 @@
 #include <QPainter>
 #include <QPdfDocument>
 
+#include <cstdio>
+#include <sstream>
+
 #include "platform/shift_jis.h"
 #include "tests/support/qt_app.h"
 #include "tests/support/qt_picture_reader.h"
 
 namespace cli_test {
 
+namespace {
+
+// varoku-qr's EPS: the page in module units from the top left, an optional background
+// "0 0 W H rectfill" and one "x y length R" line per run of dark modules.
+QImage EpsPicture(const std::string& eps) {
+    if (!eps.starts_with("%!PS-Adobe-3.0 EPSF-3.0\n") || !eps.ends_with("%%EOF\n")) return {};
+    std::istringstream lines(eps);
+    std::string line;
+    QImage image;
+    constexpr int kPixels = 4;
+    while (std::getline(lines, line)) {
+        int x = 0, y = 0, w = 0, h = 0;
+        char tail[16] = {};
+        if (std::sscanf(line.c_str(), "0 0 %d %d rectfill", &w, &h) == 2) {
+            image = QImage(w * kPixels, h * kPixels, QImage::Format_RGB32);
+            image.fill(Qt::white);
+        } else if (std::sscanf(line.c_str(), "%d %d %d %15s", &x, &y, &w, tail) == 4 &&
+                   std::string(tail) == "R" && !image.isNull()) {
+            for (int py = y * kPixels; py < (y + 1) * kPixels; ++py)
+                for (int px = x * kPixels; px < (x + w) * kPixels; ++px)
+                    image.setPixel(px, py, 0xFF000000);
+        }
+    }
+    return image;
+}
+
+} // namespace
+
 QImage PictureOf(const std::string& type, const std::string& bytes, double scale) {
     test_support::EnsureQtApp();
+    if (type == "eps") return EpsPicture(bytes);
     const QByteArray data(bytes.data(), static_cast<qsizetype>(bytes.size()));
     if (type == "png") return QImage::fromData(data, "PNG");
     if (type == "svg") return test_support::RenderSvg(data, scale);

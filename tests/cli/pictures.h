@@ -1,6 +1,6 @@
 // varoku-qr's pictures read back as a person's viewer would show them: PNG as it is,
-// SVG rendered with Qt SVG, PDF rasterised with Qt PDF; and its utf8 text parsed back
-// into module rows.
+// SVG rendered with Qt SVG, PDF rasterised with Qt PDF, EPS as its rectangles fill
+// the page; and its utf8 text parsed back into module rows.
 #pragma once
 
 #include <QImage>
@@ -10,9 +10,10 @@
 
 namespace cli_test {
 
-// The picture of a PNG, SVG or PDF file's bytes; type is "png", "svg" or "pdf". SVG
-// and PDF are drawn at `scale` times their own size. Null when the bytes are none of
-// these.
+// The picture of a PNG, SVG, PDF or EPS file's bytes; type is "png", "svg", "pdf" or
+// "eps". SVG and PDF are drawn at `scale` times their own size, EPS at 4 pixels a module
+// (read from its rectangles, which is all varoku-qr writes). Null when the bytes are
+// none of these.
 QImage PictureOf(const std::string& type, const std::string& bytes, double scale = 2.0);
 
 // The utf8 picture as rows of modules (true for a drawn cell), two rows per line;

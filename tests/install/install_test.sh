@@ -48,7 +48,7 @@ complete_words() {
              PATH="$0:$PATH" _varoku_qr varoku-qr; printf "%s\n" "${COMPREPLY[@]}"' \
         "$usr/bin" "$usr/share/bash-completion/completions/varoku-qr" "$@" | sort | tr '\n' ' '
 }
-[[ $(complete_words varoku-qr -t "") == "pbm pbm-text pdf png svg utf8 " ]] || fail "completion of -t: $(complete_words varoku-qr -t "")"
+[[ $(complete_words varoku-qr -t "") == "eps pbm pbm-text pdf png svg utf8 " ]] || fail "completion of -t: $(complete_words varoku-qr -t "")"
 [[ $(complete_words varoku-qr mail --carrier s) == "smartphone softbank " ]] || fail "completion of --carrier"
 [[ $(complete_words varoku-qr --print-pay) == "--print-payload " ]] || fail "completion of options"
 [[ $(complete_words varoku-qr ba) == *batch* ]] || fail "completion of commands"
