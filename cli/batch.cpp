@@ -207,8 +207,9 @@ int RunBatch(const TCliOptions& options) {
         const std::string code = text ? std::move(text->Bytes) : std::string(lines[i].Text);
         text.reset();
         engine = qr::engine::TQRSymbolEngine();
-        return Produce(options, options.Symbols, code, path(i), engine,
-                       made ? wkBatchNew : wkBatch);
+        const bool utf8 = options.InputEncoding == TInputEncoding::Utf8;
+        return Produce(options, options.Symbols, code, path(i), engine, made ? wkBatchNew : wkBatch,
+                       utf8 ? lines[i].Text : std::string_view());
     };
 
     TProgress progress(static_cast<int>(lines.size()),

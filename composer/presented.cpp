@@ -17,7 +17,10 @@ struct TFormat {
 
 const std::vector<TFormat>& Formats() {
     static const std::vector<TFormat> formats = {
-        {"MATMSG:", TPresentedKind::Mail, false, {{"TO", "宛先"}, {"SUB", "件名"}, {"BODY", "本文"}}},
+        {"MATMSG:",
+         TPresentedKind::Mail,
+         false,
+         {{"TO", "宛先"}, {"SUB", "件名"}, {"BODY", "本文"}}},
         {"MECARD:",
          TPresentedKind::Card,
          false,
@@ -97,9 +100,8 @@ void LineFields(const TFormat& format, std::string_view text, TPresented& out) {
 
 bool IsBareUrl(std::string_view text) {
     if (!StartsWithNoCase(text, "http://") && !StartsWithNoCase(text, "https://")) return false;
-    return std::none_of(text.begin(), text.end(), [](char c) {
-        return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-    });
+    return std::none_of(text.begin(), text.end(),
+                        [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
 }
 
 // The byte offset of code point `n` (0-based) in UTF-8 text, or its size.
@@ -107,7 +109,8 @@ std::size_t CodePointOffset(std::string_view text, int n) {
     std::size_t i = 0;
     for (; i < text.size() && n > 0; --n) {
         ++i;
-        while (i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) ++i;
+        while (i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80)
+            ++i;
     }
     return i;
 }

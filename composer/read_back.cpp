@@ -14,7 +14,6 @@ ZXing::DecodeHints Hints() {
     ZXing::DecodeHints hints;
     hints.setFormats(ZXing::BarcodeFormat::QRCode);
     hints.setTryRotate(false); // a QR symbol is found in any turn without it
-    hints.setTryDownscale(false);
     return hints;
 }
 
@@ -27,67 +26,65 @@ TReadSymbol Symbol(const ZXing::Result& r) {
         s.Index = r.sequenceIndex();
         s.Count = r.sequenceSize();
     }
-    const ZXing::Position& p = r.position();
-    s.CenterX = (p.topLeft().x + p.topRight().x + p.bottomRight().x + p.bottomLeft().x) / 4;
-    s.CenterY = (p.topLeft().y + p.topRight().y + p.bottomRight().y + p.bottomLeft().y) / 4;
     return s;
 }
 
-// The symbol read nearest to `at`, within tolerance.
-const TReadSymbol* At(const std::vector<TReadSymbol>& symbols, TPicturePoint at, int tolerance) {
-    const TReadSymbol* best = nullptr;
-    long bestDistance = 0;
-    for (const TReadSymbol& s : symbols) {
-        const long dx = s.CenterX - at.X;
-        const long dy = s.CenterY - at.Y;
-        const long d = dx * dx + dy * dy;
-        if (std::labs(dx) > tolerance || std::labs(dy) > tolerance) continue;
-        if (!best || d < bestDistance) {
-            best = &s;
-            bestDistance = d;
-        }
-    }
-    return best;
+// The cell round `at`, clipped to the picture and enlarged.
+std::vector<std::uint8_t> Cell(const std::uint8_t* grey, int width, int height, int stride,
+                               const TDrawnSymbols& drawn, TPicturePoint at, int& w, int& h) {
+    const int x0 = std::max(0, at.X - drawn.CellWidth / 2);
+    const int y0 = std::max(0, at.Y - drawn.CellHeight / 2);
+    const int x1 = std::min(width, at.X - drawn.CellWidth / 2 + drawn.CellWidth);
+    const int y1 = std::min(height, at.Y - drawn.CellHeight / 2 + drawn.CellHeight);
+    const int k = std::max(1, drawn.Enlarge);
+    w = std::max(0, x1 - x0) * k;
+    h = std::max(0, y1 - y0) * k;
+    std::vector<std::uint8_t> cell(static_cast<std::size_t>(w) * h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            cell[static_cast<std::size_t>(y) * w + x] =
+                grey[static_cast<std::size_t>(y0 + y / k) * stride + x0 + x / k];
+    return cell;
 }
 
 } // namespace
 
 TReadCheck ReadBack(const std::uint8_t* grey, int width, int height, int rowStride,
-                    const TDrawnSymbols& drawn, int tolerance) {
+                    const TDrawnSymbols& drawn) {
     TReadCheck check;
-    const ZXing::ImageView view(grey, width, height, ZXing::ImageFormat::Lum, rowStride);
-    const ZXing::Results results = ZXing::ReadBarcodes(view, Hints());
-    for (const auto& r : results)
-        if (r.isValid()) check.Symbols.push_back(Symbol(r));
-
-    // Each place must hold a symbol, and in a linked set the one whose number it is; the
-    // bytes are then joined in place order, which is the set's order.
-    const int drawnCount = static_cast<int>(drawn.Centres.size());
+    const int stride = rowStride > 0 ? rowStride : width;
+    ZXing::Results results;
     std::string pieces;
-    for (int place = 1; place <= drawnCount; ++place) {
-        const TReadSymbol* s = At(check.Symbols, drawn.Centres[place - 1], tolerance);
-        if (!s) {
+    for (std::size_t i = 0; i < drawn.Centres.size(); ++i) {
+        const int place = static_cast<int>(i) + 1;
+        int w = 0, h = 0;
+        const auto cell = Cell(grey, width, height, stride, drawn, drawn.Centres[i], w, h);
+        ZXing::Result r =
+            w > 0 && h > 0
+                ? ZXing::ReadBarcode(ZXing::ImageView(cell.data(), w, h, ZXing::ImageFormat::Lum),
+                                     Hints())
+                : ZXing::Result();
+        if (!r.isValid()) {
             check.Problem = TReadProblem::Missing;
             check.Symbol = place;
             return check;
         }
-        if (drawn.Linked && s->Index + 1 != place) {
+        check.Symbols.push_back(Symbol(r));
+        const TReadSymbol& s = check.Symbols.back();
+        if (drawn.Linked && s.Index + 1 != place) {
             check.Problem = TReadProblem::Misplaced;
             check.Symbol = place;
-            check.Found = s->Index + 1;
+            check.Found = s.Index + 1;
             return check;
         }
-        check.Bytes += s->Bytes;
-        pieces += s->Text;
-    }
-    if (static_cast<int>(check.Symbols.size()) > drawnCount) {
-        check.Problem = TReadProblem::Extra;
-        return check;
+        check.Bytes += s.Bytes;
+        pieces += s.Text;
+        results.push_back(std::move(r));
     }
     // A phone joins a linked set under its first symbol's character set; plain pieces are
     // read one by one.
     check.Text = pieces;
-    if (drawn.Linked) {
+    if (drawn.Linked && !results.empty()) {
         const ZXing::Results merged = ZXing::MergeStructuredAppendSequences(results);
         if (!merged.empty()) check.Text = merged.front().text();
     }
@@ -96,8 +93,9 @@ TReadCheck ReadBack(const std::uint8_t* grey, int width, int height, int rowStri
     if (bytesDiffer || (!drawn.Text.empty() && check.Text != drawn.Text)) {
         check.Problem = bytesDiffer ? TReadProblem::BytesDiffer : TReadProblem::TextDiffers;
         // Where they part is told in text when we know the text; bytes otherwise.
-        check.Difference = drawn.Text.empty() ? FirstDifference(drawn.Bytes, check.Bytes)
-                                              : FirstDifference(drawn.Text, check.Text);
+        check.Difference = drawn.Text.empty() || check.Text == drawn.Text
+                               ? FirstDifference(drawn.Bytes, check.Bytes)
+                               : FirstDifference(drawn.Text, check.Text);
     }
     return check;
 }
@@ -116,9 +114,6 @@ std::string ReadCheckMessage(const TReadCheck& check) {
     case TReadProblem::Misplaced:
         return "symbol " + std::to_string(check.Symbol) + " reads back as symbol " +
                std::to_string(check.Found) + " of the set";
-    case TReadProblem::Extra:
-        return "the picture reads back as " + std::to_string(check.Symbols.size()) +
-               " symbols, more than were drawn";
     case TReadProblem::BytesDiffer:
         return "the symbols read back as other bytes than were encoded" + where();
     case TReadProblem::TextDiffers:

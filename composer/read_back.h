@@ -13,12 +13,10 @@
 namespace composer {
 
 struct TReadSymbol {
-    std::string Bytes;   // the symbol's data bytes
-    std::string Text;    // as zxing-cpp presents them (UTF-8)
-    int Index = -1;      // structured append: 0-based position, -1 when not linked
-    int Count = -1;      // structured append: symbols in the set
-    int CenterX = 0;     // in pixels
-    int CenterY = 0;
+    std::string Bytes; // the symbol's data bytes
+    std::string Text;  // as zxing-cpp presents them (UTF-8)
+    int Index = -1;    // structured append: 0-based position, -1 when not linked
+    int Count = -1;    // structured append: symbols in the set
 };
 
 struct TPicturePoint {
@@ -26,20 +24,24 @@ struct TPicturePoint {
     int Y = 0;
 };
 
-// What we drew: the payload, and where each symbol's centre is in the picture (symbol 1
-// first). A single symbol of its own has one centre and is not linked.
+// What we drew: the payload, and where each symbol is in the picture (symbol 1 first).
+// A phone is pointed at one symbol at a time, so each is read from its own cell.
 struct TDrawnSymbols {
-    std::string Bytes;             // the payload as encoded (Shift-JIS or UTF-8)
-    std::string Text;              // the same as UTF-8 text, as typed
+    std::string Bytes; // the payload as encoded (Shift-JIS or UTF-8)
+    std::string Text;  // the same as UTF-8 text, as typed; empty when not known
     std::vector<TPicturePoint> Centres;
-    bool Linked = false;           // structured append
+    int CellWidth = 0;  // pixels round each centre that belong to its symbol, quiet zone
+    int CellHeight = 0; // included
+    // Each cell is read enlarged this many times (nearest neighbour): the reader wants
+    // about three pixels a module, as a camera has of a picture on a screen.
+    int Enlarge = 1;
+    bool Linked = false; // structured append
 };
 
 enum class TReadProblem {
     None,
-    Missing,    // a symbol was not read at its place (Symbol)
-    Misplaced,  // the symbol at place Symbol is another of the set (Found: its number)
-    Extra,      // more symbols were read than were drawn
+    Missing,     // a symbol was not read at its place (Symbol)
+    Misplaced,   // the symbol at place Symbol is another of the set (Found: its number)
     BytesDiffer, // joined bytes differ from the payload (Difference says where)
     TextDiffers, // the bytes agree but the text a phone presents does not
 };
@@ -48,18 +50,17 @@ struct TReadCheck {
     TReadProblem Problem = TReadProblem::None;
     int Symbol = 0; // 1-based place the problem is at, 0 when it is not one symbol's
     int Found = 0;  // Misplaced: the number the symbol at that place carries (1-based)
-    std::vector<TReadSymbol> Symbols; // as read, in the reader's order
-    std::string Bytes; // joined in structured-append order
-    std::string Text;  // the text a phone presents (zxing-cpp's character-set handling)
+    std::vector<TReadSymbol> Symbols; // as read, place by place
+    std::string Bytes;                // joined in structured-append order
+    std::string Text; // the text a phone presents (zxing-cpp's character-set handling)
     TPresentedDifference Difference; // BytesDiffer, TextDiffers
     bool Ok() const { return Problem == TReadProblem::None; }
 };
 
-// Reads a width x height 8-bit grey picture (rowStride bytes a row, 0: width; dark is 0)
-// and checks it against `drawn`. Any symbol counts as at a place when its centre lies
-// within `tolerance` pixels of it.
+// Reads each symbol's cell of a width x height 8-bit grey picture (rowStride bytes a row,
+// 0: width; dark is 0) and checks what it holds against `drawn`.
 TReadCheck ReadBack(const std::uint8_t* grey, int width, int height, int rowStride,
-                    const TDrawnSymbols& drawn, int tolerance);
+                    const TDrawnSymbols& drawn);
 
 // One line in English for varoku-qr: "" when the check passed.
 std::string ReadCheckMessage(const TReadCheck& check);

@@ -27,7 +27,8 @@ TEST(Presented, OurPayloadFormsAsAPhoneShowsThem) {
          "タイトル 駅 / URL http://example.jp/a;b"},
         {"MEMORY:メモ\r\nNAME1:山田 太郎\r\nNAME2:ﾔﾏﾀﾞ ﾀﾛｳ\r\nTEL1:03\r\nTEL2:\r\nMAIL1:t@x.jp\r\n"
          "MAIL2:\r\n",
-         TPresentedKind::Card, "メモ メモ / 名前 山田 太郎 / 読み ﾔﾏﾀﾞ ﾀﾛｳ / 電話 03 / メール t@x.jp"},
+         TPresentedKind::Card,
+         "メモ メモ / 名前 山田 太郎 / 読み ﾔﾏﾀﾞ ﾀﾛｳ / 電話 03 / メール t@x.jp"},
         {"MAILTO:t@x.jp\r\nSUBJECT:件名\r\nBODY:本文: a;b", TPresentedKind::Mail,
          "宛先 t@x.jp / 件名 件名 / 本文 本文: a;b"},
         {"https://example.jp/?q=1", TPresentedKind::Url, "URL https://example.jp/?q=1"},
@@ -50,8 +51,8 @@ TEST(Presented, FirstDifferenceNamesTheFieldAndThePlace) {
     EXPECT_EQ(d.Typed, "ｳｴｵ");
     EXPECT_EQ(d.Shown, "縺ｴｵ");
     // A field cut at an unescaped ";" shows as the field that lost its end.
-    const auto cut = FirstDifference("MATMSG:TO:a@b.jp;SUB:x\\;y;BODY:z;;",
-                                     "MATMSG:TO:a@b.jp;SUB:x;y;BODY:z;;");
+    const auto cut =
+        FirstDifference("MATMSG:TO:a@b.jp;SUB:x\\;y;BODY:z;;", "MATMSG:TO:a@b.jp;SUB:x;y;BODY:z;;");
     EXPECT_EQ(cut.Label, "件名");
     EXPECT_EQ(cut.Position, 2);
     EXPECT_TRUE(FirstDifference("本文", "本文").Same);
@@ -95,16 +96,19 @@ void Paint(TDrawn& d, int column = 4) {
     d.Grey.assign(static_cast<std::size_t>(d.Width) * d.Height, 255);
     for (int y = 0; y < d.Height; ++y)
         for (int x = 0; x < d.Width; ++x)
-            if (grid.IsDark(x / kPx, y / kPx)) d.Grey[static_cast<std::size_t>(y) * d.Width + x] = 0;
+            if (grid.IsDark(x / kPx, y / kPx))
+                d.Grey[static_cast<std::size_t>(y) * d.Width + x] = 0;
     const int cell = d.Set.Side + 2 * layout.Quiet;
+    d.Symbols.CellWidth = d.Symbols.CellHeight = cell * kPx;
+    d.Symbols.Enlarge = 2;
     d.Symbols.Centres.clear();
     for (int s = 0; s < static_cast<int>(d.Set.Built.size()); ++s)
-        d.Symbols.Centres.push_back({((s % column) * cell + cell / 2) * kPx,
-                                     ((s / column) * cell + cell / 2) * kPx});
+        d.Symbols.Centres.push_back(
+            {((s % column) * cell + cell / 2) * kPx, ((s / column) * cell + cell / 2) * kPx});
 }
 
 TReadCheck Check(const TDrawn& d) {
-    return ReadBack(d.Grey.data(), d.Width, d.Height, 0, d.Symbols, d.Set.Side * kPx / 2);
+    return ReadBack(d.Grey.data(), d.Width, d.Height, 0, d.Symbols);
 }
 
 const std::string kSjisMail = "MATMSG:TO:taro@example.jp;SUB:\x89\xef\x8b\x63;BODY:"
@@ -150,7 +154,8 @@ TEST(ReadBack, CatchesWhatGarblesTheSymbols) {
     TDrawn flipped = Draw(text, 2);
     Paint(flipped);
     for (int r = 9; r < flipped.Set.Side - 9; ++r)
-        for (int c = 9; c < 20; ++c) Flip(flipped, 2, r, c);
+        for (int c = 9; c < 20; ++c)
+            Flip(flipped, 2, r, c);
     const TReadCheck a = Check(flipped);
     EXPECT_EQ(a.Problem, TReadProblem::Missing);
     EXPECT_EQ(a.Symbol, 2);
