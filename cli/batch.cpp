@@ -193,7 +193,9 @@ int RunBatch(const TCliOptions& options) {
         }
         TSymbolRequest request = options.Symbols;
         std::string code = std::move(line.Text);
-        if (options.InputEncoding == TInputEncoding::Utf8 && !IsPlainAscii(code)) {
+        const bool utf8 = options.InputEncoding == TInputEncoding::Utf8;
+        const std::string typed = options.Verify && utf8 ? code : std::string();
+        if (utf8 && !IsPlainAscii(code)) {
             auto text = EncodeText(options, code);
             if (!text.Ok()) return static_cast<TOutcome>(std::move(text));
             request.Eci = TextEci(request.Eci, text.Utf8);
@@ -202,7 +204,7 @@ int RunBatch(const TCliOptions& options) {
         engine = qr::engine::TQRSymbolEngine();
         const std::string path =
             base + Padded(line.Number, width) + PictureExtension(*options.Type);
-        return Produce(options, request, code, path, engine, made ? wkBatchNew : wkBatch);
+        return Produce(options, request, code, path, engine, made ? wkBatchNew : wkBatch, typed);
     };
 
     TProgress progress(lines.Count(), lines.Count() > kBatchProgressFrom);

@@ -217,6 +217,7 @@ enum class TOpt {
     Url,
     ProgramVersion,
     AllowEmpty,
+    Verify,
     Help
 };
 
@@ -297,6 +298,7 @@ constexpr TOptionInfo kOptions[] = {
     {"url", 0, true, TOpt::Url, kBookmark},
     {"jobs", 'j', true, TOpt::Jobs, kBatch},
     {"allow-empty", 0, false, TOpt::AllowEmpty, kText},
+    {"verify", 0, false, TOpt::Verify, kAll},
     {"program-version", 'V', false, TOpt::ProgramVersion, kAll},
     {"help", 'h', false, TOpt::Help, kAll},
 };
@@ -565,6 +567,9 @@ std::string Apply(TCliOptions& o, const TOptionInfo& option, const std::string& 
     }
     case TOpt::AllowEmpty:
         o.AllowEmpty = true;
+        return {};
+    case TOpt::Verify:
+        o.Verify = true;
         return {};
     case TOpt::Invert:
         d.Invert = true;
@@ -1016,6 +1021,11 @@ Pictures:
                          desktop component's PBM text (P1 with its mode line); utf8
                          previews the symbols in a terminal
   -o, --output FILE      write to FILE instead of standard output (- for it)
+      --verify           read each picture back as a phone's reader does before it
+                         is written, and write nothing (exit 1) when it does not
+                         give back the text: PNG from its own pixels, the other
+                         types from the modules they are drawn from;
+                         VAROKU_QR_VERIFY=1 in the environment turns it on
   -s, --pxmag N          pixels per module, 1..100 (default 2; 1 for TEXT or batch as
                          pbm); 1..10 for what the component draws (pictures with
                          captions, pbm-text)

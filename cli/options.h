@@ -21,6 +21,9 @@ namespace cli {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitNoFit = 1;
 inline constexpr int kExitUsage = 2;
+// --verify: the picture does not read back as what was encoded. As with a text that does
+// not fit, no usable code was made.
+inline constexpr int kExitUnread = 1;
 
 // How every step of the command reports: the exit status it leads to, one line of
 // refusal when that is not kExitOk, and what was done differently from what was asked.
@@ -126,6 +129,7 @@ struct TCliOptions {
     std::string ReadPath;   // -r: the text comes from this file
     bool Help = false;
     bool ProgramVersion = false;
+    bool Verify = false;     // every picture read back before it is written
     bool AllowEmpty = false; // an empty TEXT makes an empty symbol instead of a refusal
     bool PrintPayload = false;
     TPayloadFields Fields;

@@ -7,6 +7,7 @@
 #include "cli/plain_picture.h"
 #include "cli/symbols.h"
 #include "cli/vector_picture.h"
+#include "cli/verify.h"
 #include "qr/engine/raster.h"
 
 namespace cli {
@@ -16,15 +17,41 @@ bool NeedsComponent(const TCliOptions& options) {
 }
 
 TOutcome Produce(const TCliOptions& options, const TSymbolRequest& request, const std::string& code,
-                 const std::string& path, qr::engine::TQRSymbolEngine& engine, TWriteKind kind) {
+                 const std::string& path, qr::engine::TQRSymbolEngine& engine, TWriteKind kind,
+                 std::string_view typed) {
     TOutcome p;
-    auto write = [&](std::string_view bytes) { return WriteBytes(path, bytes, kind); };
+    const auto built = PrepareSymbols(engine, request, code);
+    // Empty when the picture reads back as the code (or nobody asked).
+    int failure = kExitUsage;
+    auto unread = [&](std::string_view bytes, bool fromComponent) {
+        if (!options.Verify) return std::string();
+        TVerifyRequest v;
+        v.Type = *options.Type;
+        v.Bytes = bytes;
+        v.FromComponent = fromComponent;
+        v.Symbols = &built.Symbols;
+        v.Drawing = &options.Drawing;
+        v.Pxmag = fromComponent || options.Drawing.Scale <= 0 ? engine.Pxmag() : options.Drawing.Scale;
+        v.Linked = engine.Mode() == qr::engine::qrConnect && built.Symbols.Built.size() > 1;
+        // What the symbols carry: the text with its ~hex~ escapes resolved, if asked.
+        const auto prepared = engine.PreparedInput();
+        const std::string payload(prepared.begin(), prepared.end());
+        v.Payload = payload;
+        if (!engine.BinaryOperation()) v.Text = typed;
+        auto check = VerifyPicture(v);
+        if (check.Ok()) return std::string();
+        failure = check.Exit;
+        return "--verify: " + check.Error;
+    };
+    auto write = [&](std::string_view bytes, bool fromComponent = false) {
+        if (auto e = unread(bytes, fromComponent); !e.empty()) return e;
+        return WriteBytes(path, bytes, kind);
+    };
     auto fail = [&](int exit, std::string error) {
         p.Exit = exit;
         p.Error = std::move(error);
         return p;
     };
-    const auto built = PrepareSymbols(engine, request, code);
     p.Warnings = built.Warnings;
     if (built.Exit != kExitOk) return fail(built.Exit, built.Error);
 
@@ -46,7 +73,8 @@ TOutcome Produce(const TCliOptions& options, const TSymbolRequest& request, cons
         if (!built.Symbols.Complete()) return fail(kExitNoFit, "a symbol could not be built");
         std::vector<std::string> lines;
         qr::engine::PbmText(lines, built.Symbols, engine.Mode(), engine.Count(), engine.Pxmag());
-        error = WriteLines(path, lines, kind);
+        error = unread({}, false);
+        if (error.empty()) error = WriteLines(path, lines, kind);
     } else if (type == TPictureType::Utf8) {
         const std::string text = Utf8Picture(built.Symbols, options.Drawing);
         if (text.empty()) return fail(kExitNoFit, "a symbol could not be built");
@@ -63,9 +91,9 @@ TOutcome Produce(const TCliOptions& options, const TSymbolRequest& request, cons
         if (!entries) return fail(kExitUsage, error);
         const auto picture = entries->DrawPicture(type, request, built, options.Drawing, engine);
         if (picture.Exit != kExitOk) return fail(picture.Exit, picture.Error);
-        error = write(picture.Bytes);
+        error = write(picture.Bytes, true);
     }
-    if (!error.empty()) return fail(kExitUsage, error);
+    if (!error.empty()) return fail(failure, error);
     // Last, as it builds each symbol again in the engine the pictures were drawn from.
     if (options.Verbose) std::fputs(DescribeSymbols(engine).c_str(), stderr);
     return p;
