@@ -256,14 +256,16 @@ TEST_F(Output, ClipboardSwitchReadsAndWritesTheSettingsKey) {
     WriteBytes(SettingsPath(), "[CONFIG]\r\nCLIPBOAD=1\r\n");
     Start();
     EXPECT_TRUE(form->ClipCheck1->isChecked());
-    EXPECT_TRUE(form->ClipBtn1->isEnabled());
     form->ClipCheck1->click();
-    EXPECT_FALSE(form->ClipBtn1->isEnabled());
     EXPECT_NE(ReadBytes(SettingsPath()).find("CLIPBOAD=0"), std::string::npos);
     CloseWindow();
     Start();
     EXPECT_FALSE(form->ClipCheck1->isChecked());
+    // The key no longer hides the copy button: a shown code can be copied.
     EXPECT_FALSE(form->ClipBtn1->isEnabled());
+    Type(QStringLiteral("コピー"));
+    Create();
+    EXPECT_TRUE(form->ClipBtn1->isEnabled());
 }
 
 } // namespace
