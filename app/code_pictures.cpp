@@ -1,6 +1,7 @@
 #include "app/code_pictures.h"
 
 #include <QFileInfo>
+#include <QFontMetricsF>
 #include <QMimeData>
 #include <QPainter>
 #include <QPrinter>
@@ -99,31 +100,40 @@ QMimeData* CodeMimeData(const qr::TQRCode& shown) {
 }
 
 int PrintCode(const qr::TQRCode& shown, QPrinter& printer, const TPrintLayout& layout) {
-    // One symbol to a row of the recording, so each cell (symbol and captions) can be
-    // cut out and placed on the page by itself.
-    const std::unique_ptr<qr::TQRCode> copy = DrawingCopy(shown, true, 1);
-    if (!copy) return 0;
-    const platform::TMetafile* picture = copy->MetafilePicture();
-    if (!picture) return 0;
-    const int count = copy->Count();
-    const int cellW = copy->SymbolWidthS();
-    const int cellH = copy->SymbolHeightS();
-    const int left = copy->SymbolLeft();
-    const int top = copy->SymbolTop();
+    if (!shown.SymbolDisped() || !shown.ShownSymbols().Complete()) return 0;
+    const qr::engine::TSymbolModules& symbols = shown.ShownSymbols();
+    const int count = static_cast<int>(symbols.Built.size());
+    if (count < 1) return 0;
+    // Each symbol is drawn from its modules with its own captions only: a replayed
+    // picture of the whole set, clipped to one cell, would still carry every other
+    // symbol's captions on the page as hidden text.
+    const auto caption = [&shown, count](const std::string& text, int k) {
+        if (text.empty()) return QString();
+        return platform::ShiftJisToQString(
+            count > 1 ? qr::NumberedComment(shown.Numbering(), text, k) : text);
+    };
+    QFont font = shown.ComFont().ToQFont();
+    font.setPointSizeF(9);
 
     const double moduleMm = std::clamp(layout.ModuleMm, kMinModuleMm, kMaxModuleMm);
     const QRectF area = printer.pageLayout().paintRectPixels(printer.resolution());
-    // Device pixels per picture pixel; a picture pixel is 1/Pxmag of a module.
-    double scale = moduleMm / copy->Pxmag() / 25.4 * printer.resolution();
-    scale = std::min({scale, area.width() / cellW, area.height() / cellH});
-    const double w = cellW * scale;
-    const double h = cellH * scale;
+    const int side = qr::engine::LayOutSymbols(symbols, {}, 1, 1).Width;
+    QPainter painter;
+    if (!painter.begin(&printer)) return 0;
+    painter.setFont(font);
+    const double band = QFontMetricsF(font, &printer).height() * 1.4;
+    const bool up = !shown.CommentUp().empty();
+    const bool down = !shown.CommentDown().empty();
+    const double captions = band * ((up ? 1 : 0) + (down ? 1 : 0));
+    // Device pixels per module; a symbol that does not fit the page is shrunk to fit.
+    double scale = moduleMm / 25.4 * printer.resolution();
+    scale = std::min({scale, area.width() / side, (area.height() - captions) / side});
+    const double w = side * scale;
+    const double h = side * scale + captions;
     const int perRow = std::max(1, static_cast<int>(area.width() / w));
     const int perColumn = std::max(1, static_cast<int>(area.height() / h));
     const int perPage = layout.SymbolPerPage ? 1 : perRow * perColumn;
 
-    QPainter painter;
-    if (!painter.begin(&printer)) return 0;
     int pages = 1;
     for (int k = 1; k <= count; ++k) {
         const int slot = (k - 1) % perPage;
@@ -131,18 +141,22 @@ int PrintCode(const qr::TQRCode& shown, QPrinter& printer, const TPrintLayout& l
             if (!printer.newPage()) break;
             ++pages;
         }
-        painter.save();
-        painter.translate((slot % perRow) * w, (slot / perRow) * h);
-        painter.scale(scale, scale);
-        painter.setClipRect(QRect(0, 0, cellW, cellH));
-        painter.translate(-left, -top - (k - 1) * cellH);
-        // A recording replays scaled by the device's resolution over its own; undo that,
-        // the scale above already says how large a picture pixel is on paper.
-        const double replay =
-            static_cast<double>(picture->Picture().logicalDpiX()) / printer.logicalDpiX();
-        painter.scale(replay, replay);
-        painter.drawPicture(0, 0, picture->Picture());
-        painter.restore();
+        const QPointF origin((slot % perRow) * w, (slot / perRow) * h);
+        const double top = origin.y() + (up ? band : 0);
+        const qr::engine::TModuleGrid grid = qr::engine::LayOutSymbols(symbols, {}, k, 1);
+        painter.fillRect(QRectF(origin.x(), top, w, side * scale), Qt::white);
+        for (int y = 0; y < grid.Height; ++y)
+            for (int x = 0; x < grid.Width; ++x)
+                if (grid.IsDark(x, y))
+                    painter.fillRect(QRectF(origin.x() + x * scale, top + y * scale, scale, scale),
+                                     Qt::black);
+        painter.setPen(Qt::black);
+        if (up)
+            painter.drawText(QRectF(origin.x(), origin.y(), w, band), Qt::AlignCenter,
+                             caption(shown.CommentUp(), k));
+        if (down)
+            painter.drawText(QRectF(origin.x(), top + side * scale, w, band), Qt::AlignCenter,
+                             caption(shown.CommentDown(), k));
     }
     painter.end();
     return pages;

@@ -4,17 +4,24 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGraphicsOpacityEffect>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -38,6 +45,10 @@ constexpr int kMailPanelHeight = 41;
 constexpr int kBottomBarHeight = 32;
 constexpr int kPanel1Width = 150;
 constexpr int kDefaultMailMax = 15;
+// Lists and editors give up height first when the screen is small.
+constexpr int kLeastListHeight = 36;
+// Room left for the window manager's title bar when the first size is chosen.
+constexpr int kFrameAllowance = 40;
 constexpr char kContactUrl[] = "https://varoku.example.jp/contact/";
 
 template <typename T> T* Named(T* widget, const char* name) {
@@ -71,8 +82,16 @@ QListView* ListView(QWidget* parent, const char* name, composer::TStoredList*& e
     return list;
 }
 
-QLabel* FieldLabel(const QString& text, QWidget* parent) {
+// A label whose Alt mnemonic takes the caret to `buddy`; a screen reader names the
+// field by it.
+QLabel* BuddyLabel(const QString& text, QWidget* buddy, QWidget* parent) {
     auto* label = new QLabel(text, parent);
+    label->setBuddy(buddy);
+    return label;
+}
+
+QLabel* FieldLabel(const QString& text, QWidget* parent, QWidget* buddy) {
+    auto* label = BuddyLabel(text, buddy, parent);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return label;
 }
@@ -87,9 +106,13 @@ TMainForm1::TMainForm1(const platform::TFileLocations& where, QWidget* parent)
       Alert1(std::make_unique<platform::TAlertNotifier>()) {
     setObjectName(QStringLiteral("MainForm1"));
     setWindowTitle(QStringLiteral("Varoku"));
-    setMinimumSize(kFormWidth, kFormMinHeight);
-    setMaximumWidth(kFormWidth);
-    resize(kFormWidth, kFormMinHeight);
+    // The layout decides the least size, small enough for a 1366x768 screen at 150 %;
+    // the first size is the designed one where the screen has room for it.
+    setMinimumWidth(kFormWidth);
+    QSize first(kFormWidth, kFormMinHeight);
+    if (const QScreen* where = screen())
+        first = first.boundedTo(where->availableGeometry().size() - QSize(0, kFrameAllowance));
+    resize(first);
 
     QFont alertFont = platform::WindowsFont(QStringLiteral("メイリオ"), 12);
     Alert1->SetTextFont(alertFont);
@@ -106,9 +129,10 @@ TMainForm1::TMainForm1(const platform::TFileLocations& where, QWidget* parent)
     BuildMailPanel();
     BuildMainPanel();
     BuildBottomBar();
-    column->addWidget(PageControl1);
+    // Both the code and the composition grow with the window; the code more.
+    column->addWidget(PageControl1, 3);
     column->addWidget(MailPanel);
-    column->addWidget(MainPanel, 1);
+    column->addWidget(MainPanel, 2);
     column->addWidget(Panel2);
     BuildStatusBar();
     ConfigureQrCode();
@@ -124,6 +148,8 @@ TMainForm1::TMainForm1(const platform::TFileLocations& where, QWidget* parent)
     AboutBoxDlg1.UseOSStdFonts = true;
 
     ConnectHandlers();
+    SetUpKeyboard();
+    NameControlsForScreenReaders();
 
     // The settings store is read here, before the window is shown; FormShow only
     // takes values out of it.
@@ -138,7 +164,7 @@ TMainForm1::~TMainForm1() = default;
 
 void TMainForm1::BuildQrPages() {
     PageControl1 = Named(new QTabWidget(this), "PageControl1");
-    PageControl1->setFixedHeight(kPageControlHeight);
+    PageControl1->setMinimumHeight(kPageControlHeight);
 
     // "QR コード": the component fills a cream panel. It draws into a picture of its own
     // size, so it must have the panel's size, not the size of its last picture.
@@ -152,6 +178,17 @@ void TMainForm1::BuildQrPages() {
     QRCode1 = Named(new qr::TQRCode(QRPanel), "QRCode1");
     QRCode1->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     qrLayout->addWidget(QRCode1);
+    // Over the code while it no longer matches the fields; placed when shown.
+    OutdatedLabel1 =
+        Named(new QLabel(QStringLiteral("文章が変わりました。この QR コードは"
+                                        "今の内容ではありません。「作成」で作り直して下さい。"),
+                         QRPanel),
+              "OutdatedLabel1");
+    OutdatedLabel1->setAutoFillBackground(true);
+    OutdatedLabel1->setForegroundRole(QPalette::ToolTipText);
+    OutdatedLabel1->setBackgroundRole(QPalette::ToolTipBase);
+    OutdatedLabel1->setMargin(3);
+    OutdatedLabel1->hide();
     PageControl1->addTab(QRPanel, QStringLiteral("QR コード"));
 
     // "短文": the phrase field with its buttons over the phrase list.
@@ -198,12 +235,16 @@ void TMainForm1::BuildQrPages() {
     MemoCheck1 =
         Named(new QCheckBox(QStringLiteral("最後の文章を保存する"), options), "MemoCheck1");
     MemoCheck1->setChecked(true);
-    optionsGrid->addWidget(new QLabel(QStringLiteral("メールアドレスの最大登録数"), options), 0, 0);
+    optionsGrid->addWidget(
+        BuddyLabel(QStringLiteral("メールアドレスの最大登録数(&X)"), mContEdit, options), 0, 0);
     optionsGrid->addWidget(mContEdit, 0, 1);
     optionsGrid->addWidget(SubjectGroup1, 1, 0, 1, 2);
     ClipCheck1 = Named(new QCheckBox(QStringLiteral("コピーボタンを使う"), options), "ClipCheck1");
     ClipCheck1->setToolTip(
         QStringLiteral("QR コードをクリップボードへコピーするボタンを使えるようにします。"));
+    // The copy button works whenever a code is shown; the switch stays only so the
+    // settings file keeps its key for other readers.
+    ClipCheck1->setVisible(false);
     auto* checkRow = new QHBoxLayout;
     checkRow->addWidget(MemoCheck1);
     checkRow->addWidget(ClipCheck1);
@@ -245,10 +286,10 @@ void TMainForm1::BuildMailPanel() {
                          QStringLiteral("メールアドレスを登録します。"));
     mDelbtn1 = IconButton(MailPanel, "mDelbtn1", QStyle::SP_DialogDiscardButton,
                           QStringLiteral("選択したメールアドレスを削除します。"));
-    row->addWidget(new QLabel(QStringLiteral("Subject:"), MailPanel));
+    row->addWidget(BuddyLabel(QStringLiteral("Su&bject:"), SubjectEdit1, MailPanel));
     row->addWidget(SubjectEdit1, 4);
     row->addSpacing(4);
-    row->addWidget(new QLabel(QStringLiteral("MailAD:"), MailPanel));
+    row->addWidget(BuddyLabel(QStringLiteral("Mail&AD:"), MailComb1, MailPanel));
     row->addWidget(MailComb1, 5);
     row->addWidget(BitBtn2);
     row->addWidget(mDelbtn1);
@@ -266,7 +307,8 @@ void TMainForm1::BuildMainPanel() {
     Memo1 = Named(new QPlainTextEdit(sPage2), "Memo1");
     Memo1->setFont(platform::WindowsFont(QStringLiteral("MS UI Gothic"), 15));
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Memo1->setPlainText(QString::fromUtf8(composer::kDefaultMemoText));
+    Memo1->setMinimumHeight(kLeastListHeight);
+    Memo1->setPlaceholderText(QString::fromUtf8(composer::kDefaultMemoText));
     sPage2->addTab(Memo1, QStringLiteral("文章&& E-Mail 作成"));
 
     // composer::tabCard "住所登録"
@@ -281,10 +323,10 @@ void TMainForm1::BuildMainPanel() {
         const char* label;
     };
     const Field fields[] = {
-        {&SeiEdit1, "SeiEdit1", "名前(姓):"},    {&MeiEdit1, "MeiEdit1", "名前(名):"},
-        {&kanaEdit1, "kanaEdit1", "カナ(姓):"},  {&kanaEdit2, "kanaEdit2", "カナ(名):"},
-        {&PhoneEdit1, "PhoneEdit1", "電話１:"},  {&PhoneEdit2, "PhoneEdit2", "電話２:"},
-        {&AddresEdit1, "AddresEdit1", "Mail1:"}, {&AddresEdit2, "AddresEdit2", "Mail2:"},
+        {&SeiEdit1, "SeiEdit1", "名前(姓)(&N):"},   {&MeiEdit1, "MeiEdit1", "名前(名)(&E):"},
+        {&kanaEdit1, "kanaEdit1", "カナ(姓)(&K):"}, {&kanaEdit2, "kanaEdit2", "カナ(名)(&R):"},
+        {&PhoneEdit1, "PhoneEdit1", "電話１(&T):"}, {&PhoneEdit2, "PhoneEdit2", "電話２(&Y):"},
+        {&AddresEdit1, "AddresEdit1", "Mail&1:"},   {&AddresEdit2, "AddresEdit2", "Mail&2:"},
     };
     int index = 0;
     for (const Field& field : fields) {
@@ -292,7 +334,7 @@ void TMainForm1::BuildMainPanel() {
         const int c = (index % 2) * 2;
         *field.edit = Named(new QLineEdit(card), field.name);
         (*field.edit)->setMinimumWidth(40);
-        cardGrid->addWidget(FieldLabel(QString::fromUtf8(field.label), card), r, c);
+        cardGrid->addWidget(FieldLabel(QString::fromUtf8(field.label), card, *field.edit), r, c);
         cardGrid->addWidget(*field.edit, r, c + 1);
         ++index;
     }
@@ -300,10 +342,11 @@ void TMainForm1::BuildMainPanel() {
         new platform::TNoteLabel(QStringLiteral("※送り仮名はカナで入力して下さい。"), card);
     cardGrid->addWidget(kanaNote, 4, 1, 1, 3);
     Memo2 = Named(new QPlainTextEdit(card), "Memo2");
-    auto* memoLabel = FieldLabel(QStringLiteral("メモ:"), card);
+    auto* memoLabel = FieldLabel(QStringLiteral("メモ(&O):"), card, Memo2);
     memoLabel->setAlignment(Qt::AlignRight | Qt::AlignTop);
     cardGrid->addWidget(memoLabel, 5, 0);
     cardGrid->addWidget(Memo2, 5, 1, 1, 3);
+    Memo2->setMinimumHeight(kLeastListHeight);
     cardGrid->setRowStretch(5, 1);
     cardGrid->setColumnStretch(1, 1);
     cardGrid->setColumnStretch(3, 1);
@@ -315,9 +358,9 @@ void TMainForm1::BuildMainPanel() {
     bookmarkGrid->setContentsMargins(4, 6, 4, 4);
     SiteEdit1 = Named(new QLineEdit(bookmark), "SiteEdit1");
     URLEdit1 = Named(new QLineEdit(bookmark), "URLEdit1");
-    bookmarkGrid->addWidget(FieldLabel(QStringLiteral("サイト名:"), bookmark), 0, 0);
+    bookmarkGrid->addWidget(FieldLabel(QStringLiteral("サイト名(&W):"), bookmark, SiteEdit1), 0, 0);
     bookmarkGrid->addWidget(SiteEdit1, 0, 1);
-    bookmarkGrid->addWidget(FieldLabel(QStringLiteral("URL:"), bookmark), 1, 0);
+    bookmarkGrid->addWidget(FieldLabel(QStringLiteral("URL(&U):"), bookmark, URLEdit1), 1, 0);
     bookmarkGrid->addWidget(URLEdit1, 1, 1);
     auto* caution = new QGroupBox(QStringLiteral(" ★注意★ "), bookmark);
     auto* cautionColumn = new QVBoxLayout(caution);
@@ -354,6 +397,7 @@ void TMainForm1::BuildMainPanel() {
     nameRow->addWidget(AddBtn1);
     nameRow->addWidget(DelBtn1);
     ListBox1 = ListView(Panel1, "ListBox1", Names);
+    ListBox1->setMinimumHeight(kLeastListHeight);
     RpBtn1 = TextButton(Panel1, "RpBtn1", QStringLiteral("<User>"),
                         QStringLiteral("文章のカーソルの位置に<User>タグを挿入します。"));
     RepBtn1 = TextButton(Panel1, "RepBtn1", QStringLiteral("置換"),
@@ -461,6 +505,204 @@ void TMainForm1::ConnectHandlers() {
     connect(VchkBtn1, &QPushButton::clicked, this, &TMainForm1::VchkBtn1Click);
     connect(BitBtn1, &QPushButton::clicked, this, &TMainForm1::BitBtn1Click);
     connect(Button1, &QPushButton::clicked, this, &TMainForm1::Button1Click);
+
+    // 作成 follows the shown tab's own fields, and any change to what the code is made
+    // of marks the code on screen as no longer matching.
+    const auto changed = [this] {
+        UpdateCreateButton();
+        MarkCodeOutdated();
+    };
+    for (QWidget* field : ComposerFieldWidgets()) {
+        if (auto* line = qobject_cast<QLineEdit*>(field))
+            connect(line, &QLineEdit::textChanged, this, changed);
+        else if (auto* editor = qobject_cast<QPlainTextEdit*>(field))
+            connect(editor, &QPlainTextEdit::textChanged, this, changed);
+        else if (auto* combo = qobject_cast<QComboBox*>(field))
+            connect(combo, &QComboBox::editTextChanged, this, changed);
+    }
+    connect(CaraiaGroup1, &platform::TRadioGroup::Click, this, &TMainForm1::MarkCodeOutdated);
+    connect(SubjectGroup1, &platform::TRadioGroup::Click, this, &TMainForm1::MarkCodeOutdated);
+    // 挿入 needs a chosen phrase.
+    connect(ListBox2->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &TMainForm1::UpdateInsertButton);
+    connect(ListBox2->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &TMainForm1::UpdateInsertButton);
+    connect(Phrases, &QAbstractItemModel::modelReset, this, &TMainForm1::UpdateInsertButton);
+    connect(Phrases, &QAbstractItemModel::rowsRemoved, this, &TMainForm1::UpdateInsertButton);
+    connect(Phrases, &QAbstractItemModel::rowsInserted, this, &TMainForm1::UpdateInsertButton);
+    UpdateInsertButton();
+    UpdateCreateButton();
+}
+
+bool TMainForm1::event(QEvent* event) {
+    const bool firstShow =
+        event->type() == QEvent::Show && !event->spontaneous() && !firstPaintDone_;
+    const bool handled = QMainWindow::event(event);
+    if (firstShow) {
+        firstPaintDone_ = true;
+        if (RWFlgBtn1->Down()) ShowWriteMode();
+        ModeLED->SetLit(!RWFlgBtn1->Down());
+        ModeLED->setAccessibleName(QStringLiteral("文例のモード"));
+        ModeLED->setAccessibleDescription(RWFlgBtn1->Down() ? QStringLiteral("書込みモード")
+                                                            : QStringLiteral("読込みモード"));
+        ClipBtn1->setEnabled(QRCode1->SymbolDisped());
+        UpdateCreateButton();
+        UpdateInsertButton();
+        SetTabOrder();
+    }
+    return handled;
+}
+
+void TMainForm1::UpdateInsertButton() {
+    const QModelIndex chosen = ListBox2->currentIndex();
+    InsBtn2->setEnabled(chosen.isValid() && ListBox2->selectionModel()->isSelected(chosen));
+}
+
+void TMainForm1::SetUpKeyboard() {
+    // Tab moves on from the editors; a tab character is not something a phone shows.
+    Memo1->setTabChangesFocus(true);
+    Memo2->setTabChangesFocus(true);
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)}) {
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, [this] {
+            if (Button1->isEnabled()) Button1->click();
+        });
+    }
+    // A field with text of its own keeps Ctrl+C for that text.
+    connect(new QShortcut(QKeySequence::Copy, this), &QShortcut::activated, this,
+            &TMainForm1::ClipBtn1Click);
+    QRCode1->setFocusPolicy(Qt::StrongFocus);
+    for (platform::TRadioGroup* group : {SubjectGroup1, CaraiaGroup1}) {
+        group->installEventFilter(this); // its buttons are made anew with its items
+        for (int i = 0; group->Button(i); ++i)
+            group->Button(i)->installEventFilter(this);
+    }
+    SetTabOrder();
+}
+
+void TMainForm1::SetTabOrder() {
+    // The output buttons sit in the tab strip's corner but are made last, and the radio
+    // buttons are made anew with their items: put each where it is seen, then follow
+    // the layout top to bottom.
+    std::vector<QWidget*> order = {PageControl1->tabBar(),
+                                   LargeBtn1,
+                                   SaveBtn1,
+                                   PrintBtn1,
+                                   QRCode1,
+                                   LEdit1,
+                                   WriteBtn2,
+                                   DelBtn2,
+                                   InsBtn2,
+                                   ListBox2,
+                                   mContEdit};
+    const auto radios = [&order](const platform::TRadioGroup* group) {
+        for (int i = 0; group->Button(i); ++i)
+            order.push_back(group->Button(i));
+    };
+    radios(SubjectGroup1);
+    order.insert(order.end(),
+                 {MemoCheck1, ClipCheck1,       ContactLink1, SubjectEdit1, MailComb1,   BitBtn2,
+                  mDelbtn1,   sPage2->tabBar(), Memo1,        SeiEdit1,     MeiEdit1,    kanaEdit1,
+                  kanaEdit2,  PhoneEdit1,       PhoneEdit2,   AddresEdit1,  AddresEdit2, Memo2,
+                  SiteEdit1,  URLEdit1,         NameEdit1,    AddBtn1,      DelBtn1,     ListBox1,
+                  RpBtn1,     RepBtn1});
+    radios(CaraiaGroup1);
+    order.insert(order.end(), {BitBtn1, VchkBtn1, MemClear1, NoticeBtn1, ClipBtn1});
+    order.insert(order.end(), DocBtn.begin(), DocBtn.end());
+    order.insert(order.end(), {RWFlgBtn1, Button1});
+    for (std::size_t i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
+
+bool TMainForm1::RadioArrowKey(QObject* watched, QEvent* event) {
+    auto* group = qobject_cast<platform::TRadioGroup*>(watched);
+    if (group && event->type() == QEvent::ChildAdded) {
+        auto* child = static_cast<QChildEvent*>(event)->child();
+        if (child->isWidgetType()) child->installEventFilter(this);
+        if (firstPaintDone_)
+            QMetaObject::invokeMethod(this, &TMainForm1::SetTabOrder, Qt::QueuedConnection);
+        return false;
+    }
+    if (event->type() != QEvent::KeyPress || !watched->parent()) return false;
+    group = qobject_cast<platform::TRadioGroup*>(watched->parent());
+    if (!group) return false;
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    const int step = key == Qt::Key_Down || key == Qt::Key_Right ? 1
+                     : key == Qt::Key_Up || key == Qt::Key_Left  ? -1
+                                                                 : 0;
+    if (step == 0) return false;
+    int at = 0;
+    while (group->Button(at) && group->Button(at) != watched)
+        ++at;
+    const int count = static_cast<int>(group->Items().size());
+    if (count == 0) return false;
+    const int next = (at + step + count) % count;
+    group->SetItemIndex(next);
+    group->Button(next)->setFocus(Qt::TabFocusReason);
+    return true;
+}
+
+void TMainForm1::NameControlsForScreenReaders() {
+    const std::pair<QWidget*, QString> names[] = {
+        {LEdit1, QStringLiteral("短文")},
+        {ListBox2, QStringLiteral("短文の一覧")},
+        {mContEdit, QStringLiteral("メールアドレスの最大登録数")},
+        {Memo1, QStringLiteral("文章")},
+        {NameEdit1, QStringLiteral("ユーザー名")},
+        {ListBox1, QStringLiteral("ユーザー名の一覧")},
+        {MailComb1, QStringLiteral("メールアドレス")},
+        {SubjectEdit1, QStringLiteral("件名")},
+        {PageControl1->tabBar(), QStringLiteral("QR コード・短文・設定")},
+        {sPage2->tabBar(), QStringLiteral("作成する内容")},
+        {RWFlgBtn1, QStringLiteral("文例の書込みモード")},
+        {ModeLED, QStringLiteral("文例のモード")},
+        {PageControl1, QStringLiteral("QR コード・短文・設定")},
+        {sPage2, QStringLiteral("作成する内容")},
+    };
+    for (const auto& [widget, name] : names)
+        widget->setAccessibleName(name);
+    for (int i = 0; i < static_cast<int>(DocBtn.size()); ++i)
+        DocBtn[static_cast<std::size_t>(i)]->setAccessibleName(
+            QStringLiteral("文例 %1").arg(i + 1));
+    // Icon-only buttons are named by their hints.
+    for (QPushButton* button : findChildren<QPushButton*>())
+        if (button->text().isEmpty() && button->accessibleName().isEmpty())
+            button->setAccessibleName(button->toolTip());
+    // The line edits inside the combo and spin boxes speak for their owners.
+    for (QLineEdit* edit : findChildren<QLineEdit*>())
+        if (edit->accessibleName().isEmpty() && edit->parentWidget() &&
+            !edit->parentWidget()->accessibleName().isEmpty())
+            edit->setAccessibleName(edit->parentWidget()->accessibleName());
+    MarkCodeCurrent(QString());
+}
+
+QString TMainForm1::CodeDescription() const {
+    return QRCode1->SymbolDisped() ? codeDescription_ : QString();
+}
+
+void TMainForm1::MarkCodeCurrent(const QString& description) {
+    codeOutdated_ = false;
+    codeDescription_ = description;
+    QRCode1->setGraphicsEffect(nullptr);
+    OutdatedLabel1->hide();
+    QRCode1->setAccessibleName(description.isEmpty() ? QStringLiteral("QR コード（未作成）")
+                                                     : description);
+    ClipBtn1->setEnabled(!description.isEmpty());
+}
+
+void TMainForm1::MarkCodeOutdated() {
+    if (composing_ || codeOutdated_ || !QRCode1->SymbolDisped()) return;
+    codeOutdated_ = true;
+    auto* faded = new QGraphicsOpacityEffect(QRCode1);
+    faded->setOpacity(0.3);
+    QRCode1->setGraphicsEffect(faded);
+    OutdatedLabel1->setWordWrap(true);
+    OutdatedLabel1->setFixedWidth(QRPanel->width());
+    OutdatedLabel1->adjustSize();
+    OutdatedLabel1->move(0, 0);
+    OutdatedLabel1->raise();
+    OutdatedLabel1->show();
+    QRCode1->setAccessibleName(codeDescription_ + QStringLiteral("（今の内容とは異なります）"));
 }
 
 QString TMainForm1::StatusText(int panel) const {

@@ -304,4 +304,47 @@ private:
     bool memoOnDisk_ = false;
     bool messageChanged_ = false;
     bool listsChanged_ = false;
+
+    // --- honest state: what 作成 may run on, the shown code against the text, the write
+    // mode, the keyboard and the names a screen reader speaks (main_form.cpp,
+    // main_form_composer.cpp, main_form_templates.cpp) ---
+public:
+    // Whether the shown tab holds something 作成 can make a code of.
+    bool CreateAllowed() const;
+    // The shown code no longer carries what the fields hold (greyed, with a caption).
+    bool CodeOutdated() const { return codeOutdated_; }
+    // What the shown code carries, in words ("QR コード 2 個：メール … 宛"); empty when
+    // none is shown.
+    QString CodeDescription() const;
+    QLabel* OutdatedLabel1 = nullptr;
+
+protected:
+    // After the first show has restored the settings: every state the window derives
+    // (lamp, buttons) agrees with them before anything is painted.
+    bool event(QEvent* event) override;
+
+private:
+    void UpdateCreateButton();
+    void UpdateInsertButton();
+    void ShowWriteMode();
+    void MarkCodeOutdated();
+    void MarkCodeCurrent(const QString& description);
+    void ReplaceEditorText(const QString& text);
+    void SetUpKeyboard();
+    void SetTabOrder();
+    // Arrow keys on a radio button choose its neighbour in the group.
+    bool RadioArrowKey(QObject* watched, QEvent* event);
+    void NameControlsForScreenReaders();
+    // The subject and address typed on each composition tab, kept while another is shown.
+    struct TTabMail {
+        bool Visited = false;
+        QString Subject;
+        QString Address;
+    };
+    std::array<TTabMail, 3> tabMail_{};
+    int shownTab_ = 0;
+    bool codeOutdated_ = false;
+    bool composing_ = false;
+    bool firstPaintDone_ = false;
+    QString codeDescription_;
 };

@@ -5,6 +5,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTextCursor>
+#include <QTextDocument>
 
 #include <algorithm>
 #include <memory>
@@ -14,6 +16,7 @@
 #include "composer/composition.h"
 #include "composer/payload.h"
 #include "composer/shift_jis_text.h"
+#include "composer/text_files.h"
 #include "platform/alert_notifier.h"
 #include "platform/message_box.h"
 #include "platform/radio_group.h"
@@ -59,7 +62,7 @@ std::string TMainForm1::EditorText() const {
 }
 
 void TMainForm1::SetEditorText(const std::string& text) {
-    Memo1->setPlainText(composer::ShiftJisToEditorText(text));
+    ReplaceEditorText(composer::ShiftJisToEditorText(text));
 }
 
 QStringList TMainForm1::EditorLines() const {
@@ -68,7 +71,20 @@ QStringList TMainForm1::EditorLines() const {
 }
 
 void TMainForm1::SetEditorLines(const QStringList& lines) {
-    Memo1->setPlainText(lines.join(QLatin1Char('\n')));
+    ReplaceEditorText(lines.join(QLatin1Char('\n')));
+}
+
+void TMainForm1::ReplaceEditorText(const QString& text) {
+    // The instruction is the editor's placeholder now; a file from before, which held
+    // it as text, shows the placeholder rather than text that would be encoded.
+    const QString shown = text == QString::fromUtf8(composer::kDefaultMemoText) ? QString() : text;
+    // One edit through the cursor rather than setPlainText: Ctrl+Z brings back what
+    // was there before, in one step.
+    QTextCursor cursor(Memo1->document());
+    cursor.beginEditBlock();
+    cursor.select(QTextCursor::Document);
+    cursor.insertText(shown);
+    cursor.endEditBlock();
 }
 
 void TMainForm1::InsertIntoEditor(const QString& text) {
@@ -80,14 +96,13 @@ void TMainForm1::ShowAlert(const QString& text) {
 }
 
 void TMainForm1::Memo1Change() {
+    UpdateCreateButton();
     const std::string text = EditorText();
-    if (text.size() <= 4) {
-        Button1->setEnabled(false);
+    if (text.empty()) {
         SetStatusText(0, QStringLiteral("　文字を入力して下さい。"));
         return;
     }
     const int n = composer::CountMbChars(text);
-    Button1->setEnabled(true);
     if (n > kMessageLimit) {
         // Fewer symbols are drawn into the picture of the old ones; start from an empty
         // picture so that no stale symbol of the old set stays beside the new one.
@@ -96,6 +111,14 @@ void TMainForm1::Memo1Change() {
     }
     SetStatusText(
         0, QStringLiteral("現在の文字数：%1文字 / 残り：%2文字").arg(n).arg(kMessageLimit - n));
+}
+
+bool TMainForm1::CreateAllowed() const {
+    return composer::CreateAllowed(ComposerFields());
+}
+
+void TMainForm1::UpdateCreateButton() {
+    Button1->setEnabled(CreateAllowed());
 }
 
 void TMainForm1::DrawPayload(const std::string& payload, int count, bool utf8) {
@@ -158,6 +181,7 @@ void TMainForm1::Button1Click() {
     QRCode1->SetMatch(false);
     QRCode1->SetVersion(composer::kComposerVersion);
     QRCode1->SetEclevel(qr::engine::ecL);
+    MarkCodeCurrent(QString());
     const composer::TComposerFields fields = ComposerFields();
     ShowComposition(fields.Tab, composer::Compose(fields));
 }
@@ -184,7 +208,12 @@ void TMainForm1::ShowRefusal(const composer::TComposition& composed) {
         platform::ShowMessage(QString::fromUtf8(composer::kEmptyBodyMessage),
                               QString::fromUtf8(composer::kEmptyBodyCaption),
                               platform::MsgIcon::Error);
-        return;
+        break;
+    case composer::csEmptyUrl:
+        platform::ShowMessage(QString::fromUtf8(composer::kEmptyUrlMessage),
+                              QString::fromUtf8(composer::kEmptyUrlCaption),
+                              platform::MsgIcon::Error);
+        break;
     case composer::csCardProblem:
         platform::ShowMessage(QString::fromUtf8(composer::CardProblemMessage(composed.Problem)),
                               QString::fromUtf8(composer::kCardProblemCaption),
@@ -197,18 +226,50 @@ void TMainForm1::ShowRefusal(const composer::TComposition& composed) {
     ComposerFieldWidgets()[composed.Focus]->setFocus();
 }
 
+namespace {
+
+// What a drawn code carries, as a screen reader says it.
+QString Carries(composer::TComposeTab tab, const composer::TComposerFields& fields,
+                const composer::TComposition& composed) {
+    const auto& text = fields.Text;
+    switch (tab) {
+    case composer::tabBookmark:
+        return QStringLiteral("ブックマーク %1").arg(text[composer::cfUrl].trimmed());
+    case composer::tabCard: {
+        const QString name = QStringList{text[composer::cfFamilyName], text[composer::cfGivenName]}
+                                 .join(QLatin1Char(' '))
+                                 .trimmed();
+        return QStringLiteral("住所録 %1").arg(name).trimmed();
+    }
+    default:
+        if (!composed.AddressDropped && !text[composer::cfAddress].trimmed().isEmpty())
+            return QStringLiteral("メール %1 宛").arg(text[composer::cfAddress].trimmed());
+        return QStringLiteral("文章 %1 文字").arg(text[composer::cfBody].size());
+    }
+}
+
+} // namespace
+
 void TMainForm1::ShowComposition(composer::TComposeTab tab,
                                  const composer::TComposition& composed) {
+    // What "作成" writes back into the fields belongs to the code it makes.
+    composing_ = true;
+    const composer::TComposerFields before = ComposerFields();
     const auto widgets = ComposerFieldWidgets();
     for (const auto& [field, text] : composed.Changed)
         if (auto* edit = qobject_cast<QLineEdit*>(widgets[field])) edit->setText(text);
     if (composed.Status != composer::csReady) {
+        composing_ = false;
         ShowRefusal(composed);
         return;
     }
     DrawPayload(composed.Payload, composed.Count, composed.Utf8);
     const bool drawn = QRCode1->SymbolDisped();
     const bool message = tab != composer::tabBookmark && tab != composer::tabCard;
+    if (drawn)
+        MarkCodeCurrent(QStringLiteral("QR コード %1 個：%2")
+                            .arg(QRCode1->Count())
+                            .arg(Carries(tab, before, composed)));
     if (!message) SetStatusText(1, QString::number(QRCode1->EmodeR()));
     if (!drawn) {
         ReportNotDrawn(composed.Characters);
@@ -219,13 +280,22 @@ void TMainForm1::ShowComposition(composer::TComposeTab tab,
     } else if (tab == composer::tabCard) {
         ShowAlert(QStringLiteral(" 住所登録用QR コードを作成しました。"));
     } else {
-        ShowAlert(QStringLiteral(" QR コードを作成しました。"));
+        if (composed.AddressDropped) {
+            const QString text =
+                QStringLiteral(" 宛先「%1」はメールアドレスとして認識できませんでした。"
+                               "QR コードには本文だけを入れました（宛先・件名なし）。")
+                    .arg(before.Text[composer::cfAddress].trimmed());
+            ShowAlert(text);
+            SetStatusText(0, text);
+        } else {
+            ShowAlert(QStringLiteral(" QR コードを作成しました。"));
+        }
         if (RestorePending) {
-            Memo1->clear();
             SetEditorLines(SList1.Strings());
             RestorePending = false;
         }
     }
+    composing_ = false;
     // A failed run keeps the text from before the "<User>" replacement: the next drawn
     // message still puts it back, so the user's own text is never dropped.
     if (message && (drawn || !RestorePending)) SList1.Clear();

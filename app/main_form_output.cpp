@@ -131,7 +131,6 @@ void TMainForm1::BuildOutputControls() {
             &TMainForm1::SaveBtn1Click);
     connect(new QShortcut(QKeySequence::Print, this), &QShortcut::activated, this,
             &TMainForm1::PrintBtn1Click);
-    connect(ClipCheck1, &QCheckBox::toggled, ClipBtn1, &QPushButton::setEnabled);
     connect(ClipCheck1, &QCheckBox::clicked, this, &TMainForm1::ClipCheck1Click);
 
     QRCode1->installEventFilter(this);
@@ -147,6 +146,7 @@ void TMainForm1::BuildOutputControls() {
 }
 
 bool TMainForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (RadioArrowKey(watched, event)) return true;
     if (watched != QRCode1) return QMainWindow::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::MouseButtonDblClick:

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScopedValueRollback>
 #include <QTabWidget>
 
 #include "app/application.h"
@@ -24,20 +25,27 @@ void TMainForm1::MemClear1Click() {
         QStringLiteral("文章を削除しようとしています。\r\nこのまま削除を行いますか？"),
         QStringLiteral("入力画面の消去"), platform::MsgIcon::Question, platform::MsgButtons::YesNo);
     if (answer != platform::MsgResult::Yes) return;
-    Memo1->clear();
+    ReplaceEditorText(QString()); // Ctrl+Z brings the text back
     QRCode1->Clear();
+    MarkCodeCurrent(QString());
     SubjectEdit1->clear();
     MailComb1->clearEditText();
 }
 
 void TMainForm1::RWFlgBtn1Click() {
-    if (RWFlgBtn1->Down()) {
-        SetStatusText(0, QStringLiteral(" 書込みモードです。 "));
-        ModeLED->SetLit(false);
-    } else {
-        SetStatusText(0, QStringLiteral(" 読込みモードです。 "));
-        ModeLED->SetLit(true);
-    }
+    ShowWriteMode();
+}
+
+void TMainForm1::ShowWriteMode() {
+    // The lamp, its spoken state and the status bar say what the button's state is,
+    // whichever way the button got there.
+    const bool write = RWFlgBtn1->Down();
+    const QString mode = write ? QStringLiteral("書込みモード") : QStringLiteral("読込みモード");
+    SetStatusText(0, QStringLiteral(" %1です。 ").arg(mode));
+    ModeLED->SetLit(!write);
+    ModeLED->setToolTip(mode);
+    ModeLED->setAccessibleName(QStringLiteral("文例のモード"));
+    ModeLED->setAccessibleDescription(mode);
 }
 
 void TMainForm1::DocBtnClick(int digit) {
@@ -65,11 +73,10 @@ void TMainForm1::LoadTemplate(int digit) {
         platform::ShowStandardError(FileFailureText(file, false));
         return;
     }
-    Memo1->clear();
     SList1.Clear();
-    SetEditorText(text);
+    SetEditorText(text); // one edit: Ctrl+Z brings back the text it replaced
     SList1.SetStrings(EditorLines());
-    ModeLED->SetLit(true);
+    ShowWriteMode();
     ShowAlert(QString::fromUtf8(composer::kTemplateLoadedAlert));
 }
 
@@ -104,15 +111,33 @@ void TMainForm1::SaveTemplate(int digit) {
 }
 
 void TMainForm1::sPage2Change() {
-    switch (sPage2->currentIndex()) {
+    // Each tab keeps the subject and address typed on it; on its first showing it
+    // starts its own way (the message empty, the card without a subject).
+    const int tab = sPage2->currentIndex();
+    // Putting back what was typed here is no change to what a code is made of.
+    const QScopedValueRollback quiet(composing_, true);
+    if (shownTab_ >= 0 && shownTab_ < static_cast<int>(tabMail_.size())) {
+        tabMail_[shownTab_] = {true, SubjectEdit1->text(), MailComb1->currentText()};
+    }
+    if (tab >= 0 && tab < static_cast<int>(tabMail_.size()) && tab != shownTab_) {
+        const TTabMail& kept = tabMail_[tab];
+        if (kept.Visited) {
+            SubjectEdit1->setText(kept.Subject);
+            MailComb1->setEditText(kept.Address);
+        } else if (tab == composer::tabMessage) {
+            SubjectEdit1->clear();
+            MailComb1->clearEditText();
+        } else if (tab == composer::tabCard) {
+            SubjectEdit1->clear();
+        }
+    }
+    shownTab_ = tab;
+    switch (tab) {
     case composer::tabMessage:
         SetStatusText(0, QStringLiteral(" 文書作成モードです。"));
-        SubjectEdit1->clear();
-        MailComb1->clearEditText();
         break;
     case composer::tabCard:
         SetStatusText(0, QStringLiteral(" アドレス登録モードです。"));
-        SubjectEdit1->clear();
         break;
     case composer::tabBookmark:
         SetStatusText(0, QStringLiteral(" ブックマーク登録モードです。docomo 専用"));
@@ -121,6 +146,7 @@ void TMainForm1::sPage2Change() {
     default:
         break;
     }
+    UpdateCreateButton();
 }
 
 void TMainForm1::CaraiaGroup1Click() {
@@ -140,6 +166,6 @@ void TMainForm1::SetBookmarkFieldsForCarrier() {
 void TMainForm1::ClipBtn1Click() {
     if (!QRCode1->SymbolDisped()) return;
     QRCode1->CopyToClipboard();
-    platform::ShowMessage(QStringLiteral("QRコードをクリップボードへ保存しました。"),
-                          QStringLiteral("QRコードを保存"), platform::MsgIcon::Information);
+    // Said in the status bar: a box to close after every copy stands in the way.
+    SetStatusText(0, QStringLiteral("QR コードをクリップボードへコピーしました。"));
 }

@@ -22,6 +22,14 @@ std::string FieldBytes(const QString& text, bool utf8, bool editor) {
     return editor ? EditorTextToShiftJis(text) : ToShiftJis(text);
 }
 
+// No address beyond a scheme: "", "http://", " https:// ".
+bool UrlIsBlank(const QString& url) {
+    QString rest = url.trimmed();
+    for (const QLatin1String scheme : {QLatin1String("http://"), QLatin1String("https://")})
+        if (rest.startsWith(scheme, Qt::CaseInsensitive)) rest = rest.mid(scheme.size());
+    return rest.trimmed().isEmpty();
+}
+
 QString Shown(const std::string& bytes, bool utf8) {
     return utf8 ? QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()))
                 : FromShiftJis(bytes);
@@ -60,6 +68,11 @@ void ComposeBookmarkTab(const TComposerFields& fields, TComposition& out) {
                              ? Refused(fields, {cfUrl}, out, utf8)
                              : Refused(fields, {cfSite, cfUrl}, out, utf8);
     if (refused) return;
+    if (UrlIsBlank(url)) {
+        out.Status = csEmptyUrl;
+        out.Focus = cfUrl;
+        return;
+    }
     const TBookmarkResult bookmark = ComposeBookmark(
         FieldBytes(site, utf8, false), FieldBytes(url, utf8, false), fields.Carrier, utf8);
     const QString shownUrl = Shown(bookmark.Url, utf8);
@@ -133,7 +146,8 @@ void ComposeMessageTab(const TComposerFields& fields, TComposition& out) {
     message.Body = FieldBytes(fields.Text[cfBody], utf8, true);
     message.Address = FieldBytes(fields.Text[cfAddress], utf8, false);
     message.Subject = FieldBytes(fields.Text[cfSubject], utf8, false);
-    message.SubjectOption = fields.SubjectOption;
+    // The options fill a blank subject; one the user typed is theirs.
+    message.SubjectOption = fields.Text[cfSubject].isEmpty() ? fields.SubjectOption : soKeep;
     const std::optional<TMessagePayload> composed = ComposeMessage(message, fields.Carrier);
     if (!composed) {
         out.Status = csEmptyBody;
@@ -144,6 +158,8 @@ void ComposeMessageTab(const TComposerFields& fields, TComposition& out) {
     out.Payload = composed->Payload;
     out.Count = composed->Count;
     out.Utf8 = utf8;
+    out.AddressDropped =
+        !fields.Text[cfAddress].trimmed().isEmpty() && !IsMailAddress(message.Address);
     out.Characters = utf8 ? 0 : CountMbChars(message.Body);
 }
 
@@ -163,6 +179,20 @@ TComposition Compose(const TComposerFields& fields) {
         break;
     }
     return out;
+}
+
+bool CreateAllowed(const TComposerFields& fields) {
+    switch (fields.Tab) {
+    case tabBookmark:
+        return !UrlIsBlank(fields.Text[cfUrl]);
+    case tabCard:
+        for (const TComposeField field : {cfFamilyName, cfGivenName, cfFamilyKana, cfGivenKana,
+                                          cfTel1, cfTel2, cfMail1, cfMail2, cfMemo})
+            if (!fields.Text[field].trimmed().isEmpty()) return true;
+        return false;
+    default:
+        return !fields.Text[cfBody].isEmpty();
+    }
 }
 
 QStringList CharactersWithoutShiftJis(const QString& where, const QString& text) {

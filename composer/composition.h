@@ -51,7 +51,13 @@ enum TComposeStatus {
     csUnmappable,  // a field holds characters phones cannot show (Gaps names them)
     csEmptyBody,   // the message tab's body is empty (kEmptyBodyMessage)
     csCardProblem, // the card's check refused a field (Problem)
+    csEmptyUrl,    // the bookmark has no address beyond its scheme (kEmptyUrlMessage)
 };
+
+// Refusal of a bookmark without an address, and its caption.
+inline constexpr const char* kEmptyUrlMessage =
+    "URL が入力されていません。\r\nブックマークにするページの URL を入力して下さい。";
+inline constexpr const char* kEmptyUrlCaption = "ブックマークエラー";
 
 struct TComposition {
     TComposeStatus Status = csReady;
@@ -68,6 +74,9 @@ struct TComposition {
     // for the card, the bookmark and UTF-8 text.
     int Characters = 0;
     bool TitleDropped = false; // the smartphone bookmark leaves the site name out
+    // The message tab's address field held text that is no mail address: the code
+    // carries the body alone, without address and subject.
+    bool AddressDropped = false;
     // Fields "作成" rewrote, with their new text, also after a refusal; the window
     // writes back those that differ from what they show.
     std::vector<std::pair<TComposeField, QString>> Changed;
@@ -76,6 +85,10 @@ struct TComposition {
 // The active tab's "作成". The smartphone target refuses no character: the fields then
 // go as UTF-8 when any of them has one that Shift-JIS phones cannot show.
 TComposition Compose(const TComposerFields& fields);
+
+// Whether the active tab holds anything "作成" can make a code of: the message one
+// character or more, the card any field, the bookmark a URL.
+bool CreateAllowed(const TComposerFields& fields);
 
 // One line per character of `text` that has no Shift-JIS form in JIS X 0208: where it
 // is (`where`, then the line when the text has several, and the character's place) and

@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <functional>
 #include <vector>
 
 #include "composer/shift_jis_text.h"
@@ -81,6 +82,18 @@ TEST_F(Composer, WithoutAValidAddressTheBodyGoesAsItIs) {
     Create();
     EXPECT_EQ(Joined(1), ShiftJis("行1\r\n行2"));
     EXPECT_EQ(form->SubjectEdit1->text(), QStringLiteral("件名")); // untouched
+    // Said, not reported as a made mail: the address was not taken and the code holds
+    // the body alone.
+    for (const QString& said : {form->Alert1->Text(), form->StatusText(0)}) {
+        EXPECT_TRUE(said.contains(QStringLiteral("「no-at-sign.example.jp」")) &&
+                    said.contains(QStringLiteral("認識できませんでした")) &&
+                    said.contains(QStringLiteral("本文だけ")))
+            << said.toStdString();
+    }
+    // No address typed: a plain message, said plainly.
+    Mail(0, "");
+    Create();
+    EXPECT_EQ(form->Alert1->Text(), QStringLiteral(" QR コードを作成しました。"));
 }
 
 TEST_F(Composer, SubjectOptionsRewriteTheSubjectField) {
@@ -92,7 +105,10 @@ TEST_F(Composer, SubjectOptionsRewriteTheSubjectField) {
     const Row rows[] = {
         {0, "そのまま", "そのまま"},
         {1, "", "あいう\nえおかきく"}, // the first ten characters, line break included
-        {2, "入力済み", "こんにちは!"},
+        // The options fill a blank subject only; one the user typed stays.
+        {1, "件名あり", "件名あり"},
+        {2, "入力済み", "入力済み"},
+        {2, "", "こんにちは!"},
     };
     for (const Row& row : rows) {
         Type(QStringLiteral("あいう\nえおかきくけこさしす"));
@@ -179,7 +195,8 @@ TEST_F(Composer, RefusalsNameTheProblemAndDrawNothing) {
         const char* caption;
         const char* phone1After;
         const char* phone2After;
-        int focus; // the refused field, which gets the caret: 1-4 in the window's order
+        int focus; // the refused field, which gets the caret: 1-5 in the window's order
+        const char* url = "";
     };
     const Row rows[] = {
         {1, "山田", "たろう", "", "", "名前（姓）に漢字が含まれています。", "入力エラー", "", "",
@@ -194,6 +211,10 @@ TEST_F(Composer, RefusalsNameTheProblemAndDrawNothing) {
          "090", "03内線", 4},
         {0, "", "", "", "", "メール本文が入力されていません、\r\n入力してからやり直してください。",
          "メッセージエラー", "", "", 0},
+        // A bookmark without an address is refused, not made as "http://" alone.
+        {2, "", "", "", "", composer::kEmptyUrlMessage, composer::kEmptyUrlCaption, "", "", 5},
+        {2, "", "", "", "", composer::kEmptyUrlMessage, composer::kEmptyUrlCaption, "", "", 5,
+         " http:// "},
     };
     for (const Row& row : rows) {
         ForgetBoxes();
@@ -205,6 +226,7 @@ TEST_F(Composer, RefusalsNameTheProblemAndDrawNothing) {
         form->kanaEdit2->setText(QString::fromUtf8(row.kana2));
         form->PhoneEdit1->setText(QString::fromUtf8(row.phone1));
         form->PhoneEdit2->setText(QString::fromUtf8(row.phone2));
+        form->URLEdit1->setText(QString::fromUtf8(row.url));
         form->Button1Click(); // the button itself is disabled with an empty editor
         ASSERT_EQ(Boxes().size(), 1u) << row.text;
         EXPECT_EQ(Boxes()[0].Text, QString::fromUtf8(row.text));
@@ -215,8 +237,8 @@ TEST_F(Composer, RefusalsNameTheProblemAndDrawNothing) {
         EXPECT_EQ(form->StatusText(1), QStringLiteral("before"));
         EXPECT_EQ(form->PhoneEdit1->text(), QString::fromUtf8(row.phone1After));
         EXPECT_EQ(form->PhoneEdit2->text(), QString::fromUtf8(row.phone2After));
-        const QWidget* fields[] = {nullptr, form->kanaEdit1, form->kanaEdit2, form->PhoneEdit1,
-                                   form->PhoneEdit2};
+        const QWidget* fields[] = {nullptr,          form->kanaEdit1,  form->kanaEdit2,
+                                   form->PhoneEdit1, form->PhoneEdit2, form->URLEdit1};
         if (row.focus != 0) {
             EXPECT_EQ(form->focusWidget(), fields[row.focus]) << row.text;
         }
@@ -312,11 +334,12 @@ TEST_F(Composer, MessageCounterFollowsTheEditorOnEveryTab) {
         bool enabled;
         const char* status;
     };
+    // 作成 follows the shown tab's own fields: here the card and bookmark are empty.
     const Row rows[] = {
-        {0, "abcd", false, "　文字を入力して下さい。"},
+        {0, "了", true, "現在の文字数：1文字 / 残り：599文字"},
         {0, "abcde", true, "現在の文字数：5文字 / 残り：595文字"},
-        {1, "あい", false, "　文字を入力して下さい。"},              // 4 bytes
-        {2, "あいう", true, "現在の文字数：3文字 / 残り：597文字"},  // 6 bytes, 3 characters
+        {1, "あい", false, "現在の文字数：2文字 / 残り：598文字"},
+        {2, "あいう", false, "現在の文字数：3文字 / 残り：597文字"}, // 6 bytes, 3 characters
         {0, "a\nb\nc", true, "現在の文字数：7文字 / 残り：593文字"}, // CR LF counts twice
         {0, "", false, "　文字を入力して下さい。"},
     };
@@ -326,6 +349,94 @@ TEST_F(Composer, MessageCounterFollowsTheEditorOnEveryTab) {
         EXPECT_EQ(form->Button1->isEnabled(), row.enabled) << row.text;
         EXPECT_EQ(form->StatusText(0), QString::fromUtf8(row.status)) << row.text;
     }
+}
+
+TEST_F(Composer, CreateFollowsTheShownTabsOwnFields) {
+    struct Row {
+        int page;
+        QLineEdit* TMainForm1::*field; // null: the card's memo
+        const char* text;
+        bool enabled;
+    };
+    const Row rows[] = {
+        {1, &TMainForm1::SeiEdit1, "山田", true},
+        {1, &TMainForm1::PhoneEdit2, "090", true},
+        {1, nullptr, "メモだけ", true},
+        {1, &TMainForm1::AddresEdit1, "  ", false},
+        {2, &TMainForm1::URLEdit1, "example.jp", true},
+        {2, &TMainForm1::URLEdit1, "http://", false},
+        {2, &TMainForm1::SiteEdit1, "サイト名だけ", false},
+    };
+    Type(QString()); // the message editor decides nothing on these tabs
+    for (const Row& row : rows) {
+        form->sPage2->setCurrentIndex(row.page);
+        if (row.field) {
+            (form->*row.field)->setText(QString::fromUtf8(row.text));
+        } else {
+            form->Memo2->setPlainText(QString::fromUtf8(row.text));
+        }
+        EXPECT_EQ(form->Button1->isEnabled(), row.enabled) << row.text;
+        if (row.field) {
+            (form->*row.field)->clear();
+        } else {
+            form->Memo2->clear();
+        }
+    }
+    // Two Kanji make a code; a filled-in card is made whatever the message editor holds.
+    form->sPage2->setCurrentIndex(0);
+    Type(QStringLiteral("了解"));
+    Create();
+    EXPECT_EQ(Joined(1), ShiftJis("了解"));
+    Type(QString());
+    form->sPage2->setCurrentIndex(1);
+    form->SeiEdit1->setText(QStringLiteral("山田"));
+    ASSERT_TRUE(form->Button1->isEnabled());
+    Create();
+    EXPECT_NE(Joined(1).find(ShiftJis("山田")), std::string::npos);
+}
+
+// A code on screen that no longer carries what the fields hold is greyed and captioned
+// until 作成 runs again; what 作成 itself writes back is part of the code.
+TEST_F(Composer, AnOutdatedCodeIsMarkedUntilItIsMadeAgain) {
+    struct Row {
+        const char* change;
+        std::function<void()> act;
+    };
+    const Row rows[] = {
+        {"body", [&] { form->Memo1->insertPlainText(QStringLiteral("追記")); }},
+        {"subject", [&] { form->SubjectEdit1->setText(QStringLiteral("別件")); }},
+        {"address", [&] { form->MailComb1->setEditText(QStringLiteral("jiro@example.jp")); }},
+        {"carrier", [&] { form->CaraiaGroup1->SetItemIndex(1); }},
+        {"cleared", [&] { form->Memo1->clear(); }},
+    };
+    for (const Row& row : rows) {
+        Type(QStringLiteral("本文"));
+        Mail(0, "taro@example.jp");
+        form->SubjectGroup1->SetItemIndex(1); // 作成 writes the subject back
+        Create();
+        ASSERT_TRUE(form->QRCode1->SymbolDisped());
+        EXPECT_FALSE(form->CodeOutdated()) << row.change;
+        EXPECT_FALSE(form->OutdatedLabel1->isVisible());
+        EXPECT_EQ(form->QRCode1->graphicsEffect(), nullptr);
+        row.act();
+        EXPECT_TRUE(form->CodeOutdated()) << row.change;
+        EXPECT_TRUE(form->OutdatedLabel1->isVisible());
+        EXPECT_NE(form->QRCode1->graphicsEffect(), nullptr);
+        EXPECT_TRUE(form->QRCode1->accessibleName().contains(QStringLiteral("異なります")));
+        form->SubjectGroup1->SetItemIndex(0);
+    }
+    // The text put back after a "<User>" drawing belongs to the code just made.
+    Type(QStringLiteral("<User>様"));
+    form->NameEdit1->setText(QStringLiteral("花子"));
+    form->RepBtn1->click();
+    Create();
+    EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("<User>様"));
+    EXPECT_FALSE(form->CodeOutdated());
+    // Clearing takes the code away: nothing is left to mark.
+    Answer(platform::MsgResult::Yes);
+    form->MemClear1->click();
+    EXPECT_FALSE(form->CodeOutdated());
+    EXPECT_FALSE(form->OutdatedLabel1->isVisible());
 }
 
 TEST_F(Composer, MoreThanSixHundredCharactersRedrawsAsOneSymbol) {
@@ -440,6 +551,8 @@ TEST_F(Composer, AFifthCarrierSendsTheBodyAndAnEmptyCard) {
 
     form->sPage2->setCurrentIndex(1);
     form->CaraiaGroup1->SetItemIndex(4);
+    EXPECT_FALSE(form->Button1->isEnabled()); // an empty card is not made
+    form->SeiEdit1->setText(QStringLiteral("山田"));
     Create();
     EXPECT_EQ(form->QRCode1->Count(), 1); // an empty code is one symbol
     EXPECT_TRUE(form->QRCode1->Code().empty());

@@ -2,14 +2,26 @@
 // names with their captions and hints, and no control covering or cutting another on
 // any page.
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QApplication>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
+#include <QTest>
 
+#include "platform/lamp.h"
 #include "platform/radio_group.h"
+#include "platform/stay_down_button.h"
+#include "qr/qr_code.h"
 #include "tests/window/window_fixture.h"
 
 namespace window_test {
@@ -25,10 +37,8 @@ protected:
 
 TEST_F(Layout, RegionsHaveTheirSizes) {
     EXPECT_EQ(form->minimumWidth(), 550);
-    EXPECT_EQ(form->maximumWidth(), 550);
-    EXPECT_EQ(form->minimumHeight(), 600);
     EXPECT_EQ(form->width(), 550);
-    EXPECT_EQ(form->PageControl1->height(), 177);
+    EXPECT_GE(form->PageControl1->height(), 177);
     EXPECT_EQ(form->MailPanel->height(), 41);
     EXPECT_EQ(form->Panel2->height(), 32);
     EXPECT_EQ(form->StatusPanel[0]->width(), 350);
@@ -126,7 +136,9 @@ void CheckNoOverlap(const QWidget* container, const QString& where) {
         QString caption;
         int margin = 0;
         if (const auto* label = qobject_cast<const QLabel*>(a); label && !label->wordWrap()) {
+            // A mnemonic's "&" is not drawn.
             caption = label->text();
+            if (label->buddy()) caption.remove(QRegularExpression(QStringLiteral("&(?=[^&])")));
         } else if (const auto* button = qobject_cast<const QPushButton*>(a)) {
             caption = button->text().replace(QStringLiteral("&&"), QStringLiteral("&"));
             margin = 4;
@@ -156,6 +168,118 @@ TEST_F(Layout, NothingOverlapsOnAnyPage) {
             CheckNoOverlap(form->sPage2->currentWidget(), where + QStringLiteral("/sPage2"));
         }
     }
+}
+
+// Small screens at high scale: 1366x768 at 150 % leaves 910x512 and 1920x1080 at 200 %
+// 960x540, less a title bar; a larger window gives the code the room.
+TEST_F(Layout, WindowFitsSmallScreensAndGrowsTheCode) {
+    constexpr int kTitleBar = 32;
+    EXPECT_LE(form->minimumWidth(), 910);
+    EXPECT_LE(form->minimumHeight(), 512 - kTitleBar);
+    EXPECT_LE(form->minimumSizeHint().height(), 512 - kTitleBar);
+    EXPECT_EQ(form->maximumWidth(), QWIDGETSIZE_MAX);
+    form->resize(form->minimumSize());
+    QCoreApplication::processEvents();
+    CheckNoOverlap(form->centralWidget(), QStringLiteral("least"));
+    const QSize least = form->QRCode1->size();
+    form->resize(1280, 900);
+    QCoreApplication::processEvents();
+    EXPECT_GT(form->QRCode1->width(), least.width());
+    EXPECT_GT(form->QRCode1->height(), least.height() + 150);
+    EXPECT_GT(form->Memo1->height(), 100);
+}
+
+// Keyboard only: out of the editors with Tab, 作成 with Ctrl+Enter, every field reached
+// by its label's Alt mnemonic, the tab order down the window, arrows among the radios.
+TEST_F(Layout, EverythingWorksFromTheKeyboard) {
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form));
+    for (QPlainTextEdit* editor : {form->Memo1, form->Memo2}) {
+        form->sPage2->setCurrentIndex(editor == form->Memo1 ? 0 : 1);
+        editor->setFocus();
+        QTest::keyClick(editor, Qt::Key_Tab);
+        EXPECT_NE(QApplication::focusWidget(), editor) << editor->objectName().toStdString();
+        EXPECT_FALSE(editor->toPlainText().contains(QLatin1Char('\t')));
+    }
+
+    // Each field's label names it and takes the caret to it.
+    const std::pair<int, QWidget*> fields[] = {
+        {0, form->SubjectEdit1}, {0, form->MailComb1},  {1, form->SeiEdit1},
+        {1, form->MeiEdit1},     {1, form->kanaEdit1},  {1, form->kanaEdit2},
+        {1, form->PhoneEdit1},   {1, form->PhoneEdit2}, {1, form->AddresEdit1},
+        {1, form->AddresEdit2},  {1, form->Memo2},      {2, form->SiteEdit1},
+        {2, form->URLEdit1}};
+    QList<QChar> keys;
+    for (const auto& [page, field] : fields) {
+        form->sPage2->setCurrentIndex(page);
+        QCoreApplication::processEvents();
+        const QLabel* label = nullptr;
+        for (const QLabel* candidate : form->findChildren<QLabel*>())
+            if (candidate->buddy() == field) label = candidate;
+        ASSERT_NE(label, nullptr) << field->objectName().toStdString();
+        const qsizetype amp = label->text().indexOf(QLatin1Char('&'));
+        ASSERT_GE(amp, 0) << label->text().toStdString();
+        const QChar key = label->text().at(amp + 1).toUpper();
+        EXPECT_FALSE(keys.contains(key)) << label->text().toStdString();
+        keys << key;
+        form->Button1->setFocus();
+        QTest::keyClick(form, key.toLatin1(), Qt::AltModifier);
+        EXPECT_TRUE(field->hasFocus() || field->isAncestorOf(QApplication::focusWidget()))
+            << label->text().toStdString();
+    }
+
+    // The corner buttons come first, then the window top to bottom, 作成 last.
+    form->sPage2->setCurrentIndex(0);
+    const QList<QWidget*> order{form->LargeBtn1, form->QRCode1,   form->SubjectEdit1,
+                                form->Memo1,     form->NameEdit1, form->CaraiaGroup1->Button(0),
+                                form->MemClear1, form->RWFlgBtn1, form->Button1};
+    QList<QWidget*> chain;
+    QWidget* at = form->PageControl1->tabBar();
+    for (int i = 0; i < 200 && chain.size() < order.size(); ++i) {
+        at = at->nextInFocusChain();
+        for (QWidget* wanted : order)
+            if ((at == wanted || wanted->focusProxy() == at) && !chain.contains(wanted))
+                chain << wanted;
+    }
+    EXPECT_EQ(chain, order);
+
+    form->CaraiaGroup1->Button(0)->setFocus();
+    QTest::keyClick(form->CaraiaGroup1->Button(0), Qt::Key_Down);
+    EXPECT_EQ(form->CaraiaGroup1->ItemIndex(), 1);
+    EXPECT_TRUE(form->CaraiaGroup1->Button(1)->hasFocus());
+    QTest::keyClick(form->CaraiaGroup1->Button(1), Qt::Key_Up);
+    EXPECT_EQ(form->CaraiaGroup1->ItemIndex(), 0);
+
+    form->Memo1->setPlainText(QStringLiteral("キーボードだけで"));
+    form->Memo1->setFocus();
+    QTest::keyClick(form->Memo1, Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_TRUE(form->QRCode1->SymbolDisped());
+    EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("キーボードだけで"));
+}
+
+// What a screen reader says: a name for every control that takes the focus, the code by
+// what it carries, the lamp by its mode, the write toggle as a toggle.
+TEST_F(Layout, EveryControlHasANameForScreenReaders) {
+    for (QWidget* widget : form->findChildren<QWidget*>()) {
+        if (widget->focusPolicy() == Qt::NoFocus || widget->window() != form) continue;
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
+        ASSERT_NE(face, nullptr);
+        EXPECT_FALSE(face->text(QAccessible::Name).trimmed().isEmpty())
+            << widget->objectName().toStdString() << " " << widget->metaObject()->className();
+    }
+    form->Memo1->setPlainText(QStringLiteral("二つに分かれる長い文章").repeated(12));
+    form->MailComb1->setEditText(QStringLiteral("taro@example.jp"));
+    form->Button1->click();
+    ASSERT_EQ(form->QRCode1->Count(), 2);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(form->QRCode1)->text(QAccessible::Name),
+              QStringLiteral("QR コード 2 個：メール taro@example.jp 宛"));
+    QAccessibleInterface* lamp = QAccessible::queryAccessibleInterface(form->ModeLED);
+    EXPECT_EQ(lamp->text(QAccessible::Description), QStringLiteral("読込みモード"));
+    form->RWFlgBtn1->click();
+    EXPECT_EQ(lamp->text(QAccessible::Description), QStringLiteral("書込みモード"));
+    QAccessibleInterface* toggle = QAccessible::queryAccessibleInterface(form->RWFlgBtn1);
+    EXPECT_TRUE(toggle->state().checkable);
+    EXPECT_TRUE(toggle->state().checked);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The user's lists, the template buttons with their mode and lamp, clearing, the
 // clipboard button and the tab and carrier changes.
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
@@ -12,6 +13,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTest>
 #include <functional>
 
 #include "composer/shift_jis_text.h"
@@ -100,11 +102,19 @@ TEST_F(Lists, PhraseAndNameGoIntoTheEditorAtTheCaret) {
 }
 
 TEST_F(Lists, InsertingWithoutASelectionIsReportedAndInsertsNothing) {
+    // 挿入 waits for a chosen phrase rather than failing in English when pressed.
     Type(QStringLiteral("本文"));
+    EXPECT_FALSE(form->InsBtn2->isEnabled());
     form->InsBtn2->click();
-    ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_TRUE(Boxes()[0].StandardError);
+    EXPECT_TRUE(Boxes().empty());
     EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("本文"));
+    form->LEdit1->setText(QStringLiteral("短文"));
+    form->WriteBtn2->click();
+    EXPECT_FALSE(form->InsBtn2->isEnabled());
+    ChooseRow(form->ListBox2, 0);
+    EXPECT_TRUE(form->InsBtn2->isEnabled());
+    form->DelBtn2->click();
+    EXPECT_FALSE(form->InsBtn2->isEnabled());
 }
 
 TEST_F(Lists, NamesStaySortedAndAClickCopiesOne) {
@@ -208,7 +218,7 @@ TEST_F(Lists, AddressDeleteTakesOnlyTheAddressInTheField) {
          [&] {
              form->MailComb1->setCurrentIndex(2);
              form->sPage2->setCurrentIndex(1);
-             form->sPage2->setCurrentIndex(0);
+             form->MailComb1->clearEditText();
          }},
         {"an address typed but not stored",
          [&] {
@@ -511,6 +521,10 @@ TEST_F(Lists, ClearingAsksFirst) {
 }
 
 TEST_F(Lists, ClipboardButtonCopiesOnlyAFullDrawing) {
+    // No hidden switch: the button (and Ctrl+C) copy whenever a code is shown, and the
+    // status bar says so instead of a box to close.
+    EXPECT_FALSE(form->ClipCheck1->isChecked());
+    EXPECT_FALSE(form->ClipBtn1->isEnabled());
     form->ClipBtn1->setEnabled(true);
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->setText(QStringLiteral("before"));
@@ -521,14 +535,30 @@ TEST_F(Lists, ClipboardButtonCopiesOnlyAFullDrawing) {
 
     Type(QStringLiteral("クリップボードへ"));
     Create();
+    EXPECT_TRUE(form->ClipBtn1->isEnabled());
     form->ClipBtn1->click();
-    ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0].Text, QStringLiteral("QRコードをクリップボードへ保存しました。"));
-    EXPECT_EQ(Boxes()[0].Caption, QStringLiteral("QRコードを保存"));
-    EXPECT_EQ(Boxes()[0].Icon, MsgIcon::Information);
-    const QImage copied = clipboard->image();
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(form->StatusText(0), QStringLiteral("QR コードをクリップボードへコピーしました。"));
+    QImage copied = clipboard->image();
     ASSERT_FALSE(copied.isNull());
     EXPECT_EQ(test_support::ReadPicture(copied).Bytes, ShiftJis("クリップボードへ"));
+
+    clipboard->setText(QStringLiteral("before"));
+    form->SetStatusText(0, QString());
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form));
+    form->QRCode1->setFocus();
+    QTest::keyClick(form->QRCode1, Qt::Key_C, Qt::ControlModifier);
+    copied = clipboard->image();
+    ASSERT_FALSE(copied.isNull());
+    EXPECT_EQ(test_support::ReadPicture(copied).Bytes, ShiftJis("クリップボードへ"));
+    EXPECT_EQ(form->StatusText(0), QStringLiteral("QR コードをクリップボードへコピーしました。"));
+    // In a field Ctrl+C copies the field's text.
+    form->SubjectEdit1->setText(QStringLiteral("件名"));
+    form->SubjectEdit1->selectAll();
+    form->SubjectEdit1->setFocus();
+    QTest::keyClick(form->SubjectEdit1, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(clipboard->text(), QStringLiteral("件名"));
 }
 
 TEST_F(Lists, CarrierDecidesTheBookmarkFieldsOnAnyTab) {
@@ -574,7 +604,7 @@ TEST_F(Lists, ChangingTheCompositionTabAnnouncesTheMode) {
     const Row rows[] = {
         {1, " アドレス登録モードです。", false, true},
         {2, " ブックマーク登録モードです。docomo 専用", true, true},
-        {0, " 文書作成モードです。", false, false},
+        {0, " 文書作成モードです。", true, true}, // the message tab's own, put back
     };
     for (const Row& row : rows) {
         form->SubjectEdit1->setText(QStringLiteral("件名"));
@@ -584,6 +614,58 @@ TEST_F(Lists, ChangingTheCompositionTabAnnouncesTheMode) {
         EXPECT_EQ(!form->SubjectEdit1->text().isEmpty(), row.subjectKept) << row.page;
         EXPECT_EQ(!form->MailComb1->currentText().isEmpty(), row.addressKept) << row.page;
     }
+    // Each tab gives back what was typed on it.
+    form->SubjectEdit1->setText(QStringLiteral("メールの件名"));
+    form->MailComb1->setEditText(QStringLiteral("taro@example.jp"));
+    form->sPage2->setCurrentIndex(2);
+    form->SubjectEdit1->setText(QStringLiteral("ブックマークの件名"));
+    form->MailComb1->setEditText(QStringLiteral("hanako@example.jp"));
+    form->sPage2->setCurrentIndex(0);
+    EXPECT_EQ(form->SubjectEdit1->text(), QStringLiteral("メールの件名"));
+    EXPECT_EQ(form->MailComb1->currentText(), QStringLiteral("taro@example.jp"));
+    form->sPage2->setCurrentIndex(2);
+    EXPECT_EQ(form->SubjectEdit1->text(), QStringLiteral("ブックマークの件名"));
+    EXPECT_EQ(form->MailComb1->currentText(), QStringLiteral("hanako@example.jp"));
+}
+
+// Every way the window replaces the editor's text is one edit that Ctrl+Z takes back.
+TEST_F(Lists, ReplacingTheTextIsOneUndoableEdit) {
+    WriteBytes(FilePath(QStringLiteral("MailDoc1.txt")), ShiftJis("テンプレートの文章"));
+    struct Row {
+        const char* situation;
+        std::function<void()> replace;
+        const char* after;
+    };
+    const Row rows[] = {
+        {"template", [&] { form->DocBtn[0]->click(); }, "テンプレートの文章"},
+        {"clearing",
+         [&] {
+             Answer(MsgResult::Yes);
+             form->MemClear1->click();
+         },
+         ""},
+        {"<User>",
+         [&] {
+             form->NameEdit1->setText(QStringLiteral("太郎"));
+             form->RepBtn1->click();
+         },
+         "太郎さん、手で打った文章"},
+    };
+    for (const Row& row : rows) {
+        Type(QStringLiteral("<User>さん、手で打った文章"));
+        row.replace();
+        EXPECT_EQ(form->Memo1->toPlainText(), QString::fromUtf8(row.after)) << row.situation;
+        form->Memo1->undo();
+        EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("<User>さん、手で打った文章"))
+            << row.situation;
+    }
+    // The text put back after a drawing: Ctrl+Z gives the replaced text once more.
+    form->NameEdit1->setText(QStringLiteral("花子"));
+    form->RepBtn1->click();
+    Create();
+    EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("<User>さん、手で打った文章"));
+    form->Memo1->undo();
+    EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("花子さん、手で打った文章"));
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPdfDocument>
+#include <QPdfSelection>
 #include <QPrinter>
 #include <QPushButton>
 #include <algorithm>
@@ -46,6 +47,19 @@ std::vector<QImage> PdfPages(const QByteArray& bytes, double dpi) {
         pages.push_back(page);
     }
     return pages;
+}
+
+// The text of each PDF page, its runs of white space made single spaces.
+QStringList PdfTexts(const QByteArray& bytes) {
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QPdfDocument document;
+    document.load(&buffer);
+    QStringList texts;
+    for (int i = 0; i < document.pageCount(); ++i)
+        texts << document.getAllText(i).text().simplified();
+    return texts;
 }
 
 // The symbols of a picture in sequence order, joined; empty unless they form one set.
@@ -179,6 +193,17 @@ TEST_F(Output, PrintedPagesKeepTheModuleSizeAndTheOrder) {
         const std::vector<QImage> pages =
             PdfPages(QByteArray::fromStdString(ReadBytes(path)), kPageDpi);
         ASSERT_EQ(static_cast<int>(pages.size()), row.pages);
+        // Each page carries its own symbols' captions and nothing else, not even as
+        // text hidden under a clip.
+        const QStringList texts = PdfTexts(QByteArray::fromStdString(ReadBytes(path)));
+        ASSERT_EQ(static_cast<int>(texts.size()), row.pages);
+        QStringList expectedTexts;
+        if (row.layout.SymbolPerPage) {
+            expectedTexts = {QStringLiteral("No. 1"), QStringLiteral("No. 2")};
+        } else {
+            expectedTexts = {QStringLiteral("No. 1 No. 2")};
+        }
+        EXPECT_EQ(texts, expectedTexts);
         std::vector<test_support::TZxingResult> symbols;
         for (const QImage& page : pages) {
             const auto found = test_support::ReadPictureAll(page);
@@ -256,14 +281,16 @@ TEST_F(Output, ClipboardSwitchReadsAndWritesTheSettingsKey) {
     WriteBytes(SettingsPath(), "[CONFIG]\r\nCLIPBOAD=1\r\n");
     Start();
     EXPECT_TRUE(form->ClipCheck1->isChecked());
-    EXPECT_TRUE(form->ClipBtn1->isEnabled());
     form->ClipCheck1->click();
-    EXPECT_FALSE(form->ClipBtn1->isEnabled());
     EXPECT_NE(ReadBytes(SettingsPath()).find("CLIPBOAD=0"), std::string::npos);
     CloseWindow();
     Start();
     EXPECT_FALSE(form->ClipCheck1->isChecked());
+    // The key no longer hides the copy button: a shown code can be copied.
     EXPECT_FALSE(form->ClipBtn1->isEnabled());
+    Type(QStringLiteral("コピー"));
+    Create();
+    EXPECT_TRUE(form->ClipBtn1->isEnabled());
 }
 
 } // namespace

@@ -79,7 +79,10 @@ TEST_F(Startup, FirstStartGivesEveryDefault) {
     EXPECT_TRUE(ListItems(form->ListBox1).isEmpty());
     EXPECT_TRUE(ListItems(form->ListBox2).isEmpty());
     EXPECT_EQ(form->MailComb1->count(), 0);
-    EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("~ メッセージを入力して下さい。 ~"));
+    // The instruction is a placeholder, not text that could be encoded or saved.
+    EXPECT_TRUE(form->Memo1->toPlainText().isEmpty());
+    EXPECT_EQ(form->Memo1->placeholderText(), QStringLiteral("~ メッセージを入力して下さい。 ~"));
+    EXPECT_FALSE(form->Button1->isEnabled());
     EXPECT_FALSE(form->RestorePending);
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Varoku Ver.2.0.1.0"));
     EXPECT_EQ(form->AboutBoxDlg1.Version, QStringLiteral("Ver. 2.0.1.0"));
@@ -165,14 +168,22 @@ TEST_F(Startup, SecondStartRestoresWhatTheFirstLeft) {
     EXPECT_TRUE(form->MemoCheck1->isChecked());
     EXPECT_EQ(form->MailMax(), 20);
     EXPECT_TRUE(form->RWFlgBtn1->Down());
-    EXPECT_TRUE(form->ModeLED->Lit()); // the lamp starts on whatever the mode
-    EXPECT_FALSE(form->StatusText(0).contains(QStringLiteral("モード")));
+    // Write mode comes back whole: the lamp, its spoken state and the status bar say it
+    // before the first template click.
+    EXPECT_FALSE(form->ModeLED->Lit());
+    EXPECT_EQ(form->ModeLED->accessibleDescription(), QStringLiteral("書込みモード"));
+    EXPECT_EQ(form->StatusText(0), QStringLiteral(" 書込みモードです。 "));
     EXPECT_EQ(form->pos(), QPoint(37, 41));
     EXPECT_EQ(form->height(), 700);
     EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("最後の\n文章"));
-    // The loaded message ran the counter, but nothing is drawn yet.
-    EXPECT_EQ(form->StatusText(0), QStringLiteral("現在の文字数：7文字 / 残り：593文字"));
     EXPECT_TRUE(form->QRCode1->BitmapImage().isNull());
+    // In read mode the loaded message runs the counter, and the lamp is lit.
+    form->RWFlgBtn1->click();
+    CloseWindow();
+    Start();
+    EXPECT_FALSE(form->RWFlgBtn1->Down());
+    EXPECT_TRUE(form->ModeLED->Lit());
+    EXPECT_EQ(form->StatusText(0), QStringLiteral("現在の文字数：7文字 / 残り：593文字"));
 }
 
 TEST_F(Startup, SettingsFileFromWindowsIsReadAsItStands) {
@@ -200,7 +211,8 @@ TEST_F(Startup, SettingsFileFromWindowsIsReadAsItStands) {
     EXPECT_EQ(form->MailMax(), 20);
     EXPECT_EQ(form->SubjectGroup1->ItemIndex(), 1);
     EXPECT_FALSE(form->MemoCheck1->isChecked());
-    EXPECT_TRUE(form->ClipBtn1->isEnabled());
+    EXPECT_TRUE(form->ClipCheck1->isChecked());
+    EXPECT_FALSE(form->ClipBtn1->isEnabled()); // no code to copy yet
     // The edges are taken for the inside area, as this program writes them.
     EXPECT_EQ(form->geometry().topLeft(), QPoint(120, 80));
     EXPECT_EQ(form->height(), 650);
@@ -328,7 +340,7 @@ TEST_F(Startup, MemoFileOfFourBytesOrFewerIsIgnored) {
         const char* editor;
     };
     const Row rows[] = {
-        {"abcd", "~ メッセージを入力して下さい。 ~"},
+        {"abcd", ""},
         {"abcde", "abcde"},
         {"a\rb\nc\r\n", "a\nb\nc\n"}, // a final line break is kept
     };
@@ -337,6 +349,11 @@ TEST_F(Startup, MemoFileOfFourBytesOrFewerIsIgnored) {
         Start();
         EXPECT_EQ(form->Memo1->toPlainText(), QString::fromUtf8(row.editor)) << row.bytes;
     }
+    // The instruction kept as text by an older version shows as the placeholder.
+    WriteBytes(FilePath(QStringLiteral("MEMO.txt")), ShiftJis(composer::kDefaultMemoText));
+    Start();
+    EXPECT_TRUE(form->Memo1->toPlainText().isEmpty());
+    EXPECT_FALSE(form->Button1->isEnabled());
 }
 
 TEST_F(Startup, UnwritableSettingsAreReportedAndTheWindowClosesAnyway) {
