@@ -124,7 +124,10 @@ void TMainForm1::LoadMessage() {
         try {
             memoRead_ = composer::LoadMemoFile(memoPath);
             memoOnDisk_ = true;
-            Memo1->setPlainText(memoRead_.Text);
+            // An older version kept the instruction as text; it is the placeholder now.
+            const bool instruction =
+                memoRead_.Text == QString::fromUtf8(composer::kDefaultMemoText);
+            Memo1->setPlainText(instruction ? QString() : memoRead_.Text);
         } catch (const composer::EFileError&) {
             Memo1->clear();
             platform::ShowStandardError(FileFailureText(memoPath, false));

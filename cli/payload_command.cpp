@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <algorithm>
+#include <cctype>
 #include <optional>
 
 #include "cli/input.h"
@@ -169,6 +171,25 @@ void ComposeCard(const TCliOptions& o, TPayloadResult& r) {
     r.Utf8 = utf8;
 }
 
+// An address that is nothing but blanks and a scheme, which the window refuses too.
+bool UrlIsBlank(std::string_view url) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (!url.empty() && blank(url.front()))
+        url.remove_prefix(1);
+    while (!url.empty() && blank(url.back()))
+        url.remove_suffix(1);
+    for (const std::string_view scheme : {"http://", "https://"}) {
+        if (url.size() >= scheme.size() &&
+            std::equal(scheme.begin(), scheme.end(), url.begin(), [](char a, char b) {
+                return a == std::tolower(static_cast<unsigned char>(b));
+            })) {
+            url.remove_prefix(scheme.size());
+            break;
+        }
+    }
+    return std::all_of(url.begin(), url.end(), blank);
+}
+
 void ComposeBookmark(const TCliOptions& o, TPayloadResult& r) {
     const auto& f = o.Fields;
     const bool phone = f.Carrier == composer::crSmartphone;
@@ -178,6 +199,11 @@ void ComposeBookmark(const TCliOptions& o, TPayloadResult& r) {
     const std::string title = phone ? std::string() : read.Line("--title", f.Title);
     const std::string url = read.Line("--url", f.Url);
     if (!r.Error.empty()) return;
+    if (UrlIsBlank(f.Url)) {
+        r.Error = "--url: the bookmark has no address; give the page's URL";
+        r.Exit = kExitUsage;
+        return;
+    }
     const composer::TBookmarkResult composed =
         composer::ComposeBookmark(title, url, f.Carrier, utf8);
     if (phone && !f.Title.empty())

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <string_view>
+#include <utility>
 
 namespace composer {
 
@@ -50,6 +52,19 @@ std::vector<std::uint8_t> Cell(const std::uint8_t* grey, int width, int height, 
     return cell;
 }
 
+// Code page 932 and the JIS Shift-JIS that phones decode give six characters other code
+// points (0x8160 is "～" to the one and "〜" to the other): the same character to
+// whoever reads it, so not a difference.
+std::string UnifiedVariants(std::string text) {
+    static constexpr std::pair<std::string_view, std::string_view> kVariants[] = {
+        {"～", "〜"}, {"∥", "‖"}, {"－", "−"}, {"￠", "¢"}, {"￡", "£"}, {"￢", "¬"}};
+    for (const auto& [windows, jis] : kVariants)
+        for (std::size_t at = 0; (at = text.find(windows, at)) != std::string::npos;
+             at += jis.size())
+            text.replace(at, windows.size(), jis);
+    return text;
+}
+
 } // namespace
 
 TReadCheck ReadBack(const std::uint8_t* grey, int width, int height, int rowStride,
@@ -93,12 +108,13 @@ TReadCheck ReadBack(const std::uint8_t* grey, int width, int height, int rowStri
     }
 
     const bool bytesDiffer = check.Bytes != drawn.Bytes;
-    if (bytesDiffer || (!drawn.Text.empty() && check.Text != drawn.Text)) {
+    const bool textDiffers =
+        !drawn.Text.empty() && UnifiedVariants(check.Text) != UnifiedVariants(drawn.Text);
+    if (bytesDiffer || textDiffers) {
         check.Problem = bytesDiffer ? TReadProblem::BytesDiffer : TReadProblem::TextDiffers;
         // Where they part is told in text when we know the text; bytes otherwise.
-        check.Difference = drawn.Text.empty() || check.Text == drawn.Text
-                               ? FirstDifference(drawn.Bytes, check.Bytes)
-                               : FirstDifference(drawn.Text, check.Text);
+        check.Difference = !textDiffers ? FirstDifference(drawn.Bytes, check.Bytes)
+                                        : FirstDifference(drawn.Text, check.Text);
     }
     return check;
 }

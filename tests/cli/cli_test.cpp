@@ -738,11 +738,12 @@ TEST(VarokuQr, ConvertsJapaneseTextWithoutTheDrawingLibrary) {
     cli_test::WriteFile(program, cli_test::ReadFile(VAROKU_QR_PATH));
     ASSERT_EQ(::chmod(program.c_str(), 0755), 0);
     const std::string text = "明日10時に東京駅の丸の内北口で。～①";
-    const auto alone = RunQr({"-t", "png", text}, {}, {}, 0, program);
+    const auto alone = RunQr({"-t", "png", "--encoding", "sjis", text}, {}, {}, 0, program);
     ASSERT_EQ(alone.Exit, 0) << alone.Err;
-    EXPECT_EQ(alone.Out,
-              RunQr({"-t", "png", "--input-encoding", "sjis", cli_test::ShiftJis(text)}).Out);
-    const auto refused = RunQr({"東京𠮷"}, {}, {}, 0, program);
+    EXPECT_EQ(alone.Out, RunQr({"-t", "png", "--encoding", "sjis", "--input-encoding", "sjis",
+                                cli_test::ShiftJis(text)})
+                             .Out);
+    const auto refused = RunQr({"--encoding", "sjis", "東京𠮷"}, {}, {}, 0, program);
     EXPECT_EQ(refused.Exit, 2);
     EXPECT_EQ(refused.Err,
               "varoku-qr: character U+20BB7 '𠮷' at position 3 has no Shift-JIS form\n");

@@ -193,6 +193,12 @@ TEST(ReadBack, NamesTheTextAPhoneShowsWhenTheCharacterSetMisleadsIt) {
     EXPECT_EQ(c.Difference.Position, 1);
     EXPECT_EQ(c.Difference.Typed, "ｱｲｳ");
     EXPECT_EQ(c.Difference.Shown, "±²³");
+
+    // 0x8160 is "～" in code page 932 and "〜" to a phone: the same character, no fault.
+    TDrawn tilde = Draw("\x96\xbe\x93\xfa\x81\x60", 1);
+    tilde.Symbols.Text = "明日～";
+    Paint(tilde);
+    EXPECT_TRUE(Check(tilde).Ok()) << ReadCheckMessage(Check(tilde));
 }
 
 } // namespace
