@@ -31,7 +31,8 @@ TOutcome Produce(const TCliOptions& options, const TSymbolRequest& request, cons
         v.FromComponent = fromComponent;
         v.Symbols = &built.Symbols;
         v.Drawing = &options.Drawing;
-        v.Pxmag = fromComponent || options.Drawing.Scale <= 0 ? engine.Pxmag() : options.Drawing.Scale;
+        v.Pxmag =
+            fromComponent || options.Drawing.Scale <= 0 ? engine.Pxmag() : options.Drawing.Scale;
         v.Linked = engine.Mode() == qr::engine::qrConnect && built.Symbols.Built.size() > 1;
         // What the symbols carry: the text with its ~hex~ escapes resolved, if asked.
         const auto prepared = engine.PreparedInput();

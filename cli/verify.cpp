@@ -65,8 +65,8 @@ TVerifyResult VerifyPicture(const TVerifyRequest& r) {
         }
     } else {
         pxmag = 1;
-        const auto grid = qr::engine::LayOutSymbols(
-            set, {drawing.Column, margin, drawing.Angle, drawing.Mirror});
+        const auto grid =
+            qr::engine::LayOutSymbols(set, {drawing.Column, margin, drawing.Angle, drawing.Mirror});
         picture.Width = grid.Width;
         picture.Height = grid.Height;
         picture.Pixels.assign(grid.Dark.size(), 255);
