@@ -189,6 +189,14 @@ void TMainForm1::BuildQrPages() {
     OutdatedLabel1->setBackgroundRole(QPalette::ToolTipBase);
     OutdatedLabel1->setMargin(3);
     OutdatedLabel1->hide();
+    ReadBackLabel1 = Named(new QLabel(QRPanel), "ReadBackLabel1");
+    ReadBackLabel1->setTextFormat(Qt::PlainText);
+    ReadBackLabel1->setWordWrap(true);
+    ReadBackLabel1->setAutoFillBackground(true);
+    ReadBackLabel1->setForegroundRole(QPalette::ToolTipText);
+    ReadBackLabel1->setBackgroundRole(QPalette::ToolTipBase);
+    ReadBackLabel1->setMargin(3);
+    ReadBackLabel1->hide();
     PageControl1->addTab(QRPanel, QStringLiteral("QR コード"));
 
     // "短文": the phrase field with its buttons over the phrase list.
@@ -696,6 +704,7 @@ void TMainForm1::MarkCodeOutdated() {
     auto* faded = new QGraphicsOpacityEffect(QRCode1);
     faded->setOpacity(0.3);
     QRCode1->setGraphicsEffect(faded);
+    ReadBackLabel1->hide();
     OutdatedLabel1->setWordWrap(true);
     OutdatedLabel1->setFixedWidth(QRPanel->width());
     OutdatedLabel1->adjustSize();

