@@ -24,14 +24,8 @@ TInputResult Utf8ToShiftJis(std::string_view utf8) {
         r.Bytes = utf8;
         return r;
     }
-    if (utf8.starts_with("\xEF\xBB\xBF")) utf8.remove_prefix(3);
     std::u16string text;
-    text.reserve(utf8.size());
-    if (auto error = Utf8ToUtf16(utf8, text); !error.empty()) {
-        r.Exit = kExitUsage;
-        r.Error = error + " (use --input-encoding sjis for Shift-JIS bytes)";
-        return r;
-    }
+    if (!InputAsUtf16(utf8, text, r)) return r;
     r.Bytes.reserve(text.size() * 2);
     int position = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {

@@ -139,6 +139,18 @@ std::string Utf8ToUtf16(std::string_view utf8, std::u16string& out) {
     return {};
 }
 
+bool InputAsUtf16(std::string_view utf8, std::u16string& text, TInputResult& refusal) {
+    if (utf8.starts_with("\xEF\xBB\xBF")) utf8.remove_prefix(3);
+    text.clear();
+    text.reserve(utf8.size());
+    if (auto error = Utf8ToUtf16(utf8, text); !error.empty()) {
+        refusal.Exit = kExitUsage;
+        refusal.Error = error + " (use --input-encoding sjis for Shift-JIS bytes)";
+        return false;
+    }
+    return true;
+}
+
 std::string UnmappableText(char32_t character, int position) {
     std::string shown;
     AppendUtf8(shown, character);

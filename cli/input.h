@@ -31,6 +31,10 @@ std::string Utf8ToUtf16(std::string_view utf8, std::u16string& out);
 // "character U+.... 'c' at position N has no Shift-JIS form"
 std::string UnmappableText(char32_t character, int position);
 
+// The text to convert: UTF-8 input as UTF-16 without its byte-order mark. False, with
+// the refusal in `refusal`, when the input is not well-formed UTF-8.
+bool InputAsUtf16(std::string_view utf8, std::u16string& text, TInputResult& refusal);
+
 // Whether every byte is ASCII, which is its own Shift-JIS.
 bool IsPlainAscii(std::string_view text);
 

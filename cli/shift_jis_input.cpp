@@ -11,14 +11,8 @@ namespace cli {
 
 TInputResult ConvertUtf8ToShiftJis(std::string_view utf8) {
     TInputResult r;
-    if (utf8.starts_with("\xEF\xBB\xBF")) utf8.remove_prefix(3);
     std::u16string text;
-    text.reserve(utf8.size());
-    if (auto error = Utf8ToUtf16(utf8, text); !error.empty()) {
-        r.Exit = kExitUsage;
-        r.Error = error + " (use --input-encoding sjis for Shift-JIS bytes)";
-        return r;
-    }
+    if (!InputAsUtf16(utf8, text, r)) return r;
     std::vector<platform::TShiftJisUnmappable> unmappable;
     r.Bytes = platform::Utf16ToShiftJis(text, &unmappable);
     if (!unmappable.empty()) {
