@@ -21,7 +21,7 @@ DESTDIR ?=
 empty :=
 space := $(empty) $(empty)
 
-.PHONY: all deps configure build run test check-all format-check test-asan soak soak-window phones fuzz fuzz-build bench bench-segments bench-cli bench-lists clean \
+.PHONY: all deps configure build run test check-all format-check test-asan soak soak-window phones fuzz fuzz-build bench bench-segments bench-read-back bench-cli bench-lists clean \
         install uninstall package package-check
 
 all: build
@@ -100,6 +100,13 @@ bench-segments: deps
 	@cmake --preset bench >/dev/null
 	@cmake --build build-bench -j $(JOBS) --target varoku-bench-segments
 	@build-bench/bench/varoku-bench-segments /usr/bin/python3 bench/segments_segno.py
+
+# CPU time of the window's read-back of its own code: four version-10 symbols and one
+# version-40 symbol, read cell by cell and read whole.
+bench-read-back: deps
+	@cmake --preset bench >/dev/null
+	@cmake --build build-bench -j $(JOBS) --target varoku-bench-read-back
+	@build-bench/bench/varoku-bench-read-back --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
 # varoku-qr as whole processes beside qrencode and zint (hyperfine); prints CPU ratios.
 bench-cli: configure

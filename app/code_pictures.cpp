@@ -7,6 +7,7 @@
 #include <QPrinter>
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "platform/shift_jis.h"
 #include "qr/engine/raster.h"
@@ -99,11 +100,15 @@ QMimeData* CodeMimeData(const qr::TQRCode& shown) {
     return data;
 }
 
-int PrintCode(const qr::TQRCode& shown, QPrinter& printer, const TPrintLayout& layout) {
-    if (!shown.SymbolDisped() || !shown.ShownSymbols().Complete()) return 0;
+namespace {
+
+// Lays the shown symbols out on pages whose printable area is `area` (device pixels at
+// `resolution` dots an inch) and draws them with `painter`; `newPage` starts the next
+// page and says whether it could. Returns the pages drawn.
+int DrawPages(const qr::TQRCode& shown, QPainter& painter, const QRectF& area, double resolution,
+              const TPrintLayout& layout, const std::function<bool()>& newPage) {
     const qr::engine::TSymbolModules& symbols = shown.ShownSymbols();
     const int count = static_cast<int>(symbols.Built.size());
-    if (count < 1) return 0;
     // Each symbol is drawn from its modules with its own captions only: a replayed
     // picture of the whole set, clipped to one cell, would still carry every other
     // symbol's captions on the page as hidden text.
@@ -114,19 +119,16 @@ int PrintCode(const qr::TQRCode& shown, QPrinter& printer, const TPrintLayout& l
     };
     QFont font = shown.ComFont().ToQFont();
     font.setPointSizeF(9);
+    painter.setFont(font);
 
     const double moduleMm = std::clamp(layout.ModuleMm, kMinModuleMm, kMaxModuleMm);
-    const QRectF area = printer.pageLayout().paintRectPixels(printer.resolution());
     const int side = qr::engine::LayOutSymbols(symbols, {}, 1, 1).Width;
-    QPainter painter;
-    if (!painter.begin(&printer)) return 0;
-    painter.setFont(font);
-    const double band = QFontMetricsF(font, &printer).height() * 1.4;
+    const double band = QFontMetricsF(font, painter.device()).height() * 1.4;
     const bool up = !shown.CommentUp().empty();
     const bool down = !shown.CommentDown().empty();
     const double captions = band * ((up ? 1 : 0) + (down ? 1 : 0));
     // Device pixels per module; a symbol that does not fit the page is shrunk to fit.
-    double scale = moduleMm / 25.4 * printer.resolution();
+    double scale = moduleMm / 25.4 * resolution;
     scale = std::min({scale, area.width() / side, (area.height() - captions) / side});
     const double w = side * scale;
     const double h = side * scale + captions;
@@ -138,7 +140,7 @@ int PrintCode(const qr::TQRCode& shown, QPrinter& printer, const TPrintLayout& l
     for (int k = 1; k <= count; ++k) {
         const int slot = (k - 1) % perPage;
         if (k > 1 && slot == 0) {
-            if (!printer.newPage()) break;
+            if (!newPage()) break;
             ++pages;
         }
         const QPointF origin((slot % perRow) * w, (slot / perRow) * h);
@@ -158,6 +160,50 @@ int PrintCode(const qr::TQRCode& shown, QPrinter& printer, const TPrintLayout& l
             painter.drawText(QRectF(origin.x(), top + side * scale, w, band), Qt::AlignCenter,
                              caption(shown.CommentDown(), k));
     }
+    return pages;
+}
+
+bool Printable(const qr::TQRCode& shown) {
+    return shown.SymbolDisped() && shown.ShownSymbols().Complete() &&
+           !shown.ShownSymbols().Built.empty();
+}
+
+} // namespace
+
+int PrintCode(const qr::TQRCode& shown, QPrinter& printer, const TPrintLayout& layout) {
+    if (!Printable(shown)) return 0;
+    QPainter painter;
+    if (!painter.begin(&printer)) return 0;
+    const int pages =
+        DrawPages(shown, painter, printer.pageLayout().paintRectPixels(printer.resolution()),
+                  printer.resolution(), layout, [&printer] { return printer.newPage(); });
+    painter.end();
+    return pages;
+}
+
+std::vector<QImage> PrintedPages(const qr::TQRCode& shown, const QPageLayout& page,
+                                 const TPrintLayout& layout, int modulePixels) {
+    std::vector<QImage> pages;
+    if (!Printable(shown) || modulePixels < 1) return pages;
+    const double moduleMm = std::clamp(layout.ModuleMm, kMinModuleMm, kMaxModuleMm);
+    const int resolution =
+        std::max(1, static_cast<int>(std::lround(modulePixels * 25.4 / moduleMm)));
+    const QRect area = page.paintRectPixels(resolution);
+    const auto blank = [&] {
+        QImage image(area.size(), QImage::Format_Grayscale8);
+        image.fill(255);
+        const int perMetre = static_cast<int>(std::lround(resolution / 0.0254));
+        image.setDotsPerMeterX(perMetre);
+        image.setDotsPerMeterY(perMetre);
+        return image;
+    };
+    pages.push_back(blank());
+    QPainter painter(&pages.back());
+    DrawPages(shown, painter, area, resolution, layout, [&] {
+        painter.end();
+        pages.push_back(blank());
+        return painter.begin(&pages.back());
+    });
     painter.end();
     return pages;
 }

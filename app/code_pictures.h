@@ -8,8 +8,10 @@
 #include <QImage>
 #include <QString>
 #include <memory>
+#include <vector>
 
 class QMimeData;
+class QPageLayout;
 class QPrinter;
 
 namespace qr {
@@ -50,6 +52,11 @@ inline constexpr double kMaxModuleMm = 5.0;
 // not fit the printable area at the asked size is shrunk to fit. Returns the number of
 // pages printed, 0 when nothing is shown or the printer cannot be started.
 int PrintCode(const qr::TQRCode& shown, QPrinter& printer, const TPrintLayout& layout);
+
+// The pages PrintCode would print on paper of `page`, drawn as grey pictures at about
+// `modulePixels` pixels to the module: what the window reads back before it prints.
+std::vector<QImage> PrintedPages(const qr::TQRCode& shown, const QPageLayout& page,
+                                 const TPrintLayout& layout, int modulePixels = 4);
 
 // Symbol s (1-based) of a built set, black on white with its quiet zone, `modulePixels`
 // pixels to the module. Null when the set does not hold it.

@@ -30,6 +30,7 @@ class QCheckBox;
 class QComboBox;
 class QLockFile;
 class QTimer;
+class QImage;
 class QLabel;
 class QLineEdit;
 class QListView;
@@ -43,10 +44,15 @@ class TLargeView;
 namespace composer {
 class TExIniFile;
 class TStoredList;
+struct TDrawnSymbols;
+struct TReadCheck;
 } // namespace composer
 namespace qr {
 class TQRCode;
+namespace engine {
+struct TSymbolModules;
 }
+} // namespace qr
 namespace platform {
 class TAlertNotifier;
 class TLamp;
@@ -323,6 +329,12 @@ public:
     // Reads the shown code back and compares it with the payload; false, with a warning
     // naming the first difference, when it does not read back as the payload.
     bool CheckShownCode(const std::string& payload, bool utf8);
+    // The same check of a picture said to be the shown one (tests hand it a spoilt copy).
+    bool CheckShownPicture(const QImage& picture);
+    // Whether the shown code was read back as its payload: not yet, yes, or no (then
+    // nothing leaves the window without the user's word).
+    enum class TReadState { None, Checked, Unchecked };
+    TReadState ReadState() const { return readState_; }
 
 protected:
     // After the first show has restored the settings: every state the window derives
@@ -341,6 +353,19 @@ private:
     // Arrow keys on a radio button choose its neighbour in the group.
     bool RadioArrowKey(QObject* watched, QEvent* event);
     void NameControlsForScreenReaders();
+    // Read-back of what leaves the window (main_form_read_back.cpp).
+    composer::TDrawnSymbols DrawnPayload() const;
+    void ShowUnchecked(const QString& what, const composer::TReadCheck& check);
+    // Reads `pictures` (a saved file, a dragged image, printed pages: `what` in the
+    // warning) drawn at `modulePixels` to the module; false, with a warning, when they
+    // do not read back as the shown code's payload.
+    bool CheckOutput(const std::vector<QImage>& pictures, int modulePixels, const QString& what);
+    // True when the shown code was read back, or the user says to `action` it anyway.
+    bool ConfirmUnchecked(const QString& action);
+    static QImage ModulePicture(const qr::engine::TSymbolModules& set, int column);
+    TReadState readState_ = TReadState::None;
+    std::string readPayload_;
+    bool readUtf8_ = false;
     // The subject and address typed on each composition tab, kept while another is shown.
     struct TTabMail {
         bool Visited = false;

@@ -263,6 +263,7 @@ void TMainForm1::ShowComposition(composer::TComposeTab tab,
         ShowRefusal(composed);
         return;
     }
+    readState_ = TReadState::None;
     DrawPayload(composed.Payload, composed.Count, composed.Utf8);
     const bool drawn = QRCode1->SymbolDisped();
     const bool message = tab != composer::tabBookmark && tab != composer::tabCard;

@@ -13,12 +13,14 @@
 #include <QHBoxLayout>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QShortcut>
 #include <QStandardPaths>
+#include <QSvgRenderer>
 #include <QTabWidget>
 
 #include "app/code_pictures.h"
@@ -29,6 +31,7 @@
 #include "composer/shift_jis_text.h"
 #include "platform/file_locations.h"
 #include "platform/message_box.h"
+#include "qr/engine/symbol_tables.h"
 #include "qr/qr_code.h"
 
 namespace {
@@ -43,6 +46,18 @@ QString DefaultSaveName(const QString& folder) {
 }
 
 // The filter chosen in the dialog decides the suffix of a name typed without one.
+// An SVG drawn as a grey picture `width` pixels wide.
+QImage SvgPicture(const QByteArray& svg, int width) {
+    QSvgRenderer renderer(svg);
+    if (!renderer.isValid() || renderer.defaultSize().isEmpty()) return {};
+    const QSize size = renderer.defaultSize().scaled(width, width * 4, Qt::KeepAspectRatio);
+    QImage image(size, QImage::Format_Grayscale8);
+    image.fill(255);
+    QPainter painter(&image);
+    renderer.render(&painter);
+    return image;
+}
+
 QString AskSaveNameByDialog(QWidget* parent, const QString& folder) {
     const QString png = QStringLiteral("PNG 画像 (*.png)");
     const QString svg = QStringLiteral("SVG 画像 (*.svg)");
@@ -167,8 +182,13 @@ bool TMainForm1::eventFilter(QObject* watched, QEvent* event) {
             break;
         dragArmed_ = false;
         if (QMimeData* data = CodeMimeData(*QRCode1)) {
-            auto* drag = new QDrag(this);
             const QImage image = qvariant_cast<QImage>(data->imageData());
+            if (!CheckOutput({image}, QRCode1->Pxmag(), QStringLiteral("ドラッグする画像")) &&
+                !ConfirmUnchecked(QStringLiteral("ドラッグ"))) {
+                delete data;
+                return true;
+            }
+            auto* drag = new QDrag(this);
             drag->setMimeData(data);
             drag->setPixmap(QPixmap::fromImage(
                 image.scaledToWidth(std::min(image.width(), 160), Qt::SmoothTransformation)));
@@ -188,6 +208,13 @@ bool TMainForm1::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TMainForm1::LargeBtn1Click() {
+    if (QRCode1->SymbolDisped() && QRCode1->ShownSymbols().Complete()) {
+        // The view draws each symbol on its own, larger: read what it will show.
+        std::vector<QImage> symbols;
+        for (int s = 1; s <= static_cast<int>(QRCode1->ShownSymbols().Built.size()); ++s)
+            symbols.push_back(SymbolImage(QRCode1->ShownSymbols(), s, 3));
+        CheckOutput(symbols, 3, QStringLiteral("大きく表示する QR コード"));
+    }
     if (!LargeView1) {
         LargeView1 = new TLargeView(*QRCode1, this);
         LargeView1->setAttribute(Qt::WA_DeleteOnClose);
@@ -209,12 +236,28 @@ void TMainForm1::SaveBtn1Click() {
 }
 
 bool TMainForm1::SaveCodeAs(const QString& path) {
-    const QByteArray bytes = CodePicture(*QRCode1, SaveFormatFor(path));
+    const TSaveFormat format = SaveFormatFor(path);
+    const QByteArray bytes = CodePicture(*QRCode1, format);
     if (bytes.isEmpty()) {
         platform::ShowMessage(QStringLiteral("QR コードの画像を作成できませんでした。"),
                               kSaveCaption, platform::MsgIcon::Error);
         return false;
     }
+    // The file is read back as it will be on disk; a PDF, which Qt cannot draw, through
+    // the modules it was drawn from.
+    // An SVG is drawn at four pixels to the module across the block of symbols.
+    const qr::engine::TSymbolModules& set = QRCode1->ShownSymbols();
+    const int column = std::max(1, QRCode1->Column());
+    const int across = std::min(column, static_cast<int>(set.Built.size())) *
+                       (set.Side + 2 * qr::engine::kQuietZone);
+    const int px = std::max(1, QRCode1->Pxmag());
+    const QImage written = format == sfPng   ? QImage::fromData(bytes, "PNG")
+                           : format == sfSvg ? SvgPicture(bytes, across * 4)
+                                             : ModulePicture(set, column);
+    const int writtenPx = format == sfPng ? px : format == sfSvg ? 4 : 1;
+    if (!CheckOutput({written}, writtenPx, QStringLiteral("保存する画像")) &&
+        !ConfirmUnchecked(QStringLiteral("保存")))
+        return false;
     const composer::TFileWriteResult result = composer::WriteFileAtomically(
         QFile::encodeName(path).toStdString(),
         std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
@@ -236,6 +279,10 @@ void TMainForm1::PrintBtn1Click() {
     const TPrintLayout layout = setup.Layout();
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("QR コード"));
+    if (!CheckOutput(PrintedPages(*QRCode1, printer.pageLayout(), layout), 4,
+                     QStringLiteral("印刷するページ")) &&
+        !ConfirmUnchecked(QStringLiteral("印刷")))
+        return;
     if (choice == TPrintSetupDlg::Preview) {
         QPrintPreviewDialog preview(&printer, this);
         connect(&preview, &QPrintPreviewDialog::paintRequested, this,

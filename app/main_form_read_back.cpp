@@ -43,18 +43,32 @@ QString ProblemText(const composer::TReadCheck& check) {
 } // namespace
 
 bool TMainForm1::CheckShownCode(const std::string& payload, bool utf8) {
+    readPayload_ = payload;
+    readUtf8_ = utf8;
+    readState_ = TReadState::None;
+    return CheckShownPicture(QRCode1->BitmapImage());
+}
+
+composer::TDrawnSymbols TMainForm1::DrawnPayload() const {
+    composer::TDrawnSymbols drawn;
+    drawn.Bytes = readPayload_;
+    drawn.Text =
+        (readUtf8_ ? Utf8(readPayload_) : composer::FromShiftJis(readPayload_)).toStdString();
+    drawn.Linked =
+        QRCode1->Mode() == qr::engine::qrConnect && QRCode1->ShownSymbols().Built.size() > 1;
+    return drawn;
+}
+
+bool TMainForm1::CheckShownPicture(const QImage& picture) {
     const qr::engine::TSymbolModules& set = QRCode1->ShownSymbols();
     const int count = static_cast<int>(set.Built.size());
     if (count == 0 || !set.Complete()) return false;
-    composer::TDrawnSymbols drawn;
-    drawn.Bytes = payload;
-    drawn.Text = (utf8 ? Utf8(payload) : composer::FromShiftJis(payload)).toStdString();
-    drawn.Linked = QRCode1->Mode() == qr::engine::qrConnect && count > 1;
+    composer::TDrawnSymbols drawn = DrawnPayload();
     const int column = std::max(1, QRCode1->Column());
 
     // The pixels shown, where the whole unturned block is on the picture; else (a code
     // larger than the panel, turned or mirrored) the modules it was drawn from.
-    QImage grey = QRCode1->BitmapImage();
+    QImage grey = picture;
     const bool shownWhole = !grey.isNull() && QRCode1->Angle() == 0 && !QRCode1->Reverse() &&
                             QRCode1->SymbolLeft() + QRCode1->SymbolWidthA() <= grey.width() &&
                             QRCode1->SymbolTop() + QRCode1->SymbolHeightA() <= grey.height();
@@ -71,14 +85,7 @@ bool TMainForm1::CheckShownCode(const std::string& payload, bool utf8) {
         drawn.CellHeight = QRCode1->SymbolHeight();
         drawn.Enlarge = (3 + px - 1) / px;
     } else {
-        const auto grid =
-            qr::engine::LayOutSymbols(set, {column, qr::engine::kQuietZone, 0, false});
-        grey = QImage(grid.Width, grid.Height, QImage::Format_Grayscale8);
-        for (int y = 0; y < grid.Height; ++y) {
-            uchar* row = grey.scanLine(y);
-            for (int x = 0; x < grid.Width; ++x)
-                row[x] = grid.IsDark(x, y) ? 0 : 255;
-        }
+        grey = ModulePicture(set, column);
         const int cell = set.Side + 2 * qr::engine::kQuietZone;
         for (int k = 0; k < count; ++k)
             drawn.Centres.push_back(
@@ -89,20 +96,14 @@ bool TMainForm1::CheckShownCode(const std::string& payload, bool utf8) {
     const composer::TReadCheck check =
         composer::ReadBack(grey.constBits(), grey.width(), grey.height(),
                            static_cast<int>(grey.bytesPerLine()), drawn);
+    readState_ = check.Ok() ? TReadState::Checked : TReadState::Unchecked;
     if (check.Ok()) {
         const QString shown = Utf8(composer::PresentedLine(composer::PresentedFields(check.Text)));
         ReadBackLabel1->setText(QStringLiteral("携帯の表示：") + shown);
         ReadBackLabel1->setToolTip(ReadBackLabel1->text());
         SetStatusText(0, QStringLiteral(" 読み取り確認済み"));
     } else {
-        ReadBackLabel1->setText(QStringLiteral("読み取り未確認：この QR コードは入力どおりに"
-                                               "読み取れません。"));
-        ReadBackLabel1->setToolTip(ProblemText(check));
-        SetStatusText(0, QStringLiteral(" 読み取り未確認"));
-        platform::ShowMessage(QStringLiteral("作成した QR コードを読み取って確かめたところ、"
-                                             "入力どおりに読み取れませんでした。\r\n") +
-                                  ProblemText(check),
-                              QStringLiteral("読み取りエラー"), platform::MsgIcon::Warning);
+        ShowUnchecked(QStringLiteral("作成した QR コード"), check);
     }
     ReadBackLabel1->setFixedWidth(QRPanel->width());
     ReadBackLabel1->adjustSize();
@@ -110,4 +111,61 @@ bool TMainForm1::CheckShownCode(const std::string& payload, bool utf8) {
     ReadBackLabel1->raise();
     ReadBackLabel1->show();
     return check.Ok();
+}
+
+void TMainForm1::ShowUnchecked(const QString& what, const composer::TReadCheck& check) {
+    readState_ = TReadState::Unchecked;
+    ReadBackLabel1->setText(QStringLiteral("読み取り未確認：この QR コードは入力どおりに"
+                                           "読み取れません。"));
+    ReadBackLabel1->setToolTip(ProblemText(check));
+    SetStatusText(0, QStringLiteral(" 読み取り未確認"));
+    platform::ShowMessage(what +
+                              QStringLiteral("を読み取って確かめたところ、"
+                                             "入力どおりに読み取れませんでした。\r\n") +
+                              ProblemText(check),
+                          QStringLiteral("読み取りエラー"), platform::MsgIcon::Warning);
+}
+
+bool TMainForm1::CheckOutput(const std::vector<QImage>& pictures, int modulePixels,
+                             const QString& what) {
+    // A code the window did not make (none was read after 作成) has no payload to hold
+    // the picture against.
+    if (readState_ == TReadState::None || readPayload_.empty()) return true;
+    std::vector<QImage> grey;
+    std::vector<composer::TGreyPicture> views;
+    grey.reserve(pictures.size());
+    for (const QImage& picture : pictures) {
+        grey.push_back(picture.convertToFormat(QImage::Format_Grayscale8));
+        const QImage& g = grey.back();
+        views.push_back({g.constBits(), g.width(), g.height(), static_cast<int>(g.bytesPerLine())});
+    }
+    composer::TDrawnSymbols drawn = DrawnPayload();
+    drawn.Enlarge = (3 + std::max(1, modulePixels) - 1) / std::max(1, modulePixels);
+    drawn.Pad = 4;
+    const composer::TReadCheck check = composer::ReadPictures(
+        views, static_cast<int>(QRCode1->ShownSymbols().Built.size()), drawn);
+    if (check.Ok()) return true;
+    ShowUnchecked(what, check);
+    return false;
+}
+
+bool TMainForm1::ConfirmUnchecked(const QString& action) {
+    if (readState_ != TReadState::Unchecked) return true;
+    return platform::ShowMessage(
+               QStringLiteral("この QR コードは、携帯で入力どおりに読み取れることを確認できて"
+                              "いません。\r\nそれでも%1しますか？")
+                   .arg(action),
+               QStringLiteral("読み取り未確認"), platform::MsgIcon::Warning,
+               platform::MsgButtons::YesNo) == platform::MsgResult::Yes;
+}
+
+QImage TMainForm1::ModulePicture(const qr::engine::TSymbolModules& set, int column) {
+    const auto grid = qr::engine::LayOutSymbols(set, {column, qr::engine::kQuietZone, 0, false});
+    QImage grey(grid.Width, grid.Height, QImage::Format_Grayscale8);
+    for (int y = 0; y < grid.Height; ++y) {
+        uchar* row = grey.scanLine(y);
+        for (int x = 0; x < grid.Width; ++x)
+            row[x] = grid.IsDark(x, y) ? 0 : 255;
+    }
+    return grey;
 }

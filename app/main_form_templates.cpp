@@ -165,6 +165,7 @@ void TMainForm1::SetBookmarkFieldsForCarrier() {
 
 void TMainForm1::ClipBtn1Click() {
     if (!QRCode1->SymbolDisped()) return;
+    if (!ConfirmUnchecked(QStringLiteral("コピー"))) return;
     QRCode1->CopyToClipboard();
     // Said in the status bar: a box to close after every copy stands in the way.
     SetStatusText(0, QStringLiteral("QR コードをクリップボードへコピーしました。"));

@@ -65,6 +65,47 @@ std::string UnifiedVariants(std::string text) {
     return text;
 }
 
+// Joins what was read (check.Symbols, in place order) and compares it with `drawn`.
+void Compare(TReadCheck& check, const ZXing::Results& results, const TDrawnSymbols& drawn) {
+    check.Bytes.clear();
+    check.Text.clear();
+    for (const TReadSymbol& s : check.Symbols) {
+        check.Bytes += s.Bytes;
+        check.Text += s.Text;
+    }
+    // A phone joins a linked set under its first symbol's character set; plain pieces are
+    // read one by one.
+    if (drawn.Linked && !results.empty()) {
+        const ZXing::Results merged = ZXing::MergeStructuredAppendSequences(results);
+        if (!merged.empty()) check.Text = merged.front().text();
+    }
+    const bool bytesDiffer = check.Bytes != drawn.Bytes;
+    const bool textDiffers =
+        !drawn.Text.empty() && UnifiedVariants(check.Text) != UnifiedVariants(drawn.Text);
+    if (bytesDiffer || textDiffers) {
+        check.Problem = bytesDiffer ? TReadProblem::BytesDiffer : TReadProblem::TextDiffers;
+        // Where they part is told in text when we know the text; bytes otherwise.
+        check.Difference = !textDiffers ? FirstDifference(drawn.Bytes, check.Bytes)
+                                        : FirstDifference(drawn.Text, check.Text);
+    }
+}
+
+// Plain symbols put in the order whose pieces make up the payload, as far as one does;
+// the rest follow as found.
+void OrderPlainPieces(std::vector<TReadSymbol>& symbols, const std::string& payload) {
+    std::size_t at = 0;
+    for (std::size_t placed = 0; placed < symbols.size(); ++placed) {
+        const auto next = std::find_if(symbols.begin() + static_cast<std::ptrdiff_t>(placed),
+                                       symbols.end(), [&](const TReadSymbol& s) {
+                                           return !s.Bytes.empty() &&
+                                                  payload.compare(at, s.Bytes.size(), s.Bytes) == 0;
+                                       });
+        if (next == symbols.end()) return;
+        at += next->Bytes.size();
+        std::iter_swap(symbols.begin() + static_cast<std::ptrdiff_t>(placed), next);
+    }
+}
+
 } // namespace
 
 TReadCheck ReadBack(const std::uint8_t* grey, int width, int height, int rowStride,
@@ -72,7 +113,6 @@ TReadCheck ReadBack(const std::uint8_t* grey, int width, int height, int rowStri
     TReadCheck check;
     const int stride = rowStride > 0 ? rowStride : width;
     ZXing::Results results;
-    std::string pieces;
     for (std::size_t i = 0; i < drawn.Centres.size(); ++i) {
         const int place = static_cast<int>(i) + 1;
         int w = 0, h = 0;
@@ -95,27 +135,69 @@ TReadCheck ReadBack(const std::uint8_t* grey, int width, int height, int rowStri
             check.Found = s.Index + 1;
             return check;
         }
-        check.Bytes += s.Bytes;
-        pieces += s.Text;
         results.push_back(std::move(r));
     }
-    // A phone joins a linked set under its first symbol's character set; plain pieces are
-    // read one by one.
-    check.Text = pieces;
-    if (drawn.Linked && !results.empty()) {
-        const ZXing::Results merged = ZXing::MergeStructuredAppendSequences(results);
-        if (!merged.empty()) check.Text = merged.front().text();
-    }
+    Compare(check, results, drawn);
+    return check;
+}
 
-    const bool bytesDiffer = check.Bytes != drawn.Bytes;
-    const bool textDiffers =
-        !drawn.Text.empty() && UnifiedVariants(check.Text) != UnifiedVariants(drawn.Text);
-    if (bytesDiffer || textDiffers) {
-        check.Problem = bytesDiffer ? TReadProblem::BytesDiffer : TReadProblem::TextDiffers;
-        // Where they part is told in text when we know the text; bytes otherwise.
-        check.Difference = !textDiffers ? FirstDifference(drawn.Bytes, check.Bytes)
-                                        : FirstDifference(drawn.Text, check.Text);
+TReadCheck ReadPictures(const std::vector<TGreyPicture>& pictures, int symbols,
+                        const TDrawnSymbols& drawn) {
+    TReadCheck check;
+    ZXing::Results results;
+    for (const TGreyPicture& picture : pictures) {
+        if (!picture.Grey || picture.Width <= 0 || picture.Height <= 0) continue;
+        TDrawnSymbols whole = drawn;
+        whole.CellWidth = picture.Width;
+        whole.CellHeight = picture.Height;
+        int w = 0, h = 0;
+        auto image = Cell(picture.Grey, picture.Width, picture.Height,
+                          picture.RowStride > 0 ? picture.RowStride : picture.Width, whole,
+                          {picture.Width / 2, picture.Height / 2}, w, h);
+        // One symbol at a time, each whited out once read: zxing-cpp's search for several
+        // at once misses some of a set drawn close together.
+        for (int found = 0; found <= symbols; ++found) {
+            const ZXing::ImageView view(image.data(), w, h, ZXing::ImageFormat::Lum);
+            ZXing::Result r = ZXing::ReadBarcode(view, Hints());
+            if (!r.isValid()) break;
+            int x0 = w, y0 = h, x1 = 0, y1 = 0;
+            for (const ZXing::PointI& p : r.position()) {
+                x0 = std::min(x0, p.x);
+                y0 = std::min(y0, p.y);
+                x1 = std::max(x1, p.x);
+                y1 = std::max(y1, p.y);
+            }
+            const int margin = std::max(2, (x1 - x0) / 20);
+            for (int y = std::max(0, y0 - margin); y <= std::min(h - 1, y1 + margin); ++y)
+                std::fill_n(image.begin() + static_cast<std::ptrdiff_t>(y) * w +
+                                std::max(0, x0 - margin),
+                            std::min(w - 1, x1 + margin) - std::max(0, x0 - margin) + 1, 255);
+            results.push_back(std::move(r));
+        }
     }
+    if (drawn.Linked)
+        std::stable_sort(results.begin(), results.end(), [](const auto& a, const auto& b) {
+            return a.sequenceIndex() < b.sequenceIndex();
+        });
+    for (const ZXing::Result& r : results)
+        check.Symbols.push_back(Symbol(r));
+    for (int place = 1; place <= symbols; ++place) {
+        const auto k = static_cast<std::size_t>(place - 1);
+        if (k >= check.Symbols.size() || (drawn.Linked && check.Symbols[k].Index + 1 != place)) {
+            check.Problem = TReadProblem::Missing;
+            check.Symbol = place;
+            return check;
+        }
+    }
+    if (check.Symbols.size() > static_cast<std::size_t>(symbols)) {
+        // One more than was drawn: a symbol twice, or one that is not ours.
+        check.Problem = TReadProblem::Misplaced;
+        check.Symbol = symbols + 1;
+        check.Found = check.Symbols.back().Index + 1;
+        return check;
+    }
+    if (!drawn.Linked) OrderPlainPieces(check.Symbols, drawn.Bytes);
+    Compare(check, results, drawn);
     return check;
 }
 

@@ -65,6 +65,23 @@ struct TReadCheck {
 TReadCheck ReadBack(const std::uint8_t* grey, int width, int height, int rowStride,
                     const TDrawnSymbols& drawn);
 
+// A picture that left the window (a saved file, a dragged or copied image, a printed
+// page), 8-bit grey, dark 0; RowStride 0 means Width.
+struct TGreyPicture {
+    const std::uint8_t* Grey = nullptr;
+    int Width = 0;
+    int Height = 0;
+    int RowStride = 0;
+};
+
+// Reads every symbol found anywhere in `pictures`, as a phone pointed at each in turn
+// reads it, in whichever turn the page was drawn, and checks the `symbols` found
+// against `drawn` (its Centres are not used; Enlarge and Pad apply to each picture). A
+// linked set is joined by its structured-append numbers; plain symbols in the order
+// that makes up the payload where one does, since a phone reads each by itself.
+TReadCheck ReadPictures(const std::vector<TGreyPicture>& pictures, int symbols,
+                        const TDrawnSymbols& drawn);
+
 // One line in English for varoku-qr: "" when the check passed.
 std::string ReadCheckMessage(const TReadCheck& check);
 

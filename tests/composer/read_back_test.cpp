@@ -2,6 +2,7 @@
 // the check against what was drawn, with the faults it is there to catch.
 #include "composer/read_back.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include "qr/engine/raster.h"
@@ -179,6 +180,25 @@ TEST(ReadBack, CatchesWhatGarblesTheSymbols) {
             if (r % 2 == 1 && c % 2 == 1 && !InFunctionPattern(masked.Set.Side, r, c))
                 Flip(masked, 1, r, c);
     EXPECT_FALSE(Check(masked).Ok());
+}
+
+// A saved picture or a printed page is read whole, in whichever turn it was drawn: the
+// linked set is joined by its numbers, and a symbol gone from it is named.
+TEST(ReadBack, ReadsWholePicturesInAnyTurnAndNamesAMissingSymbol) {
+    const std::string text = "MATMSG:TO:a@b.jp;SUB:;BODY:" + std::string(300, 'z') + ";;";
+    TDrawn d = Draw(text, 3);
+    Paint(d, 2);
+    std::vector<std::uint8_t> turned(d.Grey.rbegin(), d.Grey.rend()); // half a turn
+    for (const auto* grey : {&d.Grey, &turned}) {
+        const TReadCheck c = ReadPictures({{grey->data(), d.Width, d.Height, 0}}, 3, d.Symbols);
+        EXPECT_TRUE(c.Ok()) << ReadCheckMessage(c);
+        EXPECT_EQ(c.Bytes, text);
+    }
+    // The third symbol (alone on the second row) blanked out.
+    std::fill(d.Grey.begin() + d.Width * (d.Height / 2 + kPx), d.Grey.end(), 255);
+    const TReadCheck c = ReadPictures({{d.Grey.data(), d.Width, d.Height, 0}}, 3, d.Symbols);
+    EXPECT_EQ(c.Problem, TReadProblem::Missing);
+    EXPECT_EQ(c.Symbol, 3);
 }
 
 TEST(ReadBack, NamesTheTextAPhoneShowsWhenTheCharacterSetMisleadsIt) {

@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -88,6 +89,43 @@ TEST_F(Composer, TheCodeIsReadBackAndTheLineSaysWhatAPhoneShows) {
     EXPECT_EQ(form->ReadBackLabel1->text(),
               QStringLiteral("携帯の表示：宛先 hanako@example.jp / 件名 ご案内 / 本文 ") + body);
     EXPECT_EQ(form->StatusText(0), QStringLiteral(" 読み取り確認済み"));
+
+    // The pixels spoilt: the middle of symbol 2 inverted, or the two symbols swapped.
+    qr::TQRCode& q = *form->QRCode1;
+    const auto cell = [&q](int k) {
+        return QRect(q.SymbolLeft() + k * q.SymbolWidthS() + q.SymbolSpaceLeft(),
+                     q.SymbolTop() + q.SymbolSpaceUp(), q.SymbolWidth(), q.SymbolHeight());
+    };
+    const QImage picture = q.BitmapImage().convertToFormat(QImage::Format_RGB32);
+    QImage inverted = picture;
+    {
+        QPainter painter(&inverted);
+        painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        const QRect c = cell(1);
+        painter.fillRect(c.adjusted(c.width() / 5, c.height() / 5, -c.width() / 5, -c.height() / 5),
+                         Qt::white);
+    }
+    QImage swapped = picture;
+    {
+        QPainter painter(&swapped);
+        painter.drawImage(cell(0), picture, cell(1));
+        painter.drawImage(cell(1), picture, cell(0));
+    }
+    const struct {
+        const QImage& picture;
+        QString names;
+    } spoilt[] = {
+        {inverted, QStringLiteral("2 番目の QR コードを読み取れませんでした。")},
+        {swapped, QStringLiteral("1 番目の位置の QR コードは、2 番目として読み取られます。")}};
+    for (const auto& row : spoilt) {
+        ForgetBoxes();
+        EXPECT_FALSE(form->CheckShownPicture(row.picture));
+        ASSERT_EQ(Boxes().size(), 1u);
+        EXPECT_NE(Boxes()[0].Text.indexOf(row.names), -1) << Boxes()[0].Text.toStdString();
+        EXPECT_EQ(form->ReadState(), TMainForm1::TReadState::Unchecked);
+    }
+    EXPECT_TRUE(form->CheckShownPicture(picture));
+    ForgetBoxes();
 
     // What is shown is not what was meant: the warning names the field and the place.
     const std::string other =

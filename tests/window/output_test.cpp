@@ -173,6 +173,34 @@ TEST_F(Output, AFailedSaveIsReportedAndKeepsTheFolder) {
     EXPECT_FALSE(askedAgain);
 }
 
+// A code that does not read back as its payload leaves the window only by the user's
+// word: the save and the copy ask, and "いいえ" keeps it in.
+TEST_F(Output, AnUncheckedCodeLeavesOnlyWhenTheUserSaysSo) {
+    Start();
+    CreateLinked();
+    EXPECT_EQ(form->ReadState(), TMainForm1::TReadState::Checked);
+    form->CheckShownCode("MATMSG:TO:;SUB:;BODY:other;;", false);
+    ASSERT_EQ(form->ReadState(), TMainForm1::TReadState::Unchecked);
+    const QString path = FilePath(QStringLiteral("code.png"));
+    for (const auto answer : {platform::MsgResult::No, platform::MsgResult::Yes}) {
+        ForgetBoxes();
+        Answer(platform::MsgResult::Ok); // the warning
+        Answer(answer);
+        EXPECT_EQ(form->SaveCodeAs(path), answer == platform::MsgResult::Yes);
+        ASSERT_EQ(Boxes().size(), 2u);
+        EXPECT_TRUE(Boxes()[0].Text.startsWith(QStringLiteral("保存する画像を読み取って")))
+            << Boxes()[0].Text.toStdString();
+        EXPECT_EQ(Boxes()[1].Buttons, platform::MsgButtons::YesNo);
+        EXPECT_EQ(ReadBytes(path).empty(), answer == platform::MsgResult::No);
+    }
+    ForgetBoxes();
+    Answer(platform::MsgResult::No);
+    form->ClipBtn1->click();
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_NE(Boxes()[0].Text.indexOf(QStringLiteral("コピーしますか")), -1);
+    EXPECT_NE(form->StatusText(0), QStringLiteral("QR コードをクリップボードへコピーしました。"));
+}
+
 TEST_F(Output, PrintedPagesKeepTheModuleSizeAndTheOrder) {
     Start();
     const std::string expected = CreateLinked();
@@ -189,6 +217,15 @@ TEST_F(Output, PrintedPagesKeepTheModuleSizeAndTheOrder) {
             printer.setOutputFileName(path);
             printer.setPageSize(QPageSize(QPageSize::A4));
             EXPECT_EQ(PrintCode(*form->QRCode1, printer, row.layout), row.pages);
+            // The pages the window reads back before it prints are these pages.
+            std::vector<test_support::TZxingResult> read;
+            const auto drawn = PrintedPages(*form->QRCode1, printer.pageLayout(), row.layout);
+            EXPECT_EQ(static_cast<int>(drawn.size()), row.pages);
+            for (const QImage& page : drawn) {
+                const auto found = test_support::ReadPictureAll(page);
+                read.insert(read.end(), found.begin(), found.end());
+            }
+            EXPECT_EQ(JoinedFrom(read, 2), expected);
         }
         const std::vector<QImage> pages =
             PdfPages(QByteArray::fromStdString(ReadBytes(path)), kPageDpi);
