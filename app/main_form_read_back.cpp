@@ -99,8 +99,14 @@ bool TMainForm1::CheckShownPicture(const QImage& picture) {
     readState_ = check.Ok() ? TReadState::Checked : TReadState::Unchecked;
     if (check.Ok()) {
         const QString shown = Utf8(composer::PresentedLine(composer::PresentedFields(check.Text)));
-        ReadBackLabel1->setText(QStringLiteral("携帯の表示：") + shown);
-        ReadBackLabel1->setToolTip(ReadBackLabel1->text());
+        // Three lines at most, so that the line never covers the code; the whole of it
+        // is in the tip.
+        const QString line = QStringLiteral("携帯の表示：") + shown;
+        const int room = 3 * (QRPanel->width() - 4 * ReadBackLabel1->margin()) -
+                         3 * ReadBackLabel1->fontMetrics().averageCharWidth() * 4;
+        ReadBackLabel1->setText(
+            ReadBackLabel1->fontMetrics().elidedText(line, Qt::ElideRight, std::max(room, 1)));
+        ReadBackLabel1->setToolTip(line);
         SetStatusText(0, QStringLiteral(" 読み取り確認済み"));
     } else {
         ShowUnchecked(QStringLiteral("作成した QR コード"), check);

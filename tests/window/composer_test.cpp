@@ -86,8 +86,13 @@ TEST_F(Composer, TheCodeIsReadBackAndTheLineSaysWhatAPhoneShows) {
     ASSERT_EQ(form->QRCode1->Count(), 2);
     EXPECT_TRUE(Boxes().empty());
     EXPECT_TRUE(form->ReadBackLabel1->isVisible());
-    EXPECT_EQ(form->ReadBackLabel1->text(),
-              QStringLiteral("携帯の表示：宛先 hanako@example.jp / 件名 ご案内 / 本文 ") + body);
+    const QString line = QStringLiteral("携帯の表示：宛先 hanako@example.jp / 件名 ご案内 / 本文 ");
+    EXPECT_EQ(form->ReadBackLabel1->toolTip(), line + body);
+    // The line keeps to three lines under the code; the tip has the whole.
+    EXPECT_TRUE(form->ReadBackLabel1->text().startsWith(line));
+    EXPECT_LE(form->ReadBackLabel1->height(),
+              3 * form->ReadBackLabel1->fontMetrics().lineSpacing() +
+                  2 * form->ReadBackLabel1->margin() + 2);
     EXPECT_EQ(form->StatusText(0), QStringLiteral(" 読み取り確認済み"));
 
     // The pixels spoilt: the middle of symbol 2 inverted, or the two symbols swapped.
