@@ -147,13 +147,32 @@ TReadCheck ReadPictures(const std::vector<TGreyPicture>& pictures, int symbols,
     ZXing::Results results;
     for (const TGreyPicture& picture : pictures) {
         if (!picture.Grey || picture.Width <= 0 || picture.Height <= 0) continue;
+        const int stride = picture.RowStride > 0 ? picture.RowStride : picture.Width;
+        // Only the part that holds anything dark is read, with a light margin: a printed
+        // page is mostly paper.
+        int x0 = picture.Width, y0 = picture.Height, x1 = -1, y1 = -1;
+        for (int y = 0; y < picture.Height; ++y) {
+            const std::uint8_t* row = picture.Grey + static_cast<std::size_t>(y) * stride;
+            for (int x = 0; x < picture.Width; ++x)
+                if (row[x] < 128) {
+                    x0 = std::min(x0, x);
+                    x1 = std::max(x1, x);
+                    y0 = std::min(y0, y);
+                    y1 = y;
+                }
+        }
+        if (x1 < 0) continue;
+        const int margin = std::max(16, std::max(x1 - x0, y1 - y0) / 20);
+        x0 = std::max(0, x0 - margin);
+        y0 = std::max(0, y0 - margin);
+        x1 = std::min(picture.Width - 1, x1 + margin);
+        y1 = std::min(picture.Height - 1, y1 + margin);
         TDrawnSymbols whole = drawn;
-        whole.CellWidth = picture.Width;
-        whole.CellHeight = picture.Height;
+        whole.CellWidth = x1 - x0 + 1;
+        whole.CellHeight = y1 - y0 + 1;
         int w = 0, h = 0;
-        auto image = Cell(picture.Grey, picture.Width, picture.Height,
-                          picture.RowStride > 0 ? picture.RowStride : picture.Width, whole,
-                          {picture.Width / 2, picture.Height / 2}, w, h);
+        auto image = Cell(picture.Grey, picture.Width, picture.Height, stride, whole,
+                          {x0 + whole.CellWidth / 2, y0 + whole.CellHeight / 2}, w, h);
         // One symbol at a time, each whited out once read: zxing-cpp's search for several
         // at once misses some of a set drawn close together.
         for (int found = 0; found <= symbols; ++found) {
