@@ -1,6 +1,7 @@
 // The ways out of the window: the large view for a phone's camera, saving as PNG, SVG
 // or PDF, printing, dragging the code into another program, and the clipboard switch.
 #include <QApplication>
+#include <QBuffer>
 #include <QCheckBox>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -14,6 +15,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPdfDocument>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -56,6 +58,24 @@ QImage SvgPicture(const QByteArray& svg, int width) {
     QPainter painter(&image);
     renderer.render(&painter);
     return image;
+}
+
+// The first page of a PDF drawn on white, `scale` times its size at screen resolution.
+QImage PdfPicture(const QByteArray& pdf, int scale) {
+    QBuffer buffer;
+    buffer.setData(pdf);
+    if (!buffer.open(QIODevice::ReadOnly)) return {};
+    QPdfDocument document;
+    document.load(&buffer);
+    if (document.status() != QPdfDocument::Status::Ready || document.pageCount() < 1) return {};
+    const QSizeF points = document.pagePointSize(0);
+    const QSize size(qRound(points.width() * 96 * scale / 72),
+                     qRound(points.height() * 96 * scale / 72));
+    QImage page(size, QImage::Format_Grayscale8);
+    page.fill(255);
+    QPainter painter(&page);
+    painter.drawImage(0, 0, document.render(0, size));
+    return page;
 }
 
 QString AskSaveNameByDialog(QWidget* parent, const QString& folder) {
@@ -243,18 +263,18 @@ bool TMainForm1::SaveCodeAs(const QString& path) {
                               kSaveCaption, platform::MsgIcon::Error);
         return false;
     }
-    // The file is read back as it will be on disk; a PDF, which Qt cannot draw, through
-    // the modules it was drawn from.
-    // An SVG is drawn at four pixels to the module across the block of symbols.
+    // The file is read back as it will be on disk, an SVG or a PDF drawn at four pixels
+    // or more to the module.
     const qr::engine::TSymbolModules& set = QRCode1->ShownSymbols();
-    const int column = std::max(1, QRCode1->Column());
-    const int across = std::min(column, static_cast<int>(set.Built.size())) *
-                       (set.Side + 2 * qr::engine::kQuietZone);
+    const int across =
+        std::min(std::max(1, QRCode1->Column()), static_cast<int>(set.Built.size())) *
+        (set.Side + 2 * qr::engine::kQuietZone);
     const int px = std::max(1, QRCode1->Pxmag());
+    const int pdfScale = (4 + px - 1) / px;
     const QImage written = format == sfPng   ? QImage::fromData(bytes, "PNG")
                            : format == sfSvg ? SvgPicture(bytes, across * 4)
-                                             : ModulePicture(set, column);
-    const int writtenPx = format == sfPng ? px : format == sfSvg ? 4 : 1;
+                                             : PdfPicture(bytes, pdfScale);
+    const int writtenPx = format == sfPng ? px : format == sfSvg ? 4 : px * pdfScale;
     if (!CheckOutput({written}, writtenPx, QStringLiteral("保存する画像")) &&
         !ConfirmUnchecked(QStringLiteral("保存")))
         return false;
