@@ -267,7 +267,8 @@ void TMainForm1::ShowComposition(composer::TComposeTab tab,
     DrawPayload(composed.Payload, composed.Count, composed.Utf8);
     const bool drawn = QRCode1->SymbolDisped();
     const bool message = tab != composer::tabBookmark && tab != composer::tabCard;
-    if (drawn) CheckShownCode(composed.Payload, composed.Utf8);
+    // A code that does not read back has had its warning; "作成しました" would contradict it.
+    const bool readBack = drawn && CheckShownCode(composed.Payload, composed.Utf8);
     if (drawn)
         MarkCodeCurrent(QStringLiteral("QR コード %1 個：%2")
                             .arg(QRCode1->Count())
@@ -280,7 +281,7 @@ void TMainForm1::ShowComposition(composer::TComposeTab tab,
             SetStatusText(0, QStringLiteral("スマートフォン向けの QR コードは URL だけを運びます"
                                             "（サイト名は入りません）。"));
     } else if (tab == composer::tabCard) {
-        ShowAlert(QStringLiteral(" 住所登録用QR コードを作成しました。"));
+        if (readBack) ShowAlert(QStringLiteral(" 住所登録用QR コードを作成しました。"));
     } else {
         if (composed.AddressDropped) {
             const QString text =
@@ -289,7 +290,7 @@ void TMainForm1::ShowComposition(composer::TComposeTab tab,
                     .arg(before.Text[composer::cfAddress].trimmed());
             ShowAlert(text);
             SetStatusText(0, text);
-        } else {
+        } else if (readBack) {
             ShowAlert(QStringLiteral(" QR コードを作成しました。"));
         }
         if (RestorePending) {
