@@ -49,9 +49,6 @@ struct TReadCheck;
 } // namespace composer
 namespace qr {
 class TQRCode;
-namespace engine {
-struct TSymbolModules;
-}
 } // namespace qr
 namespace platform {
 class TAlertNotifier;
@@ -362,7 +359,6 @@ private:
     bool CheckOutput(const std::vector<QImage>& pictures, int modulePixels, const QString& what);
     // True when the shown code was read back, or the user says to `action` it anyway.
     bool ConfirmUnchecked(const QString& action);
-    static QImage ModulePicture(const qr::engine::TSymbolModules& set, int column);
     TReadState readState_ = TReadState::None;
     std::string readPayload_;
     bool readUtf8_ = false;

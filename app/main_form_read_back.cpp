@@ -40,6 +40,18 @@ QString ProblemText(const composer::TReadCheck& check) {
     return {};
 }
 
+// The symbols drawn from their modules, one pixel each, with their quiet zones.
+QImage ModulePicture(const qr::engine::TSymbolModules& set, int column) {
+    const auto grid = qr::engine::LayOutSymbols(set, {column, qr::engine::kQuietZone, 0, false});
+    QImage grey(grid.Width, grid.Height, QImage::Format_Grayscale8);
+    for (int y = 0; y < grid.Height; ++y) {
+        uchar* row = grey.scanLine(y);
+        for (int x = 0; x < grid.Width; ++x)
+            row[x] = grid.IsDark(x, y) ? 0 : 255;
+    }
+    return grey;
+}
+
 } // namespace
 
 bool TMainForm1::CheckShownCode(const std::string& payload, bool utf8) {
@@ -163,15 +175,4 @@ bool TMainForm1::ConfirmUnchecked(const QString& action) {
                    .arg(action),
                QStringLiteral("読み取り未確認"), platform::MsgIcon::Warning,
                platform::MsgButtons::YesNo) == platform::MsgResult::Yes;
-}
-
-QImage TMainForm1::ModulePicture(const qr::engine::TSymbolModules& set, int column) {
-    const auto grid = qr::engine::LayOutSymbols(set, {column, qr::engine::kQuietZone, 0, false});
-    QImage grey(grid.Width, grid.Height, QImage::Format_Grayscale8);
-    for (int y = 0; y < grid.Height; ++y) {
-        uchar* row = grey.scanLine(y);
-        for (int x = 0; x < grid.Width; ++x)
-            row[x] = grid.IsDark(x, y) ? 0 : 255;
-    }
-    return grey;
 }
