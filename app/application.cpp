@@ -139,6 +139,46 @@ private:
     mutable std::map<std::tuple<qint64, double, double>, QPalette> edged_;
 };
 
+// The colour seen where `colour`, which may be see-through, lies over `base`.
+QColor Over(const QColor& colour, const QColor& base) {
+    const double a = colour.alphaF();
+    return QColor::fromRgbF(static_cast<float>(colour.redF() * a + base.redF() * (1 - a)),
+                            static_cast<float>(colour.greenF() * a + base.greenF() * (1 - a)),
+                            static_cast<float>(colour.blueF() * a + base.blueF() * (1 - a)));
+}
+
+// The placeholder text carries the editor's instruction, so it reads 4.5:1 on the field
+// whatever palette the desktop or the program sets: a theme that names no placeholder
+// colour leaves Qt's half-transparent black, which vanishes on a dark field. It is then
+// the field's text halfway to the field, made readable.
+class ReadablePlaceholder : public QObject {
+public:
+    using QObject::QObject;
+
+    static void Mend() {
+        QPalette palette = QApplication::palette();
+        bool changed = false;
+        for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+            const QColor base = palette.color(group, QPalette::Base);
+            if (platform::ContrastRatio(Over(palette.color(group, QPalette::PlaceholderText), base),
+                                        base) >= 4.5)
+                continue;
+            QColor halfway = palette.color(group, QPalette::Text);
+            halfway.setAlphaF(0.5f);
+            palette.setColor(group, QPalette::PlaceholderText,
+                             platform::ReadableOn(Over(halfway, base), base, 4.5));
+            changed = true;
+        }
+        if (changed) QApplication::setPalette(palette);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::ApplicationPaletteChange) Mend();
+        return QObject::eventFilter(watched, event);
+    }
+};
+
 } // namespace
 
 QIcon ProgramIcon() {
@@ -187,6 +227,8 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setFont(DesktopUiFont());
     if (style()->name().compare(QLatin1String("fusion"), Qt::CaseInsensitive) == 0)
         setStyle(new ReadableEdgesStyle);
+    installEventFilter(new ReadablePlaceholder(this));
+    ReadablePlaceholder::Mend();
     platform::InstallFontSubstitutions();
     // Every word of the window is Japanese whatever the desktop's language, so Qt's own
     // buttons and dialogs speak Japanese too. Without the translations installed they

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -118,6 +119,18 @@ TEST_F(DesktopCitizen, CaptionsReadOnLightAndDarkThemesAndTheCodeStaysDarkOnLigh
             {form->MailComb1, 2},
             {form->mContEdit, 2},
             {form->MemClear1, 2}};
+        // So does the editor's instruction, shown as placeholder text.
+        const QPalette field = form->Memo1->palette();
+        QColor placeholder = field.color(QPalette::PlaceholderText);
+        const double alpha = placeholder.alphaF();
+        const QColor base = field.color(QPalette::Base);
+        placeholder = QColor::fromRgbF(
+            static_cast<float>(placeholder.redF() * alpha + base.redF() * (1 - alpha)),
+            static_cast<float>(placeholder.greenF() * alpha + base.greenF() * (1 - alpha)),
+            static_cast<float>(placeholder.blueF() * alpha + base.blueF() * (1 - alpha)));
+        EXPECT_GE(platform::ContrastRatio(placeholder, base), 4.5)
+            << placeholder.name().toStdString() << " on " << base.name().toStdString();
+
         form->PageControl1->setCurrentIndex(2); // the settings' controls
         QCoreApplication::processEvents();
         for (const auto& [control, width] : edges)
