@@ -6,13 +6,19 @@
 #include <QLibraryInfo>
 #include <QPainter>
 #include <QPixmap>
+#include <QProxyStyle>
+#include <QStyleOption>
 #include <QSvgRenderer>
 #include <QTranslator>
+#include <algorithm>
 #include <exception>
+#include <map>
+#include <tuple>
 
 #include <fontconfig/fontconfig.h>
 
 #include "platform/font_mapping.h"
+#include "platform/link_label.h"
 #include "platform/message_box.h"
 
 #ifndef VAROKU_APP_ID
@@ -51,6 +57,127 @@ QString JapaneseProportionalFamily() {
     FcPatternDestroy(pattern);
     return family;
 }
+
+// Fusion, the style Qt falls back on where the desktop names none, draws the rings of
+// radio buttons and check boxes and the edges of fields and buttons a shade darker than
+// the window, which on a dark window leaves them all but invisible (1.3:1). It is handed
+// a window colour from which its own shading gives the edge the palette's outline made
+// to stand 3:1 off the window, lightened on a dark one and darkened on a light one.
+class ReadableEdgesStyle : public QProxyStyle {
+public:
+    ReadableEdgesStyle() : QProxyStyle(QStringLiteral("Fusion")) {}
+
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override {
+        // How much darker than the window Fusion draws each edge, and the contrast asked
+        // of it: a little over 3:1 for Fusion's rounding as it shades, more for the
+        // radio's ring, a thin circle that no pixel covers whole.
+        struct Edge {
+            double darker, contrast;
+        };
+        const Edge edge = element == PE_IndicatorRadioButton ? Edge{1.5, 4.0}
+                          : element == PE_IndicatorCheckBox  ? Edge{1.4 / 1.1, 3.3}
+                          : element == PE_Frame              ? Edge{1.4 / 1.08, 3.3}
+                          : element == PE_FrameLineEdit || element == PE_PanelButtonCommand
+                              ? Edge{1.4, 3.3}
+                              : Edge{0, 0};
+        const auto draw = [&](const QStyleOption* edged) {
+            QProxyStyle::drawPrimitive(element, edged, painter, widget);
+        };
+        if (edge.darker > 0 && !edging_ && (option->state & State_Enabled) &&
+            (Draw<QStyleOptionButton>(option, edge.darker, edge.contrast, draw) ||
+             Draw<QStyleOptionFrame>(option, edge.darker, edge.contrast, draw)))
+            return;
+        QProxyStyle::drawPrimitive(element, option, painter, widget);
+    }
+
+    // The spin box draws its edge itself; the field inside it is then edged already.
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
+                            QPainter* painter, const QWidget* widget) const override {
+        if (control == CC_SpinBox && !edging_ && (option->state & State_Enabled)) {
+            edging_ = true;
+            const bool drawn =
+                Draw<QStyleOptionSpinBox>(option, 1.4, 3.3, [&](const QStyleOption* edged) {
+                    QProxyStyle::drawComplexControl(
+                        control, static_cast<const QStyleOptionComplex*>(edged), painter, widget);
+                });
+            edging_ = false;
+            if (drawn) return;
+        }
+        QProxyStyle::drawComplexControl(control, option, painter, widget);
+    }
+
+private:
+    mutable bool edging_ = false;
+
+    template <typename Option, typename Paint>
+    bool Draw(const QStyleOption* option, double darker, double contrast,
+              const Paint& paint) const {
+        const auto* typed = qstyleoption_cast<const Option*>(option);
+        if (!typed) return false;
+        Option edged(*typed);
+        edged.palette = Edged(typed->palette, darker, contrast);
+        paint(&edged);
+        return true;
+    }
+
+    // One edged palette for each palette and edge, kept: Fusion caches what it draws
+    // under the palette's key, which a palette made anew at each paint would never hit.
+    const QPalette& Edged(const QPalette& palette, double darker, double contrast) const {
+        const auto key = std::make_tuple(palette.cacheKey(), darker, contrast);
+        const auto found = edged_.find(key);
+        if (found != edged_.end()) return found->second;
+        if (edged_.size() > 64) edged_.clear();
+        const QColor window = palette.color(QPalette::Window);
+        const QColor edge = platform::ReadableOn(window.darker(140), window, contrast).toHsv();
+        QPalette edged = palette;
+        edged.setColor(QPalette::Window, QColor::fromHsvF(edge.hsvHueF(), edge.hsvSaturationF(),
+                                                          std::min(1.0, edge.valueF() * darker)));
+        return edged_.emplace(key, edged).first->second;
+    }
+
+    mutable std::map<std::tuple<qint64, double, double>, QPalette> edged_;
+};
+
+// The colour seen where `colour`, which may be see-through, lies over `base`.
+QColor Over(const QColor& colour, const QColor& base) {
+    const double a = colour.alphaF();
+    return QColor::fromRgbF(static_cast<float>(colour.redF() * a + base.redF() * (1 - a)),
+                            static_cast<float>(colour.greenF() * a + base.greenF() * (1 - a)),
+                            static_cast<float>(colour.blueF() * a + base.blueF() * (1 - a)));
+}
+
+// The placeholder text carries the editor's instruction, so it reads 4.5:1 on the field
+// whatever palette the desktop or the program sets: a theme that names no placeholder
+// colour leaves Qt's half-transparent black, which vanishes on a dark field. It is then
+// the field's text halfway to the field, made readable.
+class ReadablePlaceholder : public QObject {
+public:
+    using QObject::QObject;
+
+    static void Mend() {
+        QPalette palette = QApplication::palette();
+        bool changed = false;
+        for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+            const QColor base = palette.color(group, QPalette::Base);
+            if (platform::ContrastRatio(Over(palette.color(group, QPalette::PlaceholderText), base),
+                                        base) >= 4.5)
+                continue;
+            QColor halfway = palette.color(group, QPalette::Text);
+            halfway.setAlphaF(0.5f);
+            palette.setColor(group, QPalette::PlaceholderText,
+                             platform::ReadableOn(Over(halfway, base), base, 4.5));
+            changed = true;
+        }
+        if (changed) QApplication::setPalette(palette);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::ApplicationPaletteChange) Mend();
+        return QObject::eventFilter(watched, event);
+    }
+};
 
 } // namespace
 
@@ -98,6 +225,10 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setDesktopFileName(QString::fromLatin1(kDesktopFileName));
     setWindowIcon(ProgramIcon());
     setFont(DesktopUiFont());
+    if (style()->name().compare(QLatin1String("fusion"), Qt::CaseInsensitive) == 0)
+        setStyle(new ReadableEdgesStyle);
+    installEventFilter(new ReadablePlaceholder(this));
+    ReadablePlaceholder::Mend();
     platform::InstallFontSubstitutions();
     // Every word of the window is Japanese whatever the desktop's language, so Qt's own
     // buttons and dialogs speak Japanese too. Without the translations installed they

@@ -1,5 +1,6 @@
 #include "platform/alert_notifier.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -64,6 +65,17 @@ protected:
         event->accept();
         close();
     }
+
+    // The flags ask the window system not to activate the popup; where it does all the
+    // same (some compositors, Qt's offscreen platform), the window the user was typing
+    // in gets the keyboard straight back.
+    bool event(QEvent* event) override {
+        if (event->type() == QEvent::WindowActivate && typingIn_) typingIn_->activateWindow();
+        return QFrame::event(event);
+    }
+
+private:
+    QPointer<QWidget> typingIn_ = QApplication::activeWindow();
 };
 
 } // namespace

@@ -5,10 +5,14 @@
 #include <QSignalBlocker>
 #include <algorithm>
 
+#include "platform/stay_down_button.h"
+
 namespace platform {
 
 TRadioGroup::TRadioGroup(const QString& caption, QWidget* parent)
     : QGroupBox(caption, parent), grid_(new QGridLayout(this)) {
+    // Qt would name a group inside another group after the outer one.
+    setAccessibleName(caption.trimmed());
     grid_->setContentsMargins(6, 2, 6, 2);
     grid_->setVerticalSpacing(0);
 }
@@ -46,6 +50,7 @@ void TRadioGroup::Rebuild() {
     for (int i = 0; i < items_.size(); ++i) {
         auto* button = new QRadioButton(items_[i], this);
         button->setAutoExclusive(false); // exclusivity is ours, so -1 stays possible
+        SetAccessibleRole(button, QAccessible::RadioButton); // not a check box for all that
         grid_->addWidget(button, i % std::max(rows, 1), i / std::max(rows, 1));
         connect(button, &QRadioButton::clicked, this, [this, i] {
             if (index_ == i) {

@@ -1,15 +1,25 @@
 // The window as a citizen of the desktop: its desktop entry and icon, the desktop's UI
-// font, and captions that read on a light and a dark theme.
+// font, and captions and control edges that read on a light and a dark theme.
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QStyle>
 #include <QTabWidget>
 
 #include "app/application.h"
 #include "platform/alert_notifier.h"
 #include "platform/link_label.h"
+#include "platform/radio_group.h"
 #include "qr/qr_code.h"
 #include "tests/window/window_fixture.h"
 
@@ -85,6 +95,47 @@ TEST_F(DesktopCitizen, CaptionsReadOnLightAndDarkThemesAndTheCodeStaysDarkOnLigh
                 << caption->text().toStdString() << " " << text.name().toStdString() << " on "
                 << behind.name().toStdString();
         }
+
+        // The rings of radios and check boxes and the edges of fields and buttons stand
+        // 3:1 off the window: the controls are found by them.
+        const auto edgeContrast = [](QWidget* control, int width) {
+            const QColor window = control->palette().color(QPalette::Window);
+            QImage seen(width, control->height(), QImage::Format_RGB32);
+            seen.fill(window);
+            QPainter painter(&seen);
+            painter.drawPixmap(0, 0, control->grab(QRect(0, 0, width, control->height())));
+            painter.end();
+            double most = 1;
+            for (int y = 0; y < seen.height(); ++y)
+                for (int x = 0; x < seen.width(); ++x)
+                    most = std::max(most, platform::ContrastRatio(seen.pixelColor(x, y), window));
+            return most;
+        };
+        const std::pair<QWidget*, int> edges[] = {
+            {form->CaraiaGroup1->Button(1),
+             form->style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth)},
+            {form->MemoCheck1, form->style()->pixelMetric(QStyle::PM_IndicatorWidth)},
+            {form->SubjectEdit1, 2},
+            {form->MailComb1, 2},
+            {form->mContEdit, 2},
+            {form->MemClear1, 2}};
+        // So does the editor's instruction, shown as placeholder text.
+        const QPalette field = form->Memo1->palette();
+        QColor placeholder = field.color(QPalette::PlaceholderText);
+        const double alpha = placeholder.alphaF();
+        const QColor base = field.color(QPalette::Base);
+        placeholder = QColor::fromRgbF(
+            static_cast<float>(placeholder.redF() * alpha + base.redF() * (1 - alpha)),
+            static_cast<float>(placeholder.greenF() * alpha + base.greenF() * (1 - alpha)),
+            static_cast<float>(placeholder.blueF() * alpha + base.blueF() * (1 - alpha)));
+        EXPECT_GE(platform::ContrastRatio(placeholder, base), 4.5)
+            << placeholder.name().toStdString() << " on " << base.name().toStdString();
+
+        form->PageControl1->setCurrentIndex(2); // the settings' controls
+        QCoreApplication::processEvents();
+        for (const auto& [control, width] : edges)
+            EXPECT_GE(edgeContrast(control, width), 3.0) << control->metaObject()->className();
+        form->PageControl1->setCurrentIndex(0);
 
         Type(QStringLiteral("了解しました"));
         Create();

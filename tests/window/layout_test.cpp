@@ -18,6 +18,7 @@
 #include <QTabWidget>
 #include <QTest>
 
+#include "platform/alert_notifier.h"
 #include "platform/lamp.h"
 #include "platform/radio_group.h"
 #include "platform/stay_down_button.h"
@@ -255,10 +256,18 @@ TEST_F(Layout, EverythingWorksFromTheKeyboard) {
     QTest::keyClick(form->Memo1, Qt::Key_Return, Qt::ControlModifier);
     EXPECT_TRUE(form->QRCode1->SymbolDisped());
     EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("キーボードだけで"));
+    // The alert that says so leaves the caret where the user goes on typing.
+    ASSERT_TRUE(form->Alert1->IsShowing());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QApplication::activeWindow(), form);
+    EXPECT_TRUE(form->Memo1->hasFocus());
+    if (const QWidget* popup = form->Alert1->Popup()) {
+        EXPECT_FALSE(popup->isActiveWindow());
+    }
 }
 
 // What a screen reader says: a name for every control that takes the focus, the code by
-// what it carries, the lamp by its mode, the write toggle as a toggle.
+// what it carries, the lamp by its mode, the write toggle as a toggle, radios as radios.
 TEST_F(Layout, EveryControlHasANameForScreenReaders) {
     for (QWidget* widget : form->findChildren<QWidget*>()) {
         if (widget->focusPolicy() == Qt::NoFocus || widget->window() != form) continue;
@@ -278,8 +287,32 @@ TEST_F(Layout, EveryControlHasANameForScreenReaders) {
     form->RWFlgBtn1->click();
     EXPECT_EQ(lamp->text(QAccessible::Description), QStringLiteral("書込みモード"));
     QAccessibleInterface* toggle = QAccessible::queryAccessibleInterface(form->RWFlgBtn1);
+    EXPECT_EQ(toggle->role(), QAccessible::Button);
     EXPECT_TRUE(toggle->state().checkable);
     EXPECT_TRUE(toggle->state().checked);
+    EXPECT_TRUE(toggle->state().pressed);
+    EXPECT_EQ(toggle->text(QAccessible::Name), QStringLiteral("文例の書込みモード"));
+
+    // A radio is a radio of its group, though the group keeps its own exclusivity, and
+    // choosing it from a screen reader counts as the user's click.
+    for (platform::TRadioGroup* group : {form->SubjectGroup1, form->CaraiaGroup1}) {
+        group->SetItemIndex(-1);
+        QAccessibleInterface* radio = QAccessible::queryAccessibleInterface(group->Button(1));
+        EXPECT_EQ(radio->role(), QAccessible::RadioButton);
+        EXPECT_EQ(radio->text(QAccessible::Name), group->Items().at(1));
+        const auto labels = radio->relations(QAccessible::Label);
+        ASSERT_EQ(labels.size(), 1u);
+        EXPECT_EQ(labels.front().first->text(QAccessible::Name), group->title().trimmed());
+        int clicks = 0;
+        const QMetaObject::Connection counting =
+            QObject::connect(group, &platform::TRadioGroup::Click, [&clicks] { ++clicks; });
+        radio->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+        QObject::disconnect(counting);
+        EXPECT_EQ(group->ItemIndex(), 1);
+        EXPECT_EQ(clicks, 1);
+        EXPECT_TRUE(radio->state().checkable);
+        EXPECT_TRUE(radio->state().checked);
+    }
 }
 
 } // namespace
