@@ -704,7 +704,7 @@ void TMainForm1::MarkCodeOutdated() {
     auto* faded = new QGraphicsOpacityEffect(QRCode1);
     faded->setOpacity(0.3);
     QRCode1->setGraphicsEffect(faded);
-    ReadBackLabel1->hide();
+    HideReadBackLine();
     OutdatedLabel1->setWordWrap(true);
     OutdatedLabel1->setFixedWidth(QRPanel->width());
     OutdatedLabel1->adjustSize();

@@ -353,6 +353,12 @@ private:
     // Read-back of what leaves the window (main_form_read_back.cpp).
     composer::TDrawnSymbols DrawnPayload() const;
     void ShowUnchecked(const QString& what, const composer::TReadCheck& check);
+    // The line under the code (`tip`: its tip when not the line itself), placed anew
+    // when the panel changes size; hidden while the code is outdated.
+    void ShowReadBackLine(const QString& line, const QString& tip);
+    void HideReadBackLine();
+    void PlaceReadBackLine();
+    QString readLine_;
     // Reads `pictures` (a saved file, a dragged image, printed pages: `what` in the
     // warning) drawn at `modulePixels` to the module; false, with a warning, when they
     // do not read back as the shown code's payload.

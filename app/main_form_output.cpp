@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
@@ -20,6 +21,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QShortcut>
 #include <QStandardPaths>
 #include <QSvgRenderer>
@@ -216,6 +218,13 @@ bool TMainForm1::eventFilter(QObject* watched, QEvent* event) {
         }
         return true;
     }
+    case QEvent::Resize:
+        PlaceReadBackLine();
+        if (OutdatedLabel1->isVisible()) {
+            OutdatedLabel1->setFixedWidth(static_cast<QResizeEvent*>(event)->size().width());
+            OutdatedLabel1->adjustSize();
+        }
+        break;
     case QEvent::Paint:
         // Clear() empties the picture without a paint pass; the view must not go on
         // showing a code the window no longer shows.

@@ -111,31 +111,58 @@ bool TMainForm1::CheckShownPicture(const QImage& picture) {
     readState_ = check.Ok() ? TReadState::Checked : TReadState::Unchecked;
     if (check.Ok()) {
         const QString shown = Utf8(composer::PresentedLine(composer::PresentedFields(check.Text)));
-        // Three lines at most, so that the line never covers the code; the whole of it
-        // is in the tip.
-        const QString line = QStringLiteral("携帯の表示：") + shown;
-        const int room = 3 * (QRPanel->width() - 4 * ReadBackLabel1->margin()) -
-                         3 * ReadBackLabel1->fontMetrics().averageCharWidth() * 4;
-        ReadBackLabel1->setText(
-            ReadBackLabel1->fontMetrics().elidedText(line, Qt::ElideRight, std::max(room, 1)));
-        ReadBackLabel1->setToolTip(line);
+        ShowReadBackLine(QStringLiteral("携帯の表示：") + shown, QString());
         SetStatusText(0, QStringLiteral(" 読み取り確認済み"));
     } else {
         ShowUnchecked(QStringLiteral("作成した QR コード"), check);
     }
-    ReadBackLabel1->setFixedWidth(QRPanel->width());
-    ReadBackLabel1->adjustSize();
+    return check.Ok();
+}
+
+void TMainForm1::ShowReadBackLine(const QString& line, const QString& tip) {
+    readLine_ = line;
+    ReadBackLabel1->setToolTip(tip.isEmpty() ? line : tip);
+    PlaceReadBackLine();
+}
+
+void TMainForm1::HideReadBackLine() {
+    readLine_.clear();
+    ReadBackLabel1->hide();
+}
+
+void TMainForm1::PlaceReadBackLine() {
+    if (readLine_.isEmpty()) return;
+    // Under the code, never over it: as many lines as the room below the symbols and
+    // their captions takes, three at most, the rest elided (the whole is in the tip).
+    const QFontMetrics metrics = ReadBackLabel1->fontMetrics();
+    const int margin = ReadBackLabel1->margin();
+    const int captions =
+        QRCode1->CommentDown().empty() ? 0 : QFontMetrics(QRCode1->ComFont().ToQFont()).height();
+    const int bottom = QRCode1->y() + QRCode1->SymbolTop() + QRCode1->SymbolHeightA() + captions;
+    const int lines =
+        std::min(3, (QRPanel->height() - bottom - 2 * margin) / metrics.lineSpacing());
+    if (lines < 1) {
+        ReadBackLabel1->hide();
+        return;
+    }
+    const int width = QRPanel->width();
+    const int room = lines * (width - 2 * margin - 4 * metrics.averageCharWidth());
+    for (int fit = lines; fit >= 1; --fit) {
+        ReadBackLabel1->setText(
+            metrics.elidedText(readLine_, Qt::ElideRight, std::max(1, room * fit / lines)));
+        ReadBackLabel1->setFixedWidth(width);
+        ReadBackLabel1->adjustSize();
+        if (ReadBackLabel1->height() <= QRPanel->height() - bottom) break;
+    }
     ReadBackLabel1->move(0, QRPanel->height() - ReadBackLabel1->height());
     ReadBackLabel1->raise();
     ReadBackLabel1->show();
-    return check.Ok();
 }
 
 void TMainForm1::ShowUnchecked(const QString& what, const composer::TReadCheck& check) {
     readState_ = TReadState::Unchecked;
-    ReadBackLabel1->setText(QStringLiteral("読み取り未確認：この QR コードは入力どおりに"
-                                           "読み取れません。"));
-    ReadBackLabel1->setToolTip(ProblemText(check));
+    ShowReadBackLine(QStringLiteral("読み取り未確認：この QR コードは入力どおりに読み取れません。"),
+                     ProblemText(check));
     SetStatusText(0, QStringLiteral(" 読み取り未確認"));
     platform::ShowMessage(what +
                               QStringLiteral("を読み取って確かめたところ、"

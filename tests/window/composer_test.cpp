@@ -1,6 +1,7 @@
 // "作成" from the user's side: what the picture decodes to, the refusals, the alert and
 // the status bar.
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -94,6 +95,16 @@ TEST_F(Composer, TheCodeIsReadBackAndTheLineSaysWhatAPhoneShows) {
               3 * form->ReadBackLabel1->fontMetrics().lineSpacing() +
                   2 * form->ReadBackLabel1->margin() + 2);
     EXPECT_EQ(form->StatusText(0), QStringLiteral(" 読み取り確認済み"));
+    // Under the code and its captions, never over them, however small the window.
+    for (const int height : {form->height(), form->minimumHeight()}) {
+        form->resize(form->width(), height);
+        QCoreApplication::processEvents();
+        const QLabel* label = form->ReadBackLabel1;
+        if (!label->isVisible()) continue;
+        EXPECT_GE(label->y(), form->QRCode1->SymbolTop() + form->QRCode1->SymbolHeightA() +
+                                  label->fontMetrics().height() / 2)
+            << height;
+    }
 
     // The pixels spoilt: the middle of symbol 2 inverted, or the two symbols swapped.
     qr::TQRCode& q = *form->QRCode1;
