@@ -557,6 +557,7 @@ bool TMainForm1::event(QEvent* event) {
         UpdateCreateButton();
         UpdateInsertButton();
         SetTabOrder();
+        Memo1->setFocus(Qt::OtherFocusReason); // the first key typed goes to the message
     }
     return handled;
 }

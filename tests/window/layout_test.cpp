@@ -195,6 +195,7 @@ TEST_F(Layout, WindowFitsSmallScreensAndGrowsTheCode) {
 TEST_F(Layout, EverythingWorksFromTheKeyboard) {
     form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form));
+    EXPECT_EQ(form->focusWidget(), form->Memo1); // the first key typed goes to the message
     for (QPlainTextEdit* editor : {form->Memo1, form->Memo2}) {
         form->sPage2->setCurrentIndex(editor == form->Memo1 ? 0 : 1);
         editor->setFocus();
