@@ -371,6 +371,7 @@ void TMainForm1::BuildMainPanel() {
     bookmarkGrid->addWidget(FieldLabel(QStringLiteral("URL(&U):"), bookmark, URLEdit1), 1, 0);
     bookmarkGrid->addWidget(URLEdit1, 1, 1);
     auto* caution = new QGroupBox(QStringLiteral(" ★注意★ "), bookmark);
+    caution->setAccessibleName(caution->title().trimmed());
     auto* cautionColumn = new QVBoxLayout(caution);
     BokLabel1 = Named(
         new QLabel(QStringLiteral(
