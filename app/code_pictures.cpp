@@ -182,12 +182,21 @@ int PrintCode(const qr::TQRCode& shown, QPrinter& printer, const TPrintLayout& l
 }
 
 std::vector<QImage> PrintedPages(const qr::TQRCode& shown, const QPageLayout& page,
-                                 const TPrintLayout& layout, int modulePixels) {
+                                 const TPrintLayout& layout, int modulePixels,
+                                 int* drawnModulePixels) {
     std::vector<QImage> pages;
     if (!Printable(shown) || modulePixels < 1) return pages;
     const double moduleMm = std::clamp(layout.ModuleMm, kMinModuleMm, kMaxModuleMm);
-    const int resolution =
-        std::max(1, static_cast<int>(std::lround(modulePixels * 25.4 / moduleMm)));
+    // Small modules on a large page would take a picture of tens of megapixels: the
+    // resolution is held to what keeps a page near eight, and the reader enlarges.
+    const QRectF inches = page.paintRect(QPageLayout::Inch);
+    const double most = std::sqrt(8e6 / std::max(1.0, inches.width() * inches.height()));
+    const int resolution = std::max(
+        1,
+        static_cast<int>(std::min(std::lround(modulePixels * 25.4 / moduleMm), std::lround(most))));
+    if (drawnModulePixels)
+        *drawnModulePixels =
+            std::max(1, static_cast<int>(resolution * moduleMm / 25.4)); // rounded down
     const QRect area = page.paintRectPixels(resolution);
     const auto blank = [&] {
         QImage image(area.size(), QImage::Format_Grayscale8);

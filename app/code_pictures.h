@@ -54,9 +54,12 @@ inline constexpr double kMaxModuleMm = 5.0;
 int PrintCode(const qr::TQRCode& shown, QPrinter& printer, const TPrintLayout& layout);
 
 // The pages PrintCode would print on paper of `page`, drawn as grey pictures at about
-// `modulePixels` pixels to the module: what the window reads back before it prints.
+// `modulePixels` pixels to the module, fewer for small modules on a large page (the
+// pixels drawn to a module, rounded down, in `drawnModulePixels`): what the window reads
+// back before it prints.
 std::vector<QImage> PrintedPages(const qr::TQRCode& shown, const QPageLayout& page,
-                                 const TPrintLayout& layout, int modulePixels = 4);
+                                 const TPrintLayout& layout, int modulePixels = 4,
+                                 int* drawnModulePixels = nullptr);
 
 // Symbol s (1-based) of a built set, black on white with its quiet zone, `modulePixels`
 // pixels to the module. Null when the set does not hold it.

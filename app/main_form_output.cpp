@@ -308,8 +308,9 @@ void TMainForm1::PrintBtn1Click() {
     const TPrintLayout layout = setup.Layout();
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("QR コード"));
-    if (!CheckOutput(PrintedPages(*QRCode1, printer.pageLayout(), layout), 4,
-                     QStringLiteral("印刷するページ")) &&
+    int px = 4;
+    const std::vector<QImage> pages = PrintedPages(*QRCode1, printer.pageLayout(), layout, px, &px);
+    if (!CheckOutput(pages, px, QStringLiteral("印刷するページ")) &&
         !ConfirmUnchecked(QStringLiteral("印刷")))
         return;
     if (choice == TPrintSetupDlg::Preview) {

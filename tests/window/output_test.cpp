@@ -16,6 +16,7 @@
 
 #include "app/code_pictures.h"
 #include "app/large_view.h"
+#include "composer/read_back.h"
 #include "composer/shift_jis_text.h"
 #include "qr/qr_code.h"
 #include "tests/support/qt_picture_reader.h"
@@ -255,6 +256,26 @@ TEST_F(Output, PrintedPagesKeepTheModuleSizeAndTheOrder) {
         }
         EXPECT_EQ(JoinedFrom(symbols, 2), expected);
     }
+
+    // Small modules on a whole page: the picture stays near eight megapixels and is read
+    // back enlarged, as the window reads it.
+    int px = 0;
+    const auto small = PrintedPages(
+        *form->QRCode1, QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()),
+        {kMinModuleMm, true}, 4, &px);
+    ASSERT_EQ(small.size(), 2u);
+    EXPECT_LE(small[0].width() * small[0].height(), 8'100'000);
+    composer::TDrawnSymbols drawn;
+    drawn.Bytes = expected;
+    drawn.Linked = true;
+    drawn.Enlarge = (3 + px - 1) / px;
+    drawn.Pad = 4;
+    std::vector<composer::TGreyPicture> views;
+    for (const QImage& page : small)
+        views.push_back(
+            {page.constBits(), page.width(), page.height(), static_cast<int>(page.bytesPerLine())});
+    const composer::TReadCheck check = composer::ReadPictures(views, 2, drawn);
+    EXPECT_TRUE(check.Ok()) << composer::ReadCheckMessage(check);
 }
 
 TEST_F(Output, DraggedDataOffersPngAndSvg) {
