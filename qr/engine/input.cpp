@@ -93,8 +93,17 @@ bool IsSecondByte(std::span<const std::uint8_t> input, int pos) {
     return leads % 2 == 1;
 }
 
+namespace {
+
+// A UTF-8 continuation byte, 10xxxxxx: no character starts there.
+bool InsideUtf8Character(std::span<const std::uint8_t> input, int pos) {
+    return (input[pos] & 0xC0) == 0x80;
+}
+
+} // namespace
+
 void DivideInput(std::span<const std::uint8_t> input, int& count, TQRMode& mode,
-                 std::span<int, kOffsetCount> offset) {
+                 std::span<int, kOffsetCount> offset, bool utf8) {
     const int len = static_cast<int>(input.size());
     if (len < count) count = len;
     if (count < 1) count = 1;
@@ -107,7 +116,20 @@ void DivideInput(std::span<const std::uint8_t> input, int& count, TQRMode& mode,
     int i = 1;
     int cut = size;
     while (i < count && cut < len) {
-        if (IsSecondByte(input, cut) && TrailBytes[input[cut]]) {
+        if (utf8) {
+            // Back to the character's first byte, or on past its last when the symbol
+            // before would be left empty.
+            int start = cut;
+            while (start > offset[i - 1] + 1 && InsideUtf8Character(input, start))
+                --start;
+            if (!InsideUtf8Character(input, start)) {
+                cut = start;
+            } else {
+                while (cut < len && InsideUtf8Character(input, cut))
+                    ++cut;
+                if (cut >= len) break;
+            }
+        } else if (IsSecondByte(input, cut) && TrailBytes[input[cut]]) {
             if (cut - 1 > offset[i - 1])
                 --cut;
             else if (cut + 1 >= len)

@@ -54,9 +54,11 @@ bool IsSecondByte(std::span<const std::uint8_t> input, int pos);
 
 // Cuts input among count symbols: fills offset[0..count], lowers count where needed
 // (never below 1, never a double-byte character cut in two) and corrects mode.
-// count is first clamped into 1..1024; offset must hold 1025 entries.
+// count is first clamped into 1..1024; offset must hold 1025 entries. With utf8 the
+// input is UTF-8 (ECI 26) and no cut falls inside a character's bytes: a phone decodes
+// each symbol by itself, and half a character spoils the whole symbol's text.
 void DivideInput(std::span<const std::uint8_t> input, int& count, TQRMode& mode,
-                 std::span<int, kOffsetCount> offset);
+                 std::span<int, kOffsetCount> offset, bool utf8 = false);
 
 // Throws EQRDivisionError naming the first inconsistent item of a division (len, count,
 // mode, column, an offset). On success in connect mode with slices of at most 7089

@@ -60,7 +60,7 @@ bool TQRSymbolEngine::SetColumn(int column) {
 }
 
 void TQRSymbolEngine::DivideInput() {
-    qr::engine::DivideInput(PreparedInput(), count_, mode_, offset_);
+    qr::engine::DivideInput(PreparedInput(), count_, mode_, offset_, eci_ == kEciUtf8);
 }
 
 void TQRSymbolEngine::CheckDivision() {

@@ -30,6 +30,8 @@ TEST(VarokuQrVerify, EveryTypeReadsBack) {
         {"-o", "a.svg", "--angle", "270", kLong},
         {"-o", "a.pdf", "--count", "2", kLong},
         {"-o", "a.pbm", "--count", "2", kLong},
+        // UTF-8 cut among symbols only between characters (each symbol reads by itself).
+        {"-o", "a.png", "--encoding", "utf8", "--count", "7", kLong},
         {"-t", "utf8", "-o", "a.txt", "ｱｲｳ"},
         {"-t", "pbm-text", "-o", "a.txt", "--binary", "~0D0A~"},
         {"mail", "--to", "taro@example.jp", "--body", "明日; 十時", "-o", "a.png"},

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "qr/engine/bitstream.h"
 #include "tests/engine/engine_test_util.h"
 
 using namespace qr::engine;
@@ -178,6 +179,33 @@ TEST(DivideInput, EveryCountOverDoubleByteTextKeepsCharactersWhole) {
                 EXPECT_FALSE(IsSecondByte(input, cut) && TrailBytes[input[cut]]) << cut;
             }
             joined += AsString(e.Slice(s));
+        }
+        EXPECT_EQ(joined, text);
+    }
+}
+
+// Under ECI 26 the text is UTF-8: no symbol starts inside a character (one, two, three
+// and four bytes), whatever the count.
+TEST(DivideInput, EveryCountOverUtf8TextKeepsCharactersWhole) {
+    TInputMaker make(5);
+    const char* const characters[] = {"a", "é", "あ", "𠮷"};
+    for (int round = 0; round < 200; ++round) {
+        std::string text;
+        for (int n = make.Uniform(0, 200); n > 0; --n)
+            text += characters[make.Uniform(0, 3)];
+        TQRSymbolEngine e;
+        e.SetEci(kEciUtf8);
+        e.SetCode(text);
+        e.SetCount(make.Uniform(1, 300));
+        e.DivideInput();
+        ASSERT_NO_THROW(e.CheckDivision());
+        std::string joined;
+        for (int s = 1; s <= e.Count(); ++s) {
+            const std::string slice = AsString(e.Slice(s));
+            if (!slice.empty()) {
+                ASSERT_NE(static_cast<unsigned char>(slice[0]) & 0xC0, 0x80) << s;
+            }
+            joined += slice;
         }
         EXPECT_EQ(joined, text);
     }
