@@ -217,18 +217,21 @@ std::vector<QImage> PrintedPages(const qr::TQRCode& shown, const QPageLayout& pa
     return pages;
 }
 
+QImage GridImage(const qr::engine::TModuleGrid& grid, int modulePixels) {
+    if (modulePixels < 1) return {};
+    QImage image(grid.Width * modulePixels, grid.Height * modulePixels, QImage::Format_Grayscale8);
+    image.fill(255);
+    for (int y = 0; y < image.height(); ++y) {
+        uchar* line = image.scanLine(y);
+        for (int x = 0; x < image.width(); ++x)
+            if (grid.IsDark(x / modulePixels, y / modulePixels)) line[x] = 0;
+    }
+    return image;
+}
+
 QImage SymbolImage(const qr::engine::TSymbolModules& symbols, int s, int modulePixels) {
     if (modulePixels < 1 || s < 1 || s > static_cast<int>(symbols.Built.size()) ||
         !symbols.Built[static_cast<std::size_t>(s - 1)])
         return {};
-    const qr::engine::TModuleGrid grid = qr::engine::LayOutSymbols(symbols, {}, s, 1);
-    const int side = grid.Width * modulePixels;
-    QImage image(side, side, QImage::Format_Grayscale8);
-    image.fill(255);
-    for (int y = 0; y < side; ++y) {
-        uchar* line = image.scanLine(y);
-        for (int x = 0; x < side; ++x)
-            if (grid.IsDark(x / modulePixels, y / modulePixels)) line[x] = 0;
-    }
-    return image;
+    return GridImage(qr::engine::LayOutSymbols(symbols, {}, s, 1), modulePixels);
 }

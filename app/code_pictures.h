@@ -17,8 +17,9 @@ class QPrinter;
 namespace qr {
 class TQRCode;
 namespace engine {
+struct TModuleGrid;
 struct TSymbolModules;
-}
+} // namespace engine
 } // namespace qr
 
 enum TSaveFormat { sfPng, sfSvg, sfPdf };
@@ -60,6 +61,9 @@ int PrintCode(const qr::TQRCode& shown, QPrinter& printer, const TPrintLayout& l
 std::vector<QImage> PrintedPages(const qr::TQRCode& shown, const QPageLayout& page,
                                  const TPrintLayout& layout, int modulePixels = 4,
                                  int* drawnModulePixels = nullptr);
+
+// A laid-out block of modules, black on white, `modulePixels` pixels to the module.
+QImage GridImage(const qr::engine::TModuleGrid& grid, int modulePixels);
 
 // Symbol s (1-based) of a built set, black on white with its quiet zone, `modulePixels`
 // pixels to the module. Null when the set does not hold it.

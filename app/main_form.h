@@ -365,6 +365,9 @@ private:
     bool CheckOutput(const std::vector<QImage>& pictures, int modulePixels, const QString& what);
     // True when the shown code was read back, or the user says to `action` it anyway.
     bool ConfirmUnchecked(const QString& action);
+    // Whether `pictures` may leave the window: they read back, or the user says so.
+    bool MayLeave(const std::vector<QImage>& pictures, int modulePixels, const QString& what,
+                  const QString& action);
     TReadState readState_ = TReadState::None;
     std::string readPayload_;
     bool readUtf8_ = false;

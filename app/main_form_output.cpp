@@ -49,7 +49,6 @@ QString DefaultSaveName(const QString& folder) {
     return QDir(start).filePath(QStringLiteral("QRコード.png"));
 }
 
-// The filter chosen in the dialog decides the suffix of a name typed without one.
 // An SVG drawn as a grey picture `width` pixels wide.
 QImage SvgPicture(const QByteArray& svg, int width) {
     QSvgRenderer renderer(svg);
@@ -80,6 +79,7 @@ QImage PdfPicture(const QByteArray& pdf, int scale) {
     return page;
 }
 
+// The filter chosen in the dialog decides the suffix of a name typed without one.
 QString AskSaveNameByDialog(QWidget* parent, const QString& folder) {
     const QString png = QStringLiteral("PNG 画像 (*.png)");
     const QString svg = QStringLiteral("SVG 画像 (*.svg)");
@@ -205,8 +205,8 @@ bool TMainForm1::eventFilter(QObject* watched, QEvent* event) {
         dragArmed_ = false;
         if (QMimeData* data = CodeMimeData(*QRCode1)) {
             const QImage image = qvariant_cast<QImage>(data->imageData());
-            if (!CheckOutput({image}, QRCode1->Pxmag(), QStringLiteral("ドラッグする画像")) &&
-                !ConfirmUnchecked(QStringLiteral("ドラッグ"))) {
+            if (!MayLeave({image}, QRCode1->Pxmag(), QStringLiteral("ドラッグする画像"),
+                          QStringLiteral("ドラッグ"))) {
                 delete data;
                 return true;
             }
@@ -284,8 +284,7 @@ bool TMainForm1::SaveCodeAs(const QString& path) {
                            : format == sfSvg ? SvgPicture(bytes, across * 4)
                                              : PdfPicture(bytes, pdfScale);
     const int writtenPx = format == sfPng ? px : format == sfSvg ? 4 : px * pdfScale;
-    if (!CheckOutput({written}, writtenPx, QStringLiteral("保存する画像")) &&
-        !ConfirmUnchecked(QStringLiteral("保存")))
+    if (!MayLeave({written}, writtenPx, QStringLiteral("保存する画像"), QStringLiteral("保存")))
         return false;
     const composer::TFileWriteResult result = composer::WriteFileAtomically(
         QFile::encodeName(path).toStdString(),
@@ -310,9 +309,7 @@ void TMainForm1::PrintBtn1Click() {
     printer.setDocName(QStringLiteral("QR コード"));
     int px = 4;
     const std::vector<QImage> pages = PrintedPages(*QRCode1, printer.pageLayout(), layout, px, &px);
-    if (!CheckOutput(pages, px, QStringLiteral("印刷するページ")) &&
-        !ConfirmUnchecked(QStringLiteral("印刷")))
-        return;
+    if (!MayLeave(pages, px, QStringLiteral("印刷するページ"), QStringLiteral("印刷"))) return;
     if (choice == TPrintSetupDlg::Preview) {
         QPrintPreviewDialog preview(&printer, this);
         connect(&preview, &QPrintPreviewDialog::paintRequested, this,

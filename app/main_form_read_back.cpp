@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <algorithm>
 
+#include "app/code_pictures.h"
 #include "app/main_form.h"
 #include "composer/read_back.h"
 #include "composer/shift_jis_text.h"
@@ -38,18 +39,6 @@ QString ProblemText(const composer::TReadCheck& check) {
         break;
     }
     return {};
-}
-
-// The symbols drawn from their modules, one pixel each, with their quiet zones.
-QImage ModulePicture(const qr::engine::TSymbolModules& set, int column) {
-    const auto grid = qr::engine::LayOutSymbols(set, {column, qr::engine::kQuietZone, 0, false});
-    QImage grey(grid.Width, grid.Height, QImage::Format_Grayscale8);
-    for (int y = 0; y < grid.Height; ++y) {
-        uchar* row = grey.scanLine(y);
-        for (int x = 0; x < grid.Width; ++x)
-            row[x] = grid.IsDark(x, y) ? 0 : 255;
-    }
-    return grey;
 }
 
 } // namespace
@@ -97,7 +86,8 @@ bool TMainForm1::CheckShownPicture(const QImage& picture) {
         drawn.CellHeight = QRCode1->SymbolHeight();
         drawn.Enlarge = (3 + px - 1) / px;
     } else {
-        grey = ModulePicture(set, column);
+        grey = GridImage(qr::engine::LayOutSymbols(set, {column, qr::engine::kQuietZone, 0, false}),
+                         1);
         const int cell = set.Side + 2 * qr::engine::kQuietZone;
         for (int k = 0; k < count; ++k)
             drawn.Centres.push_back(
@@ -192,6 +182,11 @@ bool TMainForm1::CheckOutput(const std::vector<QImage>& pictures, int modulePixe
     if (check.Ok()) return true;
     ShowUnchecked(what, check);
     return false;
+}
+
+bool TMainForm1::MayLeave(const std::vector<QImage>& pictures, int modulePixels,
+                          const QString& what, const QString& action) {
+    return CheckOutput(pictures, modulePixels, what) || ConfirmUnchecked(action);
 }
 
 bool TMainForm1::ConfirmUnchecked(const QString& action) {

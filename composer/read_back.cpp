@@ -4,6 +4,7 @@
 #include <ZXing/ReadBarcode.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <string_view>
 #include <utility>
@@ -90,6 +91,34 @@ void Compare(TReadCheck& check, const ZXing::Results& results, const TDrawnSymbo
     }
 }
 
+// A box of pixels, both corners inside it; empty until a pixel is taken.
+struct TBox {
+    int X0 = INT_MAX, Y0 = INT_MAX, X1 = -1, Y1 = -1;
+    bool Empty() const { return X1 < X0; }
+    void Take(int x, int y) {
+        X0 = std::min(X0, x);
+        Y0 = std::min(Y0, y);
+        X1 = std::max(X1, x);
+        Y1 = std::max(Y1, y);
+    }
+    // `by` pixels larger on every side, clipped to a width x height picture.
+    TBox Grown(int by, int width, int height) const {
+        return {std::max(0, X0 - by), std::max(0, Y0 - by), std::min(width - 1, X1 + by),
+                std::min(height - 1, Y1 + by)};
+    }
+};
+
+// The box round every dark pixel (below mid-grey) of a picture.
+TBox DarkBox(const std::uint8_t* grey, int width, int height, int stride) {
+    TBox box;
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* row = grey + static_cast<std::size_t>(y) * stride;
+        for (int x = 0; x < width; ++x)
+            if (row[x] < 128) box.Take(x, y);
+    }
+    return box;
+}
+
 // Plain symbols put in the order whose pieces make up the payload, as far as one does;
 // the rest follow as found.
 void OrderPlainPieces(std::vector<TReadSymbol>& symbols, const std::string& payload) {
@@ -150,47 +179,29 @@ TReadCheck ReadPictures(const std::vector<TGreyPicture>& pictures, int symbols,
         const int stride = picture.RowStride > 0 ? picture.RowStride : picture.Width;
         // Only the part that holds anything dark is read, with a light margin: a printed
         // page is mostly paper.
-        int x0 = picture.Width, y0 = picture.Height, x1 = -1, y1 = -1;
-        for (int y = 0; y < picture.Height; ++y) {
-            const std::uint8_t* row = picture.Grey + static_cast<std::size_t>(y) * stride;
-            for (int x = 0; x < picture.Width; ++x)
-                if (row[x] < 128) {
-                    x0 = std::min(x0, x);
-                    x1 = std::max(x1, x);
-                    y0 = std::min(y0, y);
-                    y1 = y;
-                }
-        }
-        if (x1 < 0) continue;
-        const int margin = std::max(16, std::max(x1 - x0, y1 - y0) / 20);
-        x0 = std::max(0, x0 - margin);
-        y0 = std::max(0, y0 - margin);
-        x1 = std::min(picture.Width - 1, x1 + margin);
-        y1 = std::min(picture.Height - 1, y1 + margin);
+        TBox box = DarkBox(picture.Grey, picture.Width, picture.Height, stride);
+        if (box.Empty()) continue;
+        box = box.Grown(std::max(16, std::max(box.X1 - box.X0, box.Y1 - box.Y0) / 20),
+                        picture.Width, picture.Height);
         TDrawnSymbols whole = drawn;
-        whole.CellWidth = x1 - x0 + 1;
-        whole.CellHeight = y1 - y0 + 1;
+        whole.CellWidth = box.X1 - box.X0 + 1;
+        whole.CellHeight = box.Y1 - box.Y0 + 1;
         int w = 0, h = 0;
         auto image = Cell(picture.Grey, picture.Width, picture.Height, stride, whole,
-                          {x0 + whole.CellWidth / 2, y0 + whole.CellHeight / 2}, w, h);
+                          {box.X0 + whole.CellWidth / 2, box.Y0 + whole.CellHeight / 2}, w, h);
         // One symbol at a time, each whited out once read: zxing-cpp's search for several
         // at once misses some of a set drawn close together.
         for (int found = 0; found <= symbols; ++found) {
             const ZXing::ImageView view(image.data(), w, h, ZXing::ImageFormat::Lum);
             ZXing::Result r = ZXing::ReadBarcode(view, Hints());
             if (!r.isValid()) break;
-            int x0 = w, y0 = h, x1 = 0, y1 = 0;
-            for (const ZXing::PointI& p : r.position()) {
-                x0 = std::min(x0, p.x);
-                y0 = std::min(y0, p.y);
-                x1 = std::max(x1, p.x);
-                y1 = std::max(y1, p.y);
-            }
-            const int margin = std::max(2, (x1 - x0) / 20);
-            for (int y = std::max(0, y0 - margin); y <= std::min(h - 1, y1 + margin); ++y)
-                std::fill_n(image.begin() + static_cast<std::ptrdiff_t>(y) * w +
-                                std::max(0, x0 - margin),
-                            std::min(w - 1, x1 + margin) - std::max(0, x0 - margin) + 1, 255);
+            TBox read;
+            for (const ZXing::PointI& p : r.position())
+                read.Take(p.x, p.y);
+            read = read.Grown(std::max(2, (read.X1 - read.X0) / 20), w, h);
+            for (int y = read.Y0; y <= read.Y1; ++y)
+                std::fill_n(image.begin() + static_cast<std::ptrdiff_t>(y) * w + read.X0,
+                            read.X1 - read.X0 + 1, 255);
             results.push_back(std::move(r));
         }
     }
